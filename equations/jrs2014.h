@@ -1,0 +1,58 @@
+// JRS2014 predicted values by the LMS method, with the lower limit of normal
+// (the 5th percentile, z = -1.645).
+//
+// For one quantity, with A the age and H the height (each operation rounded to
+// double before the next, in this order):
+//   m = SplineValue(A, M column) / 10000, likewise s and (FEV1/FVC only) l
+//   M = exp(m + ((a1 × ln H + a0) − a2 × ln A))
+//   S = exp(s + (b1 × ln A + b0))
+//   L = constant, or for FEV1/FVC l + (l0 − l1 × ln A)
+//   LLN = exp(ln(1 − S × (L × 1.645)) / L + ln M), from the unrounded M.
+// The spline row is the whole years of A while ln A uses A itself.
+//
+// Near L = 0 (the female FEV1/FVC L crosses zero at about 77.36 years) the
+// bracket 1 − S×L×1.645 rounds towards 1 and the quotient loses its digits; for
+// |L| < kSmallL the logarithm is taken with log1p, and at L = 0 the limit
+// M × exp(−1.645 × S) is used. Elsewhere the formula above is used as written.
+#ifndef KESTROVA_EQUATIONS_JRS2014_H_
+#define KESTROVA_EQUATIONS_JRS2014_H_
+
+#include <cstdint>
+#include <optional>
+
+#include "equations/prediction_set.h"
+#include "equations/spline_table.h"
+#include "input/patient_inputs.h"
+
+namespace kestrova {
+
+enum class Jrs2014Quantity : std::uint8_t { kVc, kFvc, kFev1, kRatio };
+
+// The unrounded parameters of one quantity's distribution.
+struct LmsParameters {
+  double m = 0;  // median
+  double s = 0;  // coefficient of variation
+  double l = 0;  // power
+};
+
+inline constexpr double kSmallL = 1e-4;
+inline constexpr double kLlnZ = 1.645;
+
+// The LMS parameters of a quantity for sex, age and height, or nothing when the
+// quantity's limits do not hold (male: H >= 110 and 16 < A < 96, VC 16 < A < 91;
+// female: H >= 100 and 16 < A < 94) or the sex code is neither 1 nor 2.
+std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity quantity, double age,
+                                        double height, const SplineTable& table);
+
+// exp(ln(1 − S × (L × 1.645)) / L + ln M), with the small-L forms above.
+double LowerLimitOfNormal(const LmsParameters& lms);
+
+// Writes the medians and LLNs that the limits allow, each rounded through text
+// (2 decimals for volumes, 3 for FEV1/FVC). Male order: FEV1, FVC, FEV1/FVC,
+// then VC; female: VC, FVC, FEV1, FEV1/FVC. Fields outside the limits are left
+// as they are (the driver has reset them).
+void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_EQUATIONS_JRS2014_H_

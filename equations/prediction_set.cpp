@@ -1,0 +1,52 @@
+#include "equations/prediction_set.h"
+
+#include "numtext/number_text.h"
+
+namespace kestrova {
+
+#define KESTROVA_FIELD(name, label, mask, decimals) \
+  ResultField { #name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, decimals }
+
+const std::array<ResultField, kResultCount>& ResultFields() {
+  static const std::array<ResultField, kResultCount> fields = {
+      KESTROVA_FIELD(vcJrs2014, "JRS2014", "*.**", 2),
+      KESTROVA_FIELD(vcLln, "LLN", "*.**", 2),
+      KESTROVA_FIELD(vcJrs2001, "JRS2001", "*.**", 2),
+      KESTROVA_FIELD(vcBaldwin, "Baldwin", "*.**", 2),
+      KESTROVA_FIELD(fvcJrs2014, "JRS2014", "*.**", 2),
+      KESTROVA_FIELD(fvcLln, "LLN", "*.**", 2),
+      KESTROVA_FIELD(fvcJrs2001, "JRS2001", "*.**", 2),
+      KESTROVA_FIELD(fev1Jrs2014, "JRS2014", "*.**", 2),
+      KESTROVA_FIELD(fev1Lln, "LLN", "*.**", 2),
+      KESTROVA_FIELD(fev1Jrs2001, "JRS2001", "*.**", 2),
+      KESTROVA_FIELD(fev1Berglund, "Berglund", "*.**", 2),
+      // The two JRS2014 ratio placeholders carry the mask "**.*".
+      KESTROVA_FIELD(fev1RatioJrs2014, "JRS2014", "**.*", 3),
+      KESTROVA_FIELD(fev1RatioLln, "LLN", "**.*", 3),
+      KESTROVA_FIELD(fev1RatioJrs2001T, "JRS2001(T)", "*.**", 3),
+      KESTROVA_FIELD(fev1RatioJrs2001G, "JRS2001(G)", "*.**", 3),
+  };
+  return fields;
+}
+
+#undef KESTROVA_FIELD
+
+const ResultField& FieldOf(ResultId id) { return ResultFields()[static_cast<std::size_t>(id)]; }
+
+void ResetToPlaceholders(PredictionSet& set) {
+  for (const ResultField& field : ResultFields()) {
+    set.*field.value = 0;
+    set.*field.line = std::string(field.placeholder);
+  }
+}
+
+void PublishResult(PredictionSet& set, ResultId id, double raw) {
+  const ResultField& field = FieldOf(id);
+  std::string text = FormatFixed(raw, field.decimals);
+  set.*field.value = ParseNumber(text);
+  text += " :";
+  text += field.label;
+  set.*field.line = std::move(text);
+}
+
+}  // namespace kestrova

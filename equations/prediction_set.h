@@ -1,0 +1,86 @@
+// The fifteen results of one calculation, each held twice: as the rounded number
+// and as the line the result panel paints (number text + " :" + label, or a
+// placeholder when the equation set does not apply).
+#ifndef KESTROVA_EQUATIONS_PREDICTION_SET_H_
+#define KESTROVA_EQUATIONS_PREDICTION_SET_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+using ResultLine = std::string;
+
+// Fields in display order: the panel's VC, FVC, FEV1 and "FEV1.0 %" groups.
+// Ratios are fractions (0.823, not 82.3). Before the first calculation every
+// value is 0 and every line empty; each calculation resets all fifteen to their
+// placeholders before filling what applies.
+struct PredictionSet {
+  double vcJrs2014 = 0;
+  ResultLine vcJrs2014Line;
+  double vcLln = 0;
+  ResultLine vcLlnLine;
+  double vcJrs2001 = 0;
+  ResultLine vcJrs2001Line;
+  double vcBaldwin = 0;
+  ResultLine vcBaldwinLine;
+  double fvcJrs2014 = 0;
+  ResultLine fvcJrs2014Line;
+  double fvcLln = 0;
+  ResultLine fvcLlnLine;
+  double fvcJrs2001 = 0;
+  ResultLine fvcJrs2001Line;
+  double fev1Jrs2014 = 0;
+  ResultLine fev1Jrs2014Line;
+  double fev1Lln = 0;
+  ResultLine fev1LlnLine;
+  double fev1Jrs2001 = 0;
+  ResultLine fev1Jrs2001Line;
+  double fev1Berglund = 0;
+  ResultLine fev1BerglundLine;
+  double fev1RatioJrs2014 = 0;
+  ResultLine fev1RatioJrs2014Line;
+  double fev1RatioLln = 0;
+  ResultLine fev1RatioLlnLine;
+  double fev1RatioJrs2001T = 0;
+  ResultLine fev1RatioJrs2001TLine;
+  double fev1RatioJrs2001G = 0;
+  ResultLine fev1RatioJrs2001GLine;
+};
+
+// Describes one of the fifteen results, for code that walks all of them.
+struct ResultField {
+  std::string_view name;         // the value field's name, e.g. "vcJrs2014"
+  double PredictionSet::*value;
+  ResultLine PredictionSet::*line;
+  std::string_view label;        // "JRS2014", "LLN", "JRS2001(T)", …
+  std::string_view placeholder;  // "  *.** :JRS2014", …
+  std::uint8_t decimals;         // 2 for litres, 3 for fractions
+};
+
+inline constexpr std::size_t kResultCount = 15;
+
+// Index of each result in ResultFields(), in display order.
+enum class ResultId : std::uint8_t {
+  kVcJrs2014, kVcLln, kVcJrs2001, kVcBaldwin,
+  kFvcJrs2014, kFvcLln, kFvcJrs2001,
+  kFev1Jrs2014, kFev1Lln, kFev1Jrs2001, kFev1Berglund,
+  kFev1RatioJrs2014, kFev1RatioLln, kFev1RatioJrs2001T, kFev1RatioJrs2001G,
+};
+
+// The fifteen results in display order.
+const std::array<ResultField, kResultCount>& ResultFields();
+const ResultField& FieldOf(ResultId id);
+
+// Sets every result to "not computed": value 0 and its placeholder line.
+void ResetToPlaceholders(PredictionSet& set);
+
+// Rounds `raw` through text with the field's decimals and stores both:
+// text = FormatFixed(raw, d); value = ParseNumber(text); line = text + " :" + label.
+void PublishResult(PredictionSet& set, ResultId id, double raw);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_EQUATIONS_PREDICTION_SET_H_

@@ -1,0 +1,77 @@
+// Number <-> text conversion with the exact digits the calculator shows.
+//
+// Every value the program computes is rounded through text: FormatFixed writes it
+// with a fixed count of decimals, ParseNumber reads that text back, and the text
+// and the double are kept together. Both directions therefore follow fixed rules,
+// not the C library's, because those rules decide every displayed digit.
+//
+// ParseNumber(text)
+//   Skips leading blanks and tabs, then reads either a decimal form
+//   [+|-]digits[.digits] or a radix form "&H..." / "&O..." (case-insensitive).
+//   The whole part is summed from its last digit to its first (value += digit *
+//   place, place *= 10), the fraction from its first digit on (value += digit /
+//   divisor, divisor *= 10), each step rounded to double. So "2.35" reads as
+//   2.3499999999999996, not as the double nearest to 2.35. Reading stops at the
+//   first byte that does not fit; there is no exponent and no error:
+//     "2.35" -> 2.3499999999999996     "  -12.5abc" -> -12.5    "1,234" -> 1
+//     "&H1F" -> 31    "&o78" -> 7      "&X1" -> 0              "" -> 0
+//   Outside the rules: a zero digit adds nothing (so a run of several hundred
+//   digits reads as infinity, never as 0 * inf = NaN), and radix place values
+//   are powers of two held in a double (exact), so radix texts past 2^63 read
+//   as the nearest sum, or infinity, with no integer overflow.
+//
+// DecimalDigits(value, count)
+//   `count` digits D, exponent E and sign with |value| ~ 0.D × 10^E, normalised
+//   against the thresholds 0.999999999999999 and 9.99999999999999 and rounded
+//   half up on the remainder: 2.35 -> "235000000000000", E = 1.
+//   Zero and NaN give count zeros, E = 0. Outside the rules: infinity gives
+//   count nines and E = 309 (a deterministic "too large"), a count below 1 gives
+//   no digits, and a carry out of the first digit (never seen inside the rules)
+//   becomes "1000…" with E + 1.
+//
+// FormatNumber(value)
+//   Up to 15 significant digits, trailing zeros removed, fixed form for
+//   -3 <= E <= 15, else d.dddddddddddddde+NNN / d.dddddddddddddde-NN:
+//     0.5 -> "0.5"   1/3 -> "0.333333333333333"   1234567890123456 ->
+//     "1.23456789012346e+015"   0.0000999 -> "9.99000000000000e-05"
+//   NaN is written "0"; infinities as "inf" and "-inf".
+//
+// FormatFixed(value, decimals)
+//   Exactly `decimals` digits after the point (1 to 4; other counts are clamped
+//   into that range). With p = 10^n, q = 10^(n+1): f = floor(value*p),
+//   d = floor(value*q), r = d - 10f; f += 1 when r >= 5; the text is
+//   FormatNumber(f/p) padded with zeros and cut n places after the point.
+//   This is half up on the separately rounded scaled products, so:
+//     2.345,2 -> "2.35"   1.005,2 -> "1.00"   -2.345,2 -> "-2.34"
+//     -0.004,2 -> "0.00"  267.46,2 -> "267.46" (r = 10)   7,3 -> "7.000"
+//   The rule holds for |value| * q < 2^31. Outside it, deterministically:
+//   - NaN is written as zero ("0.00");
+//   - a finite value with |value| < 1e11 follows the same half-up rule on
+//     64-bit integers and is written in full fixed notation ("99999999999.00");
+//   - anything larger, and the infinities, are written as FormatNumber(value).
+#ifndef KESTROVA_NUMTEXT_NUMBER_TEXT_H_
+#define KESTROVA_NUMTEXT_NUMBER_TEXT_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+struct DigitString {
+  std::string digits;  // exactly `count` characters '0'..'9'
+  int exponent = 0;    // magnitude ~ 0.digits × 10^exponent
+  bool negative = false;
+};
+
+double ParseNumber(std::string_view text);
+
+DigitString DecimalDigits(double value, int count);
+
+std::string FormatNumber(double value);
+
+std::string FormatFixed(double value, std::uint8_t decimals);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_NUMTEXT_NUMBER_TEXT_H_
