@@ -1,0 +1,115 @@
+// The result panel: what the window paints below and beside its controls, as
+// pure code. Everything is drawn through a PanelDevice, so the same code paints
+// the real window (app/) and a recording device in tests and in kestrova-cli.
+//
+// Rows (y): VC 170 (JRS2014), 195 (LLN), 220 (JRS2001), 245 (Baldwin);
+// FVC 285, 310, 335; FEV1 375, 400, 425, 450; FEV1/FVC 490, 515, 540, 565.
+// Result lines stand at x = 230, percentages at x = 160, the measured FEV1/FVC
+// at x = 100 on row 490. Colours: black, or red RGB(255, 0, 0) where a rule
+// flags the cell:
+//   - VC, FVC, FEV1 against JRS2014: measured < the LLN;
+//   - VC against JRS2001 and Baldwin: measured × predicted > 0 and the
+//     percentage, rounded to 1 decimal, below 80;
+//   - FEV1/FVC rows: predicted > 0 and measuredRatio / predicted < 1;
+//   - the measured FEV1/FVC: measuredRatio < the FEV1/FVC LLN.
+// A percentage cell is the last five characters of "  " + FormatFixed(pct, 1)
+// followed by " %   " (ten characters; 1250.0 shows as "250.0 %   "), or eleven
+// blanks when measured × predicted is not > 0.
+#ifndef KESTROVA_DISPLAY_RESULT_PANEL_H_
+#define KESTROVA_DISPLAY_RESULT_PANEL_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "equations/calculation.h"
+#include "equations/prediction_set.h"
+#include "equations/spline_table.h"
+#include "input/patient_inputs.h"
+
+namespace kestrova {
+
+struct Rgb {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kPanelBackground{245, 245, 245};
+
+// Panel rectangle (client coordinates).
+inline constexpr int kPanelWidth = 380;
+inline constexpr int kPanelHeight = 630;
+
+inline constexpr std::uint16_t kResultLineX = 230;
+inline constexpr std::uint16_t kPercentX = 160;
+inline constexpr std::uint16_t kMeasuredRatioX = 100;
+inline constexpr std::uint16_t kMeasuredRatioY = 490;
+
+// Where the panel draws. The window's device draws with an opaque background
+// in the panel colour, so each text wipes its cell first.
+class PanelDevice {
+ public:
+  virtual ~PanelDevice() = default;
+  // Fills the panel rectangle (0, 0, 380, 630) with the panel colour.
+  virtual void FillPanel() = 0;
+  // Sets the background mode to opaque.
+  virtual void SetOpaqueBackground() = 0;
+  // Draws `text` (CP932 bytes, its byte length) at (x, y) in `colour`.
+  virtual void DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) = 0;
+  // Shows a modal message owned by the main window (sex-code check).
+  virtual void ShowMessage(const UserMessage& message) = 0;
+};
+
+// The panel's own state, kept from one paint to the next.
+struct PanelState {
+  Rgb pendingColour = kBlack;  // colour of the next text drawn; reset after each
+  double measuredRatio = 0;    // measured FEV1/FVC, rounded to 3 decimals
+};
+
+// Everything the panel paints from, owned by the program.
+struct PanelContext {
+  const PatientInputs& inputs;
+  const SplineTable& table;
+  PredictionSet& results;
+  PanelState& state;
+  PanelDevice& device;
+};
+
+// Fills the panel; then, when the sex code is 1 or 2, Recalculate.
+void PaintPanel(const PanelContext& panel);
+
+// When (height × age) × sexCode is not 0: CalculatePredictions (showing its
+// message if it has one), PaintResultLines, PaintPercentages; returns true.
+// Otherwise does nothing and returns false (the results keep their content).
+bool Recalculate(const PanelContext& panel);
+
+// Draws the fifteen result lines at x = 230, in black, top to bottom.
+void PaintResultLines(const PanelContext& panel);
+
+// Draws every percentage cell and the measured FEV1/FVC, with their colours.
+void PaintPercentages(const PanelContext& panel);
+
+// Draws one percentage cell of `measured` against `predicted` at (x, y).
+void DrawPercent(const PanelContext& panel, double measured, double predicted, std::uint16_t x,
+                 std::uint16_t y);
+
+// Draws `text` in the pending colour, then resets the pending colour to black.
+void DrawPanelText(const PanelContext& panel, std::uint16_t x, std::uint16_t y, std::string_view text);
+
+// The percentage (measured × 100) / predicted rounded through FormatFixed to 1
+// decimal: the text t and its value. Only meaningful when measured × predicted > 0.
+std::string PercentText(double measured, double predicted);
+
+// The ten- or eleven-character cell text DrawPercent draws.
+std::string PercentCellText(double measured, double predicted);
+
+// The y of each result row, in display order (ResultFields()).
+std::uint16_t ResultRowY(ResultId id);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_DISPLAY_RESULT_PANEL_H_
