@@ -1,0 +1,189 @@
+#include "display/result_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "numtext/number_text.h"
+
+namespace kestrova {
+namespace {
+
+// Records what the panel draws; the last text at each position wins, as on screen.
+class RecordingDevice : public PanelDevice {
+ public:
+  struct Cell {
+    std::string text;
+    Rgb colour;
+  };
+  void FillPanel() override {
+    ++fills;
+    cells.clear();
+  }
+  void SetOpaqueBackground() override { ++opaque; }
+  void DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) override {
+    cells[{x, y}] = {std::string(text), colour};
+    ++draws;
+  }
+  void ShowMessage(const UserMessage& message) override { messages.push_back(message); }
+
+  bool Has(int x, int y) const { return cells.count({x, y}) != 0; }
+  const Cell& At(int x, int y) const { return cells.at({x, y}); }
+
+  std::map<std::pair<int, int>, Cell> cells;
+  std::vector<UserMessage> messages;
+  int fills = 0;
+  int opaque = 0;
+  int draws = 0;
+};
+
+struct Panel {
+  PatientInputs inputs;
+  PredictionSet results;
+  PanelState state;
+  RecordingDevice device;
+  PanelContext context() { return {inputs, LoadedSplineTable(), results, state, device}; }
+};
+
+struct PercentCase {
+  double measured;
+  double predicted;
+  std::string cell;
+};
+
+TEST(DrawPercent, CellTexts) {
+  const PercentCase cases[] = {
+      {3.2, 3.45, " 92.8 %   "},
+      {4.0, 4.0, "100.0 %   "},
+      {0.3, 4.0, "  7.5 %   "},
+      {2.4, 3.0, " 80.0 %   "},
+      {3.99, 5.0, " 79.8 %   "},
+      {15, 1.2, "250.0 %   "},  // 1250.0 loses its leading digit
+      {0, 3.0, "           "},  // eleven blanks wipe an earlier cell
+      {3.0, 0, "           "},
+      {-1, 3.0, "           "},
+  };
+  for (const PercentCase& c : cases) {
+    EXPECT_EQ(PercentCellText(c.measured, c.predicted), c.cell) << c.measured << "/" << c.predicted;
+  }
+}
+
+TEST(DrawPanelText, ResetsThePendingColour) {
+  Panel p;
+  p.state.pendingColour = kRed;
+  DrawPanelText(p.context(), 10, 20, "abc");
+  EXPECT_EQ(p.device.At(10, 20).colour, kRed);
+  EXPECT_EQ(p.state.pendingColour, kBlack);
+  DrawPanelText(p.context(), 10, 40, "def");
+  EXPECT_EQ(p.device.At(10, 40).colour, kBlack);
+}
+
+TEST(Recalculate, DoesNothingWhileAgeOrHeightIsZero) {
+  Panel p;
+  p.inputs = {1, 0, 170, 3, 3, 2};
+  EXPECT_FALSE(Recalculate(p.context()));
+  PaintPanel(p.context());
+  EXPECT_EQ(p.device.fills, 1);
+  EXPECT_EQ(p.device.draws, 0);
+  EXPECT_TRUE(p.results.vcJrs2014Line.empty());  // never calculated: empty lines
+}
+
+TEST(PaintPanel, DrawsEveryResultLineAtItsRow) {
+  Panel p;
+  p.inputs = {2, 40, 158, 0, 0, 0};
+  PaintPanel(p.context());
+  const int rows[] = {170, 195, 220, 245, 285, 310, 335, 375, 400, 425, 450, 490, 515, 540, 565};
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    EXPECT_EQ(p.device.At(230, rows[i]).text, p.results.*ResultFields()[i].line);
+    EXPECT_EQ(p.device.At(230, rows[i]).colour, kBlack);
+  }
+  EXPECT_EQ(p.device.At(230, 170).text, "3.20 :JRS2014");
+  // No percentage on the lower-limit rows; blanks on the others without measurements.
+  for (int y : {195, 310, 400, 515}) EXPECT_FALSE(p.device.Has(160, y)) << y;
+  EXPECT_EQ(p.device.At(160, 170).text, std::string(11, ' '));
+  EXPECT_FALSE(p.device.Has(100, 490));  // no measured FEV1/FVC
+}
+
+struct ColourCase {
+  const char* why;
+  PatientInputs inputs;
+  int y;          // row of the percentage cell at x = 160 (or 100 for the ratio)
+  int x;
+  bool red;
+};
+
+// Male, 40 years, 170 cm: VC 4.48 (LLN 3.72), JRS2001 4.47, Baldwin 3.94;
+// FVC 4.34 (LLN 3.57); FEV1 3.56 (LLN 2.92); FEV1/FVC 0.823 (LLN 0.731),
+// (T) 0.846, (G) 0.865.
+TEST(PaintPercentages, ColourRules) {
+  const ColourCase cases[] = {
+      {"VC below its LLN", {1, 40, 170, 3.71, 0, 0}, 170, 160, true},
+      {"VC at its LLN", {1, 40, 170, 3.72, 0, 0}, 170, 160, false},
+      {"JRS2001 80% rule, 79.9 shown", {1, 40, 170, 3.572, 0, 0}, 220, 160, true},
+      {"JRS2001 80% rule, 80.0 shown", {1, 40, 170, 3.5745, 0, 0}, 220, 160, false},
+      {"Baldwin 80% rule", {1, 40, 170, 3.1, 0, 0}, 245, 160, true},
+      {"Baldwin above 80%", {1, 40, 170, 3.2, 0, 0}, 245, 160, false},
+      {"FVC below its LLN", {1, 40, 170, 0, 3.5, 0}, 285, 160, true},
+      {"FVC JRS2001 never red", {1, 40, 170, 0, 1.0, 0}, 335, 160, false},
+      {"FEV1 below its LLN", {1, 40, 170, 0, 0, 2.9}, 375, 160, true},
+      {"FEV1 JRS2001 never red", {1, 40, 170, 0, 0, 1.0}, 425, 160, false},
+      {"FEV1 Berglund never red", {1, 40, 170, 0, 0, 1.0}, 450, 160, false},
+      {"measured ratio below LLN", {1, 40, 170, 0, 4.0, 2.9}, 490, 100, true},   // 0.725
+      {"measured ratio at LLN", {1, 40, 170, 0, 4.0, 2.924}, 490, 100, false},   // 0.731
+      {"ratio below JRS2014", {1, 40, 170, 0, 4.0, 3.2}, 490, 160, true},        // 0.800
+      {"ratio above JRS2014", {1, 40, 170, 0, 4.0, 3.4}, 490, 160, false},       // 0.850
+      {"ratio below (T)", {1, 40, 170, 0, 4.0, 3.36}, 540, 160, true},           // 0.840
+      {"ratio above (T)", {1, 40, 170, 0, 4.0, 3.4}, 540, 160, false},
+      {"ratio below (G)", {1, 40, 170, 0, 4.0, 3.4}, 565, 160, true},            // 0.850
+      {"ratio equal to (G)", {1, 40, 170, 0, 4.0, 3.46}, 565, 160, false},       // 0.865
+  };
+  for (const ColourCase& c : cases) {
+    Panel p;
+    p.inputs = c.inputs;
+    PaintPanel(p.context());
+    ASSERT_TRUE(p.device.Has(c.x, c.y)) << c.why;
+    EXPECT_EQ(p.device.At(c.x, c.y).colour == kRed, c.red) << c.why << ": " << p.device.At(c.x, c.y).text;
+  }
+}
+
+TEST(PaintPercentages, MeasuredRatioTextAndValue) {
+  Panel p;
+  p.inputs = {1, 40, 170, 0, 3.0, 3.15};  // FEV1 above FVC
+  PaintPanel(p.context());
+  EXPECT_EQ(p.device.At(100, 490).text, "1.050");
+  EXPECT_EQ(p.state.measuredRatio, 1.05);
+  EXPECT_EQ(p.device.At(160, 490).text, "127.6 %   ");  // 1.05 against 0.823
+}
+
+// Without both FVC and FEV1 the kept ratio is used and its text is left alone.
+TEST(PaintPercentages, KeepsTheMeasuredRatioWhenAVolumeIsMissing) {
+  Panel p;
+  p.inputs = {1, 40, 170, 0, 4.0, 3.2};
+  PaintPanel(p.context());
+  EXPECT_EQ(p.state.measuredRatio, 0.8);
+  p.inputs.fev1 = 0;
+  p.device.cells.clear();
+  PaintPercentages(p.context());
+  EXPECT_EQ(p.state.measuredRatio, 0.8);
+  EXPECT_FALSE(p.device.Has(100, 490));
+  EXPECT_EQ(p.device.At(160, 490).text, " 97.2 %   ");
+}
+
+TEST(Recalculate, ShowsTheSexCodeMessage) {
+  Panel p;
+  p.inputs = {3, 40, 170, 0, 0, 0};
+  EXPECT_TRUE(Recalculate(p.context()));
+  ASSERT_EQ(p.device.messages.size(), 1u);
+  EXPECT_EQ(p.device.messages[0].caption, "\x90\xab\x95\xca");
+  EXPECT_EQ(p.device.At(230, 170).text, "  *.** :JRS2014");
+  // A paint request does not recalculate for such a code.
+  Panel q;
+  q.inputs = {3, 40, 170, 0, 0, 0};
+  PaintPanel(q.context());
+  EXPECT_TRUE(q.device.messages.empty());
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -1,0 +1,197 @@
+#include "equations/jrs2014.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "equations/calculation.h"
+#include "numtext/number_text.h"
+
+namespace kestrova {
+namespace {
+
+// Number texts of the eight JRS2014 lines; "" means not computed.
+struct Jrs2014Expected {
+  const char* vc;
+  const char* vcLln;
+  const char* fvc;
+  const char* fvcLln;
+  const char* fev1;
+  const char* fev1Lln;
+  const char* ratio;
+  const char* ratioLln;
+};
+
+struct Jrs2014Case {
+  std::uint8_t sex;
+  double age;
+  double height;
+  Jrs2014Expected expected;
+};
+
+std::string NumberText(const ResultLine& line, std::string_view label) {
+  const std::string suffix = " :" + std::string(label);
+  if (line.rfind("  ", 0) == 0) return "";  // placeholder
+  EXPECT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+  return line.substr(0, line.size() - suffix.size());
+}
+
+void ExpectJrs2014(const Jrs2014Case& c) {
+  PatientInputs inputs;
+  inputs.sexCode = c.sex;
+  inputs.age = c.age;
+  inputs.height = c.height;
+  PredictionSet set;
+  ResetToPlaceholders(set);
+  ComputeJrs2014(inputs, LoadedSplineTable(), set);
+  const auto& e = c.expected;
+  const std::string where = (c.sex == 1 ? "male " : "female ") + FormatNumber(c.age) + "y " +
+                            FormatNumber(c.height) + "cm";
+  EXPECT_EQ(NumberText(set.vcJrs2014Line, "JRS2014"), e.vc) << where;
+  EXPECT_EQ(NumberText(set.vcLlnLine, "LLN"), e.vcLln) << where;
+  EXPECT_EQ(NumberText(set.fvcJrs2014Line, "JRS2014"), e.fvc) << where;
+  EXPECT_EQ(NumberText(set.fvcLlnLine, "LLN"), e.fvcLln) << where;
+  EXPECT_EQ(NumberText(set.fev1Jrs2014Line, "JRS2014"), e.fev1) << where;
+  EXPECT_EQ(NumberText(set.fev1LlnLine, "LLN"), e.fev1Lln) << where;
+  EXPECT_EQ(NumberText(set.fev1RatioJrs2014Line, "JRS2014"), e.ratio) << where;
+  EXPECT_EQ(NumberText(set.fev1RatioLlnLine, "LLN"), e.ratioLln) << where;
+}
+
+TEST(Jrs2014, WorkedExamples) {
+  const Jrs2014Case cases[] = {
+      {1, 40, 170, {"4.48", "3.72", "4.34", "3.57", "3.56", "2.92", "0.823", "0.731"}},
+      {2, 40, 160, {"3.28", "2.72", "3.17", "2.60", "2.67", "2.18", "0.843", "0.748"}},
+      {1, 60, 110, {"1.66", "1.37", "1.55", "1.25", "1.34", "1.07", "0.858", "0.756"}},
+      {2, 60, 100, {"1.21", "1.00", "1.13", "0.91", "0.99", "0.79", "0.862", "0.775"}},
+  };
+  for (const Jrs2014Case& c : cases) ExpectJrs2014(c);
+}
+
+TEST(Jrs2014, AgeAndHeightLimits) {
+  const Jrs2014Case cases[] = {
+      // Male VC stops below 91; the other male quantities below 96.
+      {1, 91, 160, {"", "", "2.77", "2.12", "2.13", "1.56", "0.741", "0.621"}},
+      {1, 96, 170, {"", "", "", "", "", "", "", ""}},
+      {2, 94, 160, {"", "", "", "", "", "", "", ""}},
+      {1, 16, 170, {"", "", "", "", "", "", "", ""}},
+      {2, 16, 160, {"", "", "", "", "", "", "", ""}},
+      {1, 60, 109, {"", "", "", "", "", "", "", ""}},
+      {2, 60, 99.9, {"", "", "", "", "", "", "", ""}},
+  };
+  for (const Jrs2014Case& c : cases) ExpectJrs2014(c);
+}
+
+TEST(Jrs2014, MaleVcAtNinety) {
+  PatientInputs inputs{1, 90, 160, 0, 0, 0};
+  PredictionSet set;
+  ResetToPlaceholders(set);
+  ComputeJrs2014(inputs, LoadedSplineTable(), set);
+  EXPECT_EQ(set.vcJrs2014Line, "2.90 :JRS2014");
+  EXPECT_EQ(set.vcLlnLine, "2.39 :LLN");
+  EXPECT_NE(set.fvcJrs2014, 0);
+}
+
+TEST(Jrs2014, LastAgesInsideTheLimitsAreComputed) {
+  for (auto [sex, age] : {std::pair<std::uint8_t, double>{1, 95}, {2, 93}, {1, 95.99}, {2, 93.99}}) {
+    const auto lms = Jrs2014Lms(sex, Jrs2014Quantity::kFev1, age, 165, LoadedSplineTable());
+    ASSERT_TRUE(lms.has_value()) << age;
+    EXPECT_GT(lms->m, 0);
+  }
+  EXPECT_FALSE(Jrs2014Lms(1, Jrs2014Quantity::kVc, 91, 165, LoadedSplineTable()));
+  EXPECT_FALSE(Jrs2014Lms(3, Jrs2014Quantity::kVc, 40, 165, LoadedSplineTable()));
+}
+
+// The female FEV1/FVC L is small and changes sign between 77 and 78 years; a
+// negative L needs no special case.
+TEST(Jrs2014, FemaleRatioAroundTheSignChangeOfL) {
+  const Jrs2014Case cases[] = {
+      {2, 77, 155, {"*", "*", "*", "*", "*", "*", "0.767", "0.676"}},
+      {2, 78, 155, {"*", "*", "*", "*", "*", "*", "0.765", "0.673"}},
+  };
+  for (const Jrs2014Case& c : cases) {
+    PatientInputs inputs{c.sex, c.age, c.height, 0, 0, 0};
+    PredictionSet set;
+    ResetToPlaceholders(set);
+    ComputeJrs2014(inputs, LoadedSplineTable(), set);
+    EXPECT_EQ(set.fev1RatioJrs2014Line, std::string(c.expected.ratio) + " :JRS2014");
+    EXPECT_EQ(set.fev1RatioLlnLine, std::string(c.expected.ratioLln) + " :LLN");
+  }
+  const auto at77 = Jrs2014Lms(2, Jrs2014Quantity::kRatio, 77, 155, LoadedSplineTable());
+  const auto at78 = Jrs2014Lms(2, Jrs2014Quantity::kRatio, 78, 155, LoadedSplineTable());
+  EXPECT_NEAR(at77->l, 0.014, 0.001);
+  EXPECT_NEAR(at78->l, -0.024, 0.001);
+}
+
+// A fractional age reads the row of its whole years but uses its own logarithm.
+TEST(Jrs2014, FractionalAges) {
+  const Jrs2014Case cases[] = {
+      {1, 45.9, 170, {"4.38", "3.63", "4.25", "3.47", "3.43", "2.80", "0.811", "0.722"}},
+      {1, 45, 170, {"4.40", "3.64", "4.26", "3.49", "3.45", "2.82", "0.813", "0.723"}},
+      // Row 16 is empty: no spline terms at all.
+      {2, 16.5, 160, {"3.68", "3.12", "3.76", "3.17", "3.55", "3.02", "0.951", "0.841"}},
+  };
+  for (const Jrs2014Case& c : cases) ExpectJrs2014(c);
+}
+
+TEST(Jrs2014, StoredValuesAreTheRoundedOnes) {
+  PatientInputs inputs{2, 40, 160, 0, 0, 0};
+  PredictionSet set;
+  ResetToPlaceholders(set);
+  ComputeJrs2014(inputs, LoadedSplineTable(), set);
+  EXPECT_EQ(set.fvcLln, 2.6);
+  EXPECT_EQ(set.fvcLlnLine, "2.60 :LLN");
+}
+
+// The formula as written, for comparison with LowerLimitOfNormal.
+double WrittenLln(const LmsParameters& lms) {
+  return std::exp(std::log(1 - lms.s * (lms.l * kLlnZ)) / lms.l + std::log(lms.m));
+}
+
+// Near L = 0 the written formula loses its digits; the small-L forms must stay
+// on the log-normal limit, and everywhere else the digits must be the written ones.
+TEST(Jrs2014, LowerLimitNearZeroL) {
+  const LmsParameters atZero{0.75, 0.07, 0};
+  const double limit = 0.75 * std::exp(-kLlnZ * 0.07);
+  EXPECT_NEAR(LowerLimitOfNormal(atZero), limit, 1e-15);
+  for (double l : {1e-5, -1e-5, 1e-9, -1e-9, 1e-14, 1e-300}) {
+    const LmsParameters lms{0.75, 0.07, l};
+    // Reference in extended precision.
+    const long double x = 0.07L * (static_cast<long double>(l) * 1.645L);
+    const double expected = static_cast<double>(0.75L * std::exp(std::log1p(-x) / l));
+    EXPECT_NEAR(LowerLimitOfNormal(lms), expected, 1e-15) << l;
+    // The written formula is visibly off here (at 1e-14 and below it returns the median).
+    if (std::fabs(l) <= 1e-12) {
+      EXPECT_GT(std::fabs(WrittenLln(lms) - expected), 1e-7) << l;
+    }
+  }
+  // A fractional age lands near the zero crossing (about 77.364 years).
+  double lo = 77, hi = 78;
+  for (int i = 0; i < 200; ++i) {
+    const double mid = (lo + hi) / 2;
+    (Jrs2014Lms(2, Jrs2014Quantity::kRatio, mid, 155, LoadedSplineTable())->l > 0 ? lo : hi) = mid;
+  }
+  const auto crossing = Jrs2014Lms(2, Jrs2014Quantity::kRatio, lo, 155, LoadedSplineTable());
+  EXPECT_LT(std::fabs(crossing->l), 1e-12);
+  EXPECT_NEAR(LowerLimitOfNormal(*crossing), crossing->m * std::exp(-kLlnZ * crossing->s), 1e-12);
+}
+
+TEST(Jrs2014, SweepAwayFromZeroLKeepsTheWrittenFormula) {
+  int compared = 0;
+  for (std::uint8_t sex : {1, 2}) {
+    for (auto q : {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
+      for (double age = 16.05; age < 96; age += 0.173) {
+        for (double height = 100; height <= 272; height += 7.3) {
+          const auto lms = Jrs2014Lms(sex, q, age, height, LoadedSplineTable());
+          if (!lms || std::fabs(lms->l) < kSmallL) continue;
+          ASSERT_EQ(LowerLimitOfNormal(*lms), WrittenLln(*lms)) << age << " " << height;
+          ++compared;
+        }
+      }
+    }
+  }
+  EXPECT_GT(compared, 50000);
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -1,0 +1,252 @@
+#include "numtext/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace kestrova {
+namespace {
+
+struct ParseCase {
+  std::string text;
+  double expected;
+};
+
+// The accumulation rule decides which double a text reads as; these are not
+// always the doubles nearest to the decimal written.
+TEST(ParseNumber, ReadsDecimalTextsByTheAccumulationRule) {
+  const ParseCase cases[] = {
+      {"2.35", 2.3499999999999996},  // 2 + 0.3 = 2.3; 2.3 + 0.05 = 2.3499999999999996
+      {"3.45", 3.4499999999999997},
+      {"0.815", 0.8150000000000001},
+      {"1.005", 1.005},
+      {"123.456", 123.456},
+      {".5", 0.5},
+      {"  -12.5abc", -12.5},
+      {"\t+7", 7},
+      {"12.34.56", 12.34},
+      {"1e5", 1},
+      {"1,234", 1},
+      {"", 0},
+      {"   ", 0},
+      {"abc", 0},
+      {"\x82\x4f\x82\x50", 0},  // full-width "01" in CP932
+      {"0.1", 0.1},
+      {"4.40", 4.4},
+  };
+  for (const ParseCase& c : cases) {
+    EXPECT_EQ(ParseNumber(c.text), c.expected) << '"' << c.text << '"';
+  }
+}
+
+TEST(ParseNumber, ReadsRadixForms) {
+  const ParseCase cases[] = {
+      {"&H1F", 31}, {"&hff", 255}, {"&O17", 15}, {"&o78", 7}, {"&X1", 0}, {"&H", 0}, {"&", 0},
+      {"  &H10", 16},             // blanks are skipped before the "&" too
+      {"&H7FFFFFFFFFFFFFFF", 9223372036854775807.0},
+  };
+  for (const ParseCase& c : cases) EXPECT_EQ(ParseNumber(c.text), c.expected) << c.text;
+}
+
+TEST(ParseNumber, SignsAndMinusZero) {
+  EXPECT_TRUE(std::signbit(ParseNumber("-")));
+  EXPECT_EQ(ParseNumber("-"), 0);
+  // Blanks are skipped only before the sign.
+  EXPECT_TRUE(std::signbit(ParseNumber("- 5")));
+  EXPECT_EQ(ParseNumber("+-5"), 0);
+  EXPECT_EQ(ParseNumber("-0.5"), -0.5);
+}
+
+// Beyond the ordinary rules: huge digit runs and radix texts past 2^63 must give
+// plain results, never NaN from 0 * inf and never integer overflow.
+TEST(ParseNumber, HugeTextsStayWellDefined) {
+  EXPECT_EQ(ParseNumber(std::string(400, '9')), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(ParseNumber("1" + std::string(400, '0')), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(ParseNumber(std::string(400, '0')), 0);
+  EXPECT_EQ(ParseNumber("1." + std::string(400, '0') + "1"), 1);
+  EXPECT_EQ(ParseNumber("&HFFFFFFFFFFFFFFFF"), 18446744073709551615.0);
+  EXPECT_EQ(ParseNumber("&H1" + std::string(20, '0')), std::ldexp(1.0, 80));
+  EXPECT_EQ(ParseNumber("&H" + std::string(300, 'F')), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(ParseNumber("&O1" + std::string(30, '0')), std::ldexp(1.0, 90));
+}
+
+struct FormatNumberCase {
+  double value;
+  std::string expected;
+};
+
+TEST(FormatNumber, WritesUpToFifteenSignificantDigits) {
+  const FormatNumberCase cases[] = {
+      {0, "0"},
+      {-0.0, "0"},
+      {0.5, "0.5"},
+      {100, "100"},
+      {-1.5, "-1.5"},
+      {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"},
+      {0.1 + 0.2, "0.3"},
+      {0.0001, "0.0001"},
+      {123456789012345, "123456789012345"},
+      {2.3499999999999996, "2.35"},
+      {3, "3"},
+      {35, "35"},
+      {0.99, "0.99"},
+      {15.01, "15.01"},
+  };
+  for (const FormatNumberCase& c : cases) EXPECT_EQ(FormatNumber(c.value), c.expected) << c.value;
+}
+
+TEST(FormatNumber, SwitchesToExponentFormAtTheThresholds) {
+  const FormatNumberCase cases[] = {
+      {1234567890123456, "1.23456789012346e+015"},
+      {1e20, "1.00000000000000e+020"},
+      {1e15, "1.00000000000000e+015"},
+      // Normalises below 1, and the carry takes it up to 10^15.
+      {999999999999999, "1.00000000000000e+015"},
+      {0.0000999, "9.99000000000000e-05"},
+      {-2.5e-7, "-2.50000000000000e-07"},
+      {1e300, "1.00000000000000e+300"},
+  };
+  for (const FormatNumberCase& c : cases) EXPECT_EQ(FormatNumber(c.value), c.expected) << c.value;
+}
+
+TEST(FormatNumber, NotANumberAndInfinities) {
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::quiet_NaN()), "0");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::infinity()), "inf");
+  EXPECT_EQ(FormatNumber(-std::numeric_limits<double>::infinity()), "-inf");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::denorm_min()), "4.94065645841247e-324");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::max()), "1.79769313486232e+308");
+}
+
+struct DigitsCase {
+  double value;
+  std::string digits;
+  int exponent;
+  bool negative;
+};
+
+TEST(DecimalDigits, NormalisesAndRoundsTheLastDigit) {
+  const DigitsCase cases[] = {
+      {2.35, "235000000000000", 1, false},
+      {0.05, "500000000000000", -1, false},
+      {-1.5, "150000000000000", 1, true},
+      {0, "000000000000000", 0, false},
+      // Between the low threshold and 1: D[0] = 0 takes the last carry.
+      {0.9999999999999995, "100000000000000", 1, false},
+      {9.99999999999999, "100000000000000", 2, false},
+  };
+  for (const DigitsCase& c : cases) {
+    const DigitString d = DecimalDigits(c.value, 15);
+    EXPECT_EQ(d.digits, c.digits) << c.value;
+    EXPECT_EQ(d.exponent, c.exponent) << c.value;
+    EXPECT_EQ(d.negative, c.negative) << c.value;
+  }
+}
+
+TEST(DecimalDigits, OtherCounts) {
+  EXPECT_EQ(DecimalDigits(2.35, 3).digits, "235");
+  EXPECT_EQ(DecimalDigits(2.35, 2).digits, "24");  // remainder 5 rounds up
+  EXPECT_EQ(DecimalDigits(2.35, 0).digits, "");
+  EXPECT_EQ(DecimalDigits(2.35, -4).digits, "");
+  EXPECT_EQ(DecimalDigits(0.96, 1).digits, "1");  // 9 carries into a new leading digit
+  EXPECT_EQ(DecimalDigits(0.96, 1).exponent, 1);
+}
+
+struct FixedCase {
+  double value;
+  int decimals;
+  std::string expected;
+};
+
+TEST(FormatFixed, RoundsHalfUpOnTheScaledProducts) {
+  const FixedCase cases[] = {
+      {2.345, 2, "2.35"},    // products 234.50000000000003 and 2345.0: r = 5
+      {1.005, 2, "1.00"},    // products 100.49999999999999 and 1004.9999999999999: r = 4
+      {2.675, 2, "2.68"},
+      {-2.345, 2, "-2.34"},  // f = -235, r = 5: towards plus infinity
+      {-0.004, 2, "0.00"},   // no minus sign on a zero result
+      {-0.005, 2, "0.00"},
+      {0.005, 2, "0.01"},
+      {0.5, 2, "0.50"},
+      {100, 2, "100.00"},
+      {3.14159, 2, "3.14"},
+      {12.3456, 3, "12.346"},
+      {0, 3, "0.000"},
+      {0.8155, 3, "0.816"},
+      {7, 3, "7.000"},
+      {2.5, 3, "2.500"},
+      {92.7536231884058, 1, "92.8"},
+      {79.96, 1, "80.0"},
+      {79.94, 1, "79.9"},
+      {1250, 1, "1250.0"},
+      {1.23456, 4, "1.2346"},
+      {-0.6950000000000003, 2, "-0.70"},
+      {4.194999999999999, 2, "4.19"},
+      {4.965000000000001, 2, "4.97"},
+  };
+  for (const FixedCase& c : cases) {
+    EXPECT_EQ(FormatFixed(c.value, static_cast<std::uint8_t>(c.decimals)), c.expected)
+        << c.value << " with " << c.decimals;
+  }
+}
+
+// The two products are rounded separately, so the rounding digit can be -1 or
+// 10; either way the carry is at most one unit in the last place.
+TEST(FormatFixed, RoundingDigitOfMinusOneAndTen) {
+  EXPECT_EQ(267.46 * 100, 26745.999999999996);
+  EXPECT_EQ(FormatFixed(267.46, 2), "267.46");  // r = 10
+  EXPECT_EQ(98.948 * 1000, 98948.0);
+  EXPECT_EQ(FormatFixed(98.948, 3), "98.948");  // r = -1
+}
+
+TEST(FormatFixed, EdgesOfTheThirtyTwoBitRange) {
+  EXPECT_EQ(FormatFixed(2147483.64, 2), "2147483.64");
+  EXPECT_EQ(FormatFixed(-2147483.64, 2), "-2147483.64");
+  EXPECT_EQ(FormatFixed(214748.3647, 3), "214748.365");
+}
+
+// Outside the 32-bit range the text is still plain and deterministic.
+TEST(FormatFixed, ValuesOutsideTheRuleGetPlainTexts) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const FixedCase cases[] = {
+      {2147483.648, 2, "2147483.65"},
+      {99999999999.0, 2, "99999999999.00"},
+      {-12345678901.234, 3, "-12345678901.234"},
+      {2315000000.0, 2, "2315000000.00"},
+      {1e11, 2, "100000000000"},
+      {1e20, 2, "1.00000000000000e+020"},
+      {inf, 2, "inf"},
+      {-inf, 3, "-inf"},
+      {std::numeric_limits<double>::quiet_NaN(), 2, "0.00"},
+  };
+  for (const FixedCase& c : cases) {
+    EXPECT_EQ(FormatFixed(c.value, static_cast<std::uint8_t>(c.decimals)), c.expected) << c.value;
+  }
+}
+
+TEST(FormatFixed, DecimalCountsOutsideOneToFourAreClamped) {
+  EXPECT_EQ(FormatFixed(2.345, 0), "2.3");
+  EXPECT_EQ(FormatFixed(2.345, 9), "2.3450");
+  EXPECT_EQ(FormatFixed(2.345, 255), "2.3450");
+}
+
+// Reading back what FormatFixed wrote lands within one unit of the last place,
+// and writing that again gives the same text.
+TEST(FormatFixed, SweepReadsBackWithinOneUnit) {
+  for (int decimals = 1; decimals <= 4; ++decimals) {
+    const double unit = std::pow(10.0, -decimals);
+    for (double x = -50; x < 50; x += 0.0137) {
+      const std::string text = FormatFixed(x, static_cast<std::uint8_t>(decimals));
+      const double back = ParseNumber(text);
+      ASSERT_LE(std::fabs(back - x), unit * 1.0000001) << x << " -> " << text;
+      ASSERT_EQ(FormatFixed(back, static_cast<std::uint8_t>(decimals)), text) << x;
+      const std::size_t point = text.find('.');
+      ASSERT_EQ(text.size() - point - 1, static_cast<std::size_t>(decimals)) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrova
