@@ -1,0 +1,29 @@
+#include "app/window_panel.h"
+
+#include <string>
+
+#include "app/app_state.h"
+
+namespace kestrova::app {
+
+void KeptDcDevice::FillPanel() { FillRect(g_app.keptDc, &g_app.panelRect, g_app.panelBrush); }
+
+void KeptDcDevice::SetOpaqueBackground() { SetBkMode(g_app.keptDc, OPAQUE); }
+
+void KeptDcDevice::DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) {
+  // COLORREF holds red in the low byte, then green, then blue.
+  SetTextColor(g_app.keptDc, RGB(colour.red, colour.green, colour.blue));
+  TextOutA(g_app.keptDc, x, y, text.data(), static_cast<int>(text.size()));
+}
+
+void KeptDcDevice::ShowMessage(const UserMessage& message) {
+  MessageBoxA(g_app.mainWindow, message.text.c_str(), message.caption.c_str(), MB_OK);
+}
+
+PanelContext WindowPanel() {
+  // Stateless: every call draws through the handles in g_app.
+  static KeptDcDevice device;
+  return PanelContext{g_app.inputs, g_app.splineTable, g_app.results, g_app.panelState, device};
+}
+
+}  // namespace kestrova::app
