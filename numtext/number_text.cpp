@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace kestrova {
@@ -91,10 +92,20 @@ double ParseDecimalForm(std::string_view text) {
 constexpr double kLowThreshold = 0.999999999999999;
 constexpr double kHighThreshold = 9.99999999999999;
 
-// Adds one to the last digit and carries leftwards. Returns true when the carry
-// ran out of the first digit (cannot happen for normalised finite values).
-bool RoundUpLastDigit(std::string& digits) {
-  for (std::size_t i = digits.size(); i > 0; --i) {
+// Digits are produced into fixed buffers: the formatting runs for every result
+// of every calculation, so it avoids allocating until the final text.
+constexpr int kNumberDigits = 15;
+
+struct RawDigits {
+  char digits[kNumberDigits];
+  int exponent;
+  bool negative;
+};
+
+// Adds one to the last of `count` digits and carries leftwards. Returns true when
+// the carry ran out of the first digit (cannot happen for normalised finite values).
+bool RoundUpLastDigit(char* digits, int count) {
+  for (int i = count; i > 0; --i) {
     if (digits[i - 1] != '9') {
       ++digits[i - 1];
       return false;
@@ -104,36 +115,80 @@ bool RoundUpLastDigit(std::string& digits) {
   return true;
 }
 
-std::string ExponentText(int exponent, bool forceSign) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, forceSign ? "%+04d" : "%03d", exponent);
-  return buffer;
-}
-
-// Fixed form of the 15 digits for -3 <= E <= 15, trailing zeros and point removed.
-std::string FixedForm(const DigitString& d) {
-  std::string text;
-  if (d.exponent >= 1) {
-    text.append(d.digits, 0, static_cast<std::size_t>(d.exponent));
-    text += '.';
-    text.append(d.digits, static_cast<std::size_t>(d.exponent), std::string::npos);
-  } else {
-    text += "0.";
-    text.append(static_cast<std::size_t>(-d.exponent), '0');
-    text += d.digits;
+// The digit generation of DecimalDigits for a finite, non-zero magnitude.
+// Invariant of the digit loop: 0 <= value < 10, so truncation is the floor.
+int GenerateDigits(double value, char* digits, int count) {
+  int exponent = 1;
+  while (value < kLowThreshold) {
+    value = value * 10;
+    exponent -= 1;
   }
-  while (!text.empty() && text.back() == '0') text.pop_back();
-  if (!text.empty() && text.back() == '.') text.pop_back();
-  return text;
+  while (value >= kHighThreshold) {
+    value = value / 10;
+    exponent += 1;
+  }
+  for (int i = 0; i < count; ++i) {
+    const int digit = static_cast<int>(value);
+    digits[i] = static_cast<char>('0' + digit);
+    value = (value - digit) * 10;
+  }
+  if (value >= 5 && RoundUpLastDigit(digits, count)) {
+    digits[0] = '1';
+    exponent += 1;
+  }
+  return exponent;
 }
 
-std::string ExponentForm(const DigitString& d) {
-  std::string text(1, d.digits[0]);
-  text += '.';
-  text.append(d.digits, 1, std::string::npos);
-  text += 'e';
-  text += ExponentText(d.exponent - 1, d.exponent > 15);
-  return text;
+// DecimalDigits with count 15, into a fixed buffer. Infinity is handled by the caller.
+RawDigits FifteenDigits(double value) {
+  RawDigits d{};
+  if (value == 0 || std::isnan(value)) {
+    std::memset(d.digits, '0', kNumberDigits);
+    return d;
+  }
+  if (value < 0) {
+    d.negative = true;
+    value = value * -1;
+  }
+  d.exponent = GenerateDigits(value, d.digits, kNumberDigits);
+  return d;
+}
+
+// Writes the general form into `out` (at least 32 bytes); returns the length.
+int WriteNumber(double value, char* out) {
+  if (std::isinf(value)) {
+    const char* text = value > 0 ? "inf" : "-inf";
+    std::memcpy(out, text, std::strlen(text));
+    return static_cast<int>(std::strlen(text));
+  }
+  const RawDigits d = FifteenDigits(value);
+  char* p = out;
+  if (d.negative) *p++ = '-';
+  if (d.exponent > 15 || d.exponent < -3) {
+    *p++ = d.digits[0];
+    *p++ = '.';
+    std::memcpy(p, d.digits + 1, kNumberDigits - 1);
+    p += kNumberDigits - 1;
+    // "+%03d" above, "%03d" below: the sign is always shown only for large values.
+    p += std::snprintf(p, 16, d.exponent > 15 ? "e%+04d" : "e%03d", d.exponent - 1);
+    return static_cast<int>(p - out);
+  }
+  if (d.exponent >= 1) {
+    std::memcpy(p, d.digits, static_cast<std::size_t>(d.exponent));
+    p += d.exponent;
+    *p++ = '.';
+    std::memcpy(p, d.digits + d.exponent, static_cast<std::size_t>(kNumberDigits - d.exponent));
+    p += kNumberDigits - d.exponent;
+  } else {
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = 0; i < -d.exponent; ++i) *p++ = '0';
+    std::memcpy(p, d.digits, kNumberDigits);
+    p += kNumberDigits;
+  }
+  while (p > out && p[-1] == '0') --p;
+  if (p > out && p[-1] == '.') --p;
+  return static_cast<int>(p - out);
 }
 
 // Powers of ten for 1 to 5 are exact doubles.
@@ -141,6 +196,13 @@ double PowerOfTen(int n) {
   double p = 1;
   for (int i = 0; i < n; ++i) p *= 10;
   return p;
+}
+
+// Floor of a double known to lie well inside the 64-bit range.
+std::int64_t FloorToInt(double x) {
+  auto t = static_cast<std::int64_t>(x);
+  if (static_cast<double>(t) > x) t -= 1;
+  return t;
 }
 
 // The integer f (already rounded) written with n decimals: exact decimal text of
@@ -168,50 +230,24 @@ double ParseNumber(std::string_view text) {
 DigitString DecimalDigits(double value, int count) {
   DigitString result;
   if (count < 1) return result;
-  const std::size_t size = static_cast<std::size_t>(count);
-  if (value == 0 || std::isnan(value)) {
-    result.digits.assign(size, '0');
-    return result;
-  }
+  result.digits.assign(static_cast<std::size_t>(count), '0');
+  if (value == 0 || std::isnan(value)) return result;
   if (value < 0) {
     result.negative = true;
     value = value * -1;
   }
   if (std::isinf(value)) {
-    result.digits.assign(size, '9');
+    result.digits.assign(static_cast<std::size_t>(count), '9');
     result.exponent = 309;
     return result;
   }
-  int exponent = 1;
-  while (value < kLowThreshold) {
-    value = value * 10;
-    exponent -= 1;
-  }
-  while (value >= kHighThreshold) {
-    value = value / 10;
-    exponent += 1;
-  }
-  result.digits.resize(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    // 0 <= value < 10 here, so the floor is a single digit.
-    const int digit = static_cast<int>(std::floor(value));
-    result.digits[i] = static_cast<char>('0' + digit);
-    value = (value - digit) * 10;
-  }
-  if (value >= 5 && RoundUpLastDigit(result.digits)) {
-    result.digits[0] = '1';
-    exponent += 1;
-  }
-  result.exponent = exponent;
+  result.exponent = GenerateDigits(value, result.digits.data(), count);
   return result;
 }
 
 std::string FormatNumber(double value) {
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  const DigitString d = DecimalDigits(value, 15);
-  std::string text = d.negative ? "-" : "";
-  if (d.exponent > 15 || d.exponent < -3) return text + ExponentForm(d);
-  return text + FixedForm(d);
+  char buffer[48];
+  return std::string(buffer, static_cast<std::size_t>(WriteNumber(value, buffer)));
 }
 
 std::string FormatFixed(double value, std::uint8_t decimals) {
@@ -225,16 +261,20 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   if (!insideRule && !(std::fabs(value) < 1e11)) return FormatNumber(value);
 
   // Inside the rule both floors fit 32 bits; below 1e11 they fit 64 bits.
-  std::int64_t f = static_cast<std::int64_t>(std::floor(scaledByP));
-  const std::int64_t d = static_cast<std::int64_t>(std::floor(scaledByQ));
+  std::int64_t f = FloorToInt(scaledByP);
+  const std::int64_t d = FloorToInt(scaledByQ);
   const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
   if (roundingDigit >= 5) f += 1;
   if (!insideRule) return WriteScaledInteger(f, n);
 
-  std::string s = FormatNumber(static_cast<double>(f) / p);
-  const std::size_t point = s.find('.');
-  s += point == std::string::npos ? ".0000" : "000";
-  return s.substr(0, s.find('.') + 1 + static_cast<std::size_t>(n));
+  // FormatNumber(f / p), padded with zeros and cut n places after the point.
+  char buffer[48];
+  int length = WriteNumber(static_cast<double>(f) / p, buffer);
+  const char* point = static_cast<const char*>(std::memchr(buffer, '.', static_cast<std::size_t>(length)));
+  int pointAt = point != nullptr ? static_cast<int>(point - buffer) : length;
+  if (point == nullptr) buffer[length++] = '.';
+  for (int i = 0; i < 4; ++i) buffer[length++] = '0';
+  return std::string(buffer, static_cast<std::size_t>(pointAt + 1 + n));
 }
 
 }  // namespace kestrova
