@@ -1,0 +1,443 @@
+// kestrova.exe end to end: the real program runs under Wine on a virtual
+// screen, and these tests look at it from outside its process, through Win32
+// calls on its window and through the pixels it shows on the screen.
+//
+// Every wait is for a condition (the window exists, the paint reached the
+// screen, the process ended), bounded by kTimeoutMs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "texts/japanese_texts.h"
+#include "tools/winprobe/winprobe.h"
+
+namespace {
+
+using namespace kestrova::winprobe;
+namespace texts = kestrova::texts;
+
+constexpr DWORD kTimeoutMs = 20000;
+constexpr std::uint32_t kPanelColour = 0xF5F5F5;
+
+std::string g_kestrovaExe;     // path of kestrova.exe under test
+std::string g_screenshotDir;   // where the screenshots go
+
+constexpr const char* kFemaleExample = "/Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=2.4";
+// A 60-year-old man of 170 cm with low volumes: every rule that can flag a
+// cell flags it (VC, FVC and FEV1 below their LLN, VC below 80 % of JRS2001
+// and Baldwin, the measured FEV1/FVC 0.600 below its LLN 0.695 and below every
+// predicted ratio).
+constexpr const char* kLowVolumes = "/Sex=M /Age=60 /Setake=170 /VC=2.0 /FVC=2.5 /FEV1=1.5";
+
+// kestrova.exe, started with `arguments`, its main window found and idle.
+class Kestrova {
+ public:
+  explicit Kestrova(const std::string& arguments) {
+    started_ = program_.Start(g_kestrovaExe, arguments);
+    if (started_) window_ = program_.WaitForWindow("NORMAL0", kTimeoutMs);
+  }
+  bool ok() const { return started_ && window_ != nullptr; }
+  HWND window() const { return window_; }
+  Program& program() { return program_; }
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+
+ private:
+  Program program_;
+  bool started_ = false;
+  HWND window_ = nullptr;
+};
+
+// WM_GETTEXT, not GetWindowTextA: for a window of another process the latter
+// gives only the caption the system keeps, not an edit control's text.
+std::string WindowText(HWND window) {
+  char buffer[256] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+std::string ClassName(HWND window) {
+  char buffer[64] = {};
+  GetClassNameA(window, buffer, sizeof buffer);
+  return buffer;
+}
+
+// Hex bytes, so that a failed comparison of CP932 texts shows what differed.
+std::string Bytes(std::string_view text) {
+  std::string out;
+  char hex[4];
+  for (unsigned char c : text) {
+    std::snprintf(hex, sizeof hex, "%02X ", c);
+    out += hex;
+  }
+  return out;
+}
+
+// What one text cell of the panel shows.
+struct CellInk {
+  int dark = 0;  // black text pixels
+  int red = 0;   // red text pixels
+  int other = 0; // anything that is neither text nor the panel colour
+};
+
+bool IsDark(std::uint32_t p) { return Red(p) <= 110 && Green(p) <= 110 && Blue(p) <= 110; }
+bool IsRed(std::uint32_t p) { return Red(p) >= 180 && Green(p) <= 90 && Blue(p) <= 90; }
+
+// Text drawn at (x, y) with the 14-pixel panel font lies in the box (x, y) to
+// (x + width, y + 14).
+CellInk InkIn(const Image& client, int x, int y, int width) {
+  CellInk ink;
+  for (int row = y; row < y + 14 && row < client.height; ++row) {
+    for (int col = x; col < x + width && col < client.width; ++col) {
+      const std::uint32_t p = client.At(col, row);
+      if (IsRed(p)) ++ink.red;
+      else if (IsDark(p)) ++ink.dark;
+      else if (p != kPanelColour) ++ink.other;
+    }
+  }
+  return ink;
+}
+
+// True once the result line of the top row (x 230, y 170) has reached the screen.
+bool ResultsOnScreen(HWND window) {
+  const Image client = CaptureClientArea(window);
+  return client.width > 300 && client.height > 200 && InkIn(client, 230, 170, 60).dark > 0;
+}
+
+bool PanelOnScreen(HWND window) {
+  const Image client = CaptureClientArea(window);
+  return client.width > 8 && client.height > 8 && client.At(4, 4) == kPanelColour;
+}
+
+void SaveScreenshot(HWND window, const std::string& name) {
+  const std::string path = g_screenshotDir + "/" + name;
+  ASSERT_TRUE(WritePng(path, CaptureWindow(window))) << path;
+  std::printf("screenshot: %s\n", path.c_str());
+}
+
+// --- The main window -------------------------------------------------------
+
+TEST(MainWindow, HasItsClassTitleAndFixedOuterSize) {
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+  EXPECT_EQ(ClassName(app.window()), "NORMAL0");
+  EXPECT_EQ(WindowText(app.window()), "Kestrova ver.26");
+  RECT rect{};
+  GetWindowRect(app.window(), &rect);
+  EXPECT_EQ(rect.right - rect.left, 380);
+  EXPECT_EQ(rect.bottom - rect.top, 630);
+}
+
+TEST(MainWindow, CanBeMinimisedButNotResizedOrMaximised) {
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(app.window(), GWL_STYLE));
+  // WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; the system may add
+  // WS_CLIPSIBLINGS to a top-level window.
+  EXPECT_EQ(style & ~static_cast<DWORD>(WS_CLIPSIBLINGS), 0x10CA0000u);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0u);
+  EXPECT_EQ(GetWindowLongA(app.window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+// The corner lies 400 pixels left of and 300 above the screen centre. The
+// tests run on two virtual screens; each checks the one it finds.
+struct PlacementCase {
+  int screenWidth;
+  int screenHeight;
+  POINT corner;
+};
+
+TEST(MainWindow, CornerFollowsTheScreenSize) {
+  const PlacementCase cases[] = {
+      {1920, 1080, {560, 240}},
+      {1024, 768, {112, 84}},
+  };
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const PlacementCase* expected = nullptr;
+  for (const PlacementCase& c : cases) {
+    if (c.screenWidth == width && c.screenHeight == height) expected = &c;
+  }
+  ASSERT_NE(expected, nullptr) << "no case for a " << width << "x" << height << " screen";
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+  RECT rect{};
+  GetWindowRect(app.window(), &rect);
+  EXPECT_EQ(rect.left, expected->corner.x);
+  EXPECT_EQ(rect.top, expected->corner.y);
+}
+
+// --- The controls -----------------------------------------------------------
+
+struct ControlCase {
+  int id;
+  const char* className;  // as GetClassNameA reports the system's classes
+  std::string_view text;
+  DWORD style;
+  DWORD exStyle;
+  RECT rect;  // client coordinates of the main window: left, top, right, bottom
+  DWORD systemBits = 0;  // style bits the system itself may add
+};
+
+TEST(Controls, AllFourteenHaveTheirIdClassTextStyleAndPlace) {
+  const ControlCase cases[] = {
+      {1000, "Static", texts::kVcLabel, 0x50000000, 0, {31, 170, 83, 188}},
+      {1001, "Static", texts::kHeightLabel, 0x50000001, 0, {252, 51, 302, 69}},
+      {1002, "Button", texts::kHeaderButton, 0x50000300, 0, {155, 127, 325, 151}},
+      {1003, "Edit", "*.**", 0x50000101, WS_EX_CLIENTEDGE, {85, 283, 135, 309}},
+      {1004, "Static", texts::kFvcLabel, 0x50000000, 0, {31, 286, 84, 304}},
+      {1005, "Edit", "*.**", 0x50000101, WS_EX_CLIENTEDGE, {85, 373, 135, 399}},
+      {1006, "Static", "FEV1(L)", 0x50000000, 0, {31, 376, 87, 394}},
+      // BM_SETCHECK makes the checked radio button a tab stop (the system's doing).
+      {1007, "Button", texts::kMale, 0x50004029, 0, {75, 58, 125, 76}, WS_TABSTOP},
+      {1008, "Button", texts::kFemale, 0x50004029, 0, {75, 84, 125, 100}, WS_TABSTOP},
+      // The set-up adds ES_NUMBER (0x2000) to the age and height fields.
+      {1009, "Edit", "**", 0x50002005, WS_EX_CLIENTEDGE, {163, 71, 213, 97}},
+      {1010, "Edit", "***", 0x50002001, WS_EX_CLIENTEDGE, {251, 71, 300, 96}},
+      {1011, "Static", "FEV1.0 %", 0x50000000, 0, {31, 493, 87, 511}},
+      {1013, "Edit", "*.**", 0x50000001, WS_EX_CLIENTEDGE, {85, 170, 140, 193}},
+      {1014, "Static", texts::kAgeLabel, 0x50000000, 0, {175, 51, 208, 69}},
+  };
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+
+  int children = 0;
+  EnumChildWindows(app.window(), [](HWND, LPARAM count) { ++*reinterpret_cast<int*>(count); return TRUE; },
+                   reinterpret_cast<LPARAM>(&children));
+  EXPECT_EQ(children, 14);
+
+  for (const ControlCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    HWND control = app.Control(c.id);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(control), c.id);
+    EXPECT_EQ(ClassName(control), c.className);
+    const std::string text = WindowText(control);
+    EXPECT_EQ(text, c.text) << Bytes(text) << "vs " << Bytes(c.text);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & ~c.systemBits;
+    EXPECT_EQ(style, c.style) << std::hex << style;
+    EXPECT_EQ(style & (WS_TABSTOP | WS_GROUP), 0u);
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(control, GWL_EXSTYLE));
+    EXPECT_EQ(exStyle & WS_EX_CLIENTEDGE, c.exStyle & WS_EX_CLIENTEDGE) << std::hex << exStyle;
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, app.window(), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, c.rect.left);
+    EXPECT_EQ(rect.top, c.rect.top);
+    EXPECT_EQ(rect.right, c.rect.right);
+    EXPECT_EQ(rect.bottom, c.rect.bottom);
+  }
+}
+
+// The texts shown are the CP932 bytes, not their UTF-8 spelling.
+TEST(Controls, JapaneseTextsAreShiftJisBytes) {
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+  EXPECT_EQ(Bytes(WindowText(app.Control(1008))), "8F 97 90 AB ");  // 女性
+  EXPECT_EQ(Bytes(WindowText(app.Control(1014))), "94 4E 97 EE ");  // 年齢
+}
+
+// --- The command line -------------------------------------------------------
+
+struct FieldCase {
+  int id;
+  const char* text;
+};
+
+TEST(CommandLine, FemaleExampleChecksFemaleAndFillsTheFieldsAsGiven) {
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  EXPECT_EQ(SendMessageA(app.Control(1008), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(app.Control(1007), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  const FieldCase fields[] = {
+      {1009, "45"}, {1010, "160"}, {1013, "3.1"},
+      {1003, "3.0"},  // the text as given, not the number 3 written anew
+      {1005, "2.4"},
+  };
+  for (const FieldCase& f : fields) EXPECT_EQ(WindowText(app.Control(f.id)), f.text) << f.id;
+}
+
+TEST(CommandLine, WithoutValuesMaleIsCheckedAndFieldsShowPlaceholders) {
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+  EXPECT_EQ(SendMessageA(app.Control(1007), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(app.Control(1008), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  const FieldCase fields[] = {{1009, "**"}, {1010, "***"}, {1013, "*.**"}, {1003, "*.**"}, {1005, "*.**"}};
+  for (const FieldCase& f : fields) EXPECT_EQ(WindowText(app.Control(f.id)), f.text) << f.id;
+}
+
+// A long command line (other words before the keys push them past byte 255)
+// still fills every field.
+TEST(CommandLine, KeysFarIntoALongLineAreFound) {
+  const std::string filler(300, 'x');
+  Kestrova app(filler + " " + kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  EXPECT_EQ(SendMessageA(app.Control(1008), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(WindowText(app.Control(1009)), "45");
+  EXPECT_EQ(WindowText(app.Control(1005)), "2.4");
+}
+
+// --- The painted panel -------------------------------------------------------
+
+enum class Ink { kBlack, kRed };
+
+struct CellCase {
+  int x;
+  int y;
+  Ink ink;
+};
+
+constexpr int kResultRows[] = {170, 195, 220, 245, 285, 310, 335, 375, 400, 425, 450, 490, 515, 540, 565};
+
+void ExpectCells(const Image& client, const std::vector<CellCase>& cells) {
+  for (const CellCase& cell : cells) {
+    // Percentage cells are ten characters wide and end before the result lines at 230.
+    const CellInk ink = InkIn(client, cell.x, cell.y, cell.x == 160 ? 64 : 45);
+    SCOPED_TRACE(testing::Message() << "cell at x " << cell.x << ", y " << cell.y);
+    if (cell.ink == Ink::kRed) {
+      EXPECT_GT(ink.red, 0);
+      EXPECT_EQ(ink.dark, 0);
+    } else {
+      EXPECT_GT(ink.dark, 0);
+      EXPECT_EQ(ink.red, 0);
+    }
+  }
+}
+
+void ExpectResultLinesInBlack(const Image& client) {
+  for (int y : kResultRows) {
+    const CellInk ink = InkIn(client, 230, y, 120);
+    EXPECT_GT(ink.dark, 0) << "result line at y " << y;
+    EXPECT_EQ(ink.red, 0) << "result line at y " << y;
+  }
+}
+
+TEST(Panel, FemaleExampleFlagsTheFev1RatioRowsOnly) {
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+  SaveScreenshot(app.window(), "kestrova-female-45.png");
+  const Image client = CaptureClientArea(app.window());
+  ExpectResultLinesInBlack(client);
+  // Measured FEV1/FVC 0.800 is above its LLN 0.734 but below every predicted
+  // ratio (0.825, 0.834, 0.854).
+  ExpectCells(client, {
+                          {160, 170, Ink::kBlack}, {160, 220, Ink::kBlack}, {160, 245, Ink::kBlack},
+                          {160, 285, Ink::kBlack}, {160, 335, Ink::kBlack},
+                          {160, 375, Ink::kBlack}, {160, 425, Ink::kBlack}, {160, 450, Ink::kBlack},
+                          {100, 490, Ink::kBlack},
+                          {160, 490, Ink::kRed},   {160, 540, Ink::kRed},   {160, 565, Ink::kRed},
+                      });
+}
+
+TEST(Panel, LowVolumesFlagEveryRuleThatCanFlag) {
+  Kestrova app(kLowVolumes);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+  SaveScreenshot(app.window(), "kestrova-male-60-low.png");
+  const Image client = CaptureClientArea(app.window());
+  ExpectResultLinesInBlack(client);
+  ExpectCells(client, {
+                          {160, 170, Ink::kRed},   {160, 220, Ink::kRed},   {160, 245, Ink::kRed},
+                          {160, 285, Ink::kRed},
+                          {160, 335, Ink::kBlack},  // FVC against JRS2001 is never flagged
+                          {160, 375, Ink::kRed},
+                          {160, 425, Ink::kBlack}, {160, 450, Ink::kBlack},
+                          {100, 490, Ink::kRed},
+                          {160, 490, Ink::kRed},   {160, 540, Ink::kRed},   {160, 565, Ink::kRed},
+                      });
+}
+
+// The rows of a lower limit never carry a percentage.
+TEST(Panel, LowerLimitRowsHaveNoPercentage) {
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+  const Image client = CaptureClientArea(app.window());
+  for (int y : {195, 310, 400, 515}) {
+    const CellInk ink = InkIn(client, 160, y, 64);
+    EXPECT_EQ(ink.dark + ink.red, 0) << "y " << y;
+  }
+}
+
+// Without age and height nothing is calculated: the panel is its background only.
+TEST(Panel, WithoutInputsOnlyTheBackgroundIsPainted) {
+  Kestrova app("");
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return PanelOnScreen(app.window()); }, kTimeoutMs));
+  const Image client = CaptureClientArea(app.window());
+  for (int y : kResultRows) {
+    const CellInk ink = InkIn(client, 150, y, 220);
+    EXPECT_EQ(ink.dark + ink.red + ink.other, 0) << "y " << y;
+  }
+}
+
+// --- Commands and closing -----------------------------------------------------
+
+struct CommandCase {
+  WORD id;
+  WORD code;
+  const char* why;
+};
+
+TEST(Commands, UnknownIdsAndUnhandledNotificationsChangeNothing) {
+  const CommandCase cases[] = {
+      {1234, BN_CLICKED, "no such control"},
+      {1003, EN_CHANGE, "typing in the FVC field is not handled"},
+      {1002, EN_SETFOCUS, "the header button only answers BN_CLICKED"},
+  };
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+  const Image before = CaptureClientArea(app.window());
+  for (const CommandCase& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(SendMessageA(app.window(), WM_COMMAND, MAKEWPARAM(c.id, c.code), 0), 0);
+  }
+  const Image after = CaptureClientArea(app.window());
+  EXPECT_TRUE(before.pixels == after.pixels);
+  EXPECT_EQ(WindowText(app.Control(1009)), "45");
+  EXPECT_EQ(SendMessageA(app.Control(1008), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(app.program().WaitForExit(0).has_value());
+}
+
+// The column-header button recalculates and paints the same results again.
+TEST(Commands, HeaderButtonRepaintsTheResults) {
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+  const Image before = CaptureClientArea(app.window());
+  EXPECT_EQ(SendMessageA(app.window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0), 0);
+  const Image after = CaptureClientArea(app.window());
+  EXPECT_TRUE(before.pixels == after.pixels);
+}
+
+TEST(Closing, WmCloseEndsTheProcessWithExitCodeZero) {
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  PostMessageA(app.window(), WM_CLOSE, 0, 0);
+  const std::optional<DWORD> code = app.program().WaitForExit(kTimeoutMs);
+  ASSERT_TRUE(code.has_value());
+  EXPECT_EQ(*code, 0u);
+}
+
+}  // namespace
+
+// Arguments after GoogleTest's own: --kestrova=PATH (kestrova.exe) and
+// --screenshots=DIR.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--kestrova=", 0) == 0) g_kestrovaExe = arg.substr(11);
+    else if (arg.rfind("--screenshots=", 0) == 0) g_screenshotDir = WindowsPath(arg.substr(14));
+  }
+  if (g_kestrovaExe.empty()) {
+    std::fputs("usage: kestrova_e2e --kestrova=PATH\\kestrova.exe [--screenshots=DIR]\n", stderr);
+    return 2;
+  }
+  if (g_screenshotDir.empty()) g_screenshotDir = ".";
+  return RUN_ALL_TESTS();
+}
