@@ -1,0 +1,267 @@
+#include "cli/batch.h"
+
+#include <array>
+#include <vector>
+
+#include "cli/csv.h"
+#include "cli/result_columns.h"
+#include "kestrova/kestrova.h"
+#include "numtext/number_text.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova::cli {
+namespace {
+
+enum Column : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1, kColumnCount };
+constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex", "age", "height",
+                                                                    "vc",  "fvc", "fev1"};
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
+// Progress is shown every this many rows, so small inputs never show it.
+constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string LowerAscii(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool IsDecimalNumber(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  bool digits = false;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    if (s[i] >= '0' && s[i] <= '9') {
+      digits = true;
+    } else if (s[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
+struct Layout {
+  std::array<std::size_t, kColumnCount> index;  // field index of each named column
+  std::vector<std::size_t> passThrough;         // the other fields, in order
+  std::size_t fieldCount = 0;
+};
+
+// Reads the header; returns false (with `error`) when it cannot be used.
+bool ReadHeader(const CsvRecord& header, Layout& layout, std::string& error) {
+  layout.index.fill(kNoColumn);
+  layout.fieldCount = header.count;
+  for (std::size_t i = 0; i < header.count; ++i) {
+    std::string_view name = header[i];
+    // A UTF-8 byte order mark before the first name is not part of it.
+    if (i == 0 && name.substr(0, 3) == "\xEF\xBB\xBF") name.remove_prefix(3);
+    const std::string lower = LowerAscii(TrimBlanks(name));
+    std::size_t column = kNoColumn;
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+      if (lower == kColumnNames[c]) column = c;
+    }
+    if (column == kNoColumn) {
+      layout.passThrough.push_back(i);
+    } else if (layout.index[column] != kNoColumn) {
+      error = "the header names the column '" + std::string(kColumnNames[column]) + "' twice";
+      return false;
+    } else {
+      layout.index[column] = i;
+    }
+  }
+  for (Column required : {kSex, kAge, kHeight}) {
+    if (layout.index[required] == kNoColumn) {
+      error = "the header has no '" + std::string(kColumnNames[required]) +
+              "' column (it needs sex, age and height; vc, fvc and fev1 are optional)";
+      return false;
+    }
+  }
+  return true;
+}
+
+// Fills `inputs` from a record; returns false with `error` naming the problem.
+bool ReadRow(const CsvRecord& record, const Layout& layout, PatientInputs& inputs,
+             std::string& error) {
+  if (record.unterminatedQuote) {
+    error = "a quoted field is not closed before the end of the input";
+    return false;
+  }
+  if (record.count != layout.fieldCount) {
+    error = "the row has " + std::to_string(record.count) + " fields, the header " +
+            std::to_string(layout.fieldCount);
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+      if (layout.index[c] != kNoColumn && layout.index[c] >= record.count) {
+        error += ": missing column '" + std::string(kColumnNames[c]) + "'";
+        break;
+      }
+    }
+    return false;
+  }
+  const auto sex = ReadSex(record[layout.index[kSex]], error);
+  if (!sex) return false;
+  inputs.sexCode = *sex;
+  double PatientInputs::*const targets[] = {nullptr, &PatientInputs::age, &PatientInputs::height,
+                                            &PatientInputs::vc, &PatientInputs::fvc,
+                                            &PatientInputs::fev1};
+  for (std::size_t c = kAge; c < kColumnCount; ++c) {
+    const std::size_t at = layout.index[c];
+    const std::string_view text = at == kNoColumn ? std::string_view{} : record[at];
+    const auto value = ReadNumber(kColumnNames[c], text, c == kAge || c == kHeight, error);
+    if (!value) return false;
+    inputs.*targets[c] = *value;
+  }
+  return true;
+}
+
+class Progress {
+ public:
+  explicit Progress(const BatchStreams& s) : s_(s) {}
+  void Row(std::uint64_t rows, std::uint64_t bytes) {
+    if (!s_.showProgress || rows % kProgressEvery != 0) return;
+    if (s_.inputSize > 0) {
+      std::fprintf(s_.err, "\rkestrova-cli: %llu rows, %d%%", static_cast<unsigned long long>(rows),
+                   static_cast<int>(bytes * 100 / s_.inputSize));
+    } else {
+      std::fprintf(s_.err, "\rkestrova-cli: %llu rows", static_cast<unsigned long long>(rows));
+    }
+    std::fflush(s_.err);
+    shown_ = true;
+  }
+  // Clears the progress line before another message or at the end.
+  void Clear() {
+    if (!shown_) return;
+    std::fputs("\r\x1b[K", s_.err);
+    shown_ = false;
+  }
+
+ private:
+  const BatchStreams& s_;
+  bool shown_ = false;
+};
+
+}  // namespace
+
+std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error) {
+  const std::string_view s = TrimBlanks(text);
+  if (s == "M" || s == "m" || s == "1" || s == texts::kMale || s == texts::kMaleUtf8) return kSexMale;
+  if (s == "F" || s == "f" || s == "2" || s == texts::kFemale || s == texts::kFemaleUtf8) {
+    return kSexFemale;
+  }
+  if (s.empty()) {
+    error = "sex is empty";
+  } else {
+    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor " + std::string(texts::kMaleUtf8) +
+            "/" + std::string(texts::kFemaleUtf8);
+  }
+  return std::nullopt;
+}
+
+std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
+                                 std::string& error) {
+  const std::string_view s = TrimBlanks(text);
+  if (s.empty()) {
+    if (!required) return 0.0;
+    error = std::string(column) + " is empty";
+    return std::nullopt;
+  }
+  if (!IsDecimalNumber(s)) {
+    error = std::string(column) + " '" + std::string(s) + "' is not a number";
+    return std::nullopt;
+  }
+  const double value = ParseNumber(s);
+  if (required ? !(value > 0) : value < 0) {
+    error = std::string(column) + " '" + std::string(s) + (required ? "' is not above 0" : "' is negative");
+    return std::nullopt;
+  }
+  return value;
+}
+
+int RunBatch(const BatchStreams& streams) {
+  CsvReader reader(streams.in);
+  CsvWriter writer(streams.out);
+  CsvRecord record;
+  Layout layout;
+  std::string error;
+  Progress progress(streams);
+  const auto name = [&] { return std::string(streams.inputName); };
+
+  if (!reader.Next(record)) {
+    if (reader.ReadError()) {
+      std::fprintf(streams.err, "kestrova-cli: %s: cannot be read\n", name().c_str());
+      return kExitIoError;
+    }
+    std::fprintf(streams.err, "kestrova-cli: %s: the input is empty (a header row is needed)\n",
+                 name().c_str());
+    return kExitBadInput;
+  }
+  if (!ReadHeader(record, layout, error)) {
+    std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
+                 static_cast<unsigned long long>(record.line), error.c_str());
+    return kExitBadInput;
+  }
+  for (std::size_t i : layout.passThrough) writer.Field(record[i]);
+  writer.Field("error");
+  for (const std::string& column : ResultColumnNames()) writer.Field(column);
+  writer.EndRow();
+
+  PatientInputs inputs;
+  FullResult result;
+  std::uint64_t rows = 0;
+  std::uint64_t failed = 0;
+  while (reader.Next(record)) {
+    ++rows;
+    for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
+    inputs = PatientInputs{};
+    error.clear();
+    bool ok = ReadRow(record, layout, inputs, error);
+    if (ok) {
+      ComputeFullResult(inputs, result);
+      if (!result.computed) {
+        error = "nothing could be computed from these values";
+        ok = false;
+      }
+    }
+    if (ok) {
+      writer.Field({});
+      WriteResultColumns(result, writer);
+    } else {
+      ++failed;
+      progress.Clear();
+      std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
+                   static_cast<unsigned long long>(record.line), error.c_str());
+      writer.Field(error);
+      WriteEmptyResultColumns(writer);
+    }
+    writer.EndRow();
+    progress.Row(rows, reader.BytesRead());
+  }
+  progress.Clear();
+  const bool written = writer.Flush();
+  if (reader.ReadError()) {
+    std::fprintf(streams.err, "kestrova-cli: %s: read error after %llu rows\n", name().c_str(),
+                 static_cast<unsigned long long>(rows));
+    return kExitIoError;
+  }
+  if (!written) {
+    std::fprintf(streams.err, "kestrova-cli: the output could not be written\n");
+    return kExitIoError;
+  }
+  if (failed > 0) {
+    std::fprintf(streams.err, "kestrova-cli: %llu of %llu rows could not be read\n",
+                 static_cast<unsigned long long>(failed), static_cast<unsigned long long>(rows));
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+}  // namespace kestrova::cli

@@ -1,0 +1,54 @@
+// kestrova-cli --batch: one CSV row of results per CSV row of patients.
+//
+// The header names the columns sex, age, height, vc, fvc and fev1 in any order
+// and case (sex, age and height are required; a missing volume column reads as
+// not measured). Every other column is passed through unchanged, in its place
+// among the passed-through columns, ahead of an `error` column and the result
+// columns (cli/result_columns.h).
+//
+// A row is read strictly: sex is M/F, 1/2 or 男性/女性 (UTF-8 or Shift-JIS);
+// age and height are numbers above 0; a volume is empty (not measured) or a
+// number of at least 0. Numbers are [+|-]digits[.digits], read with ParseNumber
+// as the window reads its command line. A row that fails gets the reason in its
+// `error` column and empty results, and a message on the error stream names its
+// line; every other row is computed exactly as the window computes it. The
+// output has exactly one row per input row, in order.
+#ifndef KESTROVA_CLI_BATCH_H_
+#define KESTROVA_CLI_BATCH_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "input/patient_inputs.h"
+
+namespace kestrova::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitIoError = 1;    // a file could not be opened, read or written
+inline constexpr int kExitBadInput = 2;   // bad arguments, a bad header, or a row failed
+
+struct BatchStreams {
+  std::FILE* in;
+  std::FILE* out;
+  std::FILE* err;
+  std::string_view inputName = "-";  // for messages
+  bool showProgress = false;         // the error stream is a terminal
+  std::uint64_t inputSize = 0;       // bytes, 0 when unknown (a pipe)
+};
+
+// Reads every row, writes every row; returns kExitOk, kExitBadInput when any row
+// or the header failed, or kExitIoError.
+int RunBatch(const BatchStreams& streams);
+
+// The row checks, exposed for tests. Each returns the value, or nothing with
+// `error` set to the reason.
+std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error);
+std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
+                                 std::string& error);
+
+}  // namespace kestrova::cli
+
+#endif  // KESTROVA_CLI_BATCH_H_

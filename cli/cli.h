@@ -1,0 +1,26 @@
+// kestrova-cli's argument handling and dispatch, apart from main() so that the
+// tests can run it on their own streams.
+//
+//   kestrova-cli [--format report|lines|tsv|json|csv] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
+//   kestrova-cli --batch FILE|- [-o FILE|-]
+#ifndef KESTROVA_CLI_CLI_H_
+#define KESTROVA_CLI_CLI_H_
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+namespace kestrova::cli {
+
+struct Terminal {
+  bool stdoutIsTerminal = false;  // colours in the report
+  bool stderrIsTerminal = false;  // progress line in batch mode
+};
+
+// Runs the tool with `args` (without the program name); returns the exit status.
+int RunCli(const std::vector<std::string_view>& args, std::FILE* in, std::FILE* out, std::FILE* err,
+           Terminal terminal);
+
+}  // namespace kestrova::cli
+
+#endif  // KESTROVA_CLI_CLI_H_

@@ -1,0 +1,139 @@
+#include "cli/csv.h"
+
+#include <cstring>
+
+namespace kestrova::cli {
+
+CsvReader::CsvReader(std::FILE* in, std::size_t bufferSize) : in_(in), buffer_(bufferSize) {}
+
+bool CsvReader::Refill() {
+  if (eof_) return false;
+  const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), in_);
+  if (got == 0) {
+    eof_ = true;
+    readError_ = std::ferror(in_) != 0;
+    return false;
+  }
+  bytesRead_ += got;
+  pos_ = 0;
+  end_ = got;
+  return true;
+}
+
+bool CsvReader::Next(CsvRecord& record) {
+  record.count = 0;
+  record.line = line_;
+  record.unterminatedQuote = false;
+  if (Peek() < 0) return false;
+
+  auto newField = [&record]() -> std::string& {
+    if (record.count == record.fields.size()) record.fields.emplace_back();
+    std::string& field = record.fields[record.count++];
+    field.clear();
+    return field;
+  };
+
+  std::string* field = &newField();
+  bool atFieldStart = true;
+  for (;;) {
+    // Unquoted run: copy bytes up to the next separator, quote or line end.
+    while (pos_ < end_) {
+      const char c = buffer_[pos_];
+      if (c == ',' || c == '\n' || c == '\r' || (c == '"' && atFieldStart)) break;
+      const char* start = buffer_.data() + pos_;
+      std::size_t n = 1;
+      while (pos_ + n < end_) {
+        const char d = start[n];
+        if (d == ',' || d == '\n' || d == '\r') break;
+        ++n;
+      }
+      field->append(start, n);
+      pos_ += n;
+      atFieldStart = false;
+    }
+    const int c = Get();
+    if (c < 0) return true;  // last record without a line end
+    if (c == ',') {
+      field = &newField();
+      atFieldStart = true;
+    } else if (c == '\n') {
+      ++line_;
+      return true;
+    } else if (c == '\r') {
+      if (Peek() == '\n') ++pos_;
+      ++line_;
+      return true;
+    } else if (c == '"' && atFieldStart) {
+      atFieldStart = false;
+      // Quoted part: runs to a quote that is not doubled.
+      for (;;) {
+        const int q = Get();
+        if (q < 0) {
+          record.unterminatedQuote = true;
+          return true;
+        }
+        if (q == '"') {
+          if (Peek() == '"') {
+            ++pos_;
+            field->push_back('"');
+            continue;
+          }
+          break;
+        }
+        if (q == '\n') ++line_;
+        if (q == '\r' && Peek() != '\n') ++line_;
+        field->push_back(static_cast<char>(q));
+      }
+    } else {
+      // Only reached for a byte the unquoted run stopped at without consuming.
+      field->push_back(static_cast<char>(c));
+      atFieldStart = false;
+    }
+  }
+}
+
+CsvWriter::CsvWriter(std::FILE* out, std::size_t blockSize) : out_(out), blockSize_(blockSize) {
+  buffer_.reserve(blockSize + 4096);
+}
+
+CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), blockSize_(4096) {}
+
+CsvWriter::~CsvWriter() { Flush(); }
+
+void CsvWriter::WriteBlock() {
+  if (sink_ != nullptr) {
+    sink_->append(buffer_);
+  } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size()) {
+    failed_ = true;
+  }
+  buffer_.clear();
+}
+
+void CsvWriter::Field(std::string_view text) {
+  if (rowStarted_) buffer_.push_back(',');
+  rowStarted_ = true;
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    buffer_.append(text);
+    return;
+  }
+  buffer_.push_back('"');
+  for (char c : text) {
+    if (c == '"') buffer_.push_back('"');
+    buffer_.push_back(c);
+  }
+  buffer_.push_back('"');
+}
+
+void CsvWriter::EndRow() {
+  buffer_.push_back('\n');
+  rowStarted_ = false;
+  if (buffer_.size() >= blockSize_) WriteBlock();
+}
+
+bool CsvWriter::Flush() {
+  if (!buffer_.empty()) WriteBlock();
+  if (out_ != nullptr && std::fflush(out_) != 0) failed_ = true;
+  return !failed_;
+}
+
+}  // namespace kestrova::cli

@@ -1,0 +1,93 @@
+// Streaming CSV: a reader that hands out one record at a time from a large
+// buffer, and a writer that collects rows in a large buffer.
+//
+// Reading follows RFC 4180 with the usual leniency: fields are separated by
+// commas and records end at LF, CRLF or a lone CR; a field that starts with a
+// double quote runs to the next lone quote, "" inside it stands for one quote,
+// and commas and line ends inside it are data. A quote inside an unquoted field,
+// or text after a closing quote, is kept as data. Bytes are not decoded, so
+// UTF-8 and Shift-JIS pass through unchanged (no Shift-JIS byte below 0x40 is
+// a trail byte, so commas, quotes and line ends are never part of a character).
+#ifndef KESTROVA_CLI_CSV_H_
+#define KESTROVA_CLI_CSV_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrova::cli {
+
+// One record: fields[0 .. count) are valid; later strings keep their capacity
+// for the next record.
+struct CsvRecord {
+  std::vector<std::string> fields;
+  std::size_t count = 0;
+  std::uint64_t line = 0;          // 1-based line the record starts on
+  bool unterminatedQuote = false;  // the input ended inside a quoted field
+
+  std::string_view operator[](std::size_t i) const { return fields[i]; }
+};
+
+class CsvReader {
+ public:
+  explicit CsvReader(std::FILE* in, std::size_t bufferSize = std::size_t{1} << 20);
+
+  // Reads the next record; false at the end of the input (or on a read error).
+  bool Next(CsvRecord& record);
+
+  bool ReadError() const { return readError_; }
+  std::uint64_t BytesRead() const { return bytesRead_; }
+
+ private:
+  bool Refill();
+  // Next byte, or -1 at the end of the input.
+  int Get() {
+    if (pos_ == end_ && !Refill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_++]);
+  }
+  int Peek() {
+    if (pos_ == end_ && !Refill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+  }
+
+  std::FILE* in_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  std::uint64_t line_ = 1;
+  std::uint64_t bytesRead_ = 0;
+  bool eof_ = false;
+  bool readError_ = false;
+};
+
+// Collects output and writes it in large blocks. Fields are quoted only when
+// they hold a comma, a quote, CR or LF.
+class CsvWriter {
+ public:
+  explicit CsvWriter(std::FILE* out, std::size_t blockSize = std::size_t{1} << 20);
+  // Appends to `sink` instead of writing to a stream.
+  explicit CsvWriter(std::string& sink);
+  ~CsvWriter();
+
+  void Field(std::string_view text);
+  void EndRow();
+  // Writes what is buffered and flushes the stream; false when writing failed.
+  bool Flush();
+  bool Failed() const { return failed_; }
+
+ private:
+  void WriteBlock();
+
+  std::FILE* out_ = nullptr;
+  std::string* sink_ = nullptr;
+  std::string buffer_;
+  std::size_t blockSize_;
+  bool rowStarted_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace kestrova::cli
+
+#endif  // KESTROVA_CLI_CSV_H_

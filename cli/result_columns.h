@@ -1,0 +1,35 @@
+// The result columns of kestrova-cli's CSV output (one patient or a batch), in
+// order:
+//   for each of the fifteen results (vcJrs2014 … fev1RatioJrs2001G):
+//     <name>       the number text as the window shows it ("4.48"), empty when
+//                  not computed;
+//     <name>Pct    the measured value as a percentage of it, FormatFixed with
+//                  1 decimal ("71.4"), empty when the cell is blank; and
+//     <name>Red    1 when the window shows that percentage in red, else 0
+//                  (the two are left out for the four LLN rows, which have no
+//                  percentage);
+//   measuredRatio, measuredRatioRed   the measured FEV1/FVC ("0.667") and its flag;
+//   for vc, fvc, fev1, fev1Ratio (JRS2014):
+//     <q>Uln        upper limit of normal (z = +1.645), 2 or 3 decimals;
+//     <q>Z          z-score of the measured value, 2 decimals;
+//     <q>Percentile its percentile, 1 decimal.
+#ifndef KESTROVA_CLI_RESULT_COLUMNS_H_
+#define KESTROVA_CLI_RESULT_COLUMNS_H_
+
+#include <string>
+#include <vector>
+
+#include "cli/csv.h"
+#include "kestrova/kestrova.h"
+
+namespace kestrova::cli {
+
+const std::vector<std::string>& ResultColumnNames();
+
+// Writes the result columns of `result`, or as many empty fields.
+void WriteResultColumns(const FullResult& result, CsvWriter& writer);
+void WriteEmptyResultColumns(CsvWriter& writer);
+
+}  // namespace kestrova::cli
+
+#endif  // KESTROVA_CLI_RESULT_COLUMNS_H_

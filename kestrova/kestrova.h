@@ -1,0 +1,91 @@
+// Kestrova as a library: one call turns a patient's inputs into everything the
+// calculator's window shows for them, plus where each measured JRS2014 value
+// stands (z-score, percentile) and the upper limit of normal.
+//
+//   #include "kestrova/kestrova.h"
+//
+//   kestrova::PatientInputs in;
+//   in.sexCode = kestrova::kSexMale;  // 1 male, 2 female
+//   in.age = 40; in.height = 170;     // years, cm
+//   in.vc = 3.2; in.fvc = 3.9; in.fev1 = 2.6;  // litres, 0 = not measured
+//   const kestrova::FullResult r = kestrova::ComputeFullResult(in);
+//   r.rows[0].line      // "4.48 :JRS2014" (the panel's line)
+//   r.rows[0].percent   // "71.4"          (measured VC as % of predicted)
+//   r.rows[0].red       // true            (VC below its LLN)
+//   r.jrs2014[0].zText  // "-2.41"         (VC z-score)
+//
+// Values and texts are exactly the window's: the same calculation, and the
+// percentage cells and colours recorded from the same panel painting code. All
+// texts are ASCII. Link with the `kestrova` CMake target.
+#ifndef KESTROVA_KESTROVA_KESTROVA_H_
+#define KESTROVA_KESTROVA_KESTROVA_H_
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "display/panel_snapshot.h"
+#include "equations/calculation.h"
+#include "equations/jrs2014.h"
+#include "equations/prediction_set.h"
+#include "equations/z_scores.h"
+#include "input/patient_inputs.h"
+
+namespace kestrova {
+
+// One of the fifteen results, as the panel shows it.
+struct ResultView {
+  std::string_view name;   // "vcJrs2014", … (ResultFields() order)
+  std::string_view label;  // "JRS2014", "LLN", …
+  std::string_view group;  // "VC", "FVC", "FEV1", "FEV1.0 %"
+  bool computed = false;   // false: value 0, text empty, line = placeholder
+  double value = 0;        // the stored (rounded) value
+  std::string text;        // number text as shown ("4.48"), empty when not computed
+  std::string line;        // the panel line ("4.48 :JRS2014" or "  *.** :JRS2014")
+  bool hasPercent = false; // the row has a percentage cell (not the LLN rows)
+  std::string cell;        // the cell exactly as drawn (10 characters, or 11 blanks)
+  std::string percent;     // FormatFixed(percentage, 1), empty when the cell is blank
+  bool red = false;        // the cell shows its percentage in red
+};
+
+// The measured FEV1/FVC drawn on the "FEV1.0 %" row.
+struct MeasuredRatioView {
+  bool shown = false;  // FVC and FEV1 both given
+  double value = 0;    // rounded to 3 decimals
+  std::string text;    // "0.667"
+  bool red = false;    // below the FEV1/FVC LLN
+};
+
+// JRS2014 quantities in the order of FullResult::jrs2014.
+inline constexpr std::array<Jrs2014Quantity, 4> kJrs2014Quantities = {
+    Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio};
+
+struct StandingView : Jrs2014Standing {
+  std::string_view name;  // "vc", "fvc", "fev1", "fev1Ratio"
+  LmsParameters lms;      // unrounded M, S, L (when computed)
+};
+
+struct FullResult {
+  // False when the window's panel stays empty: age, height or sex code 0, or a
+  // sex code other than 1 and 2. Everything below is then empty.
+  bool computed = false;
+  PredictionSet predictions;
+  std::array<ResultView, kResultCount> rows;
+  MeasuredRatioView measuredRatio;
+  // VC, FVC and FEV1 use the measured volume; FEV1/FVC uses the measured ratio as
+  // shown (3 decimals), the value the window compares with its LLN.
+  std::array<StandingView, 4> jrs2014;
+  PanelSnapshot panel;  // the raw recording behind rows and measuredRatio
+};
+
+// Fills `out` completely; reuses its strings, so calling it again with the same
+// FullResult allocates little.
+void ComputeFullResult(const PatientInputs& inputs, FullResult& out);
+FullResult ComputeFullResult(const PatientInputs& inputs);
+
+// The group of a result row: "VC", "FVC", "FEV1" or "FEV1.0 %".
+std::string_view GroupOf(ResultId id);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_KESTROVA_KESTROVA_H_
