@@ -8,7 +8,7 @@ want_windows=1
 
 pkgs=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
 if [ "$want_windows" = 1 ]; then
-  pkgs+=(g++-mingw-w64-x86-64 wine64 xvfb locales fonts-ipafont-gothic x11-utils)
+  pkgs+=(g++-mingw-w64-x86-64 wine64 xvfb xauth locales fonts-ipafont-gothic x11-utils)
 fi
 
 missing=()

@@ -10,3 +10,10 @@ jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+
+# The Windows program and its end-to-end tests: each test starts its own virtual
+# X screen (Xvfb, 1920x1080 or 1024x768) and Wine prefix under build/windows,
+# so they neither need nor touch a desktop, and stop both when they end.
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+ctest --preset windows -j "$jobs"
