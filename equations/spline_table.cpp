@@ -14,6 +14,10 @@ void SetCell(SplineTable& table, int row, int column, std::string_view text) {
 
 }  // namespace
 
+SplineTable::SplineTable() {
+  for (auto& row : values) row.fill(0);
+}
+
 void SplitSplineRow(SplineTable& table, std::string_view rowText) {
   const double rowNumber = std::trunc(ParseNumber(rowText.substr(0, 2)));
   if (!(rowNumber >= 0 && rowNumber < kSplineTableRows)) return;
@@ -35,12 +39,12 @@ void LoadSplineTable(SplineTable& table) {
 }
 
 const SplineTable& LoadedSplineTable() {
-  static const SplineTable table = [] {
-    SplineTable loaded;
-    LoadSplineTable(loaded);
+  static const SplineTable* const table = [] {
+    auto* loaded = new SplineTable;  // lives as long as the program
+    LoadSplineTable(*loaded);
     return loaded;
   }();
-  return table;
+  return *table;
 }
 
 double SplineValue(const SplineTable& table, double age, int column) {

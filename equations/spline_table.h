@@ -34,8 +34,9 @@ const std::array<std::string_view, kSplineRowCount>& SplineRows();
 // Cells keep their texts; each is also read once with ParseNumber when it is
 // written, so a lookup costs no parsing.
 struct SplineTable {
-  std::array<std::array<std::string, kSplineTableColumns>, kSplineTableRows> cells{};
-  std::array<std::array<double, kSplineTableColumns>, kSplineTableRows> values{};
+  SplineTable();
+  std::array<std::array<std::string, kSplineTableColumns>, kSplineTableRows> cells;  // empty texts
+  std::array<std::array<double, kSplineTableColumns>, kSplineTableRows> values;      // zeros
 };
 
 // Fills columns 1 to 19 of the row named by the row text's first two characters:
