@@ -43,10 +43,16 @@ void FillRow(ResultId id, const PatientInputs& inputs, FullResult& out) {
   row.cell = cell.text;
   row.red = ShowsRed(cell);
   const double measured = MeasuredFor(id, inputs, out.panel.measuredRatioValue);
+  row.percent.clear();
   if (cell.drawn && measured * row.value > 0) {
-    row.percent = PercentText(measured, row.value);
-  } else {
-    row.percent.clear();
+    // The cell holds the last five characters of "  " + t, so below 999 % (t at
+    // most "999.0") t is the cell's first five characters without their blanks;
+    // larger percentages lose digits in the cell and are formatted again.
+    if ((measured * 100) / row.value < 999) {
+      const std::size_t first = cell.text.find_first_not_of(' ');
+      if (first < 5) row.percent.assign(cell.text, first, 5 - first);
+    }
+    if (row.percent.empty()) row.percent = PercentText(measured, row.value);
   }
 }
 

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Times kestrova-cli --batch on a generated file of patients (default 1,000,000
+# rows) and prints patients per second, CSV in to CSV out, on one core.
+#   bash bench/batch_throughput.sh [ROWS]
+# Builds the native preset first when kestrova-cli is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rows=${1:-1000000}
+cli=build/native/cli/kestrova-cli
+if [ ! -x "$cli" ]; then
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target kestrova-cli >/dev/null
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Mixed patients: both sexes, ages 18 to 94, heights 140 to 194, volumes with
+# two decimals, an id column passed through; every 50th row without volumes.
+awk -v n="$rows" 'BEGIN {
+  srand(20261207);
+  print "id,sex,age,height,vc,fvc,fev1";
+  for (i = 1; i <= n; i++) {
+    sex = (i % 2) ? "M" : "F";
+    age = 18 + int(rand() * 77);
+    height = 140 + int(rand() * 55);
+    fvc = 2 + rand() * 3;
+    if (i % 50 == 0) { printf "p%d,%s,%d,%d,,,\n", i, sex, age, height; continue }
+    printf "p%d,%s,%d,%d,%.2f,%.2f,%.2f\n", i, sex, age, height, fvc + rand() * 0.3, fvc, fvc * (0.6 + rand() * 0.3);
+  }
+}' > "$work/patients.csv"
+
+# One core: pin to CPU 0 when taskset is there.
+pin=()
+command -v taskset >/dev/null && pin=(taskset -c 0)
+
+start=$(date +%s.%N)
+"${pin[@]}" "$cli" --batch "$work/patients.csv" -o "$work/results.csv"
+end=$(date +%s.%N)
+
+out_rows=$(($(wc -l < "$work/results.csv") - 1))
+if [ "$out_rows" -ne "$rows" ]; then
+  echo "expected $rows result rows, got $out_rows" >&2
+  exit 1
+fi
+awk -v n="$rows" -v s="$start" -v e="$end" 'BEGIN {
+  t = e - s;
+  printf "%d patients in %.2f s: %.0f patients per second (goal 500000)\n", n, t, n / t;
+}'

@@ -1,0 +1,277 @@
+#include "cli/batch.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/csv.h"
+#include "cli/result_columns.h"
+#include "kestrova/kestrova.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova::cli {
+namespace {
+
+struct BatchRun {
+  int status;
+  std::string out;
+  std::string err;
+  std::vector<std::vector<std::string>> rows;  // the output, read back
+};
+
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  if (text.empty()) return rows;
+  std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+  CsvReader reader(in);
+  CsvRecord record;
+  while (reader.Next(record)) {
+    rows.emplace_back(record.fields.begin(), record.fields.begin() + record.count);
+  }
+  std::fclose(in);
+  return rows;
+}
+
+BatchRun RunOn(const std::string& input) {
+  std::FILE* in = input.empty() ? std::tmpfile()
+                                : fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
+  char* outData = nullptr;
+  std::size_t outSize = 0;
+  char* errData = nullptr;
+  std::size_t errSize = 0;
+  std::FILE* out = open_memstream(&outData, &outSize);
+  std::FILE* err = open_memstream(&errData, &errSize);
+  BatchStreams streams{in, out, err, "patients.csv"};
+  BatchRun run;
+  run.status = RunBatch(streams);
+  std::fclose(in);
+  std::fclose(out);
+  std::fclose(err);
+  run.out.assign(outData, outSize);
+  run.err.assign(errData, errSize);
+  std::free(outData);
+  std::free(errData);
+  run.rows = ParseCsv(run.out);
+  return run;
+}
+
+std::size_t ColumnOf(const std::vector<std::string>& header, const std::string& name) {
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    if (header[i] == name) return i;
+  }
+  ADD_FAILURE() << "no column " << name;
+  return 0;
+}
+
+// The result columns the single-patient CSV writes for these inputs.
+std::vector<std::string> ExpectedResults(std::uint8_t sex, double age, double height, double vc,
+                                         double fvc, double fev1) {
+  PatientInputs inputs;
+  inputs.sexCode = sex;
+  inputs.age = age;
+  inputs.height = height;
+  inputs.vc = vc;
+  inputs.fvc = fvc;
+  inputs.fev1 = fev1;
+  std::string text;
+  CsvWriter writer(text);
+  WriteResultColumns(ComputeFullResult(inputs), writer);
+  writer.EndRow();
+  writer.Flush();
+  return ParseCsv(text).at(0);
+}
+
+std::vector<std::string> ResultPart(const std::vector<std::string>& row, std::size_t first) {
+  return std::vector<std::string>(row.begin() + static_cast<std::ptrdiff_t>(first), row.end());
+}
+
+TEST(Batch, HeaderPassThroughAndResultColumns) {
+  const BatchRun run = RunOn("id,SEX,Age,name,Height,VC,fvc,FEV1\n"
+                           "p1,M,40,\"Doe, J\",170,3.2,3.9,2.6\n");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.rows.size(), 2u);
+  const auto& header = run.rows[0];
+  EXPECT_EQ(header[0], "id");
+  EXPECT_EQ(header[1], "name");
+  EXPECT_EQ(header[2], "error");
+  EXPECT_EQ(ResultPart(header, 3), ResultColumnNames());
+  EXPECT_EQ(run.rows[1][0], "p1");
+  EXPECT_EQ(run.rows[1][1], "Doe, J");  // quoted on the way out again
+  EXPECT_EQ(run.rows[1][2], "");
+  EXPECT_EQ(ResultPart(run.rows[1], 3), ExpectedResults(1, 40, 170, 3.2, 3.9, 2.6));
+  EXPECT_EQ(run.rows[1][ColumnOf(header, "vcJrs2014")], "4.48");
+  EXPECT_EQ(run.rows[1][ColumnOf(header, "vcJrs2014Pct")], "71.4");
+  EXPECT_EQ(run.rows[1][ColumnOf(header, "vcJrs2014Red")], "1");
+  EXPECT_EQ(run.rows[1][ColumnOf(header, "measuredRatio")], "0.667");
+  EXPECT_EQ(run.err, "");
+}
+
+struct SexCase {
+  std::string text;
+  int sexCode;  // 0: rejected
+};
+
+TEST(Batch, SexSpellingsAndEncodings) {
+  const SexCase cases[] = {
+      {"M", 1}, {"m", 1}, {"1", 1}, {" M ", 1},
+      {"F", 2}, {"f", 2}, {"2", 2},
+      {std::string(texts::kMaleUtf8), 1}, {std::string(texts::kFemaleUtf8), 2},
+      {"\x92\x6A\x90\xAB", 1},  // 男性 in Shift-JIS
+      {"\x8F\x97\x90\xAB", 2},  // 女性 in Shift-JIS
+      {"X", 0}, {"", 0}, {"3", 0}, {"male", 0}, {"MF", 0},
+  };
+  for (const SexCase& c : cases) {
+    std::string error;
+    const auto sex = ReadSex(c.text, error);
+    EXPECT_EQ(sex.value_or(0), c.sexCode) << c.text;
+    EXPECT_EQ(error.empty(), c.sexCode != 0) << c.text;
+  }
+}
+
+// The Shift-JIS bytes the program itself uses for its texts are recognised.
+TEST(Batch, ProgramTextsOfTheSexesAreRecognised) {
+  std::string error;
+  EXPECT_EQ(ReadSex(texts::kMale, error).value_or(0), 1);
+  EXPECT_EQ(ReadSex(texts::kFemale, error).value_or(0), 2);
+}
+
+struct NumberCase {
+  std::string text;
+  bool required;
+  bool ok;
+  double value;
+};
+
+TEST(Batch, NumbersAreReadStrictly) {
+  const NumberCase cases[] = {
+      {"40", true, true, 40},      {" 170.5 ", true, true, 170.5}, {"+3.2", false, true, 3.2},
+      {".5", false, true, 0.5},    {"3.", false, true, 3},         {"", false, true, 0},
+      {"0", false, true, 0},
+      {"", true, false, 0},        // age and height are required
+      {"0", true, false, 0},       // and above 0
+      {"-1", false, false, 0},     // a negative volume
+      {"1,5", false, false, 0},    // the window would read 1; a batch refuses it
+      {"3.2.1", false, false, 0},  {"1e3", false, false, 0},       {"&H10", false, false, 0},
+      {"abc", false, false, 0},    {"-", false, false, 0},         {".", false, false, 0},
+  };
+  for (const NumberCase& c : cases) {
+    std::string error;
+    const auto value = ReadNumber("age", c.text, c.required, error);
+    EXPECT_EQ(value.has_value(), c.ok) << "'" << c.text << "'";
+    if (value) {
+      EXPECT_EQ(*value, c.value) << c.text;
+    } else {
+      EXPECT_NE(error.find("age"), std::string::npos) << error;
+    }
+  }
+}
+
+TEST(Batch, BadRowsAreWrittenWithTheirErrorAndTheRestIsComputed) {
+  const BatchRun run = RunOn(
+      "id,sex,age,height,vc,fvc,fev1\n"
+      "a,M,40,170,3.2,3.9,2.6\n"
+      "b,M,4x,170,3.2,3.9,2.6\n"    // bad number
+      "c,Q,40,170,,,\n"              // sex neither
+      "d,F,45,160\n"                 // missing columns
+      "e,F,45,160,3.1,3.0,2.4\n"
+      "f,F,45,160,3.1,3.0,2.4,9\n"   // one field too many
+      "g,F,,160,,,\n"                // age empty
+      "h,F,45,160,3.1,3.0,2.4\n");
+  EXPECT_EQ(run.status, kExitBadInput);
+  ASSERT_EQ(run.rows.size(), 9u);  // header + one row per input row
+  const char* ids[] = {"a", "b", "c", "d", "e", "f", "g", "h"};
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(run.rows[i + 1][0], ids[i]);
+  const std::size_t error = 1;
+  EXPECT_EQ(run.rows[1][error], "");
+  EXPECT_EQ(run.rows[2][error], "age '4x' is not a number");
+  EXPECT_NE(run.rows[3][error].find("sex 'Q'"), std::string::npos);
+  EXPECT_EQ(run.rows[4][error], "the row has 4 fields, the header 7: missing column 'vc'");
+  EXPECT_EQ(run.rows[5][error], "");
+  EXPECT_EQ(run.rows[6][error], "the row has 8 fields, the header 7");
+  EXPECT_EQ(run.rows[7][error], "age is empty");
+  EXPECT_EQ(run.rows[8][error], "");
+  // A failed row has no results; the good ones have all of them.
+  for (std::size_t r : {2u, 3u, 4u, 6u, 7u}) {
+    for (const std::string& cell : ResultPart(run.rows[r], 2)) EXPECT_EQ(cell, "") << r;
+    EXPECT_EQ(run.rows[r].size(), run.rows[0].size());
+  }
+  EXPECT_EQ(ResultPart(run.rows[5], 2), ExpectedResults(2, 45, 160, 3.1, 3.0, 2.4));
+  EXPECT_EQ(ResultPart(run.rows[8], 2), ExpectedResults(2, 45, 160, 3.1, 3.0, 2.4));
+  // Each failure names its line on the error stream.
+  EXPECT_NE(run.err.find("patients.csv:3: age '4x' is not a number"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("patients.csv:4: sex 'Q'"), std::string::npos);
+  EXPECT_NE(run.err.find("patients.csv:5: "), std::string::npos);
+  EXPECT_NE(run.err.find("patients.csv:7: "), std::string::npos);
+  EXPECT_NE(run.err.find("patients.csv:8: age is empty"), std::string::npos);
+  EXPECT_NE(run.err.find("5 of 8 rows could not be read"), std::string::npos);
+}
+
+TEST(Batch, ShiftJisAndUtf8FilesWithBom) {
+  const std::string sjis = "\xEF\xBB\xBFSex,Age,Height,memo\n"
+                           "\x92\x6A\x90\xAB,40,170,\x83\x81\x83\x82\n"  // 男性, memo メモ
+                           "\x8F\x97\x90\xAB,45,160,\n";                // 女性
+  const BatchRun run = RunOn(sjis);
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.rows.size(), 3u);
+  EXPECT_EQ(run.rows[0][0], "memo");
+  EXPECT_EQ(run.rows[1][0], "\x83\x81\x83\x82");  // passed through unchanged
+  EXPECT_EQ(ResultPart(run.rows[1], 2), ExpectedResults(1, 40, 170, 0, 0, 0));
+  EXPECT_EQ(ResultPart(run.rows[2], 2), ExpectedResults(2, 45, 160, 0, 0, 0));
+}
+
+TEST(Batch, QuotedFieldsAndLineEndsInPassThroughColumns) {
+  const BatchRun run = RunOn("note,sex,age,height\r\n\"two\r\nlines, \"\"quoted\"\"\",F,45,160\r\n");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.rows.size(), 2u);
+  EXPECT_EQ(run.rows[1][0], "two\r\nlines, \"quoted\"");
+}
+
+TEST(Batch, MissingVolumeColumnsAreNotMeasured) {
+  const BatchRun run = RunOn("sex,age,height\nM,40,170\n");
+  EXPECT_EQ(run.status, kExitOk);
+  ASSERT_EQ(run.rows.size(), 2u);
+  EXPECT_EQ(ResultPart(run.rows[1], 1), ExpectedResults(1, 40, 170, 0, 0, 0));
+  EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcJrs2014Pct")], "");
+  EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcZ")], "");
+  EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcUln")], "5.35");
+}
+
+struct HeaderCase {
+  std::string input;
+  std::string message;
+};
+
+TEST(Batch, UnusableHeaderIsRefused) {
+  const HeaderCase cases[] = {
+      {"", "the input is empty"},
+      {"sex,age\nM,40\n", "no 'height' column"},
+      {"id,age,height\n", "no 'sex' column"},
+      {"sex,age,height,Age\n", "names the column 'age' twice"},
+  };
+  for (const HeaderCase& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    EXPECT_EQ(run.status, kExitBadInput) << c.input;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(Batch, HeaderOnlyGivesHeaderOnly) {
+  const BatchRun run = RunOn("sex,age,height\n");
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.rows.size(), 1u);
+}
+
+TEST(Batch, UnterminatedQuoteFailsItsRowOnly) {
+  const BatchRun run = RunOn("id,sex,age,height\nok,M,40,170\n\"open,M,40,170\n");
+  EXPECT_EQ(run.status, kExitBadInput);
+  ASSERT_EQ(run.rows.size(), 3u);
+  EXPECT_EQ(run.rows[1][1], "");
+  EXPECT_NE(run.rows[2][1].find("quoted field is not closed"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrova::cli
