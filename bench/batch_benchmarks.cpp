@@ -1,0 +1,81 @@
+// Speed of kestrova-cli's batch path: one row end to end (CSV record in, CSV row
+// out, through the calculation and the panel recording), and its main parts.
+//   build/native/bench/batch_benchmarks
+// bench/batch_throughput.sh times the real program on a 1,000,000-row file.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/batch.h"
+#include "kestrova/kestrova.h"
+
+namespace kestrova {
+namespace {
+
+// `rows` patients in the batch input format, both sexes and a spread of ages.
+std::string Patients(int rows) {
+  std::string text = "id,sex,age,height,vc,fvc,fev1\n";
+  char line[96];
+  for (int i = 0; i < rows; ++i) {
+    const int age = 18 + (i * 7) % 77;
+    const int height = 140 + (i * 13) % 55;
+    const double fvc = 2.0 + (i % 300) / 100.0;
+    std::snprintf(line, sizeof line, "p%d,%s,%d,%d,%.2f,%.2f,%.2f\n", i, i % 2 ? "M" : "F", age, height,
+                  fvc + 0.1, fvc, fvc * 0.78);
+    text += line;
+  }
+  return text;
+}
+
+// Whole batch runs over an in-memory file; items per second are patients per
+// second, and the time per iteration divided by the rows is one row end to end.
+void BM_BatchRows(benchmark::State& state) {
+  const int rows = static_cast<int>(state.range(0));
+  std::string input = Patients(rows);
+  std::FILE* sink = std::fopen("/dev/null", "wb");
+  for (auto _ : state) {
+    std::FILE* in = fmemopen(input.data(), input.size(), "rb");
+    cli::BatchStreams streams{in, sink, sink, "bench"};
+    benchmark::DoNotOptimize(cli::RunBatch(streams));
+    std::fclose(in);
+  }
+  std::fclose(sink);
+  state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_BatchRows)->Arg(10000);
+
+void BM_ComputeFullResult(benchmark::State& state) {
+  PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
+  FullResult result;
+  for (auto _ : state) {
+    ComputeFullResult(inputs, result);
+    benchmark::DoNotOptimize(result.rows[0].percent.data());
+    inputs.sexCode = inputs.sexCode == 1 ? 2 : 1;
+  }
+}
+BENCHMARK(BM_ComputeFullResult);
+
+void BM_SnapshotPanel(benchmark::State& state) {
+  const PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
+  PredictionSet results;
+  PanelSnapshot snapshot;
+  for (auto _ : state) {
+    SnapshotPanel(inputs, LoadedSplineTable(), results, snapshot);
+    benchmark::DoNotOptimize(snapshot.lines[0].text.data());
+  }
+}
+BENCHMARK(BM_SnapshotPanel);
+
+void BM_Jrs2014Standings(benchmark::State& state) {
+  const auto lms = Jrs2014Lms(1, Jrs2014Quantity::kVc, 40, 170, LoadedSplineTable());
+  Jrs2014Standing standing;
+  for (auto _ : state) {
+    ComputeStanding(&*lms, 2, 3.2, standing);
+    benchmark::DoNotOptimize(standing.zText.data());
+  }
+}
+BENCHMARK(BM_Jrs2014Standings);
+
+}  // namespace
+}  // namespace kestrova

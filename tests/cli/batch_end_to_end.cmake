@@ -1,0 +1,47 @@
+# kestrova-cli --batch as a user runs it: from a file to a file, and from
+# standard input to standard output. The input has one bad row (line 4).
+file(MAKE_DIRECTORY ${WORK})
+set(out ${WORK}/results.csv)
+file(REMOVE ${out})
+execute_process(COMMAND ${CLI} --batch ${INPUT} -o ${out}
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 2)
+  message(FATAL_ERROR "exit status ${status}, expected 2 (one row failed)")
+endif()
+if(NOT err MATCHES ":4: age 'forty' is not a number")
+  message(FATAL_ERROR "the error stream does not name line 4:\n${err}")
+endif()
+file(STRINGS ${out} lines)
+list(LENGTH lines count)
+if(NOT count EQUAL 5)
+  message(FATAL_ERROR "${count} output lines, expected the header and 4 rows")
+endif()
+list(GET lines 3 bad)
+if(NOT bad MATCHES "^3,age 'forty' is not a number,,,")
+  message(FATAL_ERROR "row 3 is not written with its error: ${bad}")
+endif()
+
+# Standard input to standard output: the same bytes.
+execute_process(COMMAND ${CLI} --batch - INPUT_FILE ${INPUT}
+                OUTPUT_VARIABLE piped RESULT_VARIABLE status ERROR_QUIET)
+file(READ ${out} written)
+if(NOT status EQUAL 2 OR NOT piped STREQUAL written)
+  message(FATAL_ERROR "--batch - differs from the file run (status ${status})")
+endif()
+
+# Without the bad row the status is 0.
+file(STRINGS ${INPUT} input_lines)
+list(REMOVE_AT input_lines 3)
+list(JOIN input_lines "\n" good)
+file(WRITE ${WORK}/good.csv "${good}\n")
+execute_process(COMMAND ${CLI} --batch ${WORK}/good.csv -o ${WORK}/good_results.csv RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "exit status ${status} for good rows, expected 0")
+endif()
+
+# The output may not overwrite the input.
+execute_process(COMMAND ${CLI} --batch ${WORK}/good.csv -o ${WORK}/good.csv RESULT_VARIABLE status ERROR_QUIET)
+file(READ ${WORK}/good.csv after)
+if(NOT status EQUAL 2 OR NOT after STREQUAL "${good}\n")
+  message(FATAL_ERROR "writing over the input was not refused (status ${status})")
+endif()
