@@ -17,6 +17,13 @@ constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex", "age
                                                                     "vc",  "fvc", "fev1"};
 constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
+// Upper limits: the window's fields take heights up to 272 cm and volumes up to
+// 15 L; ages above 150 years are typing errors. Beyond them the texts would
+// leave the range in which the panel's numbers are written with fixed decimals.
+constexpr std::array<double, kColumnCount> kUpperLimits = {0, 150, 272, 15, 15, 15};
+constexpr std::array<std::string_view, kColumnCount> kUpperLimitTexts = {"", "150", "272", "15", "15",
+                                                                        "15"};
+
 // Progress is shown every this many rows, so small inputs never show it.
 constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
 
@@ -118,6 +125,11 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, PatientInputs& input
     const std::string_view text = at == kNoColumn ? std::string_view{} : record[at];
     const auto value = ReadNumber(kColumnNames[c], text, c == kAge || c == kHeight, error);
     if (!value) return false;
+    if (*value > kUpperLimits[c]) {
+      error = std::string(kColumnNames[c]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
+              std::string(kUpperLimitTexts[c]);
+      return false;
+    }
     inputs.*targets[c] = *value;
   }
   return true;
@@ -243,7 +255,7 @@ int RunBatch(const BatchStreams& streams) {
       WriteEmptyResultColumns(writer);
     }
     writer.EndRow();
-    progress.Row(rows, reader.BytesRead());
+    progress.Row(rows, reader.BytesConsumed());
   }
   progress.Clear();
   const bool written = writer.Flush();

@@ -7,8 +7,8 @@
 // columns (cli/result_columns.h).
 //
 // A row is read strictly: sex is M/F, 1/2 or 男性/女性 (UTF-8 or Shift-JIS);
-// age and height are numbers above 0; a volume is empty (not measured) or a
-// number of at least 0. Numbers are [+|-]digits[.digits], read with ParseNumber
+// age (above 0, at most 150) and height (above 0, at most 272 cm) are numbers;
+// a volume is empty (not measured) or a number from 0 to 15 L. Numbers are [+|-]digits[.digits], read with ParseNumber
 // as the window reads its command line. A row that fails gets the reason in its
 // `error` column and empty results, and a message on the error stream names its
 // line; every other row is computed exactly as the window computes it. The

@@ -1,6 +1,10 @@
 #include "cli/cli.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include <cstdlib>
 #include <string>
@@ -173,6 +177,11 @@ bool SameFile(std::FILE* a, std::FILE* b) {
 int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err, Terminal terminal) {
   const bool inputIsStdin = options.batchInput == "-";
   const bool outputIsStdout = options.batchOutput == "-";
+#ifdef _WIN32
+  // CSV bytes pass unchanged: no CRLF translation and no end at Ctrl-Z.
+  if (inputIsStdin) _setmode(_fileno(in), _O_BINARY);
+  if (outputIsStdout) _setmode(_fileno(out), _O_BINARY);
+#endif
   std::FILE* input = inputIsStdin ? in : std::fopen(options.batchInput.c_str(), "rb");
   if (input == nullptr) {
     std::fprintf(err, "kestrova-cli: %s: cannot be opened\n", options.batchInput.c_str());

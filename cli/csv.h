@@ -38,7 +38,8 @@ class CsvReader {
   bool Next(CsvRecord& record);
 
   bool ReadError() const { return readError_; }
-  std::uint64_t BytesRead() const { return bytesRead_; }
+  // Bytes of the input taken up by the records returned so far.
+  std::uint64_t BytesConsumed() const { return bytesRead_ - (end_ - pos_); }
 
  private:
   bool Refill();

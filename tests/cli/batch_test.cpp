@@ -209,6 +209,18 @@ TEST(Batch, BadRowsAreWrittenWithTheirErrorAndTheRestIsComputed) {
   EXPECT_NE(run.err.find("5 of 8 rows could not be read"), std::string::npos);
 }
 
+// Values beyond the window's field limits (272 cm, 15 L) or above 150 years
+// are refused rather than computed into meaningless texts.
+TEST(Batch, ValuesAboveTheLimitsAreRefused) {
+  const BatchRun run = RunOn("sex,age,height,vc\nM,151,170,\nM,40,273,\nM,40,170,15.01\nM,150,272,15\n");
+  EXPECT_EQ(run.status, kExitBadInput);
+  ASSERT_EQ(run.rows.size(), 5u);
+  EXPECT_EQ(run.rows[1][0], "age '151' is above 150");
+  EXPECT_EQ(run.rows[2][0], "height '273' is above 272");
+  EXPECT_EQ(run.rows[3][0], "vc '15.01' is above 15");
+  EXPECT_EQ(run.rows[4][0], "");
+}
+
 TEST(Batch, ShiftJisAndUtf8FilesWithBom) {
   const std::string sjis = "\xEF\xBB\xBFSex,Age,Height,memo\n"
                            "\x92\x6A\x90\xAB,40,170,\x83\x81\x83\x82\n"  // 男性, memo メモ
