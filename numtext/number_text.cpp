@@ -205,16 +205,23 @@ std::int64_t FloorToInt(double x) {
   return t;
 }
 
-// The integer f (already rounded) written with n decimals: exact decimal text of
-// f / 10^n, used where f/p would no longer fit the 15-digit general form.
+// The integer f written with n decimals: the exact decimal text of f / 10^n.
 std::string WriteScaledInteger(std::int64_t f, int n) {
-  const bool negative = f < 0;
-  std::string digits = std::to_string(negative ? -f : f);
-  if (digits.size() <= static_cast<std::size_t>(n)) {
-    digits.insert(0, static_cast<std::size_t>(n) + 1 - digits.size(), '0');
+  char buffer[32];
+  char* const end = buffer + sizeof buffer;
+  char* p = end;
+  std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
+  for (int i = 0; i < n; ++i) {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
   }
-  digits.insert(digits.size() - static_cast<std::size_t>(n), 1, '.');
-  return (negative ? "-" : "") + digits;
+  *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (f < 0) *--p = '-';
+  return std::string(p, end);
 }
 
 }  // namespace
@@ -265,16 +272,13 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   const std::int64_t d = FloorToInt(scaledByQ);
   const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
   if (roundingDigit >= 5) f += 1;
-  if (!insideRule) return WriteScaledInteger(f, n);
-
-  // FormatNumber(f / p), padded with zeros and cut n places after the point.
-  char buffer[48];
-  int length = WriteNumber(static_cast<double>(f) / p, buffer);
-  const char* point = static_cast<const char*>(std::memchr(buffer, '.', static_cast<std::size_t>(length)));
-  int pointAt = point != nullptr ? static_cast<int>(point - buffer) : length;
-  if (point == nullptr) buffer[length++] = '.';
-  for (int i = 0; i < 4; ++i) buffer[length++] = '0';
-  return std::string(buffer, static_cast<std::size_t>(pointAt + 1 + n));
+  // The text is FormatNumber(f / p), padded with zeros and cut n places after
+  // the point. Inside the rule |f| < 2^31 / 10 + 1 has at most 9 digits, which
+  // the 15-digit general form writes back exactly, so that text is f written
+  // with n decimals; this was checked for every such f and n = 1 to 4, and the
+  // tests compare both routes on a sample. Outside the rule (below 1e11) the
+  // same writing is the documented extension.
+  return WriteScaledInteger(f, n);
 }
 
 }  // namespace kestrova

@@ -232,6 +232,33 @@ TEST(FormatFixed, DecimalCountsOutsideOneToFourAreClamped) {
   EXPECT_EQ(FormatFixed(2.345, 255), "2.3450");
 }
 
+// FormatFixed writes the rounded integer f with n decimals instead of going
+// through FormatNumber(f / 10^n); both must give the same text for every f the
+// 32-bit rule allows (checked exhaustively once; sampled here, with the edges).
+TEST(FormatFixed, IntegerRouteMatchesTheGeneralFormRoute) {
+  const auto viaGeneralForm = [](std::int64_t f, int n) {
+    std::string s = FormatNumber(static_cast<double>(f) / std::pow(10.0, n));
+    const std::size_t point = s.find('.');
+    s += point == std::string::npos ? ".0000" : "000";
+    return s.substr(0, s.find('.') + 1 + static_cast<std::size_t>(n));
+  };
+  const std::int64_t limit = 214748365;  // |f| <= 2^31 / 10, rounded up
+  for (int n = 1; n <= 4; ++n) {
+    const double p = std::pow(10.0, n);
+    std::uint64_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+      state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+      std::int64_t f = static_cast<std::int64_t>(state >> 33) % (limit + 1);
+      if (i < 2000) f = i;              // small values, leading zeros after the point
+      if (i >= 2000 && i < 4000) f = limit - (i - 2000);  // the top of the range
+      if (i % 2 == 1) f = -f;
+      // A value whose rounding lands on f: f itself scaled back.
+      const double value = static_cast<double>(f) / p;
+      ASSERT_EQ(FormatFixed(value, static_cast<std::uint8_t>(n)), viaGeneralForm(f, n)) << f << " n=" << n;
+    }
+  }
+}
+
 // Reading back what FormatFixed wrote lands within one unit of the last place,
 // and writing that again gives the same text.
 TEST(FormatFixed, SweepReadsBackWithinOneUnit) {
