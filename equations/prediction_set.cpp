@@ -36,17 +36,15 @@ const ResultField& FieldOf(ResultId id) { return ResultFields()[static_cast<std:
 void ResetToPlaceholders(PredictionSet& set) {
   for (const ResultField& field : ResultFields()) {
     set.*field.value = 0;
-    set.*field.line = std::string(field.placeholder);
+    (set.*field.line).assign(field.placeholder);  // keeps the line's storage
   }
 }
 
 void PublishResult(PredictionSet& set, ResultId id, double raw) {
   const ResultField& field = FieldOf(id);
-  std::string text = FormatFixed(raw, field.decimals);
+  const std::string text = FormatFixed(raw, field.decimals);
   set.*field.value = ParseNumber(text);
-  text += " :";
-  text += field.label;
-  set.*field.line = std::move(text);
+  (set.*field.line).assign(text).append(" :").append(field.label);
 }
 
 }  // namespace kestrova
