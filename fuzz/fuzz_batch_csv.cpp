@@ -10,17 +10,13 @@
 
 #include "cli/batch.h"
 #include "cli/csv.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
 using namespace kestrova::cli;
 
-void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "property violated: %s\n", what);
-    std::abort();
-  }
-}
+using kestrova::fuzz::Require;
 
 struct Counted {
   std::size_t records = 0;

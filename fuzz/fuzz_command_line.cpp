@@ -11,17 +11,13 @@
 
 #include "display/result_panel.h"
 #include "input/command_line.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
 using namespace kestrova;
 
-void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "property violated: %s\n", what);
-    std::abort();
-  }
-}
+using kestrova::fuzz::Require;
 
 class NullDevice : public PanelDevice {
  public:

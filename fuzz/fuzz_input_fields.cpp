@@ -10,17 +10,13 @@
 #include <string_view>
 
 #include "input/input_fields.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
 using namespace kestrova;
 
-void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "property violated: %s\n", what);
-    std::abort();
-  }
-}
+using kestrova::fuzz::Require;
 
 void CheckCleaned(std::string_view text) {
   const std::string cleaned = CleanNumberText(text);

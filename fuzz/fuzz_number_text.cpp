@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "numtext/number_text.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ using kestrova::FormatFixed;
 using kestrova::FormatNumber;
 using kestrova::ParseNumber;
 
-void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "property violated: %s\n", what);
-    std::abort();
-  }
-}
+using kestrova::fuzz::Require;
 
 bool OnlyFixedCharacters(std::string_view text) {
   int points = 0;
