@@ -109,10 +109,18 @@ void CsvWriter::WriteBlock() {
   buffer_.clear();
 }
 
+// One pass over the bytes; find_first_of would search the set once per byte.
+static bool NeedsQuotes(std::string_view text) {
+  for (char c : text) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 void CsvWriter::Field(std::string_view text) {
   if (rowStarted_) buffer_.push_back(',');
   rowStarted_ = true;
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+  if (!NeedsQuotes(text)) {
     buffer_.append(text);
     return;
   }

@@ -1,14 +1,22 @@
 #include "display/panel_snapshot.h"
 
+#include <array>
+
 namespace kestrova {
 namespace {
 
-// Index of the result row at `y`, or -1.
+// Index of the result row at `y`, or -1; looked up in a table made once, since
+// every drawn text passes here.
 int RowAt(std::uint16_t y) {
-  for (std::size_t i = 0; i < kResultCount; ++i) {
-    if (ResultRowY(static_cast<ResultId>(i)) == y) return static_cast<int>(i);
-  }
-  return -1;
+  static const auto rowByY = [] {
+    std::array<std::int8_t, kPanelHeight> rows;
+    rows.fill(-1);
+    for (std::size_t i = 0; i < kResultCount; ++i) {
+      rows[ResultRowY(static_cast<ResultId>(i))] = static_cast<std::int8_t>(i);
+    }
+    return rows;
+  }();
+  return y < rowByY.size() ? rowByY[y] : -1;
 }
 
 void Record(PanelCell& cell, std::string_view text, Rgb colour) {
