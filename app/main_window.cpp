@@ -71,11 +71,15 @@ void AddNumberStyle(HWND field) {
 // Runs once, inside WM_CREATE, after the controls exist.
 void RunWindowSetUp() {
   HWND window = g_app.mainWindow;
-  if (!GuardSingleInstance(window, kInstanceMappingName)) {
-    // Another instance owns the screen: close ours before it is ever shown.
+  const InstanceGuard guard = GuardSingleInstance(window, kInstanceMappingName);
+  if (!guard.goOn) {
+    // Another instance owns the screen and was brought forward: close ours
+    // before it is ever shown (CreateWindowExA then returns no window, and the
+    // quit message ends the process with 0). Nothing else of the set-up runs.
     SendMessageA(window, WM_CLOSE, 0, 0);
     return;
   }
+  g_app.instanceBlock = guard.block;
 
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
