@@ -1,121 +1,28 @@
 // kestrova.exe end to end: the real program runs under Wine on a virtual
 // screen, and these tests look at it from outside its process, through Win32
-// calls on its window and through the pixels it shows on the screen.
-//
-// Every wait is for a condition (the window exists, the paint reached the
-// screen, the process ended), bounded by kTimeoutMs.
+// calls on its window and through the pixels it shows on the screen: the
+// window, its controls, the command line, the painted panel, commands and
+// closing.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "tests/windows/e2e_support.h"
 #include "texts/japanese_texts.h"
-#include "tools/winprobe/winprobe.h"
 
 namespace {
 
-using namespace kestrova::winprobe;
+using namespace kestrova::e2e;
+using kestrova::winprobe::CaptureClientArea;
+using kestrova::winprobe::WaitUntil;
 namespace texts = kestrova::texts;
 
-constexpr DWORD kTimeoutMs = 20000;
-constexpr std::uint32_t kPanelColour = 0xF5F5F5;
-
-std::string g_kestrovaExe;     // path of kestrova.exe under test
-std::string g_screenshotDir;   // where the screenshots go
-
-constexpr const char* kFemaleExample = "/Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=2.4";
 // A 60-year-old man of 170 cm with low volumes: every rule that can flag a
 // cell flags it (VC, FVC and FEV1 below their LLN, VC below 80 % of JRS2001
 // and Baldwin, the measured FEV1/FVC 0.600 below its LLN 0.695 and below every
 // predicted ratio).
 constexpr const char* kLowVolumes = "/Sex=M /Age=60 /Setake=170 /VC=2.0 /FVC=2.5 /FEV1=1.5";
-
-// kestrova.exe, started with `arguments`, its main window found and idle.
-class Kestrova {
- public:
-  explicit Kestrova(const std::string& arguments) {
-    started_ = program_.Start(g_kestrovaExe, arguments);
-    if (started_) window_ = program_.WaitForWindow("NORMAL0", kTimeoutMs);
-  }
-  bool ok() const { return started_ && window_ != nullptr; }
-  HWND window() const { return window_; }
-  Program& program() { return program_; }
-  HWND Control(int id) const { return GetDlgItem(window_, id); }
-
- private:
-  Program program_;
-  bool started_ = false;
-  HWND window_ = nullptr;
-};
-
-// WM_GETTEXT, not GetWindowTextA: for a window of another process the latter
-// gives only the caption the system keeps, not an edit control's text.
-std::string WindowText(HWND window) {
-  char buffer[256] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
-}
-
-std::string ClassName(HWND window) {
-  char buffer[64] = {};
-  GetClassNameA(window, buffer, sizeof buffer);
-  return buffer;
-}
-
-// Hex bytes, so that a failed comparison of CP932 texts shows what differed.
-std::string Bytes(std::string_view text) {
-  std::string out;
-  char hex[4];
-  for (unsigned char c : text) {
-    std::snprintf(hex, sizeof hex, "%02X ", c);
-    out += hex;
-  }
-  return out;
-}
-
-// What one text cell of the panel shows.
-struct CellInk {
-  int dark = 0;  // black text pixels
-  int red = 0;   // red text pixels
-  int other = 0; // anything that is neither text nor the panel colour
-};
-
-bool IsDark(std::uint32_t p) { return Red(p) <= 110 && Green(p) <= 110 && Blue(p) <= 110; }
-bool IsRed(std::uint32_t p) { return Red(p) >= 180 && Green(p) <= 90 && Blue(p) <= 90; }
-
-// Text drawn at (x, y) with the 14-pixel panel font lies in the box (x, y) to
-// (x + width, y + 14).
-CellInk InkIn(const Image& client, int x, int y, int width) {
-  CellInk ink;
-  for (int row = y; row < y + 14 && row < client.height; ++row) {
-    for (int col = x; col < x + width && col < client.width; ++col) {
-      const std::uint32_t p = client.At(col, row);
-      if (IsRed(p)) ++ink.red;
-      else if (IsDark(p)) ++ink.dark;
-      else if (p != kPanelColour) ++ink.other;
-    }
-  }
-  return ink;
-}
-
-// True once the result line of the top row (x 230, y 170) has reached the screen.
-bool ResultsOnScreen(HWND window) {
-  const Image client = CaptureClientArea(window);
-  return client.width > 300 && client.height > 200 && InkIn(client, 230, 170, 60).dark > 0;
-}
-
-bool PanelOnScreen(HWND window) {
-  const Image client = CaptureClientArea(window);
-  return client.width > 8 && client.height > 8 && client.At(4, 4) == kPanelColour;
-}
-
-void SaveScreenshot(HWND window, const std::string& name) {
-  const std::string path = g_screenshotDir + "/" + name;
-  ASSERT_TRUE(WritePng(path, CaptureWindow(window))) << path;
-  std::printf("screenshot: %s\n", path.c_str());
-}
 
 // --- The main window -------------------------------------------------------
 
@@ -424,20 +331,3 @@ TEST(Closing, WmCloseEndsTheProcessWithExitCodeZero) {
 }
 
 }  // namespace
-
-// Arguments after GoogleTest's own: --kestrova=PATH (kestrova.exe) and
-// --screenshots=DIR.
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--kestrova=", 0) == 0) g_kestrovaExe = arg.substr(11);
-    else if (arg.rfind("--screenshots=", 0) == 0) g_screenshotDir = WindowsPath(arg.substr(14));
-  }
-  if (g_kestrovaExe.empty()) {
-    std::fputs("usage: kestrova_e2e --kestrova=PATH\\kestrova.exe [--screenshots=DIR]\n", stderr);
-    return 2;
-  }
-  if (g_screenshotDir.empty()) g_screenshotDir = ".";
-  return RUN_ALL_TESTS();
-}
