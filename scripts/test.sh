@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native unit tests, then the Windows
-# program and its end-to-end tests under Wine. Installs what it needs first.
+# Builds everything and runs every test: the native unit tests, the same suite
+# under AddressSanitizer/UBSan and under integer checks, every fuzz target for a
+# few seconds, then the Windows program and its end-to-end tests under Wine.
+# Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +12,11 @@ jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+
+# Sanitizers over the whole native suite, and the fuzz targets from their seeds
+# for a bounded time each (long sessions: scripts/fuzz.sh 600).
+bash scripts/sanitize.sh
+bash scripts/fuzz.sh "${KESTROVA_FUZZ_SECONDS:-10}"
 
 # The Windows program and its end-to-end tests: each test starts its own virtual
 # X screen (Xvfb, 1920x1080 or 1024x768) and Wine prefix under build/windows,
