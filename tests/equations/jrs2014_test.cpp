@@ -37,14 +37,17 @@ std::string NumberText(const ResultLine& line, std::string_view label) {
   return line.substr(0, line.size() - suffix.size());
 }
 
-void ExpectJrs2014(const Jrs2014Case& c) {
-  PatientInputs inputs;
-  inputs.sexCode = c.sex;
-  inputs.age = c.age;
-  inputs.height = c.height;
+// The JRS2014 step alone, on a freshly reset set.
+PredictionSet Jrs2014Results(std::uint8_t sex, double age, double height) {
+  const PatientInputs inputs{sex, age, height, 0, 0, 0};
   PredictionSet set;
   ResetToPlaceholders(set);
   ComputeJrs2014(inputs, LoadedSplineTable(), set);
+  return set;
+}
+
+void ExpectJrs2014(const Jrs2014Case& c) {
+  const PredictionSet set = Jrs2014Results(c.sex, c.age, c.height);
   const auto& e = c.expected;
   const std::string where = (c.sex == 1 ? "male " : "female ") + FormatNumber(c.age) + "y " +
                             FormatNumber(c.height) + "cm";
@@ -83,10 +86,7 @@ TEST(Jrs2014, AgeAndHeightLimits) {
 }
 
 TEST(Jrs2014, MaleVcAtNinety) {
-  PatientInputs inputs{1, 90, 160, 0, 0, 0};
-  PredictionSet set;
-  ResetToPlaceholders(set);
-  ComputeJrs2014(inputs, LoadedSplineTable(), set);
+  const PredictionSet set = Jrs2014Results(1, 90, 160);
   EXPECT_EQ(set.vcJrs2014Line, "2.90 :JRS2014");
   EXPECT_EQ(set.vcLlnLine, "2.39 :LLN");
   EXPECT_NE(set.fvcJrs2014, 0);
@@ -110,10 +110,7 @@ TEST(Jrs2014, FemaleRatioAroundTheSignChangeOfL) {
       {2, 78, 155, {"*", "*", "*", "*", "*", "*", "0.765", "0.673"}},
   };
   for (const Jrs2014Case& c : cases) {
-    PatientInputs inputs{c.sex, c.age, c.height, 0, 0, 0};
-    PredictionSet set;
-    ResetToPlaceholders(set);
-    ComputeJrs2014(inputs, LoadedSplineTable(), set);
+    const PredictionSet set = Jrs2014Results(c.sex, c.age, c.height);
     EXPECT_EQ(set.fev1RatioJrs2014Line, std::string(c.expected.ratio) + " :JRS2014");
     EXPECT_EQ(set.fev1RatioLlnLine, std::string(c.expected.ratioLln) + " :LLN");
   }
@@ -135,10 +132,7 @@ TEST(Jrs2014, FractionalAges) {
 }
 
 TEST(Jrs2014, StoredValuesAreTheRoundedOnes) {
-  PatientInputs inputs{2, 40, 160, 0, 0, 0};
-  PredictionSet set;
-  ResetToPlaceholders(set);
-  ComputeJrs2014(inputs, LoadedSplineTable(), set);
+  const PredictionSet set = Jrs2014Results(2, 40, 160);
   EXPECT_EQ(set.fvcLln, 2.6);
   EXPECT_EQ(set.fvcLlnLine, "2.60 :LLN");
 }
