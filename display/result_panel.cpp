@@ -74,8 +74,14 @@ std::string PercentText(double measured, double predicted) {
 
 std::string PercentCellText(double measured, double predicted) {
   if (!(measured * predicted > 0)) return std::string(11, ' ');
-  const std::string padded = "  " + PercentText(measured, predicted);
-  return padded.substr(padded.size() - 5) + " %   ";
+  // The last five characters of "  " + t, then " %   ". t has at least three
+  // characters ("0.0"), so the five are t's last five, or t behind blanks.
+  const std::string t = PercentText(measured, predicted);
+  std::string cell(10, ' ');
+  const std::size_t kept = t.size() < 5 ? t.size() : 5;
+  cell.replace(5 - kept, kept, t, t.size() - kept, kept);
+  cell[6] = '%';
+  return cell;
 }
 
 void DrawPanelText(const PanelContext& panel, std::uint16_t x, std::uint16_t y, std::string_view text) {
