@@ -14,6 +14,7 @@ using winprobe::Red;
 using winprobe::WaitUntil;
 
 std::string g_kestrovaExe;
+std::string g_kestrovaCliExe;
 std::string g_screenshotDir;
 
 Kestrova::Kestrova(const std::string& arguments) {
@@ -202,18 +203,21 @@ void SaveScreenshot(HWND window, const std::string& name) {
 
 }  // namespace kestrova::e2e
 
-// Arguments after GoogleTest's own: --kestrova=PATH (kestrova.exe) and
-// --screenshots=DIR.
+// Arguments after GoogleTest's own: --kestrova=PATH (kestrova.exe),
+// --kestrova-cli=PATH (kestrova-cli.exe) and --screenshots=DIR.
 int main(int argc, char** argv) {
   using namespace kestrova::e2e;
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("--kestrova=", 0) == 0) g_kestrovaExe = arg.substr(11);
+    else if (arg.rfind("--kestrova-cli=", 0) == 0) g_kestrovaCliExe = arg.substr(15);
     else if (arg.rfind("--screenshots=", 0) == 0) g_screenshotDir = kestrova::winprobe::WindowsPath(arg.substr(14));
   }
   if (g_kestrovaExe.empty()) {
-    std::fputs("usage: kestrova_e2e --kestrova=PATH\\kestrova.exe [--screenshots=DIR]\n", stderr);
+    std::fputs("usage: kestrova_e2e --kestrova=PATH\\kestrova.exe [--kestrova-cli=PATH\\kestrova-cli.exe]\n"
+               "                    [--screenshots=DIR]\n",
+               stderr);
     return 2;
   }
   if (g_screenshotDir.empty()) g_screenshotDir.push_back('.');  // assigning "." trips GCC 12's -Wrestrict

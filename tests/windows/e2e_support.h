@@ -23,8 +23,9 @@ using winprobe::Program;
 inline constexpr DWORD kTimeoutMs = 20000;
 inline constexpr std::uint32_t kPanelColour = 0xF5F5F5;
 
-extern std::string g_kestrovaExe;    // path of kestrova.exe under test
-extern std::string g_screenshotDir;  // where the screenshots go
+extern std::string g_kestrovaExe;     // path of kestrova.exe under test
+extern std::string g_kestrovaCliExe;  // path of kestrova-cli.exe, whose report the window must match
+extern std::string g_screenshotDir;   // where the screenshots go
 
 // A woman of 45, 160 cm, VC 3.1, FVC 3.0, FEV1 2.4.
 inline constexpr const char* kFemaleExample = "/Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=2.4";

@@ -1,0 +1,612 @@
+// kestrova-cli's report against kestrova.exe's window, pixel for pixel.
+//
+// Painted text cannot be read back from a window, so the texts kestrova-cli
+// reports (its JSON: each result line, each percentage cell as drawn, the
+// measured FEV1/FVC, and which of them are red) are drawn again here, by this
+// process, into an offscreen bitmap of the panel's size: same places, same
+// font description, opaque background in the panel colour, black or red text.
+// kestrova.exe runs with the same values on the same Wine screen; the box of
+// every text (from its x, y to x + width, y + height of the text in that
+// font) must hold the same pixels on the screen as in the bitmap.
+//
+// Both the report and the window come from the programs under test; this file
+// computes no value. No box may overlap another (each text stands whole), and
+// outside the boxes the part of the panel where the texts stand must be bare.
+// Negative controls in every test change one digit and one colour of the
+// report, and leave one text out, and expect the comparison to see each.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tests/windows/e2e_support.h"
+
+namespace {
+
+using namespace kestrova::e2e;
+using kestrova::winprobe::CaptureClientArea;
+using kestrova::winprobe::WaitUntil;
+using kestrova::winprobe::WindowsPath;
+
+// --- A small JSON reader for kestrova-cli's output ---------------------------
+
+// One JSON value. Numbers keep their digits as text (nothing here does
+// arithmetic on them).
+struct Json {
+  enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
+  Kind kind = Kind::kNull;
+  bool boolean = false;
+  std::string text;  // a string's contents or a number's digits
+  std::vector<Json> items;
+  std::vector<std::pair<std::string, Json>> members;
+
+  // The member `key` of an object; nullptr when there is none.
+  const Json* Find(std::string_view key) const {
+    for (const auto& [name, value] : members) {
+      if (name == key) return &value;
+    }
+    return nullptr;
+  }
+};
+
+// Reads one JSON document; Parse fails on anything else (trailing text too).
+class JsonReader {
+ public:
+  explicit JsonReader(std::string_view source) : s_(source) {}
+
+  std::optional<Json> Parse() {
+    Json value;
+    if (!Value(value)) return std::nullopt;
+    SkipSpace();
+    if (i_ != s_.size()) return std::nullopt;
+    return value;
+  }
+
+ private:
+  void SkipSpace() {
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' || s_[i_] == '\n')) ++i_;
+  }
+
+  bool Literal(std::string_view word) {
+    if (s_.substr(i_, word.size()) != word) return false;
+    i_ += word.size();
+    return true;
+  }
+
+  bool Value(Json& out) {
+    SkipSpace();
+    if (i_ >= s_.size()) return false;
+    const char c = s_[i_];
+    if (c == '{') return Object(out);
+    if (c == '[') return Array(out);
+    if (c == '"') {
+      out.kind = Json::Kind::kString;
+      return String(out.text);
+    }
+    if (Literal("null")) return true;
+    if (Literal("true") || Literal("false")) {
+      out.kind = Json::Kind::kBool;
+      out.boolean = s_[i_ - 1] == 'e' && s_[i_ - 2] == 'u';  // "true", not "false"
+      return true;
+    }
+    const std::size_t from = i_;
+    while (i_ < s_.size() && std::string_view("-+.eE0123456789").find(s_[i_]) != std::string_view::npos) ++i_;
+    if (i_ == from) return false;
+    out.kind = Json::Kind::kNumber;
+    out.text = std::string(s_.substr(from, i_ - from));
+    return true;
+  }
+
+  // The report's texts are ASCII: \uXXXX is taken only below 0x80.
+  bool String(std::string& out) {
+    ++i_;  // the opening quote
+    while (i_ < s_.size() && s_[i_] != '"') {
+      char c = s_[i_++];
+      if (c == '\\') {
+        if (i_ >= s_.size()) return false;
+        const char e = s_[i_++];
+        switch (e) {
+          case '"':
+          case '\\':
+          case '/':
+            c = e;
+            break;
+          case 'n':
+            c = '\n';
+            break;
+          case 'r':
+            c = '\r';
+            break;
+          case 't':
+            c = '\t';
+            break;
+          case 'u': {
+            if (i_ + 4 > s_.size()) return false;
+            unsigned code = 0;
+            if (std::sscanf(std::string(s_.substr(i_, 4)).c_str(), "%4x", &code) != 1 || code >= 0x80)
+              return false;
+            i_ += 4;
+            c = static_cast<char>(code);
+            break;
+          }
+          default:
+            return false;
+        }
+      }
+      out += c;
+    }
+    if (i_ >= s_.size()) return false;
+    ++i_;  // the closing quote
+    return true;
+  }
+
+  bool Array(Json& out) {
+    out.kind = Json::Kind::kArray;
+    ++i_;
+    SkipSpace();
+    if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+    for (;;) {
+      out.items.emplace_back();
+      if (!Value(out.items.back())) return false;
+      SkipSpace();
+      if (i_ >= s_.size()) return false;
+      if (s_[i_++] == ']') return true;
+      if (s_[i_ - 1] != ',') return false;
+    }
+  }
+
+  bool Object(Json& out) {
+    out.kind = Json::Kind::kObject;
+    ++i_;
+    SkipSpace();
+    if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+    for (;;) {
+      SkipSpace();
+      std::string key;
+      if (i_ >= s_.size() || s_[i_] != '"' || !String(key)) return false;
+      SkipSpace();
+      if (i_ >= s_.size() || s_[i_++] != ':') return false;
+      out.members.emplace_back(std::move(key), Json{});
+      if (!Value(out.members.back().second)) return false;
+      SkipSpace();
+      if (i_ >= s_.size()) return false;
+      if (s_[i_++] == '}') return true;
+      if (s_[i_ - 1] != ',') return false;
+    }
+  }
+
+  std::string_view s_;
+  std::size_t i_ = 0;
+};
+
+// --- kestrova-cli under the same Wine ------------------------------------------
+
+// Runs kestrova-cli.exe with `arguments`, its standard output going to a
+// temporary file, and returns that output once the process has ended with exit
+// code 0 within kTimeoutMs; nothing otherwise (the reason goes to the log).
+std::optional<std::string> RunCli(const std::string& arguments) {
+  char directory[MAX_PATH] = {};
+  char path[MAX_PATH] = {};
+  if (GetTempPathA(sizeof directory, directory) == 0 || GetTempFileNameA(directory, "kcl", 0, path) == 0) {
+    ADD_FAILURE() << "no temporary file";
+    return std::nullopt;
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE output = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (output == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot write " << path;
+    return std::nullopt;
+  }
+  const std::string exe = WindowsPath(g_kestrovaCliExe);
+  std::string commandLine = "\"" + exe + "\" " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = output;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  const bool started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &info) != 0;
+  CloseHandle(output);
+  std::optional<std::string> result;
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << exe;
+  } else {
+    DWORD code = 1;
+    if (WaitForSingleObject(info.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
+      ADD_FAILURE() << exe << " did not end within " << kTimeoutMs << " ms";
+      TerminateProcess(info.hProcess, 99);
+      WaitForSingleObject(info.hProcess, kTimeoutMs);
+    } else if (GetExitCodeProcess(info.hProcess, &code), code != 0) {
+      ADD_FAILURE() << exe << " " << arguments << " ended with exit code " << code;
+    } else {
+      std::ifstream file(path, std::ios::binary);
+      std::ostringstream text;
+      text << file.rdbuf();
+      result = text.str();
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  DeleteFileA(path);
+  return result;
+}
+
+// --- What the report says the panel shows --------------------------------------
+
+// One text of the panel as the report gives it.
+struct PanelText {
+  int x;
+  int y;
+  std::string text;
+  bool red;
+  std::string what;  // for messages: "line of vcJrs2014", "cell of …", "measured FEV1/FVC"
+};
+
+// The rows of the fifteen results, top to bottom, in the report's order.
+constexpr int kRowY[] = {170, 195, 220, 245, 285, 310, 335, 375, 400, 425, 450, 490, 515, 540, 565};
+constexpr int kLineX = 230;
+constexpr int kCellX = 160;
+constexpr int kRatioX = 100;
+constexpr int kRatioY = 490;
+
+// The panel's texts from kestrova-cli's JSON, in the order the window draws
+// them: the fifteen lines, then the percentage cells top to bottom with the
+// measured FEV1/FVC just before the cells of the FEV1/FVC rows. (Cells are
+// opaque, so where two boxes touch, the later one wins; the order is kept.)
+std::vector<PanelText> TextsOfReport(const Json& report) {
+  std::vector<PanelText> lines, cells, ratio;
+  const Json* computed = report.Find("computed");
+  EXPECT_TRUE(computed != nullptr && computed->kind == Json::Kind::kBool && computed->boolean)
+      << "the report has no results";
+  const Json* results = report.Find("results");
+  if (results == nullptr || results->items.size() != std::size(kRowY)) {
+    ADD_FAILURE() << "the report does not hold fifteen results";
+    return {};
+  }
+  for (std::size_t row = 0; row < std::size(kRowY); ++row) {
+    const Json& result = results->items[row];
+    const Json* name = result.Find("name");
+    const std::string label = name != nullptr ? name->text : "row " + std::to_string(row);
+    const Json* line = result.Find("line");
+    if (line == nullptr || line->kind != Json::Kind::kString) {
+      ADD_FAILURE() << "no line text for " << label;
+      continue;
+    }
+    lines.push_back({kLineX, kRowY[row], line->text, false, "line of " + label});
+    const Json* cell = result.Find("cell");
+    if (cell == nullptr) continue;  // a lower-limit row: no percentage
+    const Json* red = result.Find("red");
+    if (cell->kind != Json::Kind::kString || red == nullptr || red->kind != Json::Kind::kBool) {
+      ADD_FAILURE() << "incomplete cell for " << label;
+      continue;
+    }
+    cells.push_back({kCellX, kRowY[row], cell->text, red->boolean, "cell of " + label});
+  }
+  const Json* measured = report.Find("measuredRatio");
+  if (measured != nullptr && measured->kind == Json::Kind::kObject) {
+    const Json* text = measured->Find("text");
+    const Json* red = measured->Find("red");
+    if (text != nullptr && red != nullptr) {
+      ratio.push_back({kRatioX, kRatioY, text->text, red->boolean, "measured FEV1/FVC"});
+    }
+  }
+  std::vector<PanelText> texts = lines;
+  for (const PanelText& c : cells) {
+    if (c.y == kRatioY) texts.insert(texts.end(), ratio.begin(), ratio.end());
+    texts.push_back(c);
+  }
+  return texts;
+}
+
+std::vector<PanelText> ReportFor(const std::string& arguments) {
+  const std::optional<std::string> output = RunCli("--format json " + arguments);
+  if (!output) return {};
+  const std::optional<Json> report = JsonReader(*output).Parse();
+  if (!report) {
+    ADD_FAILURE() << "kestrova-cli's output is not JSON:\n" << *output;
+    return {};
+  }
+  return TextsOfReport(*report);
+}
+
+// --- Drawing the report ----------------------------------------------------------
+
+// An offscreen 32-bit bitmap of the panel's size with the panel's font
+// selected, filled in the panel colour, drawn as the window draws: opaque
+// background RGB(245, 245, 245), text black or RGB(255, 0, 0).
+class OffscreenPanel {
+ public:
+  static constexpr int kWidth = 380;
+  static constexpr int kHeight = 630;
+
+  OffscreenPanel() {
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    LOGFONTA description{};
+    description.lfHeight = 14;
+    description.lfCharSet = DEFAULT_CHARSET;
+    font_ = CreateFontIndirectA(&description);
+    oldFont_ = SelectObject(dc_, font_);
+    SetBkMode(dc_, OPAQUE);
+    SetBkColor(dc_, RGB(245, 245, 245));
+  }
+  OffscreenPanel(const OffscreenPanel&) = delete;
+  OffscreenPanel& operator=(const OffscreenPanel&) = delete;
+  ~OffscreenPanel() {
+    SelectObject(dc_, oldFont_);
+    SelectObject(dc_, oldBitmap_);
+    DeleteObject(font_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+
+  bool ok() const { return bits_ != nullptr && font_ != nullptr; }
+
+  // The box a text covers when drawn at its place.
+  RECT Box(const PanelText& t) const {
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, t.text.data(), static_cast<int>(t.text.size()), &size);
+    return RECT{t.x, t.y, t.x + size.cx, t.y + size.cy};
+  }
+
+  // The panel with `texts` drawn in order on a fresh fill.
+  Image Draw(const std::vector<PanelText>& texts) {
+    HBRUSH panel = CreateSolidBrush(RGB(245, 245, 245));
+    const RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc_, &all, panel);
+    DeleteObject(panel);
+    for (const PanelText& t : texts) {
+      SetTextColor(dc_, t.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+      TextOutA(dc_, t.x, t.y, t.text.data(), static_cast<int>(t.text.size()));
+    }
+    GdiFlush();
+    Image image;
+    image.width = kWidth;
+    image.height = kHeight;
+    const auto* source = static_cast<const std::uint32_t*>(bits_);
+    image.pixels.assign(source, source + static_cast<std::size_t>(kWidth) * kHeight);
+    for (std::uint32_t& p : image.pixels) p &= 0x00FFFFFF;
+    return image;
+  }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HFONT font_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  HGDIOBJ oldFont_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+// --- Comparing --------------------------------------------------------------------
+
+struct Mismatch {
+  std::string what;
+  std::string text;
+  RECT box;
+  int pixels;  // differing pixels in the box; -1: the box is not inside the window
+};
+
+// The texts whose boxes do not hold the same pixels in `window` (the captured
+// client area) as in `drawn` (the offscreen panel).
+std::vector<Mismatch> Mismatches(const Image& window, const Image& drawn, const OffscreenPanel& panel,
+                                 const std::vector<PanelText>& texts) {
+  std::vector<Mismatch> found;
+  for (const PanelText& t : texts) {
+    const RECT box = panel.Box(t);
+    if (box.right > window.width || box.bottom > window.height || box.right > drawn.width ||
+        box.bottom > drawn.height || box.right <= box.left || box.bottom <= box.top) {
+      found.push_back({t.what, t.text, box, -1});
+      continue;
+    }
+    int differing = 0;
+    for (int y = box.top; y < box.bottom; ++y) {
+      for (int x = box.left; x < box.right; ++x) differing += window.At(x, y) != drawn.At(x, y);
+    }
+    if (differing > 0) found.push_back({t.what, t.text, box, differing});
+  }
+  return found;
+}
+
+std::string Describe(const std::vector<Mismatch>& mismatches) {
+  std::ostringstream out;
+  for (const Mismatch& m : mismatches) {
+    out << "  " << m.what << " \"" << m.text << "\" box (" << m.box.left << ", " << m.box.top << ")-("
+        << m.box.right << ", " << m.box.bottom << "): ";
+    if (m.pixels < 0) {
+      out << "not inside the window\n";
+    } else {
+      out << m.pixels << " pixels differ\n";
+    }
+  }
+  return out.str();
+}
+
+// The parts of the client area where only the panel's texts are drawn: right
+// of the input fields below the column header, and the measured FEV1/FVC's
+// place between the "FEV1.0 %" label and the percentage column.
+constexpr RECT kTextAreas[] = {{145, 160, 380, 590}, {95, 485, 145, 510}};
+
+// Pixels of those areas, outside every reported text's box, that are not the
+// panel colour in `window`: something the window shows that the report does
+// not have.
+int InkOutsideTheReport(const Image& window, const OffscreenPanel& panel,
+                        const std::vector<PanelText>& texts) {
+  std::vector<RECT> boxes;
+  for (const PanelText& t : texts) boxes.push_back(panel.Box(t));
+  int ink = 0;
+  for (const RECT& area : kTextAreas) {
+    for (int y = area.top; y < area.bottom && y < window.height; ++y) {
+      for (int x = area.left; x < area.right && x < window.width; ++x) {
+        bool reported = false;
+        for (const RECT& b : boxes) {
+          reported = reported || (x >= b.left && x < b.right && y >= b.top && y < b.bottom);
+        }
+        ink += !reported && window.At(x, y) != kPanelColour;
+      }
+    }
+  }
+  return ink;
+}
+
+// Pairs of texts whose boxes overlap: the later one drawn covers part of the
+// earlier one, so that one is not shown whole.
+std::vector<std::string> Overlaps(const OffscreenPanel& panel, const std::vector<PanelText>& texts) {
+  std::vector<std::string> found;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const RECT a = panel.Box(texts[i]);
+    for (std::size_t j = i + 1; j < texts.size(); ++j) {
+      const RECT b = panel.Box(texts[j]);
+      if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) {
+        found.push_back(texts[j].what + " covers part of " + texts[i].what);
+      }
+    }
+  }
+  return found;
+}
+
+// True once every text of the report that has a visible character shows
+// something other than the panel colour in its box on the screen: the
+// window's paint has reached the screen. (A paint runs inside one message
+// handler, and Wine copies a window's drawing to the screen when its thread
+// waits for messages, so the screen then shows a whole paint.)
+bool ReportedTextsOnScreen(HWND window, const OffscreenPanel& panel, const std::vector<PanelText>& texts) {
+  const Image client = CaptureClientArea(window);
+  for (const PanelText& t : texts) {
+    if (t.text.find_first_not_of(' ') == std::string::npos) continue;
+    const RECT box = panel.Box(t);
+    if (box.right > client.width || box.bottom > client.height) return false;
+    bool ink = false;
+    for (int y = box.top; y < box.bottom && !ink; ++y) {
+      for (int x = box.left; x < box.right && !ink; ++x) ink = client.At(x, y) != kPanelColour;
+    }
+    if (!ink) return false;
+  }
+  return true;
+}
+
+// --- Negative controls --------------------------------------------------------------
+
+// `texts` with the last digit of the first percentage cell one higher
+// (" 95.7 %   " becomes " 95.8 %   "; 9 becomes 0). Returns the index changed.
+std::size_t ChangeOneDigit(std::vector<PanelText>& texts) {
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (texts[i].x != kCellX) continue;
+    const std::size_t digit = texts[i].text.find_last_of("0123456789");
+    if (digit == std::string::npos) continue;
+    char& c = texts[i].text[digit];
+    c = c == '9' ? '0' : static_cast<char>(c + 1);
+    return i;
+  }
+  return texts.size();
+}
+
+// `texts` with the colour of the measured FEV1/FVC (or, without one, of the
+// first percentage cell) turned over. Returns the index changed.
+std::size_t ChangeOneColour(std::vector<PanelText>& texts) {
+  std::size_t chosen = texts.size();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const bool shows = texts[i].text.find_first_not_of(' ') != std::string::npos;
+    if (texts[i].x == kRatioX) {
+      chosen = i;
+    } else if (chosen == texts.size() && texts[i].x == kCellX && shows) {
+      chosen = i;
+    }
+  }
+  if (chosen < texts.size()) texts[chosen].red = !texts[chosen].red;
+  return chosen;
+}
+
+struct Alteration {
+  const char* what;
+  std::size_t (*change)(std::vector<PanelText>&);
+};
+
+// --- The check ----------------------------------------------------------------------
+
+// Starts kestrova.exe with `arguments`, asks kestrova-cli for its report on the
+// same arguments, and compares every reported text's box between the screen
+// and the report drawn offscreen. Then checks that the comparison sees one
+// changed digit and one changed colour, each in its own box only.
+void ExpectWindowShowsTheReport(const std::string& arguments, const std::string& name) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  const std::vector<PanelText> texts = ReportFor(arguments);
+  ASSERT_FALSE(texts.empty());
+  OffscreenPanel panel;
+  ASSERT_TRUE(panel.ok());
+  // Each text must stand whole; then each box holds exactly one text.
+  for (const std::string& overlap : Overlaps(panel, texts)) ADD_FAILURE() << overlap;
+
+  Kestrova app(arguments);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(WaitUntil([&] { return ReportedTextsOnScreen(app.window(), panel, texts); }, kTimeoutMs))
+      << "the reported texts did not all reach the screen";
+  ASSERT_TRUE(Sync(app.window()));
+  const Image window = CaptureClientArea(app.window());
+  const Image drawn = panel.Draw(texts);
+
+  const std::vector<Mismatch> mismatches = Mismatches(window, drawn, panel, texts);
+  EXPECT_TRUE(mismatches.empty()) << "the window differs from kestrova-cli's report in " << mismatches.size()
+                                  << " of " << texts.size() << " texts:\n"
+                                  << Describe(mismatches);
+  if (!mismatches.empty()) {
+    EXPECT_TRUE(
+        kestrova::winprobe::WritePng(g_screenshotDir + "/report-match-" + name + "-window.png", window));
+    EXPECT_TRUE(
+        kestrova::winprobe::WritePng(g_screenshotDir + "/report-match-" + name + "-report.png", drawn));
+  }
+
+  EXPECT_EQ(InkOutsideTheReport(window, panel, texts), 0) << "the window shows text the report does not have";
+  // The same check without the report's last text must see that text's ink.
+  std::vector<PanelText> fewer(texts.begin(), texts.end() - 1);
+  EXPECT_GT(InkOutsideTheReport(window, panel, fewer), 0) << "a text left out of the report went unnoticed";
+
+  const Alteration alterations[] = {
+      {"one digit of a percentage one higher", ChangeOneDigit},
+      {"one colour turned over", ChangeOneColour},
+  };
+  for (const Alteration& a : alterations) {
+    SCOPED_TRACE(a.what);
+    std::vector<PanelText> altered = texts;
+    const std::size_t changed = a.change(altered);
+    ASSERT_LT(changed, altered.size()) << "nothing to alter in the report";
+    const std::vector<Mismatch> seen = Mismatches(window, panel.Draw(altered), panel, altered);
+    ASSERT_EQ(seen.size(), 1u) << Describe(seen);
+    EXPECT_EQ(seen[0].what, altered[changed].what);
+    EXPECT_GT(seen[0].pixels, 0);
+  }
+}
+
+// The texts and colours of the female example, as on the window.
+TEST(ReportMatchesWindow, FemaleExample) {
+  ExpectWindowShowsTheReport(kFemaleExample, "female-45");
+}
+
+// A man of 40 with low VC and FEV1: red cells on the VC, FEV1 and FEV1/FVC
+// rows and a red measured FEV1/FVC, so both colours are compared.
+TEST(ReportMatchesWindow, MaleWithRedCells) {
+  ExpectWindowShowsTheReport("/Sex=M /Age=40 /Setake=170 /VC=3.2 /FVC=3.9 /FEV1=2.6", "male-40");
+}
+
+}  // namespace
