@@ -65,6 +65,12 @@ void PaintMeasuredRatio(const PanelContext& panel) {
 
 }  // namespace
 
+std::uint16_t ColumnRight(std::uint16_t x) {
+  if (x < kPercentX) return kPercentX;
+  if (x < kResultLineX) return kResultLineX;
+  return kPanelWidth;
+}
+
 std::uint16_t ResultRowY(ResultId id) { return kRowY[static_cast<std::size_t>(id)]; }
 
 std::string PercentText(double measured, double predicted) {

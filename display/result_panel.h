@@ -49,8 +49,28 @@ inline constexpr std::uint16_t kPercentX = 160;
 inline constexpr std::uint16_t kMeasuredRatioX = 100;
 inline constexpr std::uint16_t kMeasuredRatioY = 490;
 
+// The panel's three columns, left to right: the measured FEV1/FVC at x = 100
+// up to 160, the percentage cells at x = 160 up to 230, and the result lines at
+// x = 230 up to the panel's right edge (380).
+//
+// The window clips each text at the right edge of its column and fills the
+// rest of the text's row within the column with the panel colour. So a blank
+// cell (eleven blanks) wipes an earlier percentage whatever the font's
+// character widths, and never touches the result line beside it; and a
+// shorter text drawn over a longer one leaves nothing of it behind.
+//
+// ColumnRight gives the right edge (exclusive) of the column that a text drawn
+// at `x` belongs to:
+//   ColumnRight(100) == 160   (the measured FEV1/FVC)
+//   ColumnRight(160) == 230   (a percentage cell)
+//   ColumnRight(230) == 380   (a result line)
+// Every x left of 160 belongs to the first column, every x from 230 on to the
+// last; the result is always greater than x for an x inside the panel.
+std::uint16_t ColumnRight(std::uint16_t x);
+
 // Where the panel draws. The window's device draws with an opaque background
-// in the panel colour, so each text wipes its cell first.
+// in the panel colour, each text clipped to its column (see ColumnRight), so
+// each text wipes its cell first.
 class PanelDevice {
  public:
   virtual ~PanelDevice() = default;
@@ -58,7 +78,9 @@ class PanelDevice {
   virtual void FillPanel() = 0;
   // Sets the background mode to opaque.
   virtual void SetOpaqueBackground() = 0;
-  // Draws `text` (CP932 bytes, its byte length) at (x, y) in `colour`.
+  // Draws `text` (CP932 bytes, its byte length) at (x, y) in `colour`. The
+  // window's device clips it at ColumnRight(x) and fills the rest of its row
+  // up to there with the panel colour.
   virtual void DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) = 0;
   // Shows a modal message owned by the main window (sex-code check).
   virtual void ShowMessage(const UserMessage& message) = 0;

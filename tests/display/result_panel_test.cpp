@@ -185,5 +185,54 @@ TEST(Recalculate, ShowsTheSexCodeMessage) {
   EXPECT_TRUE(q.device.messages.empty());
 }
 
+struct ColumnCase {
+  std::uint16_t x;
+  std::uint16_t right;
+};
+
+TEST(ColumnRight, EachXBelongsToTheColumnItStandsIn) {
+  const ColumnCase cases[] = {
+      {0, 160},
+      {100, 160},  // the measured FEV1/FVC
+      {159, 160},
+      {160, 230},  // a percentage cell
+      {229, 230},
+      {230, 380},  // a result line
+      {379, 380},
+  };
+  for (const ColumnCase& c : cases) EXPECT_EQ(ColumnRight(c.x), c.right) << c.x;
+}
+
+// Every place the panel draws at, with all its texts on screen (volumes given,
+// so the measured FEV1/FVC is drawn too, and without them, so the cells are
+// blanks): the text's column reaches right of it, ends within the panel, and
+// no other text starts inside it, so clipping at the column edge keeps each
+// text off its neighbours.
+TEST(ColumnRight, EveryDrawnTextHasRoomUpToItsEdgeAndNoNeighbourInside) {
+  const PatientInputs inputs[] = {
+      {1, 40, 170, 3.2, 3.9, 3.2},
+      {1, 40, 170, 3.2, 3.9, 0},
+      {2, 45, 160, 0, 0, 0},
+      {1, 40, 105, 0, 0, 0},  // placeholders
+  };
+  for (const PatientInputs& in : inputs) {
+    Panel p;
+    p.inputs = in;
+    PaintPanel(p.context());
+    ASSERT_FALSE(p.device.cells.empty());
+    for (const auto& [at, cell] : p.device.cells) {
+      const auto [x, y] = at;
+      const int right = ColumnRight(static_cast<std::uint16_t>(x));
+      EXPECT_GT(right, x) << x << "," << y;
+      EXPECT_LE(right, kPanelWidth) << x << "," << y;
+      for (const auto& [other, ignored] : p.device.cells) {
+        if (other.second != y || other.first == x) continue;
+        EXPECT_FALSE(other.first > x && other.first < right)
+            << "the text at " << other.first << "," << y << " stands inside the column of " << x;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrova
