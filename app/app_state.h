@@ -23,6 +23,7 @@ struct AppState {
   RECT panelRect{};                   // (0, 0, 380, 630): the area the panel brush fills
   LOGFONTA panelFontDescription{};    // height 14, DEFAULT_CHARSET, all else zero
   HFONT panelFont = nullptr;          // made from panelFontDescription, selected into keptDc
+  int panelLineHeight = 0;            // tmHeight of panelFont on keptDc: the height of a text's row
   HANDLE instanceBlock = nullptr;     // shared block "AppName" holding mainWindow; open until the process ends
 
   HWND ageField = nullptr;            // edit 1009

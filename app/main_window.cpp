@@ -93,6 +93,9 @@ void RunWindowSetUp() {
   SetTextColor(g_app.keptDc, RGB(0, 0, 0));
   g_app.panelFont = CreateFontIndirectA(&g_app.panelFontDescription);
   SelectObject(g_app.keptDc, g_app.panelFont);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(g_app.keptDc, &metrics);
+  g_app.panelLineHeight = metrics.tmHeight;
 
   g_app.ageField = GetDlgItem(window, kAgeFieldId);
   g_app.heightField = GetDlgItem(window, kHeightFieldId);

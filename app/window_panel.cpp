@@ -13,7 +13,12 @@ void KeptDcDevice::SetOpaqueBackground() { SetBkMode(g_app.keptDc, OPAQUE); }
 void KeptDcDevice::DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) {
   // COLORREF holds red in the low byte, then green, then blue.
   SetTextColor(g_app.keptDc, RGB(colour.red, colour.green, colour.blue));
-  TextOutA(g_app.keptDc, x, y, text.data(), static_cast<int>(text.size()));
+  // Clipped at its column's edge, the rest of its row there filled: a text
+  // never reaches into the column beside it and leaves nothing of a longer
+  // text it replaces.
+  const RECT cell{x, y, ColumnRight(x), y + g_app.panelLineHeight};
+  ExtTextOutA(g_app.keptDc, x, y, ETO_CLIPPED | ETO_OPAQUE, &cell, text.data(),
+              static_cast<UINT>(text.size()), nullptr);
 }
 
 void KeptDcDevice::ShowMessage(const UserMessage& message) {

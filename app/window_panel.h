@@ -8,8 +8,9 @@
 
 namespace kestrova::app {
 
-// Draws on g_app.keptDc: the panel brush for the fill, TextOutA in the given
-// colour with the background mode and colour the set-up chose, and MessageBoxA
+// Draws on g_app.keptDc: the panel brush for the fill, ExtTextOutA in the given
+// colour with the background colour the set-up chose, clipped at the text's
+// column edge with the rest of its row there filled (ColumnRight), and MessageBoxA
 // owned by the main window (OK only, no icon) for messages.
 class KeptDcDevice final : public PanelDevice {
  public:

@@ -4,18 +4,24 @@
 // reports (its JSON: each result line, each percentage cell as drawn, the
 // measured FEV1/FVC, and which of them are red) are drawn again here, by this
 // process, into an offscreen bitmap of the panel's size: same places, same
-// font description, opaque background in the panel colour, black or red text.
-// kestrova.exe runs with the same values on the same Wine screen; the box of
-// every text (from its x, y to x + width, y + height of the text in that
-// font) must hold the same pixels on the screen as in the bitmap.
+// font description, opaque background in the panel colour, black or red text,
+// each text clipped at the right edge of its column (the measured FEV1/FVC up
+// to x 160, the percentage cells up to 230, the result lines up to 380) with
+// the rest of its row there filled. kestrova.exe runs with the same values on
+// the same Wine screen; the box of every text (from its x, y to x + width,
+// y + height of the text in that font, cut at its column's edge) must hold the
+// same pixels on the screen as in the bitmap.
 //
 // Both the report and the window come from the programs under test; this file
-// computes no value. No box may overlap another (each text stands whole), and
-// outside the boxes the part of the panel where the texts stand must be bare.
-// Negative controls in every test change one digit and one colour of the
-// report, and leave one text out, and expect the comparison to see each.
+// computes no value. Only blanks of a text may lie past its column's edge and
+// no box may overlap another (each text stands whole), and outside the boxes
+// the part of the panel where the texts stand must be bare, also after the
+// lines were redrawn in place over longer ones. Negative controls change one
+// digit and one colour of the report, and leave one text out, and expect the
+// comparison to see each.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -260,6 +266,14 @@ constexpr int kCellX = 160;
 constexpr int kRatioX = 100;
 constexpr int kRatioY = 490;
 
+// The right edge of the column a text at x stands in: each column ends where
+// the next begins, the last at the panel's right edge.
+int ColumnRight(int x) {
+  if (x < kCellX) return kCellX;
+  if (x < kLineX) return kLineX;
+  return 380;
+}
+
 // The panel's texts from kestrova-cli's JSON, in the order the window draws
 // them: the fifteen lines, then the percentage cells top to bottom with the
 // measured FEV1/FVC just before the cells of the FEV1/FVC rows. (Cells are
@@ -324,7 +338,8 @@ std::vector<PanelText> ReportFor(const std::string& arguments) {
 
 // An offscreen 32-bit bitmap of the panel's size with the panel's font
 // selected, filled in the panel colour, drawn as the window draws: opaque
-// background RGB(245, 245, 245), text black or RGB(255, 0, 0).
+// background RGB(245, 245, 245), text black or RGB(255, 0, 0), clipped at its
+// column's edge with the rest of its row up to there filled.
 class OffscreenPanel {
  public:
   static constexpr int kWidth = 380;
@@ -350,6 +365,9 @@ class OffscreenPanel {
     oldFont_ = SelectObject(dc_, font_);
     SetBkMode(dc_, OPAQUE);
     SetBkColor(dc_, RGB(245, 245, 245));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc_, &metrics);
+    lineHeight_ = metrics.tmHeight;
   }
   OffscreenPanel(const OffscreenPanel&) = delete;
   OffscreenPanel& operator=(const OffscreenPanel&) = delete;
@@ -363,11 +381,17 @@ class OffscreenPanel {
 
   bool ok() const { return bits_ != nullptr && font_ != nullptr; }
 
-  // The box a text covers when drawn at its place.
+  // The width and height of `text` in the panel's font.
+  bool Extent(const std::string& text, SIZE* size) const {
+    return GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), size) != 0;
+  }
+
+  // The box a text covers when drawn at its place: its extent, cut at its
+  // column's edge.
   RECT Box(const PanelText& t) const {
     SIZE size{};
-    GetTextExtentPoint32A(dc_, t.text.data(), static_cast<int>(t.text.size()), &size);
-    return RECT{t.x, t.y, t.x + size.cx, t.y + size.cy};
+    Extent(t.text, &size);
+    return RECT{t.x, t.y, std::min<LONG>(t.x + size.cx, ColumnRight(t.x)), t.y + size.cy};
   }
 
   // The panel with `texts` drawn in order on a fresh fill.
@@ -378,7 +402,9 @@ class OffscreenPanel {
     DeleteObject(panel);
     for (const PanelText& t : texts) {
       SetTextColor(dc_, t.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
-      TextOutA(dc_, t.x, t.y, t.text.data(), static_cast<int>(t.text.size()));
+      const RECT cell{t.x, t.y, ColumnRight(t.x), t.y + lineHeight_};
+      ExtTextOutA(dc_, t.x, t.y, ETO_CLIPPED | ETO_OPAQUE, &cell, t.text.data(),
+                  static_cast<UINT>(t.text.size()), nullptr);
     }
     GdiFlush();
     Image image;
@@ -397,6 +423,7 @@ class OffscreenPanel {
   HGDIOBJ oldBitmap_ = nullptr;
   HGDIOBJ oldFont_ = nullptr;
   void* bits_ = nullptr;
+  int lineHeight_ = 0;
 };
 
 // --- Comparing --------------------------------------------------------------------
@@ -486,6 +513,24 @@ std::vector<std::string> Overlaps(const OffscreenPanel& panel, const std::vector
   return found;
 }
 
+// Texts whose visible characters do not all fit in their column: the window
+// cuts every text at its column's edge, so only trailing blanks may lie past it.
+std::vector<std::string> CutShort(const OffscreenPanel& panel, const std::vector<PanelText>& texts) {
+  std::vector<std::string> found;
+  for (const PanelText& t : texts) {
+    PanelText visible = t;
+    visible.text.erase(visible.text.find_last_not_of(' ') + 1);
+    if (visible.text.empty()) continue;
+    // Box() cuts at the edge; a visible part that fits is as wide as it is uncut.
+    SIZE size{};
+    const RECT box = panel.Box(visible);
+    if (!panel.Extent(visible.text, &size) || box.right - box.left < size.cx) {
+      found.push_back(t.what + " \"" + t.text + "\" does not fit in its column");
+    }
+  }
+  return found;
+}
+
 // True once every text of the report that has a visible character shows
 // something other than the panel colour in its box on the screen: the
 // window's paint has reached the screen. (A paint runs inside one message
@@ -545,41 +590,39 @@ struct Alteration {
 
 // --- The check ----------------------------------------------------------------------
 
-// Starts kestrova.exe with `arguments`, asks kestrova-cli for its report on the
-// same arguments, and compares every reported text's box between the screen
-// and the report drawn offscreen. Then checks that the comparison sees one
-// changed digit and one changed colour, each in its own box only.
-void ExpectWindowShowsTheReport(const std::string& arguments, const std::string& name) {
-  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
-  const std::vector<PanelText> texts = ReportFor(arguments);
-  ASSERT_FALSE(texts.empty());
-  OffscreenPanel panel;
-  ASSERT_TRUE(panel.ok());
-  // Each text must stand whole; then each box holds exactly one text.
-  for (const std::string& overlap : Overlaps(panel, texts)) ADD_FAILURE() << overlap;
-
-  Kestrova app(arguments);
-  ASSERT_TRUE(app.ok());
-  ASSERT_TRUE(WaitUntil([&] { return ReportedTextsOnScreen(app.window(), panel, texts); }, kTimeoutMs))
-      << "the reported texts did not all reach the screen";
-  ASSERT_TRUE(Sync(app.window()));
-  const Image window = CaptureClientArea(app.window());
+// Every reported text's box holds the same pixels in `window` (the captured
+// client area) as in the report drawn offscreen, and the window shows nothing
+// outside those boxes where the panel's texts stand. On a mismatch both
+// images go to the screenshots as report-match-<name>-window/-report.png.
+void ExpectScreenShowsTheReport(const Image& window, OffscreenPanel& panel,
+                                const std::vector<PanelText>& texts, const std::string& name) {
   const Image drawn = panel.Draw(texts);
-
   const std::vector<Mismatch> mismatches = Mismatches(window, drawn, panel, texts);
   EXPECT_TRUE(mismatches.empty()) << "the window differs from kestrova-cli's report in " << mismatches.size()
                                   << " of " << texts.size() << " texts:\n"
                                   << Describe(mismatches);
-  if (!mismatches.empty()) {
+  const int ink = InkOutsideTheReport(window, panel, texts);
+  EXPECT_EQ(ink, 0) << "the window shows text the report does not have";
+  if (!mismatches.empty() || ink != 0) {
     EXPECT_TRUE(
         kestrova::winprobe::WritePng(g_screenshotDir + "/report-match-" + name + "-window.png", window));
     EXPECT_TRUE(
         kestrova::winprobe::WritePng(g_screenshotDir + "/report-match-" + name + "-report.png", drawn));
   }
+}
 
-  EXPECT_EQ(InkOutsideTheReport(window, panel, texts), 0) << "the window shows text the report does not have";
-  // The same check without the report's last text must see that text's ink.
-  std::vector<PanelText> fewer(texts.begin(), texts.end() - 1);
+// The comparison itself sees a text left out of the report, one changed digit
+// and one changed colour, each in its own box only.
+void ExpectTheComparisonSeesChanges(const Image& window, OffscreenPanel& panel,
+                                    const std::vector<PanelText>& texts) {
+  // The report without its last text that shows a character (a blank cell
+  // leaves no ink to miss).
+  std::vector<PanelText> fewer = texts;
+  const auto shown = std::find_if(fewer.rbegin(), fewer.rend(), [](const PanelText& t) {
+    return t.text.find_first_not_of(' ') != std::string::npos;
+  });
+  ASSERT_NE(shown, fewer.rend());
+  fewer.erase(std::next(shown).base());
   EXPECT_GT(InkOutsideTheReport(window, panel, fewer), 0) << "a text left out of the report went unnoticed";
 
   const Alteration alterations[] = {
@@ -598,6 +641,45 @@ void ExpectWindowShowsTheReport(const std::string& arguments, const std::string&
   }
 }
 
+// kestrova-cli's report on `arguments` as panel texts, checked to be drawable:
+// each text's visible characters fit in its column and no two boxes overlap
+// (then each box holds exactly one text).
+std::vector<PanelText> CheckedReportFor(const std::string& arguments, const OffscreenPanel& panel) {
+  const std::vector<PanelText> texts = ReportFor(arguments);
+  for (const std::string& cut : CutShort(panel, texts)) ADD_FAILURE() << cut;
+  for (const std::string& overlap : Overlaps(panel, texts)) ADD_FAILURE() << overlap;
+  return texts;
+}
+
+// Waits until every reported text with a visible character shows ink on the
+// screen, then captures the client area once the window is idle.
+std::optional<Image> CaptureOnceShown(HWND window, const OffscreenPanel& panel,
+                                      const std::vector<PanelText>& texts) {
+  if (!WaitUntil([&] { return ReportedTextsOnScreen(window, panel, texts); }, kTimeoutMs)) {
+    return std::nullopt;
+  }
+  if (!Sync(window)) return std::nullopt;
+  return CaptureClientArea(window);
+}
+
+// Starts kestrova.exe with `arguments`, asks kestrova-cli for its report on the
+// same arguments, and compares every reported text's box between the screen
+// and the report drawn offscreen; then checks that the comparison sees changes.
+void ExpectWindowShowsTheReport(const std::string& arguments, const std::string& name) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  OffscreenPanel panel;
+  ASSERT_TRUE(panel.ok());
+  const std::vector<PanelText> texts = CheckedReportFor(arguments, panel);
+  ASSERT_FALSE(texts.empty());
+
+  Kestrova app(arguments);
+  ASSERT_TRUE(app.ok());
+  const std::optional<Image> window = CaptureOnceShown(app.window(), panel, texts);
+  ASSERT_TRUE(window.has_value()) << "the reported texts did not all reach the screen";
+  ExpectScreenShowsTheReport(*window, panel, texts, name);
+  ExpectTheComparisonSeesChanges(*window, panel, texts);
+}
+
 // The texts and colours of the female example, as on the window.
 TEST(ReportMatchesWindow, FemaleExample) {
   ExpectWindowShowsTheReport(kFemaleExample, "female-45");
@@ -607,6 +689,53 @@ TEST(ReportMatchesWindow, FemaleExample) {
 // rows and a red measured FEV1/FVC, so both colours are compared.
 TEST(ReportMatchesWindow, MaleWithRedCells) {
   ExpectWindowShowsTheReport("/Sex=M /Age=40 /Setake=170 /VC=3.2 /FVC=3.9 /FEV1=2.6", "male-40");
+}
+
+// No FEV1: its cells and those of the FEV1/FVC rows are eleven blanks, wider
+// than their column in the panel font. Each must wipe its cell and leave the
+// first character of the result line beside it ("3.56 :JRS2014", not
+// ".56 :JRS2014").
+TEST(ReportMatchesWindow, MaleWithoutFev1) {
+  ExpectWindowShowsTheReport("/Sex=M /Age=40 /Setake=170 /VC=3.2 /FVC=3.9", "male-40-no-fev1");
+}
+
+// The height field accepted redraws the lines in place, without filling the
+// panel first: at 105 cm most lines are placeholders ("  *.** :JRS2001(T)"),
+// at 170 cm they are shorter ("0.846 :JRS2001(T)"), and nothing of the longer
+// texts may stay right of the new ones.
+TEST(ReportMatchesWindow, ShorterLinesReplacingLongerOnesLeaveNothingBehind) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  OffscreenPanel panel;
+  ASSERT_TRUE(panel.ok());
+  const std::vector<PanelText> before = CheckedReportFor("/Sex=M /Age=40 /Setake=105", panel);
+  const std::vector<PanelText> after = CheckedReportFor("/Sex=M /Age=40 /Setake=170", panel);
+  ASSERT_FALSE(before.empty());
+  ASSERT_FALSE(after.empty());
+
+  Kestrova app("/Sex=M /Age=40 /Setake=105");
+  ASSERT_TRUE(app.ok());
+  const std::optional<Image> shown = CaptureOnceShown(app.window(), panel, before);
+  ASSERT_TRUE(shown.has_value()) << "the placeholders did not all reach the screen";
+  ExpectScreenShowsTheReport(*shown, panel, before, "male-40-105");
+
+  const std::optional<MessageBoxSeen> box = LeaveFieldWith(app, kHeightField, "170");
+  ASSERT_FALSE(box.has_value()) << Bytes(box->caption) << "/ " << Bytes(box->text);
+  // The lines are drawn in one handler and reach the screen together.
+  const auto lineColumn = [](const Image& client) {
+    std::vector<std::uint32_t> pixels;
+    for (int y : kRowY) {
+      const std::vector<std::uint32_t> row = CellPixels(client, kLineX, y, ColumnRight(kLineX) - kLineX);
+      pixels.insert(pixels.end(), row.begin(), row.end());
+    }
+    return pixels;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return lineColumn(CaptureClientArea(app.window())) != lineColumn(*shown); },
+                        kTimeoutMs))
+      << "the result lines did not change after the height was accepted";
+  const std::optional<Image> changed = CaptureOnceShown(app.window(), panel, after);
+  ASSERT_TRUE(changed.has_value()) << "the new lines did not all reach the screen";
+  ExpectScreenShowsTheReport(*changed, panel, after, "male-40-105-to-170");
+  EXPECT_EQ(app.Close(), std::optional<DWORD>(0));
 }
 
 }  // namespace
