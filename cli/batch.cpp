@@ -227,7 +227,7 @@ int RunBatch(const BatchStreams& streams) {
   writer.EndRow();
 
   PatientInputs inputs;
-  FullResult result;
+  PanelResult result;  // the rows' texts are written straight from its recording
   std::uint64_t rows = 0;
   std::uint64_t failed = 0;
   while (reader.Next(record)) {
@@ -237,7 +237,7 @@ int RunBatch(const BatchStreams& streams) {
     error.clear();
     bool ok = ReadRow(record, layout, inputs, error);
     if (ok) {
-      ComputeFullResult(inputs, result);
+      ComputePanelResult(inputs, result);
       if (!result.computed) {
         error = "nothing could be computed from these values";
         ok = false;

@@ -25,12 +25,15 @@ const std::vector<std::string>& ResultColumnNames() {
   return names;
 }
 
-void WriteResultColumns(const FullResult& result, CsvWriter& writer) {
-  for (const ResultView& row : result.rows) {
-    writer.Field(row.text);
-    if (row.hasPercent) {
-      writer.Field(row.percent);
-      writer.Field(row.red ? "1" : "0");
+// Reads the row texts in place from the panel recording (no per-row copies).
+void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
+  std::string scratch;  // a percentage of 999 or above, formatted again
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    const auto id = static_cast<ResultId>(i);
+    writer.Field(ResultText(result, id));
+    if (HasPercentCell(id)) {
+      writer.Field(ResultPercent(result, id, scratch));
+      writer.Field(ResultRed(result, id) ? "1" : "0");
     }
   }
   writer.Field(result.measuredRatio.text);

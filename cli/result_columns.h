@@ -26,8 +26,8 @@ namespace kestrova::cli {
 
 const std::vector<std::string>& ResultColumnNames();
 
-// Writes the result columns of `result`, or as many empty fields.
-void WriteResultColumns(const FullResult& result, CsvWriter& writer);
+// Writes the result columns of `result` (a FullResult too), or as many empty fields.
+void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
 void WriteEmptyResultColumns(CsvWriter& writer);
 
 }  // namespace kestrova::cli

@@ -74,6 +74,7 @@ Targets TargetsOf(Jrs2014Quantity quantity) {
 }
 
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
+// The parameters are kept beside them.
 void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double height,
                      const SplineTable& table, PredictionSet& set) {
   const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), age, height, table);
@@ -81,6 +82,9 @@ void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double hei
   const Targets targets = TargetsOf(quantity);
   PublishResult(set, targets.median, lms.m);
   PublishResult(set, targets.lln, lln);
+  const auto slot = static_cast<std::size_t>(quantity);
+  set.hasJrs2014Lms[slot] = true;
+  set.jrs2014Lms[slot] = lms;
 }
 
 }  // namespace

@@ -27,13 +27,7 @@
 namespace kestrova {
 
 enum class Jrs2014Quantity : std::uint8_t { kVc, kFvc, kFev1, kRatio };
-
-// The unrounded parameters of one quantity's distribution.
-struct LmsParameters {
-  double m = 0;  // median
-  double s = 0;  // coefficient of variation
-  double l = 0;  // power
-};
+static_assert(static_cast<std::size_t>(Jrs2014Quantity::kRatio) + 1 == kJrs2014QuantityCount);
 
 inline constexpr double kSmallL = 1e-4;
 inline constexpr double kLlnZ = 1.645;
@@ -50,7 +44,8 @@ double LowerLimitOfNormal(const LmsParameters& lms);
 // Writes the medians and LLNs that the limits allow, each rounded through text
 // (2 decimals for volumes, 3 for FEV1/FVC). Male order: FEV1, FVC, FEV1/FVC,
 // then VC; female: VC, FVC, FEV1, FEV1/FVC. Fields outside the limits are left
-// as they are (the driver has reset them).
+// as they are (the driver has reset them). Each computed quantity's parameters
+// are kept in set.jrs2014Lms at the quantity's index.
 void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set);
 
 }  // namespace kestrova

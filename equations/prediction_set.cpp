@@ -38,6 +38,8 @@ void ResetToPlaceholders(PredictionSet& set) {
     set.*field.value = 0;
     (set.*field.line).assign(field.placeholder);  // keeps the line's storage
   }
+  set.hasJrs2014Lms.fill(false);
+  set.jrs2014Lms.fill(LmsParameters{});
 }
 
 void PublishResult(PredictionSet& set, ResultId id, double raw) {

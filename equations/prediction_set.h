@@ -13,6 +13,16 @@ namespace kestrova {
 
 using ResultLine = std::string;
 
+// The unrounded parameters of one JRS2014 quantity's distribution (jrs2014.h).
+struct LmsParameters {
+  double m = 0;  // median
+  double s = 0;  // coefficient of variation
+  double l = 0;  // power
+};
+
+// JRS2014 quantities, in the order of PredictionSet::jrs2014Lms.
+inline constexpr std::size_t kJrs2014QuantityCount = 4;
+
 // Fields in display order: the panel's VC, FVC, FEV1 and "FEV1.0 %" groups.
 // Ratios are fractions (0.823, not 82.3). Before the first calculation every
 // value is 0 and every line empty; each calculation resets all fifteen to their
@@ -48,6 +58,12 @@ struct PredictionSet {
   ResultLine fev1RatioJrs2001TLine;
   double fev1RatioJrs2001G = 0;
   ResultLine fev1RatioJrs2001GLine;
+  // The unrounded JRS2014 parameters the medians and LLNs above were computed
+  // from, for VC, FVC, FEV1 and FEV1/FVC; hasJrs2014Lms is false where the
+  // limits did not hold. Kept so that z-scores and upper limits use the very
+  // same parameters without evaluating the splines and logarithms again.
+  std::array<bool, kJrs2014QuantityCount> hasJrs2014Lms{};
+  std::array<LmsParameters, kJrs2014QuantityCount> jrs2014Lms{};
 };
 
 // Describes one of the fifteen results, for code that walks all of them.
@@ -74,7 +90,8 @@ enum class ResultId : std::uint8_t {
 const std::array<ResultField, kResultCount>& ResultFields();
 const ResultField& FieldOf(ResultId id);
 
-// Sets every result to "not computed": value 0 and its placeholder line.
+// Sets every result to "not computed": value 0 and its placeholder line, and
+// no JRS2014 parameters.
 void ResetToPlaceholders(PredictionSet& set);
 
 // Rounds `raw` through text with the field's decimals and stores both:

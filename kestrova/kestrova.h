@@ -65,18 +65,45 @@ struct StandingView : Jrs2014Standing {
   LmsParameters lms;      // unrounded M, S, L (when computed)
 };
 
-struct FullResult {
+// The calculation, the panel recording and the standings: everything behind a
+// FullResult except its per-row copies. A caller that only writes the row texts
+// out (kestrova-cli --batch) reads them in place with ResultText, ResultPercent
+// and ResultRed, which are also what FullResult's rows are filled from.
+struct PanelResult {
   // False when the window's panel stays empty: age, height or sex code 0, or a
   // sex code other than 1 and 2. Everything below is then empty.
   bool computed = false;
+  PatientInputs inputs;  // what was computed (the measured values of the cells)
   PredictionSet predictions;
-  std::array<ResultView, kResultCount> rows;
   MeasuredRatioView measuredRatio;
   // VC, FVC and FEV1 use the measured volume; FEV1/FVC uses the measured ratio as
   // shown (3 decimals), the value the window compares with its LLN.
   std::array<StandingView, 4> jrs2014;
   PanelSnapshot panel;  // the raw recording behind rows and measuredRatio
 };
+
+struct FullResult : PanelResult {
+  std::array<ResultView, kResultCount> rows;
+};
+
+// Fills `out` completely (all but FullResult's rows); reuses its strings, so
+// calling it again with the same result allocates nothing once they have their sizes.
+void ComputePanelResult(const PatientInputs& inputs, PanelResult& out);
+
+// A row's texts read from the recording. The views stay valid until `result` (or
+// `scratch`) is next changed.
+//   ResultText:    the number text as shown ("4.48"); empty when not computed.
+//   ResultPercent: the cell's percentage, FormatFixed(percentage, 1) ("71.4");
+//                  empty when the cell is blank or the row has none. Percentages
+//                  of 999 and above lose digits in the cell and are formatted
+//                  again into `scratch`.
+//   ResultRed:     the cell shows its percentage in red.
+std::string_view ResultText(const PanelResult& result, ResultId id);
+std::string_view ResultPercent(const PanelResult& result, ResultId id, std::string& scratch);
+bool ResultRed(const PanelResult& result, ResultId id);
+
+// True for the rows with a percentage cell (all but the four LLN rows).
+bool HasPercentCell(ResultId id);
 
 // Fills `out` completely; reuses its strings, so calling it again with the same
 // FullResult allocates little.
