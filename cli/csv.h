@@ -80,10 +80,21 @@ class CsvWriter {
 
  private:
   void WriteBlock();
+  // Room for `n` more bytes at the end of the buffered output.
+  char* Room(std::size_t n) {
+    if (buffer_.size() - used_ < n) Grow(n);
+    return buffer_.data() + used_;
+  }
+  void Grow(std::size_t n);
+  void QuotedField(std::string_view text);
 
   std::FILE* out_ = nullptr;
   std::string* sink_ = nullptr;
-  std::string buffer_;
+  // Output goes into buffer_[0 .. used_); the vector's size is the room. Plain
+  // bytes rather than std::string appends: most fields are a few characters,
+  // and a row has some sixty of them.
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
   std::size_t blockSize_;
   bool rowStarted_ = false;
   bool failed_ = false;
