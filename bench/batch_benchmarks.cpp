@@ -56,6 +56,18 @@ void BM_ComputeFullResult(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputeFullResult);
 
+// What the batch computes per row: the FullResult without its per-row copies.
+void BM_ComputePanelResult(benchmark::State& state) {
+  PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
+  PanelResult result;
+  for (auto _ : state) {
+    ComputePanelResult(inputs, result);
+    benchmark::DoNotOptimize(result.jrs2014[0].zText.data());
+    inputs.sexCode = inputs.sexCode == 1 ? 2 : 1;
+  }
+}
+BENCHMARK(BM_ComputePanelResult);
+
 void BM_SnapshotPanel(benchmark::State& state) {
   const PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
   PredictionSet results;
