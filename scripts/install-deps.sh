@@ -6,9 +6,9 @@ set -euo pipefail
 want_windows=1
 [ "${1:-}" = "--native-only" ] && want_windows=0
 
-pkgs=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
+pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
 if [ "$want_windows" = 1 ]; then
-  pkgs+=(g++-mingw-w64-x86-64 wine64 xvfb xauth locales fonts-ipafont-gothic x11-utils)
+  pkgs+=(g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales fonts-ipafont-gothic x11-utils)
 fi
 
 missing=()
