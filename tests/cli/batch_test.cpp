@@ -1,4 +1,5 @@
 #include "cli/batch.h"
+#include "tests/cli/captured_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -38,22 +39,14 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 BatchRun RunOn(const std::string& input) {
   std::FILE* in = input.empty() ? std::tmpfile()
                                 : fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
-  char* outData = nullptr;
-  std::size_t outSize = 0;
-  char* errData = nullptr;
-  std::size_t errSize = 0;
-  std::FILE* out = open_memstream(&outData, &outSize);
-  std::FILE* err = open_memstream(&errData, &errSize);
-  BatchStreams streams{in, out, err, "patients.csv"};
+  CapturedStream out;
+  CapturedStream err;
+  BatchStreams streams{in, out.file(), err.file(), "patients.csv"};
   BatchRun run;
   run.status = RunBatch(streams);
   std::fclose(in);
-  std::fclose(out);
-  std::fclose(err);
-  run.out.assign(outData, outSize);
-  run.err.assign(errData, errSize);
-  std::free(outData);
-  std::free(errData);
+  run.out = out.Take();
+  run.err = err.Take();
   run.rows = ParseCsv(run.out);
   return run;
 }

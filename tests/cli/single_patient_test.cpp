@@ -11,6 +11,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli.h"
+#include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
 namespace {
@@ -22,20 +23,12 @@ struct CliRun {
 };
 
 CliRun RunTool(const std::vector<std::string_view>& args, bool terminal = false) {
-  char* outData = nullptr;
-  std::size_t outSize = 0;
-  char* errData = nullptr;
-  std::size_t errSize = 0;
-  std::FILE* out = open_memstream(&outData, &outSize);
-  std::FILE* err = open_memstream(&errData, &errSize);
+  CapturedStream out;
+  CapturedStream err;
   CliRun run;
-  run.status = RunCli(args, stdin, out, err, Terminal{terminal, false});
-  std::fclose(out);
-  std::fclose(err);
-  run.out.assign(outData, outSize);
-  run.err.assign(errData, errSize);
-  std::free(outData);
-  std::free(errData);
+  run.status = RunCli(args, stdin, out.file(), err.file(), Terminal{terminal, false});
+  run.out = out.Take();
+  run.err = err.Take();
   return run;
 }
 
