@@ -9,7 +9,7 @@
 #include "display/result_panel.h"
 #include "equations/prediction_set.h"
 #include "equations/spline_table.h"
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
 
 namespace kestrova::app {
 

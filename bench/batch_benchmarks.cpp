@@ -68,17 +68,6 @@ void BM_ComputePanelResult(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputePanelResult);
 
-void BM_SnapshotPanel(benchmark::State& state) {
-  const PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
-  PredictionSet results;
-  PanelSnapshot snapshot;
-  for (auto _ : state) {
-    SnapshotPanel(inputs, LoadedSplineTable(), results, snapshot);
-    benchmark::DoNotOptimize(snapshot.lines[0].text.data());
-  }
-}
-BENCHMARK(BM_SnapshotPanel);
-
 void BM_Jrs2014Standings(benchmark::State& state) {
   const auto lms = Jrs2014Lms(1, Jrs2014Quantity::kVc, 40, 170, LoadedSplineTable());
   Jrs2014Standing standing;

@@ -18,6 +18,7 @@ trap 'rm -rf "$work"' EXIT
 
 # Mixed patients: both sexes, ages 18 to 94, heights 140 to 194, volumes with
 # two decimals, an id column passed through; every 50th row without volumes.
+# The seed is fixed, so the file (and the output) is the same on every run.
 awk -v n="$rows" 'BEGIN {
   srand(20261207);
   print "id,sex,age,height,vc,fvc,fev1";
@@ -44,6 +45,8 @@ if [ "$out_rows" -ne "$rows" ]; then
   echo "expected $rows result rows, got $out_rows" >&2
   exit 1
 fi
+# The output's checksum: a change that must not alter any digit keeps it.
+echo "output sha256: $(sha256sum < "$work/results.csv" | cut -d' ' -f1)"
 awk -v n="$rows" -v s="$start" -v e="$end" 'BEGIN {
   t = e - s;
   printf "%d patients in %.2f s: %.0f patients per second (goal 500000)\n", n, t, n / t;

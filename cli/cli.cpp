@@ -122,8 +122,7 @@ void PrintTsv(const CommandLineValues& given, const PatientInputs& inputs, const
 int RunCalculationOnly(const Options& options, const CommandLineValues& given, const PatientInputs& inputs,
                        std::FILE* out, std::FILE* err) {
   PredictionSet results;
-  UserMessage message;
-  if (!CalculatePredictions(inputs, LoadedSplineTable(), results, &message)) {
+  if (!CalculatePredictions(inputs, LoadedSplineTable(), results)) {
     std::fprintf(err, "%s%s\n", FormatNumber(inputs.sexCode).c_str(),
                  std::string(texts::kSexCheckTextUtf8).c_str());
     return 1;

@@ -8,7 +8,7 @@ const std::vector<std::string>& ResultColumnNames() {
     for (const ResultField& field : ResultFields()) {
       const std::string name(field.name);
       n.push_back(name);
-      if (field.label != "LLN") {
+      if (HasPercentCell(field)) {
         n.push_back(name + "Pct");
         n.push_back(name + "Red");
       }
@@ -25,19 +25,18 @@ const std::vector<std::string>& ResultColumnNames() {
   return names;
 }
 
-// Reads the row texts in place from the panel recording (no per-row copies).
+// Reads the texts in place from the panel's contents (no per-row copies).
 void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
-  std::string scratch;  // a percentage of 999 or above, formatted again
   for (std::size_t i = 0; i < kResultCount; ++i) {
-    const auto id = static_cast<ResultId>(i);
-    writer.Field(ResultText(result, id));
-    if (HasPercentCell(id)) {
-      writer.Field(ResultPercent(result, id, scratch));
-      writer.Field(ResultRed(result, id) ? "1" : "0");
+    const PanelRow& row = result.panel.rows[i];
+    writer.Field(row.Text());
+    if (HasPercentCell(ResultFields()[i])) {
+      writer.Field(row.cell.percent);
+      writer.Field(row.cell.red ? "1" : "0");
     }
   }
-  writer.Field(result.measuredRatio.text);
-  writer.Field(result.measuredRatio.red ? "1" : "0");
+  writer.Field(result.panel.measuredRatio.text);
+  writer.Field(result.panel.measuredRatio.red ? "1" : "0");
   for (const StandingView& standing : result.jrs2014) {
     writer.Field(standing.ulnText);
     writer.Field(standing.zText);

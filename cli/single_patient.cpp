@@ -108,11 +108,11 @@ std::string FormatReport(const CommandLineValues& given, const FullResult& resul
     if (row.group != group) {
       group = row.group;
       out += group;
-      if (group == "FEV1.0 %" && result.measuredRatio.shown) {
+      if (group == "FEV1.0 %" && result.panel.measuredRatio.shown) {
         out += "   ";
-        const bool red = result.measuredRatio.red;
+        const bool red = result.panel.measuredRatio.red;
         if (red && colour) out += kRedOn;
-        out += result.measuredRatio.text;
+        out += result.panel.measuredRatio.text;
         if (red && colour) out += kColourOff;
         if (red && !colour) out += " *";
       }
@@ -165,13 +165,13 @@ std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
     out += '}';
   }
   out += "\n  ],\n  \"measuredRatio\": ";
-  if (result.measuredRatio.shown) {
+  if (result.panel.measuredRatio.shown) {
     out += "{\"value\": ";
-    AppendJsonNumber(result.measuredRatio.value, out);
+    AppendJsonNumber(result.panel.measuredRatio.value, out);
     out += ", \"text\": ";
-    AppendJsonString(result.measuredRatio.text, out);
+    AppendJsonString(result.panel.measuredRatio.text, out);
     out += ", \"red\": ";
-    out += result.measuredRatio.red ? "true" : "false";
+    out += result.panel.measuredRatio.red ? "true" : "false";
     out += '}';
   } else {
     out += "null";

@@ -2,19 +2,10 @@
 // pure code. Everything is drawn through a PanelDevice, so the same code paints
 // the real window (app/) and a recording device in tests and in kestrova-cli.
 //
-// Rows (y): VC 170 (JRS2014), 195 (LLN), 220 (JRS2001), 245 (Baldwin);
-// FVC 285, 310, 335; FEV1 375, 400, 425, 450; FEV1/FVC 490, 515, 540, 565.
-// Result lines stand at x = 230, percentages at x = 160, the measured FEV1/FVC
-// at x = 100 on row 490. Colours: black, or red RGB(255, 0, 0) where a rule
-// flags the cell:
-//   - VC, FVC, FEV1 against JRS2014: measured < the LLN;
-//   - VC against JRS2001 and Baldwin: measured × predicted > 0 and the
-//     percentage, rounded to 1 decimal, below 80;
-//   - FEV1/FVC rows: predicted > 0 and measuredRatio / predicted < 1;
-//   - the measured FEV1/FVC: measuredRatio < the FEV1/FVC LLN.
-// A percentage cell is the last five characters of "  " + FormatFixed(pct, 1)
-// followed by " %   " (ten characters; 1250.0 shows as "250.0 %   "), or eleven
-// blanks when measured × predicted is not > 0.
+// Each row stands at its ResultField's rowY; result lines at x = 230,
+// percentage cells at x = 160, the measured FEV1/FVC at x = 100 on row 490.
+// What is drawn, and in which colour (black, or red RGB(255, 0, 0)), is decided
+// by BuildPanelContents (panel_contents.h); this file only draws it.
 #ifndef KESTROVA_DISPLAY_RESULT_PANEL_H_
 #define KESTROVA_DISPLAY_RESULT_PANEL_H_
 
@@ -22,10 +13,11 @@
 #include <string>
 #include <string_view>
 
-#include "equations/calculation.h"
+#include "display/panel_contents.h"
 #include "equations/prediction_set.h"
 #include "equations/spline_table.h"
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
+#include "records/user_message.h"
 
 namespace kestrova {
 
@@ -104,33 +96,26 @@ struct PanelContext {
 // Fills the panel; then, when the sex code is 1 or 2, Recalculate.
 void PaintPanel(const PanelContext& panel);
 
-// When (height × age) × sexCode is not 0: CalculatePredictions (showing its
-// message if it has one), PaintResultLines, PaintPercentages; returns true.
-// Otherwise does nothing and returns false (the results keep their content).
+// When (height × age) × sexCode is not 0: CalculatePredictions (showing the
+// sex-check message when it rejects the code), then the panel's contents drawn
+// by PaintResultLines and PaintPercentages; returns true. Otherwise does
+// nothing and returns false (the results keep their content).
 bool Recalculate(const PanelContext& panel);
 
 // Draws the fifteen result lines at x = 230, in black, top to bottom.
-void PaintResultLines(const PanelContext& panel);
+void PaintResultLines(const PanelContext& panel, const PanelContents& contents);
 
-// Draws every percentage cell and the measured FEV1/FVC, with their colours.
+// Draws every percentage cell and the measured FEV1/FVC, with their colours,
+// and keeps the measured ratio in the panel state. The one-argument form builds
+// the contents from the current inputs and results first.
+void PaintPercentages(const PanelContext& panel, const PanelContents& contents);
 void PaintPercentages(const PanelContext& panel);
 
-// Draws one percentage cell of `measured` against `predicted` at (x, y).
-void DrawPercent(const PanelContext& panel, double measured, double predicted, std::uint16_t x,
-                 std::uint16_t y);
+// Draws one percentage cell at (x, y), red when it is flagged.
+void DrawPercent(const PanelContext& panel, const PercentCell& cell, std::uint16_t x, std::uint16_t y);
 
 // Draws `text` in the pending colour, then resets the pending colour to black.
 void DrawPanelText(const PanelContext& panel, std::uint16_t x, std::uint16_t y, std::string_view text);
-
-// The percentage (measured × 100) / predicted rounded through FormatFixed to 1
-// decimal: the text t and its value. Only meaningful when measured × predicted > 0.
-std::string PercentText(double measured, double predicted);
-
-// The ten- or eleven-character cell text DrawPercent draws.
-std::string PercentCellText(double measured, double predicted);
-
-// The y of each result row, in display order (ResultFields()).
-std::uint16_t ResultRowY(ResultId id);
 
 }  // namespace kestrova
 

@@ -2,8 +2,6 @@
 
 #include "equations/jrs2014.h"
 #include "equations/linear_equations.h"
-#include "numtext/number_text.h"
-#include "texts/japanese_texts.h"
 
 namespace kestrova {
 namespace {
@@ -24,15 +22,9 @@ void PublishJrs2001(const PatientInputs& inputs, PredictionSet& results) {
 }  // namespace
 
 bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table,
-                          PredictionSet& results, UserMessage* sexCodeMessage) {
+                          PredictionSet& results) {
   ResetToPlaceholders(results);
-  if (inputs.sexCode != kSexMale && inputs.sexCode != kSexFemale) {
-    if (sexCodeMessage != nullptr) {
-      sexCodeMessage->text = FormatNumber(inputs.sexCode) + std::string(texts::kSexCheckText);
-      sexCodeMessage->caption = std::string(texts::kSexCheckCaption);
-    }
-    return false;
-  }
+  if (!IsKnownSexCode(inputs.sexCode)) return false;
   ComputeJrs2014(inputs, table, results);
   if (Jrs2001Applies(inputs.age, inputs.height)) PublishJrs2001(inputs, results);
   PublishResult(results, ResultId::kVcBaldwin,
@@ -44,8 +36,7 @@ bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table,
 
 Calculation CalculatePredictions(const PatientInputs& inputs, const SplineTable& table) {
   Calculation calculation;
-  calculation.sexCodeRejected =
-      !CalculatePredictions(inputs, table, calculation.results, &calculation.sexCodeMessage);
+  calculation.sexCodeRejected = !CalculatePredictions(inputs, table, calculation.results);
   return calculation;
 }
 

@@ -8,33 +8,23 @@
 #ifndef KESTROVA_EQUATIONS_CALCULATION_H_
 #define KESTROVA_EQUATIONS_CALCULATION_H_
 
-#include <string>
-
 #include "equations/prediction_set.h"
 #include "equations/spline_table.h"
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
 
 namespace kestrova {
 
-// A message the caller shows in a modal box owned by its window (MB_OK, no
-// icon). Texts are CP932 bytes.
-struct UserMessage {
-  std::string text;
-  std::string caption;
-};
-
 struct Calculation {
   PredictionSet results;
-  // Set when the sex code is neither 1 nor 2: text = FormatNumber(code) +
-  // "性別のチェックを！", caption "性別"; the results then stay reset.
+  // Set when the sex code is neither 1 nor 2 (IsKnownSexCode); the results
+  // then stay reset. The caller tells the user (SexCheckMessage in input/).
   bool sexCodeRejected = false;
-  UserMessage sexCodeMessage;
 };
 
-// Rewrites `results` completely from `inputs`; returns true, or false with the
-// sex-code message filled in when the code is neither 1 nor 2.
+// Rewrites `results` completely from `inputs`; returns true, or false when the
+// sex code is neither 1 nor 2.
 bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table,
-                          PredictionSet& results, UserMessage* sexCodeMessage);
+                          PredictionSet& results);
 
 // Convenience form returning a fresh record.
 Calculation CalculatePredictions(const PatientInputs& inputs, const SplineTable& table);

@@ -22,7 +22,7 @@
 
 #include "equations/prediction_set.h"
 #include "equations/spline_table.h"
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
 
 namespace kestrova {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
 
 namespace kestrova {
 

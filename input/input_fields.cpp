@@ -194,4 +194,9 @@ void FinishFieldCheck(const FieldCheckOutcome& outcome, PatientInputs& inputs) {
   if (double* input = InputOf(outcome.field, inputs)) *input = 0;
 }
 
+UserMessage SexCheckMessage(std::uint8_t sexCode) {
+  return UserMessage{FormatNumber(sexCode) + std::string(texts::kSexCheckText),
+                     std::string(texts::kSexCheckCaption)};
+}
+
 }  // namespace kestrova

@@ -64,8 +64,8 @@
 #include <string>
 #include <string_view>
 
-#include "equations/calculation.h"  // UserMessage
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
+#include "records/user_message.h"
 
 namespace kestrova {
 
@@ -123,6 +123,10 @@ FieldCheckOutcome CheckHeightField(std::string_view fieldText, PatientInputs& in
 
 // BN_CLICKED of "男性" (kSexMale) or "女性" (kSexFemale).
 FieldCheckOutcome ChooseSex(std::uint8_t sexCode, PatientInputs& inputs);
+
+// The message shown when the calculation rejects a sex code other than 1 and 2:
+// FormatNumber(code) + "性別のチェックを！" under "性別".
+UserMessage SexCheckMessage(std::uint8_t sexCode);
 
 // Step 4: sets the rejected input to 0; does nothing when nothing was rejected.
 void FinishFieldCheck(const FieldCheckOutcome& outcome, PatientInputs& inputs);

@@ -9,13 +9,15 @@
 //   in.age = 40; in.height = 170;     // years, cm
 //   in.vc = 3.2; in.fvc = 3.9; in.fev1 = 2.6;  // litres, 0 = not measured
 //   const kestrova::FullResult r = kestrova::ComputeFullResult(in);
-//   r.rows[0].line      // "4.48 :JRS2014" (the panel's line)
-//   r.rows[0].percent   // "71.4"          (measured VC as % of predicted)
-//   r.rows[0].red       // true            (VC below its LLN)
-//   r.jrs2014[0].zText  // "-2.41"         (VC z-score)
+//   r.rows[0].line      // "4.48 :JRS2014"  the panel's line
+//   r.rows[0].percent   // "71.4"           measured VC as % of predicted
+//   r.rows[0].red       // true             VC below its LLN
+//   r.jrs2014[0].zText  // "-2.88"          VC z-score
 //
-// Values and texts are exactly the window's: the same calculation, and the
-// percentage cells and colours recorded from the same panel painting code. All
+// (The test suite compiles this example and checks each value shown.)
+//
+// Values, texts and colours are exactly the window's: the same calculation and
+// the same panel contents (display/panel_contents.h) the window draws. All
 // texts are ASCII. Link with the `kestrova` CMake target.
 #ifndef KESTROVA_KESTROVA_KESTROVA_H_
 #define KESTROVA_KESTROVA_KESTROVA_H_
@@ -24,12 +26,11 @@
 #include <string>
 #include <string_view>
 
-#include "display/panel_snapshot.h"
-#include "equations/calculation.h"
+#include "display/panel_contents.h"
 #include "equations/jrs2014.h"
 #include "equations/prediction_set.h"
 #include "equations/z_scores.h"
-#include "input/patient_inputs.h"
+#include "records/patient_inputs.h"
 
 namespace kestrova {
 
@@ -48,14 +49,6 @@ struct ResultView {
   bool red = false;        // the cell shows its percentage in red
 };
 
-// The measured FEV1/FVC drawn on the "FEV1.0 %" row.
-struct MeasuredRatioView {
-  bool shown = false;  // FVC and FEV1 both given
-  double value = 0;    // rounded to 3 decimals
-  std::string text;    // "0.667"
-  bool red = false;    // below the FEV1/FVC LLN
-};
-
 // JRS2014 quantities in the order of FullResult::jrs2014.
 inline constexpr std::array<Jrs2014Quantity, 4> kJrs2014Quantities = {
     Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio};
@@ -65,21 +58,21 @@ struct StandingView : Jrs2014Standing {
   LmsParameters lms;      // unrounded M, S, L (when computed)
 };
 
-// The calculation, the panel recording and the standings: everything behind a
-// FullResult except its per-row copies. A caller that only writes the row texts
-// out (kestrova-cli --batch) reads them in place with ResultText, ResultPercent
-// and ResultRed, which are also what FullResult's rows are filled from.
+// The calculation, the panel's contents and the standings: everything behind a
+// FullResult except its per-row copies. A caller that only writes the texts out
+// (kestrova-cli --batch) reads them in place from `panel`.
 struct PanelResult {
   // False when the window's panel stays empty: age, height or sex code 0, or a
-  // sex code other than 1 and 2. Everything below is then empty.
+  // sex code other than 1 and 2. `panel` then holds no texts and nothing red.
   bool computed = false;
   PatientInputs inputs;  // what was computed (the measured values of the cells)
   PredictionSet predictions;
-  MeasuredRatioView measuredRatio;
+  // As a window just started with these inputs shows it: lines, cells, colours
+  // and the measured FEV1/FVC (panel.measuredRatio).
+  PanelContents panel;
   // VC, FVC and FEV1 use the measured volume; FEV1/FVC uses the measured ratio as
   // shown (3 decimals), the value the window compares with its LLN.
   std::array<StandingView, 4> jrs2014;
-  PanelSnapshot panel;  // the raw recording behind rows and measuredRatio
 };
 
 struct FullResult : PanelResult {
@@ -87,31 +80,13 @@ struct FullResult : PanelResult {
 };
 
 // Fills `out` completely (all but FullResult's rows); reuses its strings, so
-// calling it again with the same result allocates nothing once they have their sizes.
+// calling it again allocates nothing once they have their sizes.
 void ComputePanelResult(const PatientInputs& inputs, PanelResult& out);
-
-// A row's texts read from the recording. The views stay valid until `result` (or
-// `scratch`) is next changed.
-//   ResultText:    the number text as shown ("4.48"); empty when not computed.
-//   ResultPercent: the cell's percentage, FormatFixed(percentage, 1) ("71.4");
-//                  empty when the cell is blank or the row has none. Percentages
-//                  of 999 and above lose digits in the cell and are formatted
-//                  again into `scratch`.
-//   ResultRed:     the cell shows its percentage in red.
-std::string_view ResultText(const PanelResult& result, ResultId id);
-std::string_view ResultPercent(const PanelResult& result, ResultId id, std::string& scratch);
-bool ResultRed(const PanelResult& result, ResultId id);
-
-// True for the rows with a percentage cell (all but the four LLN rows).
-bool HasPercentCell(ResultId id);
 
 // Fills `out` completely; reuses its strings, so calling it again with the same
 // FullResult allocates little.
 void ComputeFullResult(const PatientInputs& inputs, FullResult& out);
 FullResult ComputeFullResult(const PatientInputs& inputs);
-
-// The group of a result row: "VC", "FVC", "FEV1" or "FEV1.0 %".
-std::string_view GroupOf(ResultId id);
 
 }  // namespace kestrova
 

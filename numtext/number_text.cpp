@@ -59,10 +59,12 @@ double SumWholeDigits(std::string_view digits) {
   return value;
 }
 
+// A zero digit adds +0, which leaves the (non-negative) sum as it is, so its
+// division is skipped.
 double AddFractionDigits(double value, std::string_view digits) {
   double divisor = 10;
   for (char c : digits) {
-    value += (c - '0') / divisor;
+    if (c != '0') value += (c - '0') / divisor;
     divisor *= 10;
   }
   return value;
@@ -193,9 +195,8 @@ int WriteNumber(double value, char* out) {
 
 // Powers of ten for 1 to 5 are exact doubles.
 double PowerOfTen(int n) {
-  double p = 1;
-  for (int i = 0; i < n; ++i) p *= 10;
-  return p;
+  constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000};
+  return kPowers[n];
 }
 
 // Floor of a double known to lie well inside the 64-bit range.

@@ -60,10 +60,10 @@ TEST(Report, RowsCarryThePanelTextsUnchanged) {
   const FullResult result = ComputeFullResult(inputs);
   const std::string report = FormatReport(CommandLineValues{}, result, false);
   for (std::size_t i = 0; i < kResultCount; ++i) {
-    const PanelCell& cell = result.panel.percents[i];
+    const PercentCell& cell = result.panel.rows[i].cell;
     std::string padded = cell.text;
     padded.resize(11, ' ');
-    const std::string row = std::string(ShowsRed(cell) ? "*" : " ") + padded + " " + result.panel.lines[i].text + "\n";
+    const std::string row = std::string(cell.red ? "*" : " ") + padded + " " + result.panel.rows[i].line + "\n";
     EXPECT_NE(report.find(row), std::string::npos) << row;
   }
 }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "numtext/number_text.h"
-#include "texts/japanese_texts.h"
 
 namespace kestrova {
 namespace {
@@ -90,23 +89,18 @@ TEST(CalculatePredictions, NegativeResultsKeepTheirSign) {
 
 TEST(CalculatePredictions, NothingOfAnEarlierRunSurvives) {
   PredictionSet set;
-  CalculatePredictions({1, 40, 150, 0, 0, 0}, LoadedSplineTable(), set, nullptr);
+  CalculatePredictions({1, 40, 150, 0, 0, 0}, LoadedSplineTable(), set);
   EXPECT_NE(set.vcJrs2014, 0);
-  CalculatePredictions({1, 40, 105, 0, 0, 0}, LoadedSplineTable(), set, nullptr);
+  CalculatePredictions({1, 40, 105, 0, 0, 0}, LoadedSplineTable(), set);
   EXPECT_EQ(set.vcJrs2014Line, "  *.** :JRS2014");
   EXPECT_EQ(set.fev1RatioLlnLine, "  **.* :LLN");
   EXPECT_EQ(set.fev1RatioJrs2001TLine, "  *.** :JRS2001(T)");
   EXPECT_EQ(set.vcJrs2001, 0);
 }
 
-TEST(CalculatePredictions, UnknownSexCodeGivesTheMessageAndPlaceholders) {
+TEST(CalculatePredictions, UnknownSexCodeIsRejectedWithPlaceholders) {
   const Calculation c = CalculatePredictions({3, 40, 170, 0, 0, 0}, LoadedSplineTable());
   EXPECT_TRUE(c.sexCodeRejected);
-  EXPECT_EQ(c.sexCodeMessage.text, "3" + std::string(texts::kSexCheckText));
-  // "性別のチェックを！" in CP932.
-  EXPECT_EQ(c.sexCodeMessage.text,
-            "3\x90\xab\x95\xca\x82\xcc\x83\x60\x83\x46\x83\x62\x83\x4e\x82\xf0\x81\x49");
-  EXPECT_EQ(c.sexCodeMessage.caption, "\x90\xab\x95\xca");
   for (const ResultField& field : ResultFields()) EXPECT_EQ(c.results.*field.line, field.placeholder);
   EXPECT_FALSE(CalculatePredictions({2, 40, 170, 0, 0, 0}, LoadedSplineTable()).sexCodeRejected);
 }
@@ -118,7 +112,7 @@ TEST(CalculatePredictions, SweepKeepsValueAndLineTogether) {
   for (std::uint8_t sex : {1, 2}) {
     for (double age = 15.5; age < 98; age += 0.37) {
       for (double height = 95; height < 280; height += 3.1) {
-        CalculatePredictions({sex, age, height, 0, 0, 0}, LoadedSplineTable(), set, nullptr);
+        CalculatePredictions({sex, age, height, 0, 0, 0}, LoadedSplineTable(), set);
         for (const ResultField& field : ResultFields()) {
           const std::string& line = set.*field.line;
           if (line == field.placeholder) {

@@ -474,6 +474,13 @@ TEST(ChooseSex, StoresCodeThenRecalculatesThenRepaints) {
   }
 }
 
+// The code as FormatNumber writes it, then "性別のチェックを！" under "性別" (CP932).
+TEST(SexCheckMessage, NamesTheRejectedCode) {
+  const UserMessage m = SexCheckMessage(3);
+  EXPECT_EQ(m.text, "3\x90\xab\x95\xca\x82\xcc\x83\x60\x83\x46\x83\x62\x83\x4e\x82\xf0\x81\x49");
+  EXPECT_EQ(m.caption, "\x90\xab\x95\xca");
+}
+
 // The constants the checks use are the bytes the window shows.
 TEST(FieldCheckTexts, ConstantsAreTheCp932Bytes) {
   EXPECT_EQ(texts::kInputPrefix, kInputHex);

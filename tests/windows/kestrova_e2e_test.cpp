@@ -310,12 +310,21 @@ TEST(Commands, UnknownIdsAndUnhandledNotificationsChangeNothing) {
   EXPECT_FALSE(app.program().WaitForExit(0).has_value());
 }
 
-// The column-header button recalculates and paints the same results again.
+// The column-header button recalculates and paints the same results again. The
+// panel is painted over first (without invalidating it), so only the button's
+// own drawing can bring the results back.
 TEST(Commands, HeaderButtonRepaintsTheResults) {
   Kestrova app(kFemaleExample);
   ASSERT_TRUE(app.ok());
   ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
   const Image before = CaptureClientArea(app.window());
+  HDC dc = GetDC(app.window());
+  HBRUSH panelColour = CreateSolidBrush(RGB(245, 245, 245));
+  const RECT cellsAndLines{160, 160, 380, 630};
+  FillRect(dc, &cellsAndLines, panelColour);
+  DeleteObject(panelColour);
+  ReleaseDC(app.window(), dc);
+  ASSERT_FALSE(CaptureClientArea(app.window()).pixels == before.pixels) << "the panel was not painted over";
   EXPECT_EQ(SendMessageA(app.window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0), 0);
   const Image after = CaptureClientArea(app.window());
   EXPECT_TRUE(before.pixels == after.pixels);

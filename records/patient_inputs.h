@@ -1,7 +1,7 @@
 // The patient's data as entered: the one record through which the inputs reach
 // the calculation and the result panel.
-#ifndef KESTROVA_INPUT_PATIENT_INPUTS_H_
-#define KESTROVA_INPUT_PATIENT_INPUTS_H_
+#ifndef KESTROVA_RECORDS_PATIENT_INPUTS_H_
+#define KESTROVA_RECORDS_PATIENT_INPUTS_H_
 
 #include <cstdint>
 
@@ -9,6 +9,10 @@ namespace kestrova {
 
 inline constexpr std::uint8_t kSexMale = 1;
 inline constexpr std::uint8_t kSexFemale = 2;
+
+// The calculation takes only these two codes; any other is rejected (and the
+// window says so).
+constexpr bool IsKnownSexCode(std::uint8_t code) { return code == kSexMale || code == kSexFemale; }
 
 // A value of 0 means "not entered". The command line and the read of a volume
 // field on gaining the focus store values unchecked, so any double may appear.
@@ -23,4 +27,4 @@ struct PatientInputs {
 
 }  // namespace kestrova
 
-#endif  // KESTROVA_INPUT_PATIENT_INPUTS_H_
+#endif  // KESTROVA_RECORDS_PATIENT_INPUTS_H_

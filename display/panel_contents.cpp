@@ -1,0 +1,124 @@
+#include "display/panel_contents.h"
+
+#include "numtext/number_text.h"
+
+namespace kestrova {
+namespace {
+
+constexpr std::size_t kCellWidth = 10;
+constexpr std::size_t kBlankCellWidth = 11;
+
+double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double measuredRatio) {
+  switch (which) {
+    case MeasuredInput::kVc:
+      return inputs.vc;
+    case MeasuredInput::kFvc:
+      return inputs.fvc;
+    case MeasuredInput::kFev1:
+      return inputs.fev1;
+    case MeasuredInput::kMeasuredRatio:
+      return measuredRatio;
+    case MeasuredInput::kNone:
+      break;
+  }
+  return 0;
+}
+
+// The cell's ten characters from t: t's last five behind blanks, then " %   ".
+// t has at least three characters ("0.0").
+void FillCellText(const std::string& t, std::string& cell) {
+  cell.resize(kCellWidth);
+  const std::size_t kept = t.size() < 5 ? t.size() : 5;
+  for (std::size_t i = 0; i < 5 - kept; ++i) cell[i] = ' ';
+  for (std::size_t i = 0; i < kept; ++i) cell[5 - kept + i] = t[t.size() - kept + i];
+  for (std::size_t i = 5; i < kCellWidth; ++i) cell[i] = ' ';
+  cell[6] = '%';
+}
+
+bool RuleHolds(ResultId id, const ResultField& field, double measured, const PercentCell& cell,
+               const PredictionSet& results) {
+  switch (field.colour) {
+    case ColourRule::kBelowLln:
+      return measured < results.*FieldOf(static_cast<ResultId>(static_cast<std::size_t>(id) + 1)).value;
+    case ColourRule::kPercentUnder80:
+      return cell.PercentValue() < 80;
+    case ColourRule::kRatioBelowPrediction: {
+      const double predicted = results.*field.value;
+      return predicted > 0 && measured / predicted < 1;
+    }
+    case ColourRule::kNever:
+      break;
+  }
+  return false;
+}
+
+void FillCell(ResultId id, const PatientInputs& inputs, const PredictionSet& results, double measuredRatio,
+              PercentCell& cell) {
+  const ResultField& field = FieldOf(id);
+  const double measured = MeasuredValue(field.measured, inputs, measuredRatio);
+  const double predicted = results.*field.value;
+  if (!HasPercentCell(field) || !(measured * predicted > 0)) {
+    cell.text.assign(HasPercentCell(field) ? kBlankCellWidth : 0, ' ');
+    cell.percent.clear();
+    cell.red = false;
+    return;
+  }
+  cell.percent = PercentText(measured, predicted);
+  FillCellText(cell.percent, cell.text);
+  cell.red = RuleHolds(id, field, measured, cell, results);
+}
+
+void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results, double kept,
+                       PanelContents& out) {
+  MeasuredRatioText& ratio = out.measuredRatio;
+  ratio.shown = inputs.fvc * inputs.fev1 > 0;
+  if (!ratio.shown) {
+    ratio.text.clear();
+    ratio.value = 0;
+    ratio.red = false;
+    out.keptMeasuredRatio = kept;
+    return;
+  }
+  ratio.text = FormatFixed(inputs.fev1 / inputs.fvc, 3);
+  ratio.value = ParseNumber(ratio.text);
+  ratio.red = ratio.value < results.fev1RatioLln;
+  out.keptMeasuredRatio = ratio.value;
+}
+
+}  // namespace
+
+double PercentCell::PercentValue() const { return percent.empty() ? 0 : ParseNumber(percent); }
+
+std::string_view PanelRow::Text() const {
+  if (!computed) return {};
+  // The line is the number text, " :" and the label; the label holds no ':'.
+  return std::string_view(line).substr(0, line.rfind(" :"));
+}
+
+std::string PercentText(double measured, double predicted) {
+  const double percentage = (measured * 100) / predicted;
+  return FormatFixed(percentage, 1);
+}
+
+std::string PercentCellText(double measured, double predicted) {
+  if (!(measured * predicted > 0)) return std::string(kBlankCellWidth, ' ');
+  std::string cell;
+  FillCellText(PercentText(measured, predicted), cell);
+  return cell;
+}
+
+void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, double keptMeasuredRatio,
+                        PanelContents& out) {
+  FillMeasuredRatio(inputs, results, keptMeasuredRatio, out);
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    const auto id = static_cast<ResultId>(i);
+    const ResultField& field = FieldOf(id);
+    PanelRow& row = out.rows[i];
+    const std::string& line = results.*field.line;
+    row.line = line;
+    row.computed = !line.empty() && line != field.placeholder;
+    FillCell(id, inputs, results, out.keptMeasuredRatio, row.cell);
+  }
+}
+
+}  // namespace kestrova

@@ -1,0 +1,78 @@
+// What the result panel shows for one set of inputs and results, as data: every
+// text the panel draws and whether it is red. The window draws these contents;
+// the library, kestrova-cli and the batch read them.
+//
+// For each of the fifteen rows (ResultFields() order):
+//   line    the result line, "4.48 :JRS2014", or the placeholder "  *.** :JRS2014";
+//   cell    for rows with a percentage cell: the cell exactly as drawn, the last
+//           five characters of "  " + t followed by " %   " (ten characters),
+//           where t = FormatFixed((measured × 100) / predicted, 1); or eleven
+//           blanks when measured × predicted is not > 0. So 71.4 % is
+//           " 71.4 %   " and 1250.0 % is "250.0 %   " (t keeps all its digits);
+//   red     the row's colour rule (ColourRule) holds and the cell is not blank.
+// The measured FEV1/FVC on row 490 is FormatFixed(fev1 / fvc, 3), red when its
+// value is below the FEV1/FVC LLN; it is drawn only when fvc × fev1 > 0, and
+// otherwise the panel keeps the ratio (and the text) of an earlier paint.
+//
+// Example: female, 45 years, 160 cm, VC 3.1, FVC 3.0, FEV1 2.4, fresh panel:
+//   rows[kVcJrs2014]: line "3.04 :JRS2014", cell "102.0 %   ", not red;
+//   measuredRatio: "0.800", kept ratio 0.8.
+#ifndef KESTROVA_DISPLAY_PANEL_CONTENTS_H_
+#define KESTROVA_DISPLAY_PANEL_CONTENTS_H_
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "equations/prediction_set.h"
+#include "records/patient_inputs.h"
+
+namespace kestrova {
+
+struct PercentCell {
+  std::string text;     // ten characters, or eleven blanks
+  std::string percent;  // t, FormatFixed(percentage, 1); empty when blank
+  bool red = false;
+
+  // The percentage as shown, ParseNumber(percent); 0 when blank. Read on
+  // demand: most callers only write the text out.
+  double PercentValue() const;
+};
+
+struct PanelRow {
+  bool computed = false;  // the line holds a number, not the placeholder
+  std::string line;
+  PercentCell cell;       // empty (nothing drawn) on the four LLN rows
+
+  // The number text of the line ("4.48"); empty when not computed.
+  std::string_view Text() const;
+};
+
+struct MeasuredRatioText {
+  bool shown = false;  // drawn by this paint: fvc × fev1 > 0
+  std::string text;    // "0.800"; empty when not shown
+  double value = 0;    // ParseNumber(text); 0 when not shown
+  bool red = false;    // below the FEV1/FVC LLN
+};
+
+struct PanelContents {
+  std::array<PanelRow, kResultCount> rows;
+  MeasuredRatioText measuredRatio;
+  // The panel's measured FEV1/FVC after this paint: the new value when shown,
+  // else the one it kept. The FEV1/FVC cells compare with this value.
+  double keptMeasuredRatio = 0;
+};
+
+// Fills `out` completely from the inputs, the results of the last calculation
+// and the measured ratio the panel kept from its last paint (0 on a fresh
+// panel). Reuses out's strings, so a repeated call allocates nothing.
+void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, double keptMeasuredRatio,
+                        PanelContents& out);
+
+// The percentage text t and the cell text for `measured` against `predicted`.
+std::string PercentText(double measured, double predicted);
+std::string PercentCellText(double measured, double predicted);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_DISPLAY_PANEL_CONTENTS_H_
