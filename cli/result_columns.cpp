@@ -1,5 +1,7 @@
 #include "cli/result_columns.h"
 
+#include "kestrova/reading.h"
+
 namespace kestrova::cli {
 
 const std::vector<std::string>& ResultColumnNames() {
@@ -20,10 +22,45 @@ const std::vector<std::string>& ResultColumnNames() {
       n.push_back(std::string(q) + "Z");
       n.push_back(std::string(q) + "Percentile");
     }
+    for (const char* name :
+         {"ventilatoryClass", "ventilatoryPercentVc", "ventilatoryBaldwinClass", "ventilatoryBaldwinPercentVc",
+          "ersAtsPattern", "ersAtsSeverity", "ersAtsFev1FvcBelowLln", "ersAtsFvcBelowLln", "ersAtsFev1BelowLln",
+          "ersAtsFev1Z", "copdStage", "copdPercentFev1", "lungAge", "lungAgeYears", "lungAgeCorrected",
+          "disabilityIndex", "disabilityGrade"}) {
+      n.push_back(name);
+    }
     return n;
   }();
   return names;
 }
+
+namespace {
+
+std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
+
+// The reading as ASCII keys (the CSV stays in the encoding of its input).
+void WriteReadingColumns(const Reading& r, CsvWriter& writer) {
+  for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
+    writer.Field(v->computed ? v->label.key : "");
+    writer.Field(v->percentVc);
+  }
+  const LlnReading& lln = r.ersAts2022;
+  writer.Field(lln.computed ? lln.label.key : "");
+  writer.Field(lln.severityLabel.key);
+  writer.Field(Flag(lln.computed, lln.fev1FvcBelowLln));
+  writer.Field(Flag(lln.computed, lln.fvcBelowLln));
+  writer.Field(Flag(lln.computed, lln.fev1BelowLln));
+  writer.Field(lln.fev1Z);
+  writer.Field(!r.copd.computed ? "" : r.copd.stage == CopdStage::kNotStaged ? "notStaged" : r.copd.label.key);
+  writer.Field(r.copd.percentFev1);
+  writer.Field(r.lungAge.value);
+  writer.Field(r.lungAge.en);
+  writer.Field(Flag(r.lungAge.computed, r.lungAge.corrected));
+  writer.Field(r.disability.index);
+  writer.Field(r.disability.computed ? r.disability.label.key : "");
+}
+
+}  // namespace
 
 // Reads the texts in place from the panel's contents (no per-row copies).
 void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
@@ -42,6 +79,7 @@ void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
     writer.Field(standing.zText);
     writer.Field(standing.percentileText);
   }
+  WriteReadingColumns(ReadResult(result), writer);
 }
 
 void WriteEmptyResultColumns(CsvWriter& writer) {

@@ -12,7 +12,16 @@
 //   for vc, fvc, fev1, fev1Ratio (JRS2014):
 //     <q>Uln        upper limit of normal (z = +1.645), 2 or 3 decimals;
 //     <q>Z          z-score of the measured value, 2 decimals;
-//     <q>Percentile its percentile, 1 decimal.
+//     <q>Percentile its percentile, 1 decimal;
+//   the clinical reading (kestrova/reading.h) as ASCII keys, empty when not read:
+//     ventilatoryClass, ventilatoryPercentVc, ventilatoryBaldwinClass,
+//     ventilatoryBaldwinPercentVc   normal/restrictive/obstructive/mixed, %VC;
+//     ersAtsPattern   normal/obstruction/possibleRestriction/prism/possibleMixed;
+//     ersAtsSeverity  mild/moderate/severe, fev1NotBelowLln, or empty (normal);
+//     ersAtsFev1FvcBelowLln, ersAtsFvcBelowLln, ersAtsFev1BelowLln  1 or 0;
+//     ersAtsFev1Z, copdStage (I to IV, or notStaged), copdPercentFev1;
+//     lungAge (1 decimal), lungAgeYears ("62", "<18", ">95"), lungAgeCorrected;
+//     disabilityIndex, disabilityGrade (grade1/grade3/grade4/none).
 #ifndef KESTROVA_CLI_RESULT_COLUMNS_H_
 #define KESTROVA_CLI_RESULT_COLUMNS_H_
 

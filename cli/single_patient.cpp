@@ -4,7 +4,9 @@
 
 #include "cli/csv.h"
 #include "cli/result_columns.h"
+#include "kestrova/reading.h"
 #include "numtext/number_text.h"
+#include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
 namespace {
@@ -98,6 +100,216 @@ void AppendJsonTextOrNull(std::string_view text, std::string& out) {
   }
 }
 
+// One reading line: "<name> (<numbers>): <ja> / <en>", or the name and "判定なし / not read".
+void AppendReadingLine(std::string_view name, bool computed, std::string_view numbers, const ReadingLabel& label,
+                       std::string& out) {
+  out += name;
+  if (!computed) {
+    out += ": ";
+    out += texts::kNotReadUtf8;
+    out += " / not read\n";
+    return;
+  }
+  out += " (";
+  out += numbers;
+  out += "): ";
+  out += label.ja;
+  out += " / ";
+  out += label.en;
+  out += '\n';
+}
+
+void AppendReadingNote(const ReadingLabel& note, std::string& out) {
+  if (note.ja.empty()) return;
+  out += "  ";
+  out += note.ja;
+  out += " / ";
+  out += note.en;
+  out += '\n';
+}
+
+void AppendVentilatory(const VentilatoryReading& v, std::string& out) {
+  const std::string numbers =
+      std::string(v.equation) + " %VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
+  AppendReadingLine(std::string(texts::kVentilatoryNameUtf8) + " / ventilatory pattern", v.computed, numbers,
+                    v.label, out);
+}
+
+void AppendReadingReport(const Reading& r, std::string& out) {
+  out += "Reading / ";
+  out += texts::kReadingTitleUtf8;
+  out += '\n';
+  AppendVentilatory(r.ventilatory, out);
+  AppendVentilatory(r.ventilatoryBaldwin, out);
+  const LlnReading& lln = r.ersAts2022;
+  AppendReadingLine("ERS/ATS 2022", lln.computed, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z, lln.label,
+                    out);
+  if (lln.computed && !lln.severityLabel.ja.empty()) {
+    out += "  ";
+    out += lln.severityLabel.ja;
+    out += " / ";
+    out += lln.severityLabel.en;
+    out += '\n';
+  }
+  const CopdReading& copd = r.copd;
+  AppendReadingLine(std::string(texts::kCopdNameUtf8) + " / COPD stage", copd.computed,
+                    std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
+                    copd.label, out);
+  if (copd.computed) AppendReadingNote(copd.note, out);
+  const LungAgeReading& age = r.lungAge;
+  const ReadingLabel ageLabel{"", age.ja, age.en};
+  AppendReadingLine(std::string(texts::kLungAgeNameUtf8) + " / lung age", age.computed,
+                    std::string(age.equation) + " " + age.value, ageLabel, out);
+  if (age.corrected) AppendReadingNote(age.correction, out);
+  const DisabilityReading& d = r.disability;
+  AppendReadingLine(std::string(texts::kDisabilityNameUtf8) + " / respiratory disability index", d.computed,
+                    std::string(d.equation) + " " + d.index, d.label, out);
+  if (d.computed) AppendReadingNote(d.note, out);
+}
+
+void AppendJsonKey(std::string_view key, std::string& out) {
+  out += '"';
+  out += key;
+  out += "\": ";
+}
+
+void AppendJsonBool(bool value, std::string& out) { out += value ? "true" : "false"; }
+
+void AppendJsonVentilatory(const VentilatoryReading& v, std::string& out) {
+  if (!v.computed) {
+    out += "null";
+    return;
+  }
+  out += "{\"equation\": ";
+  AppendJsonString(v.equation, out);
+  out += ", \"percentVc\": ";
+  AppendJsonNumberText(v.percentVc, out);
+  out += ", \"measuredRatio\": ";
+  AppendJsonNumberText(v.measuredRatio, out);
+  out += ", \"class\": ";
+  AppendJsonString(v.label.key, out);
+  out += ", \"label\": ";
+  AppendJsonString(v.label.ja, out);
+  out += ", \"labelEn\": ";
+  AppendJsonString(v.label.en, out);
+  out += '}';
+}
+
+void AppendJsonLln(const LlnReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  out += "{\"equation\": ";
+  AppendJsonString(r.equation, out);
+  const std::pair<std::string_view, bool> flags[] = {
+      {"fev1FvcBelowLln", r.fev1FvcBelowLln}, {"fvcBelowLln", r.fvcBelowLln}, {"fev1BelowLln", r.fev1BelowLln}};
+  for (const auto& [key, value] : flags) {
+    out += ", ";
+    AppendJsonKey(key, out);
+    AppendJsonBool(value, out);
+  }
+  out += ", \"pattern\": ";
+  AppendJsonString(r.label.key, out);
+  out += ", \"label\": ";
+  AppendJsonString(r.label.ja, out);
+  out += ", \"labelEn\": ";
+  AppendJsonString(r.label.en, out);
+  out += ", \"severity\": ";
+  if (r.severity == Severity::kNone) {
+    out += "null";
+  } else {
+    AppendJsonString(r.severityLabel.key, out);
+  }
+  out += ", \"severityLabel\": ";
+  AppendJsonTextOrNull(r.severityLabel.ja, out);
+  out += ", \"severityLabelEn\": ";
+  AppendJsonTextOrNull(r.severityLabel.en, out);
+  out += ", \"fev1Z\": ";
+  AppendJsonNumberText(r.fev1Z, out);
+  out += '}';
+}
+
+void AppendJsonCopd(const CopdReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  out += "{\"equation\": ";
+  AppendJsonString(r.equation, out);
+  out += ", \"stage\": ";
+  AppendJsonTextOrNull(r.label.key, out);
+  out += ", \"percentFev1\": ";
+  AppendJsonNumberText(r.percentFev1, out);
+  out += ", \"measuredRatio\": ";
+  AppendJsonNumberText(r.measuredRatio, out);
+  out += ", \"label\": ";
+  AppendJsonString(r.label.ja, out);
+  out += ", \"labelEn\": ";
+  AppendJsonString(r.label.en, out);
+  out += ", \"note\": ";
+  AppendJsonString(r.note.ja, out);
+  out += ", \"noteEn\": ";
+  AppendJsonString(r.note.en, out);
+  out += '}';
+}
+
+void AppendJsonLungAge(const LungAgeReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  out += "{\"equation\": ";
+  AppendJsonString(r.equation, out);
+  out += ", \"value\": ";
+  AppendJsonString(r.value, out);
+  out += ", \"text\": ";
+  AppendJsonString(r.ja, out);
+  out += ", \"textEn\": ";
+  AppendJsonString(r.en, out);
+  out += ", \"corrected\": ";
+  AppendJsonBool(r.corrected, out);
+  out += '}';
+}
+
+void AppendJsonDisability(const DisabilityReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  out += "{\"equation\": ";
+  AppendJsonString(r.equation, out);
+  out += ", \"index\": ";
+  AppendJsonNumberText(r.index, out);
+  out += ", \"grade\": ";
+  AppendJsonString(r.label.ja, out);
+  out += ", \"gradeKey\": ";
+  AppendJsonString(r.label.key, out);
+  out += ", \"gradeEn\": ";
+  AppendJsonString(r.label.en, out);
+  out += ", \"note\": ";
+  AppendJsonString(r.note.ja, out);
+  out += ", \"noteEn\": ";
+  AppendJsonString(r.note.en, out);
+  out += '}';
+}
+
+void AppendReadingJson(const Reading& r, std::string& out) {
+  out += "{\n    \"ventilatory\": ";
+  AppendJsonVentilatory(r.ventilatory, out);
+  out += ",\n    \"ventilatoryBaldwin\": ";
+  AppendJsonVentilatory(r.ventilatoryBaldwin, out);
+  out += ",\n    \"ersAts2022\": ";
+  AppendJsonLln(r.ersAts2022, out);
+  out += ",\n    \"copdStage\": ";
+  AppendJsonCopd(r.copd, out);
+  out += ",\n    \"lungAge\": ";
+  AppendJsonLungAge(r.lungAge, out);
+  out += ",\n    \"disabilityIndex\": ";
+  AppendJsonDisability(r.disability, out);
+  out += "\n  }";
+}
+
 }  // namespace
 
 std::string FormatReport(const CommandLineValues& given, const FullResult& result, bool colour) {
@@ -120,6 +332,7 @@ std::string FormatReport(const CommandLineValues& given, const FullResult& resul
     }
     AppendRow(row, colour, out);
   }
+  AppendReadingReport(ReadResult(result), out);
   return out;
 }
 
@@ -191,7 +404,9 @@ std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
     AppendJsonNumberText(s.percentileText.empty() ? "null" : s.percentileText, out);
     out += '}';
   }
-  out += "\n  ]\n}\n";
+  out += "\n  ],\n  \"reading\": ";
+  AppendReadingJson(ReadResult(result), out);
+  out += "\n}\n";
   return out;
 }
 

@@ -48,6 +48,47 @@ KESTROVA_TEXT(kRelationCaption, "確認 !!");
 KESTROVA_TEXT(kHeightRangeText, "100-272cmです");
 KESTROVA_TEXT(kHeightCaption, "身長");
 
+// Clinical reading (kestrova-cli and the library; the window does not show it).
+KESTROVA_TEXT(kReadingTitle, "判定");
+KESTROVA_TEXT(kVentilatoryName, "換気障害区分");
+KESTROVA_TEXT(kCopdName, "COPD 病期");
+KESTROVA_TEXT(kLungAgeName, "肺年齢");
+KESTROVA_TEXT(kDisabilityName, "呼吸器機能障害 指数（予測肺活量1秒率）");
+KESTROVA_TEXT(kNotRead, "判定なし");
+// Ventilatory pattern by %VC and FEV1/FVC.
+KESTROVA_TEXT(kPatternNormal, "正常");
+KESTROVA_TEXT(kPatternRestrictive, "拘束性換気障害");
+KESTROVA_TEXT(kPatternObstructive, "閉塞性換気障害");
+KESTROVA_TEXT(kPatternMixed, "混合性換気障害");
+// The reading by z-scores and lower limits of normal.
+KESTROVA_TEXT(kLlnNormal, "正常");
+KESTROVA_TEXT(kLlnObstruction, "閉塞性障害");
+KESTROVA_TEXT(kLlnPossibleRestriction, "FVC低下、拘束性障害の疑い（TLC測定が必要）");
+KESTROVA_TEXT(kLlnPrism, "PRISm（FEV1低下、FEV1/FVC正常）");
+KESTROVA_TEXT(kLlnPossibleMixed, "混合性障害の疑い（TLC測定が必要）");
+KESTROVA_TEXT(kSeverityMild, "軽度");
+KESTROVA_TEXT(kSeverityModerate, "中等度");
+KESTROVA_TEXT(kSeveritySevere, "高度");
+KESTROVA_TEXT(kSeverityFev1NotBelowLln, "FEV1はLLN以上（重症度の判定なし）");
+// COPD stages by %FEV1.
+KESTROVA_TEXT(kCopdStage1, "I期（軽度の気流閉塞）");
+KESTROVA_TEXT(kCopdStage2, "II期（中等度の気流閉塞）");
+KESTROVA_TEXT(kCopdStage3, "III期（高度の気流閉塞）");
+KESTROVA_TEXT(kCopdStage4, "IV期（きわめて高度の気流閉塞）");
+KESTROVA_TEXT(kCopdNotStaged, "1秒率0.70以上：病期分類の対象外");
+KESTROVA_TEXT(kCopdNote, "病期分類は気管支拡張薬吸入後の値で行う");
+// Lung age.
+KESTROVA_TEXT(kYearsSuffix, "歳");
+KESTROVA_TEXT(kLungAgeUnder18, "18歳未満");
+KESTROVA_TEXT(kLungAgeOver95, "95歳以上");
+KESTROVA_TEXT(kLungAgeCorrected, "1秒率0.70未満かつ%FEV1が100%以上のため実年齢");
+// Respiratory disability index.
+KESTROVA_TEXT(kGrade1, "1級相当");
+KESTROVA_TEXT(kGrade3, "3級相当");
+KESTROVA_TEXT(kGrade4, "4級相当");
+KESTROVA_TEXT(kGradeNone, "非該当");
+KESTROVA_TEXT(kDisabilityNote, "認定には動脈血ガス分析値と医師の所見もあわせて判断される");
+
 #undef KESTROVA_TEXT
 
 }  // namespace kestrova::texts

@@ -1,0 +1,253 @@
+#include "kestrova/reading.h"
+
+#include <cmath>
+
+#include "numtext/number_text.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova {
+namespace {
+
+// FEV1/FVC below this (as shown, 3 decimals) is airflow limitation.
+constexpr double kObstructiveRatio = 0.7;
+
+const PanelRow& Row(const PanelResult& r, ResultId id) { return r.panel.rows[static_cast<std::size_t>(id)]; }
+
+const StandingView& Standing(const PanelResult& r, Jrs2014Quantity q) {
+  return r.jrs2014[static_cast<std::size_t>(q)];
+}
+
+// The measured FEV1/FVC as shown, when FVC and FEV1 are both measured.
+bool HasMeasuredRatio(const PanelResult& r) {
+  return r.panel.measuredRatio.shown && r.inputs.fvc > 0 && r.inputs.fev1 > 0;
+}
+
+bool Obstructive(const PanelResult& r) { return r.panel.measuredRatio.value < kObstructiveRatio; }
+
+// Half up on a non-negative value with one decimal (50.5 → 51).
+int WholeYearsHalfUp(double value) { return static_cast<int>(std::floor(value + 0.5)); }
+
+ReadingLabel VentilatoryLabel(VentilatoryClass type) {
+  switch (type) {
+    case VentilatoryClass::kRestrictive:
+      return {"restrictive", texts::kPatternRestrictiveUtf8, "restrictive"};
+    case VentilatoryClass::kObstructive:
+      return {"obstructive", texts::kPatternObstructiveUtf8, "obstructive"};
+    case VentilatoryClass::kMixed:
+      return {"mixed", texts::kPatternMixedUtf8, "mixed"};
+    case VentilatoryClass::kNormal:
+      break;
+  }
+  return {"normal", texts::kPatternNormalUtf8, "normal"};
+}
+
+VentilatoryReading ReadVentilatory(const PanelResult& r, ResultId vcRow) {
+  VentilatoryReading out;
+  out.equation = FieldOf(vcRow).label;
+  const PercentCell& cell = Row(r, vcRow).cell;
+  if (cell.percent.empty() || !(r.inputs.vc > 0) || !HasMeasuredRatio(r)) return out;
+  out.computed = true;
+  out.percentVc = cell.percent;
+  out.measuredRatio = r.panel.measuredRatio.text;
+  const bool restrictive = cell.PercentValue() < 80;
+  const bool obstructive = Obstructive(r);
+  out.type = restrictive && obstructive ? VentilatoryClass::kMixed
+             : restrictive              ? VentilatoryClass::kRestrictive
+             : obstructive              ? VentilatoryClass::kObstructive
+                                        : VentilatoryClass::kNormal;
+  out.label = VentilatoryLabel(out.type);
+  return out;
+}
+
+ReadingLabel LlnLabel(LlnPattern pattern) {
+  switch (pattern) {
+    case LlnPattern::kObstruction:
+      return {"obstruction", texts::kLlnObstructionUtf8, "obstruction"};
+    case LlnPattern::kPossibleRestriction:
+      return {"possibleRestriction", texts::kLlnPossibleRestrictionUtf8,
+              "low FVC, possible restriction (TLC needed)"};
+    case LlnPattern::kPrism:
+      return {"prism", texts::kLlnPrismUtf8, "PRISm (preserved ratio impaired spirometry)"};
+    case LlnPattern::kPossibleMixed:
+      return {"possibleMixed", texts::kLlnPossibleMixedUtf8, "possible mixed defect (TLC needed)"};
+    case LlnPattern::kNormal:
+      break;
+  }
+  return {"normal", texts::kLlnNormalUtf8, "normal"};
+}
+
+// The grade of the FEV1 z as printed: its 2-decimal value against -2.50 and -4.00.
+Severity SeverityOf(double printedZ) {
+  if (printedZ >= -2.5) return Severity::kMild;
+  if (printedZ >= -4) return Severity::kModerate;
+  return Severity::kSevere;
+}
+
+ReadingLabel SeverityLabel(Severity severity) {
+  switch (severity) {
+    case Severity::kMild:
+      return {"mild", texts::kSeverityMildUtf8, "mild"};
+    case Severity::kModerate:
+      return {"moderate", texts::kSeverityModerateUtf8, "moderate"};
+    case Severity::kSevere:
+      return {"severe", texts::kSeveritySevereUtf8, "severe"};
+    case Severity::kNone:
+      break;
+  }
+  return {};
+}
+
+LlnReading ReadLln(const PanelResult& r) {
+  LlnReading out;
+  const bool limits = Row(r, ResultId::kFvcLln).computed && Row(r, ResultId::kFev1Lln).computed &&
+                      Row(r, ResultId::kFev1RatioLln).computed;
+  const StandingView& fev1 = Standing(r, Jrs2014Quantity::kFev1);
+  if (!limits || !HasMeasuredRatio(r) || fev1.zText.empty()) return out;
+  out.computed = true;
+  out.fev1FvcBelowLln = r.panel.measuredRatio.red;
+  out.fvcBelowLln = Row(r, ResultId::kFvcJrs2014).cell.red;
+  out.fev1BelowLln = Row(r, ResultId::kFev1Jrs2014).cell.red;
+  out.fev1Z = fev1.zText;
+  if (out.fev1FvcBelowLln) {
+    out.pattern = out.fvcBelowLln ? LlnPattern::kPossibleMixed : LlnPattern::kObstruction;
+  } else if (out.fvcBelowLln) {
+    out.pattern = LlnPattern::kPossibleRestriction;
+  } else if (out.fev1BelowLln) {
+    out.pattern = LlnPattern::kPrism;
+  }
+  out.label = LlnLabel(out.pattern);
+  if (out.pattern == LlnPattern::kNormal) return out;
+  if (out.fev1BelowLln) {
+    out.severity = SeverityOf(ParseNumber(out.fev1Z));
+    out.severityLabel = SeverityLabel(out.severity);
+  } else {
+    out.severityLabel = {"fev1NotBelowLln", texts::kSeverityFev1NotBelowLlnUtf8,
+                         "FEV1 not below its LLN (no severity grade)"};
+  }
+  return out;
+}
+
+ReadingLabel CopdLabel(CopdStage stage) {
+  switch (stage) {
+    case CopdStage::kI:
+      return {"I", texts::kCopdStage1Utf8, "stage I (mild airflow limitation)"};
+    case CopdStage::kII:
+      return {"II", texts::kCopdStage2Utf8, "stage II (moderate airflow limitation)"};
+    case CopdStage::kIII:
+      return {"III", texts::kCopdStage3Utf8, "stage III (severe airflow limitation)"};
+    case CopdStage::kIV:
+      return {"IV", texts::kCopdStage4Utf8, "stage IV (very severe airflow limitation)"};
+    case CopdStage::kNotStaged:
+      break;
+  }
+  return {"", texts::kCopdNotStagedUtf8, "FEV1/FVC not below 0.70: not staged"};
+}
+
+CopdStage StageOf(double percentFev1) {
+  if (percentFev1 >= 80) return CopdStage::kI;
+  if (percentFev1 >= 50) return CopdStage::kII;
+  if (percentFev1 >= 30) return CopdStage::kIII;
+  return CopdStage::kIV;
+}
+
+CopdReading ReadCopd(const PanelResult& r) {
+  CopdReading out;
+  const PercentCell& cell = Row(r, ResultId::kFev1Jrs2001).cell;
+  if (cell.percent.empty() || !HasMeasuredRatio(r)) return out;
+  out.computed = true;
+  out.percentFev1 = cell.percent;
+  out.measuredRatio = r.panel.measuredRatio.text;
+  if (Obstructive(r)) out.stage = StageOf(cell.PercentValue());
+  out.label = CopdLabel(out.stage);
+  out.note = {"postBronchodilator", texts::kCopdNoteUtf8, "staging requires post-bronchodilator values"};
+  return out;
+}
+
+// The lung-age formula, each product and sum rounded to double in the order
+// written.
+double LungAgeFormula(std::uint8_t sexCode, double height, double fev1) {
+  if (sexCode == kSexMale) return (0.036 * height - 1.178 - fev1) / 0.028;
+  return (0.022 * height - 0.005 - fev1) / 0.022;
+}
+
+void SetYears(int years, LungAgeReading& out) {
+  out.years = years;
+  out.en = std::to_string(years);
+  out.ja = out.en + std::string(texts::kYearsSuffixUtf8);
+}
+
+LungAgeReading ReadLungAge(const PanelResult& r) {
+  LungAgeReading out;
+  if (!Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return out;
+  out.computed = true;
+  out.value = FormatFixed(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1);
+  const double shown = ParseNumber(out.value);
+  const PercentCell& fev1Cell = Row(r, ResultId::kFev1Jrs2001).cell;
+  if (HasMeasuredRatio(r) && Obstructive(r) && !fev1Cell.percent.empty() && fev1Cell.PercentValue() >= 100) {
+    out.corrected = true;
+    out.correction = {"ownAge", texts::kLungAgeCorrectedUtf8,
+                      "FEV1/FVC < 0.70 with %FEV1 >= 100: the patient's own age"};
+    SetYears(WholeYearsHalfUp(r.inputs.age), out);
+  } else if (shown < 18) {
+    out.band = LungAgeBand::kUnder18;
+    out.ja = texts::kLungAgeUnder18Utf8;
+    out.en = "<18";
+  } else if (shown > 95) {
+    out.band = LungAgeBand::kOver95;
+    out.ja = texts::kLungAgeOver95Utf8;
+    out.en = ">95";
+  } else {
+    SetYears(WholeYearsHalfUp(shown), out);
+  }
+  return out;
+}
+
+ReadingLabel GradeLabel(DisabilityGrade grade) {
+  switch (grade) {
+    case DisabilityGrade::kGrade1:
+      return {"grade1", texts::kGrade1Utf8, "grade 1 equivalent"};
+    case DisabilityGrade::kGrade3:
+      return {"grade3", texts::kGrade3Utf8, "grade 3 equivalent"};
+    case DisabilityGrade::kGrade4:
+      return {"grade4", texts::kGrade4Utf8, "grade 4 equivalent"};
+    case DisabilityGrade::kNone:
+      break;
+  }
+  return {"none", texts::kGradeNoneUtf8, "not applicable"};
+}
+
+DisabilityGrade GradeOf(double index) {
+  if (index <= 20) return DisabilityGrade::kGrade1;
+  if (index <= 30) return DisabilityGrade::kGrade3;
+  if (index <= 40) return DisabilityGrade::kGrade4;
+  return DisabilityGrade::kNone;
+}
+
+DisabilityReading ReadDisability(const PanelResult& r) {
+  DisabilityReading out;
+  if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0)) return out;
+  out.computed = true;
+  out.index = FormatFixed(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1);
+  out.grade = GradeOf(ParseNumber(out.index));
+  out.label = GradeLabel(out.grade);
+  out.note = {"certification", texts::kDisabilityNoteUtf8,
+              "certification also weighs arterial blood gases and the physician's findings"};
+  return out;
+}
+
+}  // namespace
+
+// A result that is not computed has no cells, lines or measured ratio, so
+// every item below stays not computed.
+Reading ReadResult(const PanelResult& result) {
+  Reading out;
+  out.ventilatory = ReadVentilatory(result, ResultId::kVcJrs2001);
+  out.ventilatoryBaldwin = ReadVentilatory(result, ResultId::kVcBaldwin);
+  out.ersAts2022 = ReadLln(result);
+  out.copd = ReadCopd(result);
+  out.lungAge = ReadLungAge(result);
+  out.disability = ReadDisability(result);
+  return out;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,140 @@
+// The clinical reading of a result: the ventilatory pattern (twice, with %VC by
+// JRS2001 and by Baldwin), the reading by lower limits of normal and z-scores
+// on JRS2014 (ERS/ATS 2022), the COPD stage, the lung age and the respiratory
+// disability index.
+//
+// Every reading is decided on the numbers as the program shows them, each
+// text read back with ParseNumber, never on raw doubles: 2.03 / 2.90 is
+// 0.69999… in doubles but shows as "0.700", which is not below 0.700.
+//   %VC             the percentage in the row's cell, 1 decimal ("79.9");
+//   FEV1/FVC        the measured ratio as shown, 3 decimals ("0.699");
+//   below the LLN   exactly what turns the JRS2014 cell (or the measured
+//                   ratio) red: measured < the LLN as shown;
+//   FEV1 z          as printed, 2 decimals ("-2.51");
+//   %FEV1           the JRS2001 FEV1 cell's percentage, 1 decimal.
+//
+// Rules (thresholds inclusive as written):
+//   ventilatory     restrictive %VC < 80.0, obstructive FEV1/FVC < 0.700,
+//                   mixed both, normal neither. Needs VC, FVC and FEV1.
+//   ERS/ATS 2022    obstruction = FEV1/FVC below its LLN; without it, FVC below
+//                   → possible restriction, else FEV1 below → PRISm; with it and
+//                   FVC below → possible mixed defect. Severity by the FEV1 z:
+//                   mild down to -2.50, moderate -2.51 to -4.00, severe -4.01
+//                   and below; none when FEV1 is not below its LLN. Needs FVC,
+//                   FEV1 and the JRS2014 predictions.
+//   COPD stage      only when FEV1/FVC < 0.700: I %FEV1 ≥ 80.0, II ≥ 50.0,
+//                   III ≥ 30.0, IV below. Needs FVC, FEV1 and JRS2001.
+//   lung age        male (0.036 × height − 1.178 − FEV1) / 0.028, female
+//                   (0.022 × height − 0.005 − FEV1) / 0.022, to 1 decimal:
+//                   below 18.0 "<18", above 95.0 ">95", else whole years half
+//                   up (50.5 → 51). When FEV1/FVC < 0.700 and %FEV1 ≥ 100.0, the
+//                   patient's own age (whole years, half up), marked corrected.
+//                   Needs FEV1 and the JRS2001 FEV1 prediction.
+//   disability      FEV1 × 100 / the JRS2001 VC prediction, 1 decimal: ≤ 20.0
+//                   grade 1, ≤ 30.0 grade 3, ≤ 40.0 grade 4, else none.
+//
+// Example: male, 60 years, 170 cm, VC 3.0, FVC 2.9, FEV1 1.6 → ventilatory
+// "mixed" by JRS2001 (%VC 74.8, FEV1/FVC 0.552) and "obstructive" by Baldwin
+// (%VC 84.5); ERS/ATS "possibleMixed", moderate (FEV1 z -3.96); COPD stage III
+// (%FEV1 49.1); lung age ">95" (119.4); disability index 39.9, grade 4.
+//
+// Labels: `key` is ASCII (JSON and CSV values), `ja` UTF-8, `en` English.
+#ifndef KESTROVA_KESTROVA_READING_H_
+#define KESTROVA_KESTROVA_READING_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "kestrova/kestrova.h"
+
+namespace kestrova {
+
+struct ReadingLabel {
+  std::string_view key;  // "normal", "mild", "I", "grade1", …; empty when none
+  std::string_view ja;   // UTF-8
+  std::string_view en;
+};
+
+enum class VentilatoryClass : std::uint8_t { kNormal, kRestrictive, kObstructive, kMixed };
+
+struct VentilatoryReading {
+  bool computed = false;
+  std::string_view equation;   // "JRS2001" or "Baldwin": the %VC row used
+  std::string percentVc;       // "79.9"
+  std::string measuredRatio;   // "0.699"
+  VentilatoryClass type = VentilatoryClass::kNormal;
+  ReadingLabel label;
+};
+
+enum class LlnPattern : std::uint8_t { kNormal, kObstruction, kPossibleRestriction, kPrism, kPossibleMixed };
+enum class Severity : std::uint8_t { kNone, kMild, kModerate, kSevere };
+
+struct LlnReading {
+  bool computed = false;
+  std::string_view equation = "JRS2014";
+  bool fev1FvcBelowLln = false;
+  bool fvcBelowLln = false;
+  bool fev1BelowLln = false;
+  LlnPattern pattern = LlnPattern::kNormal;
+  ReadingLabel label;
+  std::string fev1Z;  // "-2.51"
+  // kNone when nothing is below its LLN, or (with the note as label) when
+  // FEV1 is not below its own.
+  Severity severity = Severity::kNone;
+  ReadingLabel severityLabel;
+};
+
+enum class CopdStage : std::uint8_t { kNotStaged, kI, kII, kIII, kIV };
+
+struct CopdReading {
+  bool computed = false;
+  std::string_view equation = "JRS2001";
+  std::string percentFev1;  // "79.9"
+  std::string measuredRatio;
+  CopdStage stage = CopdStage::kNotStaged;  // kNotStaged: FEV1/FVC ≥ 0.700
+  ReadingLabel label;
+  ReadingLabel note;  // staging requires post-bronchodilator values
+};
+
+enum class LungAgeBand : std::uint8_t { kUnder18, kYears, kOver95 };
+
+struct LungAgeReading {
+  bool computed = false;
+  std::string_view equation = "JRS";
+  std::string value;  // the formula's value, 1 decimal ("62.4")
+  LungAgeBand band = LungAgeBand::kYears;
+  int years = 0;      // whole years shown (kYears, or the corrected age)
+  bool corrected = false;
+  std::string ja;     // "62歳", "18歳未満", "95歳以上" (UTF-8)
+  std::string en;     // "62", "<18", ">95"
+  ReadingLabel correction;  // why the age was corrected; empty when not
+};
+
+enum class DisabilityGrade : std::uint8_t { kGrade1, kGrade3, kGrade4, kNone };
+
+struct DisabilityReading {
+  bool computed = false;
+  std::string_view equation = "JRS2001";
+  std::string index;  // "20.0"
+  DisabilityGrade grade = DisabilityGrade::kNone;
+  ReadingLabel label;
+  ReadingLabel note;  // certification also weighs blood gases and findings
+};
+
+struct Reading {
+  VentilatoryReading ventilatory;         // %VC by JRS2001
+  VentilatoryReading ventilatoryBaldwin;  // %VC by Baldwin
+  LlnReading ersAts2022;
+  CopdReading copd;
+  LungAgeReading lungAge;
+  DisabilityReading disability;
+};
+
+// The reading of a computed result; every item not computed when the result
+// is not.
+Reading ReadResult(const PanelResult& result);
+
+}  // namespace kestrova
+
+#endif  // KESTROVA_KESTROVA_READING_H_

@@ -1,0 +1,174 @@
+#include "kestrova/reading.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestrova {
+namespace {
+
+Reading Read(const PatientInputs& inputs) {
+  PanelResult result;
+  ComputePanelResult(inputs, result);
+  return ReadResult(result);
+}
+
+// Male, 40 years, 170 cm: VC JRS2001 4.47, Baldwin 3.94; FEV1 JRS2001 3.82,
+// JRS2014 3.56 (LLN 2.92); FVC LLN 3.57; FEV1/FVC LLN 0.731.
+constexpr PatientInputs Male40(double vc, double fvc, double fev1) { return {kSexMale, 40, 170, vc, fvc, fev1}; }
+
+struct VentilatoryCase {
+  PatientInputs inputs;
+  std::string percentVc;
+  std::string ratio;
+  std::string_view type;
+};
+
+// %VC below 80.0 and FEV1/FVC below 0.700, both read as shown.
+TEST(Ventilatory, ThresholdsOnTheShownNumbers) {
+  const VentilatoryCase cases[] = {
+      {Male40(3.574, 2.9, 2.03), "80.0", "0.700", "normal"},  // 79.955…% and 0.69999…: shown 80.0, 0.700
+      {Male40(3.57, 2.9, 2.03), "79.9", "0.700", "restrictive"},
+      {Male40(4.0, 5.15, 3.6), "89.5", "0.699", "obstructive"},
+      {Male40(3.0, 5.15, 3.6), "67.1", "0.699", "mixed"},
+  };
+  for (const VentilatoryCase& c : cases) {
+    const VentilatoryReading v = Read(c.inputs).ventilatory;
+    ASSERT_TRUE(v.computed);
+    EXPECT_EQ(v.equation, "JRS2001");
+    EXPECT_EQ(v.percentVc, c.percentVc);
+    EXPECT_EQ(v.measuredRatio, c.ratio);
+    EXPECT_EQ(v.label.key, c.type) << c.percentVc << " " << c.ratio;
+  }
+  const Reading baldwin = Read(Male40(3.1, 4.0, 3.0));  // 78.7 % of Baldwin 3.94
+  EXPECT_EQ(baldwin.ventilatoryBaldwin.equation, "Baldwin");
+  EXPECT_EQ(baldwin.ventilatoryBaldwin.label.key, "restrictive");
+  EXPECT_FALSE(Read(Male40(3.1, 0, 3.0)).ventilatory.computed);  // no FVC: no ratio
+}
+
+struct LlnCase {
+  PatientInputs inputs;
+  std::string_view pattern;
+  std::string_view severity;  // key, or empty
+};
+
+TEST(ErsAts2022, PatternsFromTheRedCells) {
+  const LlnCase cases[] = {
+      {Male40(0, 4.3, 3.5), "normal", ""},
+      {Male40(0, 4.3, 3.0), "obstruction", "fev1NotBelowLln"},  // 0.698 below 0.731, FEV1 above 2.92
+      {Male40(0, 3.5, 2.8), "possibleRestriction", "mild"},     // FVC below 3.57, ratio 0.800
+      {Male40(0, 3.6, 2.9), "prism", "mild"},                    // FEV1 below 2.92 only
+      {Male40(0, 3.5, 2.0), "possibleMixed", "severe"},  // z -4.03
+  };
+  for (const LlnCase& c : cases) {
+    const LlnReading r = Read(c.inputs).ersAts2022;
+    ASSERT_TRUE(r.computed);
+    EXPECT_EQ(r.label.key, c.pattern) << c.inputs.fvc << " " << c.inputs.fev1;
+    EXPECT_EQ(r.severityLabel.key, c.severity) << c.inputs.fvc << " " << c.inputs.fev1;
+  }
+}
+
+struct SeverityCase {
+  double fev1;
+  std::string z;
+  Severity severity;
+};
+
+// Graded on the z as printed, 2 decimals.
+TEST(ErsAts2022, SeverityBoundaries) {
+  const SeverityCase cases[] = {
+      {2.591, "-2.50", Severity::kMild},
+      {2.590, "-2.51", Severity::kModerate},
+      {2.012, "-4.00", Severity::kModerate},
+      {2.011, "-4.01", Severity::kSevere},
+  };
+  for (const SeverityCase& c : cases) {
+    const LlnReading r = Read(Male40(0, 5.0, c.fev1)).ersAts2022;
+    EXPECT_EQ(r.fev1Z, c.z);
+    EXPECT_EQ(r.severity, c.severity) << c.z;
+  }
+}
+
+struct CopdCase {
+  PatientInputs inputs;
+  std::string percentFev1;
+  std::string_view stage;  // key; "" when not staged
+};
+
+// %FEV1 of the JRS2001 FEV1 3.82, each shown value just reached from below.
+TEST(Copd, StagesByShownPercentFev1) {
+  const CopdCase cases[] = {
+      {Male40(0, 5.0, 3.055), "80.0", "I"},
+      {Male40(0, 5.0, 3.051), "79.9", "II"},
+      {Male40(0, 5.0, 1.909), "50.0", "II"},
+      {Male40(0, 5.0, 1.905), "49.9", "III"},
+      {Male40(0, 5.0, 1.145), "30.0", "III"},
+      {Male40(0, 5.0, 1.141), "29.9", "IV"},
+      {Male40(0, 4.0, 2.8), "73.3", ""},  // FEV1/FVC 0.700: not staged
+  };
+  for (const CopdCase& c : cases) {
+    const CopdReading r = Read(c.inputs).copd;
+    ASSERT_TRUE(r.computed);
+    EXPECT_EQ(r.percentFev1, c.percentFev1);
+    EXPECT_EQ(r.label.key, c.stage) << c.percentFev1;
+    EXPECT_FALSE(r.note.ja.empty());
+  }
+}
+
+struct LungAgeCase {
+  PatientInputs inputs;
+  std::string value;
+  std::string en;
+  bool corrected;
+};
+
+TEST(LungAge, BandsHalfUpAndCorrection) {
+  const LungAgeCase cases[] = {
+      {{kSexMale, 40, 152, 0, 0, 3.79}, "18.0", "18", false},  // 17.999999999999982 in doubles
+      {{kSexMale, 40, 152, 0, 0, 3.80}, "17.6", "<18", false},
+      {{kSexMale, 40, 163, 0, 0, 2.03}, "95.0", "95", false},  // 94.99999999999999
+      {{kSexMale, 40, 163, 0, 0, 2.02}, "95.4", ">95", false},
+      {{kSexMale, 40, 147, 0, 0, 2.70}, "50.5", "51", false},  // 50.499999999999986
+      {{kSexFemale, 45, 160, 0, 0, 2.4}, "50.7", "51", false},
+      // %FEV1 by JRS2001 at least 100: FEV1/FVC 0.699 corrects to the own age, 0.700 does not.
+      {Male40(0, 5.5, 3.845), "39.2", "40", true},
+      {Male40(0, 5.493, 3.845), "39.2", "39", false},
+  };
+  for (const LungAgeCase& c : cases) {
+    const LungAgeReading r = Read(c.inputs).lungAge;
+    ASSERT_TRUE(r.computed);
+    EXPECT_EQ(r.value, c.value);
+    EXPECT_EQ(r.en, c.en) << c.value;
+    EXPECT_EQ(r.corrected, c.corrected) << c.value;
+  }
+  EXPECT_FALSE(Read({kSexMale, 40, 195, 0, 0, 3.0}).lungAge.computed);  // no JRS2001 above 190 cm
+}
+
+struct IndexCase {
+  double fev1;
+  std::string index;
+  std::string_view grade;
+};
+
+// FEV1 × 100 / the JRS2001 VC 4.47; each limit is reached from below in doubles.
+TEST(DisabilityIndex, GradesOnTheShownIndex) {
+  const IndexCase cases[] = {
+      {0.892, "20.0", "grade1"}, {0.897, "20.1", "grade3"}, {1.339, "30.0", "grade3"},
+      {1.344, "30.1", "grade4"}, {1.786, "40.0", "grade4"}, {1.791, "40.1", "none"},
+  };
+  for (const IndexCase& c : cases) {
+    const DisabilityReading r = Read(Male40(0, 0, c.fev1)).disability;
+    ASSERT_TRUE(r.computed);
+    EXPECT_EQ(r.index, c.index);
+    EXPECT_EQ(r.label.key, c.grade) << c.index;
+  }
+}
+
+TEST(ReadResult, NothingWithoutAComputedResult) {
+  const Reading r = Read({kSexMale, 0, 170, 3, 4, 3});
+  EXPECT_FALSE(r.ventilatory.computed || r.ventilatoryBaldwin.computed || r.ersAts2022.computed ||
+               r.copd.computed || r.lungAge.computed || r.disability.computed);
+}
+
+}  // namespace
+}  // namespace kestrova
