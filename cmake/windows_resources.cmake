@@ -15,7 +15,7 @@ endif()
 
 set(KESTROVA_PRODUCT_NAME "Kestrova")
 set(KESTROVA_COMPANY_NAME "Kestrova")
-set(KESTROVA_COPYRIGHT_YEAR 2025)
+set(KESTROVA_COPYRIGHT_YEAR 2026)
 set(_kestrova_resources_dir ${CMAKE_CURRENT_LIST_DIR})
 
 function(kestrova_windows_resources target)

@@ -25,3 +25,31 @@ copy kestrova-female-45.png docs/kestrova-window.png
 copy kestrova-female-45.png docs/ja/images/window-normal.png
 copy kestrova-male-60-low.png docs/ja/images/window-red-cells.png
 copy kestrova-vc-range-message.png docs/ja/images/window-range-message.png
+
+# The captures are stored uncompressed; recompress them (same pixels) so the
+# repository stays small.
+python3 - docs/kestrova-window.png docs/ja/images/*.png <<'PY'
+import struct
+import sys
+import zlib
+
+for path in sys.argv[1:]:
+    data = open(path, "rb").read()
+    pos, chunks, idat = 8, [], b""
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        pos += 12 + length
+        if kind == b"IDAT":
+            idat += body
+            if not any(k == b"IDAT" for k, _ in chunks):
+                chunks.append((b"IDAT", None))
+        else:
+            chunks.append((kind, body))
+    packed = zlib.compress(zlib.decompress(idat), 9)
+    out = data[:8]
+    for kind, body in chunks:
+        body = packed if kind == b"IDAT" else body
+        out += struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    open(path, "wb").write(out)
+PY
