@@ -6,9 +6,11 @@ set -euo pipefail
 want_windows=1
 [ "${1:-}" = "--native-only" ] && want_windows=0
 
-pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
+pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev)
 if [ "$want_windows" = 1 ]; then
-  pkgs+=(g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales fonts-ipafont-gothic x11-utils)
+  pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales fonts-ipafont-gothic x11-utils)
+  # The release: the installer, reading version resources back, the guide as HTML.
+  pkgs+=(nsis icoutils python3 python3-markdown git)
 fi
 
 missing=()

@@ -14,10 +14,8 @@ cd "$root"
 bash scripts/install-deps.sh
 
 export WINEPREFIX="$root/.wine" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "preparing the Wine prefix $WINEPREFIX (once)" >&2
-  (unset DISPLAY; wineboot -i && wineserver -w)
-fi
+[ -f "$WINEPREFIX/.kestrova-ready" ] || echo "preparing the Wine prefix $WINEPREFIX (once)" >&2
+bash tests/windows/wine_prefix.sh "$WINEPREFIX"
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target kestrova_app kestrova-shot >/dev/null

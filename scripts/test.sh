@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests, the same suite
 # under AddressSanitizer/UBSan and under integer checks, every fuzz target for a
-# few seconds, then the Windows program and its end-to-end tests under Wine.
-# Installs what it needs first.
+# few seconds, then the Windows program and its end-to-end tests under Wine,
+# and the release: built twice from clean copies (identical files), its
+# installer installed, started and uninstalled under Wine. Installs what it
+# needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +26,10 @@ bash scripts/fuzz.sh "${KESTROVA_FUZZ_SECONDS:-10}"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs"
+
+# The release files, built twice from clean copies of the tree at different
+# paths (scripts/release.sh fails unless both give identical files), then the
+# installer end to end under Wine in a fresh prefix.
+bash scripts/release.sh build/release
+setup=$(ls build/release/kestrova-*-setup.exe)
+bash tests/release/installer_e2e.sh "$setup" build/windows/tools/winprobe/kestrova-shot.exe build/windows/wine-installer

@@ -201,6 +201,25 @@ void SaveScreenshot(HWND window, const std::string& name) {
   std::printf("screenshot: %s\n", path.c_str());
 }
 
+void SaveScreenshotWithBox(HWND window, HWND box, const std::string& name) {
+  RECT windowRect, boxRect, both;
+  ASSERT_TRUE(GetWindowRect(window, &windowRect) && GetWindowRect(box, &boxRect));
+  UnionRect(&both, &windowRect, &boxRect);
+  Image last = winprobe::CaptureScreen(both);
+  const bool settled = winprobe::WaitUntil(
+      [&] {
+        Image now = winprobe::CaptureScreen(both);
+        const bool same = IsWindowVisible(box) && now.pixels == last.pixels;
+        last = std::move(now);
+        return same;
+      },
+      kTimeoutMs, 100);
+  ASSERT_TRUE(settled);
+  const std::string path = g_screenshotDir + "/" + name;
+  ASSERT_TRUE(winprobe::WritePng(path, last)) << path;
+  std::printf("screenshot: %s\n", path.c_str());
+}
+
 }  // namespace kestrova::e2e
 
 // Arguments after GoogleTest's own: --kestrova=PATH (kestrova.exe),

@@ -141,6 +141,10 @@ bool PanelOnScreen(HWND window);
 
 void SaveScreenshot(HWND window, const std::string& name);
 
+// A screenshot of the window together with a message box it owns: the screen
+// rectangle that holds both, once two captures in a row agree.
+void SaveScreenshotWithBox(HWND window, HWND box, const std::string& name);
+
 }  // namespace kestrova::e2e
 
 #endif  // KESTROVA_TESTS_WINDOWS_E2E_SUPPORT_H_

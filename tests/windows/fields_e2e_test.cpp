@@ -81,6 +81,7 @@ struct RejectionCase {
   std::string text;
   const char* placeholder;     // what the field shows after OK
   std::vector<int> blankRows;  // percentage cells of the rejected input, blank after OK
+  const char* screenshot = nullptr;  // saved with the box up (the user guide shows it)
 };
 
 // A volume outside 1 to 15 is quoted in its range message, then becomes 0:
@@ -89,7 +90,7 @@ TEST(FieldChecks, VolumeOutOfRangeShowsItsRangeMessageAndThePlaceholderAgain) {
   const RejectionCase cases[] = {
       // VC has its own spacing: "1.0-15 です", "入力：" without a blank.
       {kVcField, "3.1", "35", std::string(texts::kVcRangeCaption), Concat(texts::kInputPrefix, "35"), "*.**",
-       kVcPercentRows},
+       kVcPercentRows, "kestrova-vc-range-message.png"},
       // The comma is dropped: 3,5 reads as 35.
       {kFvcField, "3.0", "3,5", std::string(texts::kFvcFev1RangeCaption), Concat(texts::kFvcFev1RangePrefix, "35"),
        "*.**", kFvcPercentRows},
@@ -115,6 +116,7 @@ TEST(FieldChecks, VolumeOutOfRangeShowsItsRangeMessageAndThePlaceholderAgain) {
     EXPECT_EQ(box->text, c.text) << Bytes(box->text);
     // While the box waits the field still shows what was read.
     EXPECT_NE(WindowText(app.Control(c.field)), c.placeholder);
+    if (c.screenshot != nullptr) SaveScreenshotWithBox(app.window(), box->box, c.screenshot);
     ASSERT_TRUE(PressOk(*box));
     ASSERT_TRUE(Sync(app.window()));
     EXPECT_EQ(WindowText(app.Control(c.field)), c.placeholder);

@@ -1,0 +1,120 @@
+; The Windows installer of Kestrova: a 64-bit Unicode NSIS installer in
+; Japanese. Made by scripts/package.sh:
+;
+;   makensis -INPUTCHARSET UTF8 -DVERSION=26 -DSTAGE=<files> -DOUTFILE=<setup.exe> installer/kestrova.nsi
+;
+; STAGE holds what is installed: kestrova.exe, kestrova-cli.exe, the user
+; guide (kestrova-guide-ja.html with its images/) and LICENSE.txt.
+; Installs to Program Files\Kestrova for all users, with a Start-menu folder
+; and an uninstaller registered in Add/Remove Programs; /S installs and
+; uninstalls silently. The same inputs give the same setup.exe (no file
+; times are stored).
+
+Unicode true
+; A 32-bit installer does nothing under a 64-bit-only Wine (and still
+; returns 0): the installer is 64-bit, like the program.
+Target amd64-unicode
+SetCompressor /SOLID lzma
+SetDateSave off
+RequestExecutionLevel admin
+
+!ifndef VERSION
+  !error "VERSION is not defined (-DVERSION=...)"
+!endif
+!ifndef STAGE
+  !error "STAGE is not defined (-DSTAGE=...)"
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "kestrova-${VERSION}-setup.exe"
+!endif
+
+!define PRODUCT "Kestrova"
+!define DISPLAY_NAME "Kestrova 肺機能検査 予測値計算"
+!define PUBLISHER "Kestrova"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrova"
+!define MENU_FOLDER "$SMPROGRAMS\Kestrova"
+
+Name "${PRODUCT} ver.${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\Kestrova"
+BrandingText "${PRODUCT} ver.${VERSION}"
+
+VIProductVersion "${VERSION}.0.0.0"
+VIAddVersionKey /LANG=1041 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1041 "FileDescription" "${DISPLAY_NAME} セットアップ"
+VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}.0.0.0"
+VIAddVersionKey /LANG=1041 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1041 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1041 "LegalCopyright" "© 2026 ${PUBLISHER}"
+
+!include "MUI2.nsh"
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\kestrova.exe"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\kestrova-guide-ja.html"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "Japanese"
+
+Function .onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Section "Kestrova" SecMain
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\kestrova.exe"
+  File "${STAGE}\kestrova-cli.exe"
+  File "${STAGE}\kestrova-guide-ja.html"
+  File "${STAGE}\LICENSE.txt"
+  SetOutPath "$INSTDIR\images"
+  File "${STAGE}\images\*.png"
+  SetOutPath "$INSTDIR"
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateDirectory "${MENU_FOLDER}"
+  CreateShortcut "${MENU_FOLDER}\Kestrova.lnk" "$INSTDIR\kestrova.exe"
+  CreateShortcut "${MENU_FOLDER}\Kestrova 利用者ガイド.lnk" "$INSTDIR\kestrova-guide-ja.html"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kestrova.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  Delete "${MENU_FOLDER}\Kestrova.lnk"
+  Delete "${MENU_FOLDER}\Kestrova 利用者ガイド.lnk"
+  RMDir "${MENU_FOLDER}"
+
+  Delete "$INSTDIR\kestrova.exe"
+  Delete "$INSTDIR\kestrova-cli.exe"
+  Delete "$INSTDIR\kestrova-guide-ja.html"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\images\*.png"
+  RMDir "$INSTDIR\images"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

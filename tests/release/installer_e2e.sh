@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The installer end to end under Wine, in a fresh prefix on a virtual screen:
+#
+#   installer_e2e.sh SETUP.exe KESTROVA-SHOT.exe PREFIX
+#
+# Installs silently (/S) and checks the files, the Start-menu shortcuts, the
+# uninstall key with its Japanese display name, the version information of
+# both installed exes; starts the installed kestrova.exe and waits for its
+# window (kestrova-shot saves a screenshot of it); uninstalls silently and
+# checks that everything is gone. PREFIX is made anew. Prints one line per
+# check and "N passed, M failed"; exits non-zero when a check failed.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+setup=$(realpath "$1") shot_tool=$(realpath "$2") prefix=$3
+
+rm -rf "$prefix"
+mkdir -p "$(dirname "$prefix")"
+prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
+bash "$root/tests/windows/wine_prefix.sh" "$prefix" || exit 1
+
+export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 SETUP=$setup SHOT=$shot_tool ROOT=$root
+# The uninstaller copies itself to %TEMP% and returns at once: `wineserver -w`
+# waits for the copy to finish.
+run='
+set -uo pipefail
+passed=0 failed=0
+check() {  # check DESCRIPTION COMMAND…
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
+}
+version=$(basename "$SETUP" | sed -n "s/^kestrova-\(.*\)-setup\.exe$/\1/p")
+dir="$WINEPREFIX/drive_c/Program Files/Kestrova"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrova"
+key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrova"
+work="$WINEPREFIX/e2e"
+mkdir -p "$work"
+
+# The uninstall key as text: reg export writes UTF-16.
+key_text() {
+  rm -f "$work/key.reg"
+  wine reg export "$key" "Z:$work/key.reg" /y >/dev/null 2>&1 || return 1
+  iconv -f UTF-16 -t UTF-8 "$work/key.reg"
+}
+has_value() { key_text | tr -d "\r" | grep -qxF "$1"; }
+lnk_points_to() { grep -qaF "$2" "$1" || iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | grep -qaF "$2"; }
+
+wine "$SETUP" /S; rc=$?
+wineserver -w
+check "setup.exe /S exits 0" test "$rc" = 0
+for f in kestrova.exe kestrova-cli.exe kestrova-guide-ja.html LICENSE.txt uninstall.exe \
+         images/window-normal.png images/window-red-cells.png images/window-range-message.png; do
+  check "installed: Program Files/Kestrova/$f" test -s "$dir/$f"
+done
+check "Start menu: Kestrova.lnk points to kestrova.exe" lnk_points_to "$menu/Kestrova.lnk" kestrova.exe
+check "Start menu: the guide shortcut" test -s "$menu/Kestrova 利用者ガイド.lnk"
+check "uninstall key: Japanese DisplayName" has_value "\"DisplayName\"=\"Kestrova 肺機能検査 予測値計算\""
+check "uninstall key: DisplayVersion $version" has_value "\"DisplayVersion\"=\"$version\""
+check "uninstall key: UninstallString" has_value "\"UninstallString\"=\"\\\"C:\\\\Program Files\\\\Kestrova\\\\uninstall.exe\\\"\""
+check "uninstall key: QuietUninstallString /S" \
+  has_value "\"QuietUninstallString\"=\"\\\"C:\\\\Program Files\\\\Kestrova\\\\uninstall.exe\\\" /S\""
+for exe in kestrova.exe kestrova-cli.exe; do
+  check "version information of the installed $exe" \
+    python3 "$ROOT/tests/release/check_resources.py" "$dir/$exe" --name "$exe" --version "$version" >/dev/null
+done
+wine "$SHOT" "Z:$work/installed-kestrova.png" "C:\\Program Files\\Kestrova\\kestrova.exe" \
+  /Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=2.4 >/dev/null; rc=$?
+check "the installed kestrova.exe shows its window and ends with 0" test "$rc" = 0
+check "a screenshot of the installed kestrova.exe was saved" test -s "$work/installed-kestrova.png"
+
+wine "C:\\Program Files\\Kestrova\\uninstall.exe" /S; rc=$?
+wineserver -w
+check "uninstall.exe /S exits 0" test "$rc" = 0
+check "uninstalled: Program Files/Kestrova is gone" test ! -e "$dir"
+check "uninstalled: the Start-menu folder is gone" test ! -e "$menu"
+check "uninstalled: the uninstall key is gone" bash -c "! wine reg query \"\$0\" >/dev/null 2>&1" "$key"
+
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+echo "installer e2e: $passed passed, $failed failed"
+test "$failed" = 0
+'
+exec xvfb-run -a -n 180 -s "-screen 0 1920x1080x24 -nolisten tcp" bash -c "$run"
