@@ -1,5 +1,7 @@
 #include "display/panel_contents.h"
 
+#include <cstring>
+
 #include "numtext/number_text.h"
 
 namespace kestrova {
@@ -27,12 +29,10 @@ double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double me
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
 // t has at least three characters ("0.0").
 void FillCellText(const std::string& t, std::string& cell) {
-  cell.resize(kCellWidth);
+  char text[kCellWidth] = {' ', ' ', ' ', ' ', ' ', ' ', '%', ' ', ' ', ' '};
   const std::size_t kept = t.size() < 5 ? t.size() : 5;
-  for (std::size_t i = 0; i < 5 - kept; ++i) cell[i] = ' ';
-  for (std::size_t i = 0; i < kept; ++i) cell[5 - kept + i] = t[t.size() - kept + i];
-  for (std::size_t i = 5; i < kCellWidth; ++i) cell[i] = ' ';
-  cell[6] = '%';
+  std::memcpy(text + 5 - kept, t.data() + t.size() - kept, kept);
+  cell.assign(text, kCellWidth);
 }
 
 bool RuleHolds(ResultId id, const ResultField& field, double measured, const PercentCell& cell,
@@ -63,7 +63,7 @@ void FillCell(ResultId id, const PatientInputs& inputs, const PredictionSet& res
     cell.red = false;
     return;
   }
-  cell.percent = PercentText(measured, predicted);
+  FormatFixedTo((measured * 100) / predicted, 1, cell.percent);
   FillCellText(cell.percent, cell.text);
   cell.red = RuleHolds(id, field, measured, cell, results);
 }
@@ -79,7 +79,7 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
     out.keptMeasuredRatio = kept;
     return;
   }
-  ratio.text = FormatFixed(inputs.fev1 / inputs.fvc, 3);
+  FormatFixedTo(inputs.fev1 / inputs.fvc, 3, ratio.text);
   ratio.value = ParseNumber(ratio.text);
   ratio.red = ratio.value < results.fev1RatioLln;
   out.keptMeasuredRatio = ratio.value;
@@ -88,12 +88,6 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
 }  // namespace
 
 double PercentCell::PercentValue() const { return percent.empty() ? 0 : ParseNumber(percent); }
-
-std::string_view PanelRow::Text() const {
-  if (!computed) return {};
-  // The line is the number text, " :" and the label; the label holds no ':'.
-  return std::string_view(line).substr(0, line.rfind(" :"));
-}
 
 std::string PercentText(double measured, double predicted) {
   const double percentage = (measured * 100) / predicted;
@@ -117,6 +111,8 @@ void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& result
     const std::string& line = results.*field.line;
     row.line = line;
     row.computed = !line.empty() && line != field.placeholder;
+    // A computed line is the number text, " :" and the label.
+    row.textLength = row.computed ? line.size() - field.label.size() - 2 : 0;
     FillCell(id, inputs, results, out.keptMeasuredRatio, row.cell);
   }
 }

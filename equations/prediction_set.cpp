@@ -66,9 +66,11 @@ void ResetToPlaceholders(PredictionSet& set) {
 
 void PublishResult(PredictionSet& set, ResultId id, double raw) {
   const ResultField& field = FieldOf(id);
-  const std::string text = FormatFixed(raw, field.decimals);
-  set.*field.value = ParseNumber(text);
-  (set.*field.line).assign(text).append(" :").append(field.label);
+  // The line starts as the number text, then gets " :" and the label.
+  std::string& line = set.*field.line;
+  FormatFixedTo(raw, field.decimals, line);
+  set.*field.value = ParseNumber(line);
+  line.append(" :").append(field.label);
 }
 
 }  // namespace kestrova

@@ -46,16 +46,16 @@ void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double mea
   out.computed = true;
   const double uln = UpperLimitOfNormal(*lms);
   if (std::isfinite(uln)) {
-    out.ulnText = FormatFixed(uln, decimals);
+    FormatFixedTo(uln, decimals, out.ulnText);
     out.uln = ParseNumber(out.ulnText);
   }
   const double z = ZScore(*lms, measured);
   if (!std::isfinite(z)) return;
   out.hasZ = true;
   out.z = z;
-  out.zText = FormatFixed(z, 2);
+  FormatFixedTo(z, 2, out.zText);
   out.percentile = PercentileOfZ(z);
-  out.percentileText = FormatFixed(out.percentile, 1);
+  FormatFixedTo(out.percentile, 1, out.percentileText);
 }
 
 }  // namespace kestrova

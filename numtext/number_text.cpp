@@ -207,7 +207,7 @@ std::int64_t FloorToInt(double x) {
 }
 
 // The integer f written with n decimals: the exact decimal text of f / 10^n.
-std::string WriteScaledInteger(std::int64_t f, int n) {
+void WriteScaledInteger(std::int64_t f, int n, std::string& out) {
   char buffer[32];
   char* const end = buffer + sizeof buffer;
   char* p = end;
@@ -222,7 +222,7 @@ std::string WriteScaledInteger(std::int64_t f, int n) {
     magnitude /= 10;
   } while (magnitude != 0);
   if (f < 0) *--p = '-';
-  return std::string(p, end);
+  out.assign(p, end);
 }
 
 }  // namespace
@@ -259,6 +259,12 @@ std::string FormatNumber(double value) {
 }
 
 std::string FormatFixed(double value, std::uint8_t decimals) {
+  std::string text;
+  FormatFixedTo(value, decimals, text);
+  return text;
+}
+
+void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
   const int n = decimals < 1 ? 1 : decimals > 4 ? 4 : decimals;
   const double p = PowerOfTen(n);
   const double q = PowerOfTen(n + 1);
@@ -266,7 +272,10 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   const double scaledByP = value * p;
   const double scaledByQ = value * q;
   const bool insideRule = std::fabs(scaledByQ) < 2147483648.0;
-  if (!insideRule && !(std::fabs(value) < 1e11)) return FormatNumber(value);
+  if (!insideRule && !(std::fabs(value) < 1e11)) {
+    out = FormatNumber(value);
+    return;
+  }
 
   // Inside the rule both floors fit 32 bits; below 1e11 they fit 64 bits.
   std::int64_t f = FloorToInt(scaledByP);
@@ -279,7 +288,7 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   // with n decimals; this was checked for every such f and n = 1 to 4, and the
   // tests compare both routes on a sample. Outside the rule (below 1e11) the
   // same writing is the documented extension.
-  return WriteScaledInteger(f, n);
+  WriteScaledInteger(f, n, out);
 }
 
 }  // namespace kestrova

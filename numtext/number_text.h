@@ -49,6 +49,8 @@
 //   - a finite value with |value| < 1e11 follows the same half-up rule on
 //     64-bit integers and is written in full fixed notation ("99999999999.00");
 //   - anything larger, and the infinities, are written as FormatNumber(value).
+//   FormatFixedTo writes the same text into `out`, reusing its storage (the
+//   form for code that formats many values into the same strings).
 #ifndef KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 #define KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 
@@ -71,6 +73,7 @@ DigitString DecimalDigits(double value, int count);
 std::string FormatNumber(double value);
 
 std::string FormatFixed(double value, std::uint8_t decimals);
+void FormatFixedTo(double value, std::uint8_t decimals, std::string& out);
 
 }  // namespace kestrova
 
