@@ -116,7 +116,7 @@ bool CsvReader::Next(CsvRecord& record) {
 }
 
 CsvWriter::CsvWriter(std::FILE* out, std::size_t blockSize)
-    : out_(out), buffer_(blockSize + 4096), blockSize_(blockSize) {}
+    : out_(out), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
 
 CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), buffer_(8192), blockSize_(4096) {}
 
