@@ -23,9 +23,11 @@ bool CsvReader::Refill() {
 
 std::string_view CsvReader::Lookahead(std::size_t n) {
   if (end_ - pos_ < n && !eof_) {
-    std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
-    end_ -= pos_;
-    pos_ = 0;
+    if (pos_ > 0) {
+      std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+      end_ -= pos_;
+      pos_ = 0;
+    }
     while (end_ < n) {
       if (end_ == buffer_.size()) buffer_.resize(std::min(n, 2 * buffer_.size() + 1));
       const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);

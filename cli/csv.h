@@ -11,6 +11,7 @@
 #ifndef KESTROVA_CLI_CSV_H_
 #define KESTROVA_CLI_CSV_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -41,8 +42,8 @@ class CsvReader {
   // The next bytes of the input without taking them: `n` of them, fewer only at
   // the end of the input. The buffer grows to hold them if it must.
   std::string_view Lookahead(std::size_t n);
-  // Takes `n` bytes of a Lookahead as no record's data (a byte order mark).
-  void Skip(std::size_t n) { pos_ += n; }
+  // Takes the first `n` bytes of a Lookahead as no record's data (a byte order mark).
+  void Skip(std::size_t n) { pos_ += std::min(n, end_ - pos_); }
   // True once the input has been read to its end (or a read failed).
   bool AtEnd() const { return eof_; }
 
