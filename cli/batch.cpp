@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/csv.h"
+#include "cli/header_names.h"
 #include "cli/result_columns.h"
 #include "kestrova/kestrova.h"
 #include "numtext/number_text.h"
@@ -12,9 +13,7 @@
 namespace kestrova::cli {
 namespace {
 
-enum Column : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1, kColumnCount };
-constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex", "age", "height",
-                                                                    "vc",  "fvc", "fev1"};
+using Column = BatchColumn;
 constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
 // Upper limits: the window's fields take heights up to 272 cm and volumes up to
@@ -31,14 +30,6 @@ std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 bool IsDecimalNumber(std::string_view s) {
@@ -65,18 +56,12 @@ struct Layout {
 };
 
 // Reads the header; returns false (with `error`) when it cannot be used.
-bool ReadHeader(const CsvRecord& header, Layout& layout, std::string& error) {
+bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, std::string& error) {
   layout.index.fill(kNoColumn);
   layout.fieldCount = header.count;
   for (std::size_t i = 0; i < header.count; ++i) {
-    std::string_view name = header[i];
-    // A UTF-8 byte order mark before the first name is not part of it.
-    if (i == 0 && name.substr(0, 3) == "\xEF\xBB\xBF") name.remove_prefix(3);
-    const std::string lower = LowerAscii(TrimBlanks(name));
-    std::size_t column = kNoColumn;
-    for (std::size_t c = 0; c < kColumnCount; ++c) {
-      if (lower == kColumnNames[c]) column = c;
-    }
+    const std::optional<BatchColumn> named = ColumnOfHeaderName(header[i], encoding);
+    const std::size_t column = named ? static_cast<std::size_t>(*named) : kNoColumn;
     if (column == kNoColumn) {
       layout.passThrough.push_back(i);
     } else if (layout.index[column] != kNoColumn) {
@@ -97,7 +82,7 @@ bool ReadHeader(const CsvRecord& header, Layout& layout, std::string& error) {
 }
 
 // Fills `inputs` from a record; returns false with `error` naming the problem.
-bool ReadRow(const CsvRecord& record, const Layout& layout, PatientInputs& inputs,
+bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PatientInputs& inputs,
              std::string& error) {
   if (record.unterminatedQuote) {
     error = "a quoted field is not closed before the end of the input";
@@ -114,7 +99,7 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, PatientInputs& input
     }
     return false;
   }
-  const auto sex = ReadSex(record[layout.index[kSex]], error);
+  const auto sex = ReadSex(record[layout.index[kSex]], error, encoding);
   if (!sex) return false;
   inputs.sexCode = *sex;
   double PatientInputs::*const targets[] = {nullptr, &PatientInputs::age, &PatientInputs::height,
@@ -133,6 +118,22 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, PatientInputs& input
     inputs.*targets[c] = *value;
   }
   return true;
+}
+
+// The next record that is not an empty line.
+bool NextRecord(CsvReader& reader, CsvRecord& record) {
+  while (reader.Next(record)) {
+    if (!record.blankLine) return true;
+  }
+  return false;
+}
+
+// Decides the input's encoding and takes its byte order mark.
+EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> forced) {
+  const std::string_view start = reader.Lookahead(kEncodingSampleBytes);
+  const EncodingDecision decision = DecideEncoding(start, reader.AtEnd(), forced);
+  if (decision.byteOrderMark) reader.Skip(kByteOrderMark.size());
+  return decision;
 }
 
 class Progress {
@@ -163,7 +164,7 @@ class Progress {
 
 }  // namespace
 
-std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error) {
+std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, TextEncoding encoding) {
   const std::string_view s = TrimBlanks(text);
   if (s == "M" || s == "m" || s == "1" || s == texts::kMale || s == texts::kMaleUtf8) return kSexMale;
   if (s == "F" || s == "f" || s == "2" || s == texts::kFemale || s == texts::kFemaleUtf8) {
@@ -171,6 +172,8 @@ std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error) {
   }
   if (s.empty()) {
     error = "sex is empty";
+  } else if (encoding == TextEncoding::kShiftJis) {
+    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor male/female in Japanese";
   } else {
     error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor " + std::string(texts::kMaleUtf8) +
             "/" + std::string(texts::kFemaleUtf8);
@@ -199,15 +202,16 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
 }
 
 int RunBatch(const BatchStreams& streams) {
-  CsvReader reader(streams.in);
-  CsvWriter writer(streams.out);
+  CsvReader reader(streams.in, streams.readBufferSize);
+  CsvWriter writer(streams.out, streams.writeBlockSize);
   CsvRecord record;
   Layout layout;
   std::string error;
   Progress progress(streams);
   const auto name = [&] { return std::string(streams.inputName); };
+  const EncodingDecision encoding = StartInput(reader, streams.encoding);
 
-  if (!reader.Next(record)) {
+  if (!NextRecord(reader, record)) {
     if (reader.ReadError()) {
       std::fprintf(streams.err, "kestrova-cli: %s: cannot be read\n", name().c_str());
       return kExitIoError;
@@ -216,11 +220,12 @@ int RunBatch(const BatchStreams& streams) {
                  name().c_str());
     return kExitBadInput;
   }
-  if (!ReadHeader(record, layout, error)) {
+  if (!ReadHeader(record, encoding.encoding, layout, error)) {
     std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
                  static_cast<unsigned long long>(record.line), error.c_str());
     return kExitBadInput;
   }
+  if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
   for (std::size_t i : layout.passThrough) writer.Field(record[i]);
   writer.Field("error");
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
@@ -230,12 +235,12 @@ int RunBatch(const BatchStreams& streams) {
   PanelResult result;  // the rows' texts are written straight from its recording
   std::uint64_t rows = 0;
   std::uint64_t failed = 0;
-  while (reader.Next(record)) {
+  while (NextRecord(reader, record)) {
     ++rows;
     for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
     inputs = PatientInputs{};
     error.clear();
-    bool ok = ReadRow(record, layout, inputs, error);
+    bool ok = ReadRow(record, layout, encoding.encoding, inputs, error);
     if (ok) {
       ComputePanelResult(inputs, result);
       if (!result.computed) {

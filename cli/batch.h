@@ -1,8 +1,8 @@
 // kestrova-cli --batch: one CSV row of results per CSV row of patients.
 //
 // The header names the columns sex, age, height, vc, fvc and fev1 in any order
-// and case (sex, age and height are required; a missing volume column reads as
-// not measured). Every other column is passed through unchanged, in its place
+// and case, in English or Japanese (cli/header_names.h); sex, age and height
+// are required, and a missing volume column reads as not measured. Every other column is passed through unchanged, in its place
 // among the passed-through columns, ahead of an `error` column and the result
 // columns (cli/result_columns.h).
 //
@@ -12,7 +12,13 @@
 // as the window reads its command line. A row that fails gets the reason in its
 // `error` column and empty results, and a message on the error stream names its
 // line; every other row is computed exactly as the window computes it. The
-// output has exactly one row per input row, in order.
+// output has exactly one row per input row, in order; empty lines are no rows.
+//
+// The file's encoding is decided once (cli/text_encoding.h); its byte order
+// mark is not part of the header. The output is in the same encoding: it
+// starts with a byte order mark when the input did and is UTF-8, passed-through
+// bytes stay as they are, and the texts it adds are ASCII (in UTF-8 an error
+// about the sex also names 男性/女性).
 #ifndef KESTROVA_CLI_BATCH_H_
 #define KESTROVA_CLI_BATCH_H_
 
@@ -22,6 +28,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/text_encoding.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova::cli {
@@ -37,6 +44,9 @@ struct BatchStreams {
   std::string_view inputName = "-";  // for messages
   bool showProgress = false;         // the error stream is a terminal
   std::uint64_t inputSize = 0;       // bytes, 0 when unknown (a pipe)
+  std::optional<TextEncoding> encoding = std::nullopt;  // --encoding; otherwise decided from the input
+  std::size_t readBufferSize = std::size_t{1} << 20;
+  std::size_t writeBlockSize = std::size_t{1} << 20;
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row
@@ -45,7 +55,8 @@ int RunBatch(const BatchStreams& streams);
 
 // The row checks, exposed for tests. Each returns the value, or nothing with
 // `error` set to the reason.
-std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error);
+std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error,
+                                    TextEncoding encoding = TextEncoding::kUtf8);
 std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
                                  std::string& error);
 

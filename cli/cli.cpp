@@ -10,6 +10,8 @@
 #include <string>
 
 #include "cli/batch.h"
+#include "cli/options.h"
+#include "cli/output_file.h"
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
@@ -19,80 +21,6 @@
 
 namespace kestrova::cli {
 namespace {
-
-constexpr std::string_view kUsage =
-    "usage: kestrova-cli [--format report|lines|tsv|json|csv] [--no-color]\n"
-    "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
-    "       kestrova-cli --batch FILE|- [-o FILE|-]\n";
-
-enum class Format { kReport, kLines, kTsv, kJson, kCsv };
-
-struct Options {
-  Format format = Format::kReport;
-  bool colour = true;
-  bool help = false;
-  std::string commandLine;  // as the window would receive it
-  bool batch = false;
-  std::string batchInput;
-  std::string batchOutput = "-";
-  bool hasKeys = false;
-};
-
-bool ParseFormat(std::string_view text, Format& format) {
-  const std::pair<std::string_view, Format> formats[] = {{"report", Format::kReport},
-                                                         {"lines", Format::kLines},
-                                                         {"tsv", Format::kTsv},
-                                                         {"json", Format::kJson},
-                                                         {"csv", Format::kCsv}};
-  for (const auto& [name, value] : formats) {
-    if (text == name) {
-      format = value;
-      return true;
-    }
-  }
-  return false;
-}
-
-// Returns false (after printing why) when the arguments cannot be used.
-bool ParseArguments(const std::vector<std::string_view>& args, Options& options, std::FILE* err) {
-  // The program path comes first, so no key can begin within the first ten characters.
-  options.commandLine = "kestrova-cli";
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    const bool takesValue = arg == "--format" || arg == "--batch" || arg == "-o";
-    if (takesValue && i + 1 >= args.size()) {
-      std::fprintf(err, "kestrova-cli: %s needs a value\n", std::string(arg).c_str());
-      return false;
-    }
-    if (arg == "--format") {
-      const std::string_view format = args[++i];
-      if (!ParseFormat(format, options.format)) {
-        std::fprintf(err, "kestrova-cli: unknown format '%s' (report, lines, tsv, json or csv)\n",
-                     std::string(format).c_str());
-        return false;
-      }
-    } else if (arg == "--no-color") {
-      options.colour = false;
-    } else if (arg == "--batch") {
-      options.batch = true;
-      options.batchInput = std::string(args[++i]);
-    } else if (arg == "-o") {
-      options.batchOutput = std::string(args[++i]);
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else {
-      options.commandLine += ' ';
-      options.commandLine += arg;
-      options.hasKeys = true;
-    }
-  }
-  options.commandLine += ' ';
-  if (options.batch && options.hasKeys) {
-    std::fputs("kestrova-cli: --batch reads its patients from the file, not from /Key= values\n", err);
-    return false;
-  }
-  return true;
-}
 
 std::string Exact(double value) {
   char buffer[40];
@@ -139,13 +67,19 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   const CommandLineValues given = ParseCommandLine(options.commandLine);
   PatientInputs inputs;
   ApplyCommandLine(given, inputs);
-  if (options.format == Format::kLines || options.format == Format::kTsv) {
-    return RunCalculationOnly(options, given, inputs, out, err);
-  }
   const FullResult result = ComputeFullResult(inputs);
   if (!result.computed) {
+    // Every format says so; JSON still gives its object, "computed": false.
+    if (options.format == Format::kJson) {
+      const std::string json = FormatJson(inputs, result);
+      std::fwrite(json.data(), 1, json.size(), out);
+      std::fflush(out);
+    }
     std::fputs("kestrova-cli: the panel stays empty: give /Age= and /Setake= (above 0)\n", err);
     return kExitBadInput;
+  }
+  if (options.format == Format::kLines || options.format == Format::kTsv) {
+    return RunCalculationOnly(options, given, inputs, out, err);
   }
   std::string text;
   if (options.format == Format::kJson) {
@@ -157,20 +91,6 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   }
   std::fwrite(text.data(), 1, text.size(), out);
   return std::fflush(out) == 0 ? kExitOk : kExitIoError;
-}
-
-bool SameFile(std::FILE* a, std::FILE* b) {
-#ifdef _WIN32
-  // No inode numbers there; the check is left to the user.
-  (void)a;
-  (void)b;
-  return false;
-#else
-  struct stat sa {};
-  struct stat sb {};
-  if (fstat(fileno(a), &sa) != 0 || fstat(fileno(b), &sb) != 0) return false;
-  return S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-#endif
 }
 
 int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err, Terminal terminal) {
@@ -186,33 +106,40 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
     std::fprintf(err, "kestrova-cli: %s: cannot be opened\n", options.batchInput.c_str());
     return kExitIoError;
   }
-  // Opening the output would empty it; refuse when it is the input itself.
+  const auto closeInput = [&] {
+    if (!inputIsStdin) std::fclose(input);
+  };
+  OutputFile file;
   if (!outputIsStdout) {
-    if (std::FILE* existing = std::fopen(options.batchOutput.c_str(), "rb")) {
-      const bool same = SameFile(existing, input);
-      std::fclose(existing);
-      if (same) {
-        std::fprintf(err, "kestrova-cli: %s is the input; choose another output file\n",
-                     options.batchOutput.c_str());
-        if (!inputIsStdin) std::fclose(input);
-        return kExitBadInput;
-      }
+    if (IsSameFile(input, options.batchOutput)) {
+      std::fprintf(err, "kestrova-cli: -o %s is the input file; choose another output file\n",
+                   options.batchOutput.c_str());
+      closeInput();
+      return kExitUsage;
+    }
+    std::string error;
+    if (!file.Open(options.batchOutput, error)) {
+      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(), error.c_str());
+      closeInput();
+      return kExitIoError;
     }
   }
-  std::FILE* output = outputIsStdout ? out : std::fopen(options.batchOutput.c_str(), "wb");
-  if (output == nullptr) {
-    std::fprintf(err, "kestrova-cli: %s: cannot be written\n", options.batchOutput.c_str());
-    if (!inputIsStdin) std::fclose(input);
-    return kExitIoError;
-  }
-  BatchStreams streams{input, output, err, options.batchInput, terminal.stderrIsTerminal, 0};
+  BatchStreams streams{input, outputIsStdout ? out : file.stream(), err, options.batchInput,
+                       terminal.stderrIsTerminal, 0};
+  streams.encoding = options.encoding;
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode)) streams.inputSize = static_cast<std::uint64_t>(st.st_size);
   int status = RunBatch(streams);
-  if (!inputIsStdin) std::fclose(input);
-  if (!outputIsStdout && std::fclose(output) != 0) {
-    std::fprintf(err, "kestrova-cli: %s: cannot be written\n", options.batchOutput.c_str());
-    status = kExitIoError;
+  closeInput();
+  if (!outputIsStdout) {
+    // Nothing written (the header was refused) or an I/O error: the file named stays as it was.
+    std::string error;
+    if (status == kExitIoError || file.Written() <= 0) {
+      file.Discard();
+    } else if (!file.Commit(error)) {
+      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(), error.c_str());
+      status = kExitIoError;
+    }
   }
   return status;
 }
@@ -222,13 +149,16 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
 int RunCli(const std::vector<std::string_view>& args, std::FILE* in, std::FILE* out, std::FILE* err,
            Terminal terminal) {
   Options options;
-  if (!ParseArguments(args, options, err)) {
-    std::fputs(kUsage.data(), err);
-    return kExitBadInput;
+  std::string error;
+  if (!ParseOptions(args, options, error)) {
+    std::fprintf(err, "kestrova-cli: %s\n", error.c_str());
+    std::fwrite(kUsage.data(), 1, kUsage.size(), err);
+    return kExitUsage;
   }
-  if (options.help) {
-    std::fputs(kUsage.data(), out);
-    return kExitOk;
+  if (options.help || options.version) {
+    const std::string text = options.help ? std::string(kUsage) + std::string(kHelp) : VersionText() + "\n";
+    std::fwrite(text.data(), 1, text.size(), out);
+    return std::fflush(out) == 0 ? kExitOk : kExitIoError;
   }
   if (options.batch) return RunBatchMode(options, in, out, err, terminal);
   return RunSinglePatient(options, out, err, terminal);

@@ -1,8 +1,5 @@
-// kestrova-cli's argument handling and dispatch, apart from main() so that the
-// tests can run it on their own streams.
-//
-//   kestrova-cli [--format report|lines|tsv|json|csv] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
-//   kestrova-cli --batch FILE|- [-o FILE|-]
+// kestrova-cli's dispatch, apart from main() so that the tests can run it on
+// their own streams (the command line: cli/options.h).
 #ifndef KESTROVA_CLI_CLI_H_
 #define KESTROVA_CLI_CLI_H_
 

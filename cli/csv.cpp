@@ -1,5 +1,6 @@
 #include "cli/csv.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestrova::cli {
@@ -20,11 +21,35 @@ bool CsvReader::Refill() {
   return true;
 }
 
+std::string_view CsvReader::Lookahead(std::size_t n) {
+  if (end_ - pos_ < n && !eof_) {
+    if (pos_ > 0) {
+      std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+      end_ -= pos_;
+      pos_ = 0;
+    }
+    while (end_ < n) {
+      if (end_ == buffer_.size()) buffer_.resize(std::min(n, 2 * buffer_.size() + 1));
+      const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);
+      if (got == 0) {
+        eof_ = true;
+        readError_ = std::ferror(in_) != 0;
+        break;
+      }
+      bytesRead_ += got;
+      end_ += got;
+    }
+  }
+  return std::string_view(buffer_.data() + pos_, std::min(n, end_ - pos_));
+}
+
 bool CsvReader::Next(CsvRecord& record) {
   record.count = 0;
   record.line = line_;
   record.unterminatedQuote = false;
-  if (Peek() < 0) return false;
+  const int first = Peek();
+  if (first < 0) return false;
+  record.blankLine = first == '\n' || first == '\r';
 
   auto newField = [&record]() -> std::string& {
     if (record.count == record.fields.size()) record.fields.emplace_back();
@@ -93,7 +118,7 @@ bool CsvReader::Next(CsvRecord& record) {
 }
 
 CsvWriter::CsvWriter(std::FILE* out, std::size_t blockSize)
-    : out_(out), buffer_(blockSize + 4096), blockSize_(blockSize) {}
+    : out_(out), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
 
 CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), buffer_(8192), blockSize_(4096) {}
 
@@ -127,6 +152,11 @@ void CsvWriter::Field(std::string_view text) {
   }
   rowStarted_ = true;
   used_ += static_cast<std::size_t>(out - start);
+}
+
+void CsvWriter::Bytes(std::string_view bytes) {
+  std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+  used_ += bytes.size();
 }
 
 void CsvWriter::QuotedField(std::string_view text) {

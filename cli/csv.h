@@ -11,6 +11,7 @@
 #ifndef KESTROVA_CLI_CSV_H_
 #define KESTROVA_CLI_CSV_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -26,6 +27,7 @@ struct CsvRecord {
   std::size_t count = 0;
   std::uint64_t line = 0;          // 1-based line the record starts on
   bool unterminatedQuote = false;  // the input ended inside a quoted field
+  bool blankLine = false;          // nothing but a line end (one empty field)
 
   std::string_view operator[](std::size_t i) const { return fields[i]; }
 };
@@ -36,6 +38,14 @@ class CsvReader {
 
   // Reads the next record; false at the end of the input (or on a read error).
   bool Next(CsvRecord& record);
+
+  // The next bytes of the input without taking them: `n` of them, fewer only at
+  // the end of the input. The buffer grows to hold them if it must.
+  std::string_view Lookahead(std::size_t n);
+  // Takes the first `n` bytes of a Lookahead as no record's data (a byte order mark).
+  void Skip(std::size_t n) { pos_ += std::min(n, end_ - pos_); }
+  // True once the input has been read to its end (or a read failed).
+  bool AtEnd() const { return eof_; }
 
   bool ReadError() const { return readError_; }
   // Bytes of the input taken up by the records returned so far.
@@ -73,6 +83,8 @@ class CsvWriter {
   ~CsvWriter();
 
   void Field(std::string_view text);
+  // Bytes written as they stand, outside any field (a byte order mark).
+  void Bytes(std::string_view bytes);
   void EndRow();
   // Writes what is buffered and flushes the stream; false when writing failed.
   bool Flush();

@@ -42,6 +42,6 @@ endif()
 # The output may not overwrite the input.
 execute_process(COMMAND ${CLI} --batch ${WORK}/good.csv -o ${WORK}/good.csv RESULT_VARIABLE status ERROR_QUIET)
 file(READ ${WORK}/good.csv after)
-if(NOT status EQUAL 2 OR NOT after STREQUAL "${good}\n")
+if(NOT status EQUAL 64 OR NOT after STREQUAL "${good}\n")
   message(FATAL_ERROR "writing over the input was not refused (status ${status})")
 endif()

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,18 +37,20 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   return rows;
 }
 
-BatchRun RunOn(const std::string& input) {
+BatchRun RunOn(const std::string& input, std::optional<TextEncoding> encoding = std::nullopt) {
   std::FILE* in = input.empty() ? std::tmpfile()
                                 : fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
   CapturedStream out;
   CapturedStream err;
   BatchStreams streams{in, out.file(), err.file(), "patients.csv"};
+  streams.encoding = encoding;
   BatchRun run;
   run.status = RunBatch(streams);
   std::fclose(in);
   run.out = out.Take();
   run.err = err.Take();
-  run.rows = ParseCsv(run.out);
+  // The rows read back without the output's byte order mark, if any.
+  run.rows = ParseCsv(run.out.rfind("\xEF\xBB\xBF", 0) == 0 ? run.out.substr(3) : run.out);
   return run;
 }
 
@@ -214,17 +217,112 @@ TEST(Batch, ValuesAboveTheLimitsAreRefused) {
   EXPECT_EQ(run.rows[4][0], "");
 }
 
-TEST(Batch, ShiftJisAndUtf8FilesWithBom) {
-  const std::string sjis = "\xEF\xBB\xBFSex,Age,Height,memo\n"
-                           "\x92\x6A\x90\xAB,40,170,\x83\x81\x83\x82\n"  // 男性, memo メモ
-                           "\x8F\x97\x90\xAB,45,160,\n";                // 女性
-  const BatchRun run = RunOn(sjis);
-  EXPECT_EQ(run.status, kExitOk) << run.err;
-  ASSERT_EQ(run.rows.size(), 3u);
-  EXPECT_EQ(run.rows[0][0], "memo");
-  EXPECT_EQ(run.rows[1][0], "\x83\x81\x83\x82");  // passed through unchanged
-  EXPECT_EQ(ResultPart(run.rows[1], 2), ExpectedResults(1, 40, 170, 0, 0, 0));
-  EXPECT_EQ(ResultPart(run.rows[2], 2), ExpectedResults(2, 45, 160, 0, 0, 0));
+std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+
+// Shift-JIS bytes of the Japanese words below.
+const std::string kSjisName = "\x8E\x81\x96\xBC";     // 氏名
+const std::string kSjisYamada = "\x8E\x52\x93\x63";   // 山田
+const std::string kSjisMale = "\x92\x6A\x90\xAB";     // 男性
+const std::string kSjisHeader = kSjisName + ",\x90\xAB\x95\xCA,\x94\x4E\x97\xEE,"  // 性別,年齢,
+                                "\x90\x67\x92\xB7(cm),\x94\x78\x8A\x88\x97\xCA,"  // 身長(cm),肺活量,
+                                "\x93\x77\x97\xCD\x94\x78\x8A\x88\x97\xCA,"       // 努力肺活量,
+                                "1\x95\x62\x97\xCA(L)\n";                           // 1秒量(L)
+
+struct JapaneseHeaderCase {
+  std::string name;
+  std::string input;
+  std::string nameColumn;  // the passed-through header and value
+  std::string yamada;
+};
+
+TEST(Batch, JapaneseHeadersInUtf8AndShiftJis) {
+  const JapaneseHeaderCase cases[] = {
+      {"UTF-8", Utf8(u8"氏名,性別,年齢,身長(cm),肺活量,努力肺活量,1秒量(L)\n山田,男性,40,170,3.2,3.9,2.6\n"),
+       Utf8(u8"氏名"), Utf8(u8"山田")},
+      {"Shift-JIS", kSjisHeader + kSjisYamada + "," + kSjisMale + ",40,170,3.2,3.9,2.6\n", kSjisName, kSjisYamada},
+  };
+  for (const JapaneseHeaderCase& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    EXPECT_EQ(run.status, kExitOk) << c.name << ": " << run.err;
+    ASSERT_EQ(run.rows.size(), 2u) << c.name;
+    EXPECT_EQ(run.rows[0][0], c.nameColumn) << c.name;
+    EXPECT_EQ(run.rows[0][1], "error") << c.name;
+    EXPECT_EQ(run.rows[1][0], c.yamada) << c.name;
+    EXPECT_EQ(ResultPart(run.rows[1], 2), ExpectedResults(1, 40, 170, 3.2, 3.9, 2.6)) << c.name;
+  }
+}
+
+struct EmptyLineCase {
+  std::string name;
+  std::string input;
+  std::vector<std::string> ids;  // of the output rows
+  std::string err;               // the error stream
+};
+
+// Empty lines are no records; every other line is one row. A byte order mark
+// is not part of the (quoted) header.
+TEST(Batch, EmptyLinesAndByteOrderMark) {
+  const std::string header = "id,sex,age,height\n";
+  const EmptyLineCase cases[] = {
+      {"trailing empty line", header + "a,M,40,170\n\n", {"a"}, ""},
+      {"inner empty lines, CRLF", "id,sex,age,height\r\n\r\na,M,40,170\r\n\r\n\r\nb,F,45,160\r\n", {"a", "b"}, ""},
+      {"empty lines before the header", "\n\r\n" + header + "a,M,40,170", {"a"}, ""},
+      {"byte order mark, quoted header", "\xEF\xBB\xBF\"id\",\"sex\",\"age\",\"height\"\na,M,40,170\n", {"a"}, ""},
+      {"byte order mark, empty line", "\xEF\xBB\xBF\n" + header + "a,M,40,170\n", {"a"}, ""},
+      {"line numbers count empty lines", header + "\n\nb,X,40,170\n", {"b"},
+       "kestrova-cli: patients.csv:4: sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性") +
+           "\nkestrova-cli: 1 of 1 rows could not be read\n"},
+      {"a line of empty fields is a row", header + ",,,\n", {""},
+       "kestrova-cli: patients.csv:2: sex is empty\nkestrova-cli: 1 of 1 rows could not be read\n"},
+      {"a quoted empty field is a row", "sex,age,height,id\nM,40,170,\"\"\n\"\"\n", {"", ""},
+       "kestrova-cli: patients.csv:3: the row has 1 fields, the header 4: missing column 'age'\n"
+       "kestrova-cli: 1 of 2 rows could not be read\n"},
+  };
+  for (const EmptyLineCase& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    EXPECT_EQ(run.status, c.err.empty() ? kExitOk : kExitBadInput) << c.name;
+    EXPECT_EQ(run.err, c.err) << c.name;
+    ASSERT_EQ(run.rows.size(), c.ids.size() + 1) << c.name;
+    const std::size_t id = ColumnOf(run.rows[0], "id");
+    for (std::size_t i = 0; i < c.ids.size(); ++i) EXPECT_EQ(run.rows[i + 1][id], c.ids[i]) << c.name;
+  }
+}
+
+struct EncodingCase {
+  std::string name;
+  std::string input;
+  std::optional<TextEncoding> forced;
+  bool byteOrderMark;      // the output starts with one
+  std::string nameHeader;  // the passed-through column's name
+  std::string yamada;      // and value
+  std::string sexError;    // the error of the row with sex 'X'
+};
+
+// The output is in the input's encoding: passed-through bytes unchanged, a byte
+// order mark kept, and only ASCII added to Shift-JIS.
+TEST(Batch, OutputInTheInputEncoding) {
+  const std::string rowsUtf8 = Utf8(u8"氏名,sex,age,height\n山田,M,40,170\n田中,X,40,170\n");
+  const std::string utf8Error = "sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性");
+  const std::string asciiError = "sex 'X' is neither M/F, 1/2 nor male/female in Japanese";
+  const std::string rowsSjis = kSjisName + ",sex,age,height\n" + kSjisYamada + ",M,40,170\n" + kSjisYamada + ",X,40,170\n";
+  const EncodingCase cases[] = {
+      {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + rowsUtf8, std::nullopt, true, Utf8(u8"氏名"),
+       Utf8(u8"山田"), utf8Error},
+      {"UTF-8", rowsUtf8, std::nullopt, false, Utf8(u8"氏名"), Utf8(u8"山田"), utf8Error},
+      {"Shift-JIS", rowsSjis, std::nullopt, false, kSjisName, kSjisYamada, asciiError},
+      {"--encoding sjis", rowsUtf8, TextEncoding::kShiftJis, false, Utf8(u8"氏名"), Utf8(u8"山田"), asciiError},
+      {"--encoding utf-8", rowsSjis, TextEncoding::kUtf8, false, kSjisName, kSjisYamada, utf8Error},
+  };
+  for (const EncodingCase& c : cases) {
+    const BatchRun run = RunOn(c.input, c.forced);
+    EXPECT_EQ(run.status, kExitBadInput) << c.name;
+    EXPECT_EQ(run.out.rfind("\xEF\xBB\xBF", 0) == 0, c.byteOrderMark) << c.name;
+    ASSERT_EQ(run.rows.size(), 3u) << c.name;
+    EXPECT_EQ(run.rows[0][0], c.nameHeader) << c.name;
+    EXPECT_EQ(run.rows[1][0], c.yamada) << c.name;
+    EXPECT_EQ(run.rows[1][1], "") << c.name;
+    EXPECT_EQ(run.rows[2][1], c.sexError) << c.name;
+  }
 }
 
 TEST(Batch, QuotedFieldsAndLineEndsInPassThroughColumns) {

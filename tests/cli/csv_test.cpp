@@ -95,6 +95,34 @@ TEST(CsvReader, UnterminatedQuoteIsReported) {
   EXPECT_EQ(parsed[1].fields, (std::vector<std::string>{"1", "2\n3,4\n"}));
 }
 
+// A look at the start of the input (the encoding decision) takes nothing from
+// it, whatever the sizes of the buffer and of the look; Skip takes bytes.
+TEST(CsvReader, LookaheadTakesNothing) {
+  const std::string text = "\xEF\xBB\xBF" "a,\"b\nc\"\n\n1,2";
+  for (std::size_t bufferSize : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{64}}) {
+    for (std::size_t look : {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{9}, std::size_t{100}}) {
+      std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+      CsvReader reader(in, bufferSize);
+      EXPECT_EQ(reader.Lookahead(look), text.substr(0, look)) << bufferSize << " " << look;
+      EXPECT_EQ(reader.AtEnd(), look > text.size()) << bufferSize << " " << look;
+      EXPECT_EQ(reader.Lookahead(3), "\xEF\xBB\xBF");
+      reader.Skip(3);
+      CsvRecord record;
+      std::vector<std::vector<std::string>> records;
+      std::vector<bool> blank;
+      while (reader.Next(record)) {
+        records.emplace_back(record.fields.begin(), record.fields.begin() + record.count);
+        blank.push_back(record.blankLine);
+      }
+      std::fclose(in);
+      EXPECT_EQ(records, (std::vector<std::vector<std::string>>{{"a", "b\nc"}, {""}, {"1", "2"}}))
+          << bufferSize << " " << look;
+      EXPECT_EQ(blank, (std::vector<bool>{false, true, false})) << bufferSize << " " << look;
+      EXPECT_EQ(reader.BytesConsumed(), text.size());
+    }
+  }
+}
+
 struct WriteCase {
   std::vector<std::string> fields;
   std::string line;

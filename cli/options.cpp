@@ -1,0 +1,230 @@
+#include "cli/options.h"
+
+#include <getopt.h>
+
+#include <array>
+#include <cstring>
+
+#include "input/command_line.h"
+
+#ifndef KESTROVA_VERSION
+#error "KESTROVA_VERSION (the project version) must be defined"
+#endif
+
+namespace kestrova::cli {
+
+const std::string_view kUsage =
+    "usage: kestrova-cli [--format report|lines|tsv|json|csv] [--no-color]\n"
+    "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
+    "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]\n"
+    "       kestrova-cli --help | --version\n";
+
+const std::string_view kHelp =
+    "One patient, given as on the program's command line; results to standard output:\n"
+    "  --format F      report (the default), lines, tsv, json or csv\n"
+    "  --no-color      mark red results with * also on a terminal\n"
+    "Many patients, one CSV row of results for each CSV row of patients:\n"
+    "  --batch FILE    the patients' CSV file (- : standard input)\n"
+    "  -o FILE         the results (- or none: standard output); the file is\n"
+    "                  replaced only when complete, and may not be the input\n"
+    "  --encoding E    the input's encoding, utf-8 or sjis (default: decided from\n"
+    "                  its bytes); the output is in the same encoding\n"
+    "  Columns: sex (M/F, 1/2), age and height (cm); vc, fvc and fev1 (L) if\n"
+    "  measured; or their Japanese names (see README). Others pass through.\n"
+    "  -h, --help      this help\n"
+    "  --version       the program's name and version\n"
+    "Exit status: 0 done; 1 a file could not be read or written; 2 bad input\n"
+    "(a row, the header, or values that leave the panel empty); 64 a command line\n"
+    "that cannot be used.\n";
+
+std::string VersionText() { return "kestrova-cli " KESTROVA_VERSION; }
+
+namespace {
+
+// getopt_long's codes of the options; the long-only ones lie above any character.
+enum OptionId : int {
+  kHelpOption = 'h',
+  kOutputOption = 'o',
+  kFormatOption = 256,
+  kNoColorOption,
+  kBatchOption,
+  kEncodingOption,
+  kVersionOption,
+};
+
+constexpr option kLongOptions[] = {
+    {"format", required_argument, nullptr, kFormatOption},
+    {"no-color", no_argument, nullptr, kNoColorOption},
+    {"batch", required_argument, nullptr, kBatchOption},
+    {"encoding", required_argument, nullptr, kEncodingOption},
+    {"help", no_argument, nullptr, kHelpOption},
+    {"version", no_argument, nullptr, kVersionOption},
+    {nullptr, 0, nullptr, 0},
+};
+// '-': every argument in order (keys come back as 1), whatever POSIXLY_CORRECT
+// says; ':': a missing value comes back as ':'.
+constexpr const char* kShortOptions = "-:ho:";
+
+// "--format", "-o", …: the option as the user would write it.
+std::string OptionName(int id) {
+  if (id < 256) return std::string("-") + static_cast<char>(id);
+  for (const option& o : kLongOptions) {
+    if (o.name != nullptr && o.val == id) return std::string("--") + o.name;
+  }
+  return "?";
+}
+
+bool TakesValue(int id) {
+  for (const option& o : kLongOptions) {
+    if (o.name != nullptr && o.val == id) return o.has_arg == required_argument;
+  }
+  return id == kOutputOption;
+}
+
+bool ParseFormat(std::string_view text, Format& format) {
+  const std::pair<std::string_view, Format> formats[] = {{"report", Format::kReport},
+                                                         {"lines", Format::kLines},
+                                                         {"tsv", Format::kTsv},
+                                                         {"json", Format::kJson},
+                                                         {"csv", Format::kCsv}};
+  for (const auto& [name, value] : formats) {
+    if (text == name) {
+      format = value;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsKeyWord(std::string_view word) {
+  for (std::size_t k = 0; k < kCommandLineKeyCount; ++k) {
+    if (word.substr(0, KeyText(static_cast<CommandLineKey>(k)).size()) == KeyText(static_cast<CommandLineKey>(k))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The word getopt_long just refused, without any "=value".
+std::string RefusedWord(const char* word) {
+  std::string text = word != nullptr ? word : "?";
+  if (text.rfind("--", 0) == 0) text = text.substr(0, text.find('='));
+  return text;
+}
+
+}  // namespace
+
+bool ParseOptions(const std::vector<std::string_view>& args, Options& options, std::string& error) {
+  std::vector<std::string> words{"kestrova-cli"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+
+  // The program path comes first, so no key can begin within the first ten characters.
+  options.commandLine = "kestrova-cli";
+  bool hasKeys = false;
+  const auto addKey = [&](const char* word) {
+    if (!IsKeyWord(word)) {
+      error = "unknown argument '" + std::string(word) +
+              "' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)";
+      return false;
+    }
+    options.commandLine += ' ';
+    options.commandLine += word;
+    hasKeys = true;
+    return true;
+  };
+
+  std::array<int, 512> given{};
+  optind = 0;  // start afresh (glibc and MinGW alike)
+  opterr = 0;  // the messages are ours
+  for (;;) {
+    const int id = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+    if (id == -1) break;
+    if (id == 1) {
+      if (!addKey(optarg)) return false;
+      continue;
+    }
+    if (id == '?' || id == ':') {
+      const bool known = optopt >= 256 || optopt == kHelpOption || optopt == kOutputOption;
+      if (!known) {
+        error = "unknown option '" + (optopt > 0 && optopt < 256 ? "-" + std::string(1, static_cast<char>(optopt))
+                                                                  : RefusedWord(argv[optind - 1])) + "'";
+      } else if (TakesValue(optopt)) {
+        error = OptionName(optopt) + " needs a value";
+      } else {
+        error = OptionName(optopt) + " takes no value";
+      }
+      return false;
+    }
+    if (given[static_cast<std::size_t>(id)]++ > 0) {
+      error = OptionName(id) + " is given twice";
+      return false;
+    }
+    const std::string_view value = optarg != nullptr ? std::string_view(optarg) : std::string_view();
+    // "-o --batch x": the next option is not a value.
+    if (TakesValue(id) && (value.empty() || (value[0] == '-' && value != "-"))) {
+      error = OptionName(id) + " needs a value";
+      return false;
+    }
+    switch (id) {
+      case kFormatOption:
+        if (!ParseFormat(value, options.format)) {
+          error = "unknown format '" + std::string(value) + "' (report, lines, tsv, json or csv)";
+          return false;
+        }
+        break;
+      case kEncodingOption:
+        options.encoding = ParseEncodingName(value);
+        if (!options.encoding) {
+          error = "unknown encoding '" + std::string(value) + "' (utf-8 or sjis)";
+          return false;
+        }
+        break;
+      case kNoColorOption:
+        options.colour = false;
+        break;
+      case kBatchOption:
+        options.batch = true;
+        options.batchInput = std::string(value);
+        break;
+      case kOutputOption:
+        options.batchOutput = std::string(value);
+        break;
+      case kHelpOption:
+        options.help = true;
+        break;
+      case kVersionOption:
+        options.version = true;
+        break;
+      default:
+        error = "unknown option '" + RefusedWord(argv[optind - 1]) + "'";
+        return false;
+    }
+  }
+  // After "--" every word is a key.
+  for (int i = optind; i < argc; ++i) {
+    if (!addKey(argv[static_cast<std::size_t>(i)])) return false;
+  }
+  options.commandLine += ' ';
+  if (options.help || options.version) return true;
+
+  if (options.batch) {
+    if (hasKeys) {
+      error = "--batch reads the patients from the file, not from /Key= values";
+    } else if (given[kFormatOption] > 0 || given[kNoColorOption] > 0) {
+      error = OptionName(given[kFormatOption] > 0 ? kFormatOption : kNoColorOption) +
+              " does not go with --batch (its output is CSV)";
+    }
+  } else if (given[kOutputOption] > 0 || given[kEncodingOption] > 0) {
+    error = OptionName(given[kOutputOption] > 0 ? kOutputOption : kEncodingOption) +
+            " goes with --batch only (one patient's results go to standard output)";
+  } else if (!hasKeys) {
+    error = "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE";
+  }
+  return error.empty();
+}
+
+}  // namespace kestrova::cli

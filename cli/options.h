@@ -1,0 +1,52 @@
+// kestrova-cli's command line, read with getopt_long:
+//
+//   kestrova-cli [--format report|lines|tsv|json|csv] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
+//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
+//   kestrova-cli --help | --version
+//
+// Options may stand anywhere among the /Key=value words, which are the only
+// other arguments. Anything else is refused with a one-line reason: an unknown
+// option or value, a missing value, an option given twice, an option that does
+// not go with the others (-o or --encoding without --batch, --format or /Key=
+// words with it), a word that is not a /Key=value, or no patient at all.
+#ifndef KESTROVA_CLI_OPTIONS_H_
+#define KESTROVA_CLI_OPTIONS_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/text_encoding.h"
+
+namespace kestrova::cli {
+
+inline constexpr int kExitUsage = 64;  // the command line cannot be used (EX_USAGE)
+
+enum class Format { kReport, kLines, kTsv, kJson, kCsv };
+
+struct Options {
+  Format format = Format::kReport;
+  bool colour = true;
+  bool help = false;
+  bool version = false;
+  std::string commandLine;  // the /Key=value words as the window would receive them
+  bool batch = false;
+  std::string batchInput;
+  std::string batchOutput = "-";
+  std::optional<TextEncoding> encoding;
+};
+
+// Reads `args` (without the program name) into `options`; false with `error`
+// (one line, no program name) when they cannot be used.
+bool ParseOptions(const std::vector<std::string_view>& args, Options& options, std::string& error);
+
+// The synopsis printed after an error, and the whole help (--help).
+extern const std::string_view kUsage;
+extern const std::string_view kHelp;
+// "kestrova-cli <version>".
+std::string VersionText();
+
+}  // namespace kestrova::cli
+
+#endif  // KESTROVA_CLI_OPTIONS_H_

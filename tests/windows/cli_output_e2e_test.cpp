@@ -1,0 +1,180 @@
+// kestrova-cli.exe --batch -o under Wine: the output may not be the input,
+// however the path names it (another letter case, the 8.3 short name, the
+// \\?\ form, a relative path with . and .., a hard link), and an existing
+// output file is replaced only by a complete run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/windows/e2e_support.h"
+
+namespace {
+
+using namespace kestrova::e2e;
+using kestrova::winprobe::WindowsPath;
+
+const std::string kPatients = "id,sex,age,height\r\nA-1,M,40,170\r\n";
+
+void Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs kestrova-cli.exe with `arguments` in `directory` (empty: this
+// process's) and returns its exit code; its output goes to NUL.
+std::optional<DWORD> RunCli(const std::string& arguments, const std::string& directory = {}) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           OPEN_EXISTING, 0, nullptr);
+  const std::string exe = WindowsPath(g_kestrovaCliExe);
+  std::string commandLine = "\"" + exe + "\" " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = nul;
+  startup.hStdError = nul;
+  PROCESS_INFORMATION info{};
+  const bool started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      directory.empty() ? nullptr : directory.c_str(), &startup, &info) != 0;
+  CloseHandle(nul);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << exe;
+    return std::nullopt;
+  }
+  std::optional<DWORD> code;
+  if (WaitForSingleObject(info.hProcess, kTimeoutMs) == WAIT_OBJECT_0) {
+    DWORD exitCode = 0;
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    code = exitCode;
+  } else {
+    ADD_FAILURE() << exe << " " << arguments << " did not end within " << kTimeoutMs << " ms";
+    TerminateProcess(info.hProcess, 99);
+    WaitForSingleObject(info.hProcess, kTimeoutMs);
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return code;
+}
+
+// A folder of its own under the temporary folder, emptied and removed afterwards.
+class Folder {
+ public:
+  Folder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    dir_ = std::string(temp) + "kestrova-cli-output-" + std::to_string(GetCurrentProcessId());
+    ok_ = CreateDirectoryA(dir_.c_str(), nullptr) != 0;
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  ~Folder() {
+    for (const std::string& name : Names()) {
+      const std::string path = dir_ + "\\" + name;
+      if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
+    }
+    RemoveDirectoryA(dir_.c_str());
+  }
+
+  bool ok() const { return ok_; }
+  const std::string& path() const { return dir_; }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir_ + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string dir_;
+  bool ok_ = false;
+};
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string Upper(std::string s) {
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return s;
+}
+
+struct SpellingCase {
+  std::string name;
+  std::string output;     // -o as spelled
+  std::string directory;  // where kestrova-cli runs; empty: here
+};
+
+TEST(CliOutput, InputNamedAnotherWayIsRefused) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  Folder folder;
+  ASSERT_TRUE(folder.ok()) << folder.path();
+  const std::string& dir = folder.path();
+  const std::string input = dir + "\\Patients_Register.csv";
+  Write(input, kPatients);
+  const std::string sub = dir + "\\sub";
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  const std::string hard = dir + "\\hard.csv";
+  ASSERT_TRUE(CreateHardLinkA(hard.c_str(), input.c_str(), nullptr));
+  char shortName[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameA(input.c_str(), shortName, sizeof shortName), 0u);
+  const std::string name = dir.substr(dir.rfind('\\') + 1);
+  const SpellingCase cases[] = {
+      {"the same", input, {}},
+      {"upper case", Upper(input), {}},
+      {"8.3 short name", shortName, {}},
+      {"\\\\?\\ form", "\\\\?\\" + input, {}},
+      {"relative with . and ..", "..\\..\\" + name + "\\.\\Patients_Register.csv", sub},
+      {"hard link", hard, {}},
+  };
+  for (const SpellingCase& c : cases) {
+    EXPECT_TRUE(c.name == "the same" || c.output != input) << c.name << ": " << c.output;
+    EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(c.output), c.directory), 64u) << c.name;
+    EXPECT_EQ(Read(input), kPatients) << c.name;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Patients_Register.csv", "hard.csv", "sub"})) << c.name;
+  }
+}
+
+// An existing output is replaced by a complete run, and stays as it was after
+// a run that fails; no temporary file is left beside it.
+TEST(CliOutput, OutputIsReplacedOnlyByACompleteRun) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  Folder folder;
+  ASSERT_TRUE(folder.ok()) << folder.path();
+  const std::string& dir = folder.path();
+  const std::string input = dir + "\\in.csv";
+  const std::string output = dir + "\\out.csv";
+  Write(output, "earlier results\r\n");
+  Write(input, "sex,age\r\nM,40\r\n");  // no height column
+  EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(output)), 2u);
+  EXPECT_EQ(Read(output), "earlier results\r\n");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
+
+  Write(input, kPatients);
+  EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(output)), 0u);
+  EXPECT_EQ(Read(output).rfind("id,error,vcJrs2014,", 0), 0u) << Read(output);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
+}
+
+}  // namespace
