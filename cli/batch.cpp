@@ -221,6 +221,7 @@ int RunBatch(const BatchStreams& streams) {
                  static_cast<unsigned long long>(record.line), error.c_str());
     return kExitBadInput;
   }
+  if (streams.observer != nullptr) streams.observer->Header(record);
   for (std::size_t i : layout.passThrough) writer.Field(record[i]);
   writer.Field("error");
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
@@ -255,6 +256,7 @@ int RunBatch(const BatchStreams& streams) {
       WriteEmptyResultColumns(writer);
     }
     writer.EndRow();
+    if (streams.observer != nullptr) streams.observer->Row(rows, record, ok ? &result : nullptr, error);
     progress.Row(rows, reader.BytesConsumed());
   }
   progress.Clear();

@@ -24,7 +24,25 @@
 
 #include "records/patient_inputs.h"
 
+namespace kestrova {
+struct PanelResult;
+}  // namespace kestrova
+
 namespace kestrova::cli {
+
+struct CsvRecord;
+
+// Sees each row the batch reads, besides the CSV it writes (kestrova-cli
+// --html-dir writes a report per row from it).
+class BatchRowObserver {
+ public:
+  virtual ~BatchRowObserver() = default;
+  // The header, once it has been accepted.
+  virtual void Header(const CsvRecord& header) = 0;
+  // Data row `row` (1-based): its result, or null and what is wrong with it.
+  virtual void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
+                   std::string_view error) = 0;
+};
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitIoError = 1;    // a file could not be opened, read or written
@@ -37,6 +55,7 @@ struct BatchStreams {
   std::string_view inputName = "-";  // for messages
   bool showProgress = false;         // the error stream is a terminal
   std::uint64_t inputSize = 0;       // bytes, 0 when unknown (a pipe)
+  BatchRowObserver* observer = nullptr;
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row

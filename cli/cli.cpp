@@ -10,6 +10,8 @@
 #include <string>
 
 #include "cli/batch.h"
+#include "cli/html_batch.h"
+#include "cli/html_report.h"
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
@@ -21,11 +23,11 @@ namespace kestrova::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: kestrova-cli [--format report|lines|tsv|json|csv] [--no-color]\n"
+    "usage: kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
-    "       kestrova-cli --batch FILE|- [-o FILE|-]\n";
+    "       kestrova-cli --batch FILE|- [-o FILE|-] [--html-dir DIR]\n";
 
-enum class Format { kReport, kLines, kTsv, kJson, kCsv };
+enum class Format { kReport, kLines, kTsv, kJson, kCsv, kHtml };
 
 struct Options {
   Format format = Format::kReport;
@@ -36,6 +38,7 @@ struct Options {
   std::string batchInput;
   std::string batchOutput = "-";
   bool hasKeys = false;
+  std::string htmlDir;  // --html-dir: a report per batch row
 };
 
 bool ParseFormat(std::string_view text, Format& format) {
@@ -43,7 +46,8 @@ bool ParseFormat(std::string_view text, Format& format) {
                                                          {"lines", Format::kLines},
                                                          {"tsv", Format::kTsv},
                                                          {"json", Format::kJson},
-                                                         {"csv", Format::kCsv}};
+                                                         {"csv", Format::kCsv},
+                                                         {"html", Format::kHtml}};
   for (const auto& [name, value] : formats) {
     if (text == name) {
       format = value;
@@ -59,7 +63,7 @@ bool ParseArguments(const std::vector<std::string_view>& args, Options& options,
   options.commandLine = "kestrova-cli";
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    const bool takesValue = arg == "--format" || arg == "--batch" || arg == "-o";
+    const bool takesValue = arg == "--format" || arg == "--batch" || arg == "-o" || arg == "--html-dir";
     if (takesValue && i + 1 >= args.size()) {
       std::fprintf(err, "kestrova-cli: %s needs a value\n", std::string(arg).c_str());
       return false;
@@ -67,7 +71,7 @@ bool ParseArguments(const std::vector<std::string_view>& args, Options& options,
     if (arg == "--format") {
       const std::string_view format = args[++i];
       if (!ParseFormat(format, options.format)) {
-        std::fprintf(err, "kestrova-cli: unknown format '%s' (report, lines, tsv, json or csv)\n",
+        std::fprintf(err, "kestrova-cli: unknown format '%s' (report, lines, tsv, json, csv or html)\n",
                      std::string(format).c_str());
         return false;
       }
@@ -78,6 +82,8 @@ bool ParseArguments(const std::vector<std::string_view>& args, Options& options,
       options.batchInput = std::string(args[++i]);
     } else if (arg == "-o") {
       options.batchOutput = std::string(args[++i]);
+    } else if (arg == "--html-dir") {
+      options.htmlDir = std::string(args[++i]);
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else {
@@ -89,6 +95,10 @@ bool ParseArguments(const std::vector<std::string_view>& args, Options& options,
   options.commandLine += ' ';
   if (options.batch && options.hasKeys) {
     std::fputs("kestrova-cli: --batch reads its patients from the file, not from /Key= values\n", err);
+    return false;
+  }
+  if (!options.htmlDir.empty() && !options.batch) {
+    std::fputs("kestrova-cli: --html-dir goes with --batch (one patient: --format html)\n", err);
     return false;
   }
   return true;
@@ -152,6 +162,8 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
     text = FormatJson(inputs, result);
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
+  } else if (options.format == Format::kHtml) {
+    text = FormatHtml(given, result);
   } else {
     text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
   }
@@ -208,7 +220,18 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   BatchStreams streams{input, output, err, options.batchInput, terminal.stderrIsTerminal, 0};
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode)) streams.inputSize = static_cast<std::uint64_t>(st.st_size);
+  // --html-dir: the reports and their index, written as the rows come.
+  HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
+  if (!options.htmlDir.empty()) {
+    if (!html.Open()) {
+      if (!inputIsStdin) std::fclose(input);
+      if (!outputIsStdout) std::fclose(output);
+      return kExitIoError;
+    }
+    streams.observer = &html;
+  }
   int status = RunBatch(streams);
+  if (!options.htmlDir.empty() && !html.Finish()) status = kExitIoError;
   if (!inputIsStdin) std::fclose(input);
   if (!outputIsStdout && std::fclose(output) != 0) {
     std::fprintf(err, "kestrova-cli: %s: cannot be written\n", options.batchOutput.c_str());
