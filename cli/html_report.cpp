@@ -41,7 +41,7 @@ constexpr std::string_view kStyle =
     ".results thead th{font-size:8.5pt}\n"
     ".results .group th{padding-top:1.2mm;border-bottom:0.3mm solid #000}\n"
     ".num{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}\n"
-    ".mark{display:inline-block;width:3mm;text-align:left;font-size:1.3em;line-height:1}\n"
+    ".mark{display:inline-block;width:3mm;text-align:left;font-size:1.3em;line-height:0}\n"
     ".red{color:#c00000;font-weight:bold}\n"
     ".legend{font-size:8pt;margin:1mm 0 0}\n"
     ".reading th{width:30mm;font-weight:bold;border-bottom:0.2mm solid #bbb}\n"
@@ -54,7 +54,8 @@ constexpr std::string_view kStyle =
     "svg .quantity{font-weight:bold;font-size:12px}\n"
     "svg .measured,svg .note,svg .axis-label{font-size:10px;fill:#333}\n"
     "svg .z{font-weight:bold}\n"
-    ".index td,.index th{border-bottom:0.2mm solid #bbb}\n"
+    ".index td,.index th{border-bottom:0.2mm solid #bbb;white-space:nowrap}\n"
+    ".index td.red,.index td.error{white-space:normal}\n"
     ".index .error{color:#c00000}\n"
     "@media print{.page{padding:0}.columns,.chart,table{break-inside:avoid}}\n";
 
@@ -259,7 +260,7 @@ void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
   AppendText(out, "quantity", 8, cy - 2, "start", kNames[q]);
   const double measured[] = {result.inputs.vc, result.inputs.fvc, result.inputs.fev1};
   std::string measuredText;
-  if (q < 3 && measured[q] > 0) measuredText = FormatNumber(measured[q]) + " L";
+  if (q < 3 && measured[q] > 0) measuredText = FormatFixed(measured[q], 2) + " L";
   if (q == 3 && result.panel.measuredRatio.shown) measuredText = result.panel.measuredRatio.text;
   if (!measuredText.empty()) AppendText(out, "measured", 8, cy + 11, "start", measuredText);
   const bool drawn = s.computed && s.hasZ && !s.zText.empty();

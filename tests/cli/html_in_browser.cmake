@@ -3,7 +3,8 @@
 # profile, and checks what came out:
 #   the PDF is one A4 page (pdfinfo); the PNG is not blank and shows red.
 # Leaves WORK/NAME.html, .png and .pdf.
-#   cmake -DCLI=… -DCHROMIUM=… -DPDFINFO=… -DPNG_INK=… -DARGS=… -DWORK=… -DNAME=… -P html_in_browser.cmake
+# The page must show the percentage cell CELL ("95.7 %").
+#   cmake -DCLI=… -DCHROMIUM=… -DPDFINFO=… -DPNG_INK=… -DARGS=… -DCELL=… -DWORK=… -DNAME=… -P html_in_browser.cmake
 foreach(tool CHROMIUM PDFINFO)
   if(NOT ${tool} OR NOT EXISTS "${${tool}}")
     message(FATAL_ERROR "${tool} is not installed (bash scripts/install-deps.sh installs chromium and poppler-utils)")
@@ -18,6 +19,11 @@ file(REMOVE ${page} ${png} ${pdf})
 execute_process(COMMAND ${CLI} --format html ${ARGS} OUTPUT_FILE ${page} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "kestrova-cli --format html exited with ${status}")
+endif()
+file(READ ${page} html)
+string(FIND "${html}" "${CELL}</td>" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the page does not show the cell ${CELL}")
 endif()
 
 # Chromium keeps nothing outside WORK and reaches nothing outside the page.
