@@ -211,6 +211,13 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
       }
     }
   }
+  // --html-dir: the reports and their index, written as the rows come; the
+  // directory is made before the output file is opened (and emptied).
+  HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
+  if (!options.htmlDir.empty() && !html.Open()) {
+    if (!inputIsStdin) std::fclose(input);
+    return kExitIoError;
+  }
   std::FILE* output = outputIsStdout ? out : std::fopen(options.batchOutput.c_str(), "wb");
   if (output == nullptr) {
     std::fprintf(err, "kestrova-cli: %s: cannot be written\n", options.batchOutput.c_str());
@@ -220,16 +227,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   BatchStreams streams{input, output, err, options.batchInput, terminal.stderrIsTerminal, 0};
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode)) streams.inputSize = static_cast<std::uint64_t>(st.st_size);
-  // --html-dir: the reports and their index, written as the rows come.
-  HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
-  if (!options.htmlDir.empty()) {
-    if (!html.Open()) {
-      if (!inputIsStdin) std::fclose(input);
-      if (!outputIsStdout) std::fclose(output);
-      return kExitIoError;
-    }
-    streams.observer = &html;
-  }
+  if (!options.htmlDir.empty()) streams.observer = &html;
   int status = RunBatch(streams);
   if (!options.htmlDir.empty() && !html.Finish()) status = kExitIoError;
   if (!inputIsStdin) std::fclose(input);

@@ -252,5 +252,23 @@ TEST(HtmlBatch, ReportsAndIndex) {
   EXPECT_NE(report.find("<h1>&lt;x&gt;&amp;&#39; "), std::string::npos);
 }
 
+// A directory that cannot be made stops the run before the output is touched.
+TEST(HtmlBatch, DirectoryThatCannotBeMadeLosesNothing) {
+  const std::filesystem::path temp(::testing::TempDir());
+  const std::string input = (temp / "kestrova_html_nodir.csv").string();
+  const std::string output = (temp / "kestrova_html_nodir_out.csv").string();
+  std::ofstream(input, std::ios::binary) << "sex,age,height\nM,40,170\n";
+  std::ofstream(output, std::ios::binary) << "kept";
+  CapturedStream out;
+  CapturedStream err;
+  const std::string dir = input + "/reports";  // under a file
+  const int status = RunCli({"--batch", input, "-o", output, "--html-dir", dir}, stdin, out.file(), err.file(),
+                            Terminal{});
+  out.Take();
+  EXPECT_EQ(status, kExitIoError);
+  EXPECT_NE(err.Take().find("the report directory cannot be made"), std::string::npos);
+  EXPECT_EQ(ReadFile(output), "kept");
+}
+
 }  // namespace
 }  // namespace kestrova::cli
