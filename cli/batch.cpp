@@ -226,6 +226,7 @@ int RunBatch(const BatchStreams& streams) {
     return kExitBadInput;
   }
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
+  if (streams.observer != nullptr) streams.observer->Header(record);
   for (std::size_t i : layout.passThrough) writer.Field(record[i]);
   writer.Field("error");
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
@@ -260,6 +261,7 @@ int RunBatch(const BatchStreams& streams) {
       WriteEmptyResultColumns(writer);
     }
     writer.EndRow();
+    if (streams.observer != nullptr) streams.observer->Row(rows, record, ok ? &result : nullptr, error);
     progress.Row(rows, reader.BytesConsumed());
   }
   progress.Clear();

@@ -31,7 +31,25 @@
 #include "cli/text_encoding.h"
 #include "records/patient_inputs.h"
 
+namespace kestrova {
+struct PanelResult;
+}  // namespace kestrova
+
 namespace kestrova::cli {
+
+struct CsvRecord;
+
+// Sees each row the batch reads, besides the CSV it writes (kestrova-cli
+// --html-dir writes a report per row from it).
+class BatchRowObserver {
+ public:
+  virtual ~BatchRowObserver() = default;
+  // The header, once it has been accepted.
+  virtual void Header(const CsvRecord& header) = 0;
+  // Data row `row` (1-based): its result, or null and what is wrong with it.
+  virtual void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
+                   std::string_view error) = 0;
+};
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitIoError = 1;    // a file could not be opened, read or written
@@ -47,6 +65,7 @@ struct BatchStreams {
   std::optional<TextEncoding> encoding = std::nullopt;  // --encoding; otherwise decided from the input
   std::size_t readBufferSize = std::size_t{1} << 20;
   std::size_t writeBlockSize = std::size_t{1} << 20;
+  BatchRowObserver* observer = nullptr;
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "cli/batch.h"
+#include "cli/html_batch.h"
+#include "cli/html_report.h"
 #include "cli/options.h"
 #include "cli/output_file.h"
 #include "cli/single_patient.h"
@@ -86,6 +88,8 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
     text = FormatJson(inputs, result);
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
+  } else if (options.format == Format::kHtml) {
+    text = FormatHtml(given, result);
   } else {
     text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
   }
@@ -109,6 +113,13 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   const auto closeInput = [&] {
     if (!inputIsStdin) std::fclose(input);
   };
+  // --html-dir: the reports and their index, written as the rows come; the
+  // folder is made before the output file is opened.
+  HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
+  if (!options.htmlDir.empty() && !html.Open()) {
+    closeInput();
+    return kExitIoError;
+  }
   OutputFile file;
   if (!outputIsStdout) {
     if (IsSameFile(input, options.batchOutput)) {
@@ -129,7 +140,9 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   streams.encoding = options.encoding;
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode)) streams.inputSize = static_cast<std::uint64_t>(st.st_size);
+  if (!options.htmlDir.empty()) streams.observer = &html;
   int status = RunBatch(streams);
+  if (!options.htmlDir.empty() && !html.Finish()) status = kExitIoError;
   closeInput();
   if (!outputIsStdout) {
     // Nothing written (the header was refused) or an I/O error: the file named stays as it was.

@@ -14,14 +14,15 @@
 namespace kestrova::cli {
 
 const std::string_view kUsage =
-    "usage: kestrova-cli [--format report|lines|tsv|json|csv] [--no-color]\n"
+    "usage: kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
-    "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]\n"
+    "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]\n"
     "       kestrova-cli --help | --version\n";
 
 const std::string_view kHelp =
     "One patient, given as on the program's command line; results to standard output:\n"
-    "  --format F      report (the default), lines, tsv, json or csv\n"
+    "  --format F      report (the default), lines, tsv, json, csv, or html (a\n"
+    "                  one-page report with a z-score chart)\n"
     "  --no-color      mark red results with * also on a terminal\n"
     "Many patients, one CSV row of results for each CSV row of patients:\n"
     "  --batch FILE    the patients' CSV file (- : standard input)\n"
@@ -29,6 +30,7 @@ const std::string_view kHelp =
     "                  replaced only when complete, and may not be the input\n"
     "  --encoding E    the input's encoding, utf-8 or sjis (default: decided from\n"
     "                  its bytes); the output is in the same encoding\n"
+    "  --html-dir DIR  also an HTML report per row, and index.html, in DIR\n"
     "  Columns: sex (M/F, 1/2), age and height (cm); vc, fvc and fev1 (L) if\n"
     "  measured; or their Japanese names (see README). Others pass through.\n"
     "  -h, --help      this help\n"
@@ -50,6 +52,7 @@ enum OptionId : int {
   kBatchOption,
   kEncodingOption,
   kVersionOption,
+  kHtmlDirOption,
 };
 
 constexpr option kLongOptions[] = {
@@ -59,6 +62,7 @@ constexpr option kLongOptions[] = {
     {"encoding", required_argument, nullptr, kEncodingOption},
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
+    {"html-dir", required_argument, nullptr, kHtmlDirOption},
     {nullptr, 0, nullptr, 0},
 };
 // '-': every argument in order (keys come back as 1), whatever POSIXLY_CORRECT
@@ -86,7 +90,8 @@ bool ParseFormat(std::string_view text, Format& format) {
                                                          {"lines", Format::kLines},
                                                          {"tsv", Format::kTsv},
                                                          {"json", Format::kJson},
-                                                         {"csv", Format::kCsv}};
+                                                         {"csv", Format::kCsv},
+                                                         {"html", Format::kHtml}};
   for (const auto& [name, value] : formats) {
     if (text == name) {
       format = value;
@@ -172,7 +177,7 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     switch (id) {
       case kFormatOption:
         if (!ParseFormat(value, options.format)) {
-          error = "unknown format '" + std::string(value) + "' (report, lines, tsv, json or csv)";
+          error = "unknown format '" + std::string(value) + "' (report, lines, tsv, json, csv or html)";
           return false;
         }
         break;
@@ -199,6 +204,9 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
       case kVersionOption:
         options.version = true;
         break;
+      case kHtmlDirOption:
+        options.htmlDir = std::string(value);
+        break;
       default:
         error = "unknown option '" + RefusedWord(argv[optind - 1]) + "'";
         return false;
@@ -218,9 +226,11 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
       error = OptionName(given[kFormatOption] > 0 ? kFormatOption : kNoColorOption) +
               " does not go with --batch (its output is CSV)";
     }
-  } else if (given[kOutputOption] > 0 || given[kEncodingOption] > 0) {
-    error = OptionName(given[kOutputOption] > 0 ? kOutputOption : kEncodingOption) +
-            " goes with --batch only (one patient's results go to standard output)";
+  } else if (given[kOutputOption] > 0 || given[kEncodingOption] > 0 || given[kHtmlDirOption] > 0) {
+    const int option = given[kOutputOption] > 0 ? kOutputOption : given[kEncodingOption] > 0 ? kEncodingOption
+                                                                                              : kHtmlDirOption;
+    error = OptionName(option) + " goes with --batch only (one patient's results go to standard output";
+    error += option == kHtmlDirOption ? "; --format html writes one report)" : ")";
   } else if (!hasKeys) {
     error = "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE";
   }

@@ -1,13 +1,13 @@
 // kestrova-cli's command line, read with getopt_long:
 //
-//   kestrova-cli [--format report|lines|tsv|json|csv] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
-//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
+//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
+//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
 // other arguments. Anything else is refused with a one-line reason: an unknown
 // option or value, a missing value, an option given twice, an option that does
-// not go with the others (-o or --encoding without --batch, --format or /Key=
+// not go with the others (-o, --encoding or --html-dir without --batch, --format or /Key=
 // words with it), a word that is not a /Key=value, or no patient at all.
 #ifndef KESTROVA_CLI_OPTIONS_H_
 #define KESTROVA_CLI_OPTIONS_H_
@@ -23,7 +23,7 @@ namespace kestrova::cli {
 
 inline constexpr int kExitUsage = 64;  // the command line cannot be used (EX_USAGE)
 
-enum class Format { kReport, kLines, kTsv, kJson, kCsv };
+enum class Format { kReport, kLines, kTsv, kJson, kCsv, kHtml };
 
 struct Options {
   Format format = Format::kReport;
@@ -35,6 +35,7 @@ struct Options {
   std::string batchInput;
   std::string batchOutput = "-";
   std::optional<TextEncoding> encoding;
+  std::string htmlDir;  // --html-dir: a report per batch row, and their index
 };
 
 // Reads `args` (without the program name) into `options`; false with `error`

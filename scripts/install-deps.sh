@@ -7,8 +7,11 @@ want_windows=1
 [ "${1:-}" = "--native-only" ] && want_windows=0
 
 pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev)
+# The HTML report's browser test: headless Chromium, pdfinfo, libpng for the
+# screenshot check, and a Japanese font for the page.
+pkgs+=(chromium poppler-utils libpng-dev fonts-ipafont-gothic)
 if [ "$want_windows" = 1 ]; then
-  pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales fonts-ipafont-gothic x11-utils)
+  pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales x11-utils)
   # The release: the installer, reading version resources back, the guide as HTML.
   pkgs+=(nsis icoutils python3 python3-markdown git)
 fi

@@ -89,6 +89,28 @@ KESTROVA_TEXT(kGrade4, "4級相当");
 KESTROVA_TEXT(kGradeNone, "非該当");
 KESTROVA_TEXT(kDisabilityNote, "認定には動脈血ガス分析値と医師の所見もあわせて判断される");
 
+// The HTML report of kestrova-cli (--format html, --html-dir).
+KESTROVA_TEXT(kReportTitle, "スパイロメトリー 予測値と判定");
+KESTROVA_TEXT(kReportSex, "性別");
+KESTROVA_TEXT(kReportAge, "年齢");
+KESTROVA_TEXT(kReportHeight, "身長");
+KESTROVA_TEXT(kReportResults, "予測値と％値");
+KESTROVA_TEXT(kReportEquation, "予測式");
+KESTROVA_TEXT(kReportPredicted, "予測値");
+KESTROVA_TEXT(kReportPercent, "％値");
+KESTROVA_TEXT(kReportMeasured, "実測");
+KESTROVA_TEXT(kReportRedLegend, "＊ 赤で示す値（LLN未満、％値80未満、または予測値未満）");
+KESTROVA_TEXT(kReportChart, "JRS2014 zスコア");
+KESTROVA_TEXT(kReportBelowLln, "LLN未満");
+KESTROVA_TEXT(kReportNoMeasured, "測定値なし");
+KESTROVA_TEXT(kReportNoPrediction, "予測値なし（JRS2014の範囲外）");
+KESTROVA_TEXT(kReportBeyondAxis, "軸の範囲外");
+KESTROVA_TEXT(kIndexTitle, "レポート一覧");
+KESTROVA_TEXT(kIndexRow, "行");
+KESTROVA_TEXT(kIndexReport, "レポート");
+KESTROVA_TEXT(kIndexFlags, "赤の項目");
+KESTROVA_TEXT(kIndexError, "エラー");
+
 #undef KESTROVA_TEXT
 
 }  // namespace kestrova::texts

@@ -50,7 +50,7 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"--no-colour", keys}, "unknown option '--no-colour'"},
       {{"--versoin"}, "unknown option '--versoin'"},
       {{"-x", keys}, "unknown option '-x'"},
-      {{"--format", "yaml", keys}, "unknown format 'yaml' (report, lines, tsv, json or csv)"},
+      {{"--format", "yaml", keys}, "unknown format 'yaml' (report, lines, tsv, json, csv or html)"},
       {{"--batch", "-", "--encoding", "latin1"}, "unknown encoding 'latin1' (utf-8 or sjis)"},
       {{keys, "--format"}, "--format needs a value"},
       {{"--batch"}, "--batch needs a value"},
@@ -58,6 +58,9 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"--no-color=yes", keys}, "--no-color takes no value"},
       {{"-o", "out.csv", keys}, "-o goes with --batch only (one patient's results go to standard output)"},
       {{"--encoding", "sjis", keys}, "--encoding goes with --batch only (one patient's results go to standard output)"},
+      {{"--html-dir", "d", keys},
+       "--html-dir goes with --batch only (one patient's results go to standard output; --format html writes one "
+       "report)"},
       {{"--format", "json", "--format", "json", keys}, "--format is given twice"},
       {{"--no-color", "--no-color", keys}, "--no-color is given twice"},
       {{"--batch", "a.csv", "--batch", "b.csv"}, "--batch is given twice"},
