@@ -14,30 +14,30 @@
 namespace kestrova::app {
 
 struct AppState {
-  HINSTANCE instance = nullptr;       // this program's module: instance of both classes and every control
-  HWND mainWindow = nullptr;          // the one top-level window, stored first thing in WM_CREATE; owner of message boxes
-  HDC keptDc = nullptr;               // main window's DC from GetDC, never released; every result is painted into it
-  HFONT controlFont = nullptr;        // "ＭＳ Ｐゴシック" 12 px, sent to each control; deleted at WM_DESTROY
-  HBRUSH buttonFaceBrush = nullptr;   // COLOR_BTNFACE brush, background of both classes; deleted at WM_DESTROY
-  HBRUSH panelBrush = nullptr;        // RGB(245, 245, 245), fills the panel rectangle
-  RECT panelRect{};                   // (0, 0, 380, 630): the area the panel brush fills
-  LOGFONTA panelFontDescription{};    // height 14, DEFAULT_CHARSET, all else zero
-  HFONT panelFont = nullptr;          // made from panelFontDescription, selected into keptDc
-  int panelLineHeight = 0;            // tmHeight of panelFont on keptDc: the height of a text's row
-  HANDLE instanceBlock = nullptr;     // shared block "AppName" holding mainWindow; open until the process ends
+  HINSTANCE instance = nullptr;  // this program's module: instance of both classes and every control
+  HWND mainWindow = nullptr;  // the one top-level window, stored first in WM_CREATE; owner of message boxes
+  HDC keptDc = nullptr;       // main window's DC from GetDC, never released; every result is painted into it
+  HFONT controlFont = nullptr;  // "ＭＳ Ｐゴシック" 12 px, sent to each control; deleted at WM_DESTROY
+  HBRUSH buttonFaceBrush = nullptr;  // COLOR_BTNFACE brush, background of both classes; deleted at WM_DESTROY
+  HBRUSH panelBrush = nullptr;       // RGB(245, 245, 245), fills the panel rectangle
+  RECT panelRect{};                  // (0, 0, 380, 630): the area the panel brush fills
+  LOGFONTA panelFontDescription{};   // height 14, DEFAULT_CHARSET, all else zero
+  HFONT panelFont = nullptr;         // made from panelFontDescription, selected into keptDc
+  int panelLineHeight = 0;           // tmHeight of panelFont on keptDc: the height of a text's row
+  HANDLE instanceBlock = nullptr;    // shared block "AppName" holding mainWindow; open until the process ends
 
-  HWND ageField = nullptr;            // edit 1009
-  HWND heightField = nullptr;         // edit 1010
-  HWND vcField = nullptr;             // edit 1013
-  HWND fvcField = nullptr;            // edit 1003
-  HWND fev1Field = nullptr;           // edit 1005
-  HWND maleButton = nullptr;          // radio button 1007 "男性"
-  HWND femaleButton = nullptr;        // radio button 1008 "女性"
+  HWND ageField = nullptr;      // edit 1009
+  HWND heightField = nullptr;   // edit 1010
+  HWND vcField = nullptr;       // edit 1013
+  HWND fvcField = nullptr;      // edit 1003
+  HWND fev1Field = nullptr;     // edit 1005
+  HWND maleButton = nullptr;    // radio button 1007 "男性"
+  HWND femaleButton = nullptr;  // radio button 1008 "女性"
 
-  PatientInputs inputs;               // what the user (or the command line) entered
-  PredictionSet results;              // the fifteen results of the last calculation
-  SplineTable splineTable;            // JRS2014 age-spline terms, loaded by the set-up
-  PanelState panelState;              // pending text colour and the measured FEV1/FVC
+  PatientInputs inputs;     // what the user (or the command line) entered
+  PredictionSet results;    // the fifteen results of the last calculation
+  SplineTable splineTable;  // JRS2014 age-spline terms, loaded by the set-up
+  PanelState panelState;    // pending text colour and the measured FEV1/FVC
 };
 
 // The program's state; the only global of kestrova.exe.

@@ -7,13 +7,13 @@
 namespace kestrova::app {
 namespace {
 
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;                                      // 0x50000000
-constexpr DWORD kCentredLabel = WS_CHILD | WS_VISIBLE | SS_CENTER;                             // 0x50000001
-constexpr DWORD kPushButton = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_CENTER;               // 0x50000300
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;                                       // 0x50000000
+constexpr DWORD kCentredLabel = WS_CHILD | WS_VISIBLE | SS_CENTER;                              // 0x50000001
+constexpr DWORD kPushButton = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_CENTER;                // 0x50000300
 constexpr DWORD kRadio = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_LEFTTEXT | BS_NOTIFY;  // 0x50004029
-constexpr DWORD kVolumeField = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_NOHIDESEL;               // 0x50000101
-constexpr DWORD kAgeField = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_MULTILINE;                  // 0x50000005
-constexpr DWORD kPlainField = WS_CHILD | WS_VISIBLE | ES_CENTER;                               // 0x50000001
+constexpr DWORD kVolumeField = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_NOHIDESEL;                // 0x50000101
+constexpr DWORD kAgeField = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_MULTILINE;                   // 0x50000005
+constexpr DWORD kPlainField = WS_CHILD | WS_VISIBLE | ES_CENTER;                                // 0x50000001
 
 constexpr std::array<ControlSpec, kControlCount> kSpecs{{
     {kVcLabelId, "STATIC", texts::kVcLabel, kLabel, 0, 31, 170, 52, 18},

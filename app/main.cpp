@@ -80,9 +80,9 @@ int Run(HINSTANCE instance) {
   g_app.panelRect = RECT{0, 0, kPanelWidth, kPanelHeight};
   RegisterWindowClass(kMainWindowClass, MainWindowProc);
 
-  HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, kMainWindowStyle, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance,
-                                nullptr);
+  HWND window =
+      CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, kMainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return EndWithoutWindow();
   return RunMessageLoop();
 }

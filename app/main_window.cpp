@@ -55,8 +55,8 @@ void ApplyProgramCommandLine() {
     CommandLineKey key;
     HWND field;
   } fields[] = {
-      {CommandLineKey::kAge, g_app.ageField}, {CommandLineKey::kHeight, g_app.heightField},
-      {CommandLineKey::kVc, g_app.vcField},   {CommandLineKey::kFvc, g_app.fvcField},
+      {CommandLineKey::kAge, g_app.ageField},   {CommandLineKey::kHeight, g_app.heightField},
+      {CommandLineKey::kVc, g_app.vcField},     {CommandLineKey::kFvc, g_app.fvcField},
       {CommandLineKey::kFev1, g_app.fev1Field},
   };
   for (const auto& [key, field] : fields) {
@@ -169,12 +169,18 @@ POINT MainWindowCorner(int screenWidth, int screenHeight) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: return OnCreate(window);
-    case WM_PAINT: return OnPaint(window);
-    case WM_COMMAND: return OnCommand(wParam);
-    case WM_CLOSE: return OnClose(window);
-    case WM_DESTROY: return OnDestroy();
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_PAINT:
+      return OnPaint(window);
+    case WM_COMMAND:
+      return OnCommand(wParam);
+    case WM_CLOSE:
+      return OnClose(window);
+    case WM_DESTROY:
+      return OnDestroy();
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 

@@ -10,7 +10,7 @@ namespace kestrova::app {
 inline constexpr const char* kMainWindowClass = "NORMAL0";
 inline constexpr const char* kDialogClass = "NORMALDLG";
 inline constexpr const char* kMainWindowTitle = "Kestrova ver.26";
-inline constexpr int kMainWindowWidth = 380;   // outer size
+inline constexpr int kMainWindowWidth = 380;  // outer size
 inline constexpr int kMainWindowHeight = 630;
 // WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX: no sizing border, no maximise box.
 inline constexpr DWORD kMainWindowStyle = 0x10CA0000;

@@ -14,8 +14,8 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #undef DrawText
 

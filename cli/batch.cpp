@@ -20,8 +20,7 @@ constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 // 15 L; ages above 150 years are typing errors. Beyond them the texts would
 // leave the range in which the panel's numbers are written with fixed decimals.
 constexpr std::array<double, kColumnCount> kUpperLimits = {0, 150, 272, 15, 15, 15};
-constexpr std::array<std::string_view, kColumnCount> kUpperLimitTexts = {"", "150", "272", "15", "15",
-                                                                        "15"};
+constexpr std::array<std::string_view, kColumnCount> kUpperLimitTexts = {"", "150", "272", "15", "15", "15"};
 
 // Progress is shown every this many rows, so small inputs never show it.
 constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
@@ -102,8 +101,11 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encodin
   const auto sex = ReadSex(record[layout.index[kSex]], error, encoding);
   if (!sex) return false;
   inputs.sexCode = *sex;
-  double PatientInputs::*const targets[] = {nullptr, &PatientInputs::age, &PatientInputs::height,
-                                            &PatientInputs::vc, &PatientInputs::fvc,
+  double PatientInputs::*const targets[] = {nullptr,
+                                            &PatientInputs::age,
+                                            &PatientInputs::height,
+                                            &PatientInputs::vc,
+                                            &PatientInputs::fvc,
                                             &PatientInputs::fev1};
   for (std::size_t c = kAge; c < kColumnCount; ++c) {
     const std::size_t at = layout.index[c];
@@ -175,8 +177,8 @@ std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, T
   } else if (encoding == TextEncoding::kShiftJis) {
     error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor male/female in Japanese";
   } else {
-    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor " + std::string(texts::kMaleUtf8) +
-            "/" + std::string(texts::kFemaleUtf8);
+    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor " + std::string(texts::kMaleUtf8) + "/" +
+            std::string(texts::kFemaleUtf8);
   }
   return std::nullopt;
 }

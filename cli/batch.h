@@ -2,17 +2,16 @@
 //
 // The header names the columns sex, age, height, vc, fvc and fev1 in any order
 // and case, in English or Japanese (cli/header_names.h); sex, age and height
-// are required, and a missing volume column reads as not measured. Every other column is passed through unchanged, in its place
-// among the passed-through columns, ahead of an `error` column and the result
-// columns (cli/result_columns.h).
+// are required, and a missing volume column reads as not measured. Every other column is passed through
+// unchanged, in its place among the passed-through columns, ahead of an `error` column and the result columns
+// (cli/result_columns.h).
 //
 // A row is read strictly: sex is M/F, 1/2 or 男性/女性 (UTF-8 or Shift-JIS);
 // age (above 0, at most 150) and height (above 0, at most 272 cm) are numbers;
-// a volume is empty (not measured) or a number from 0 to 15 L. Numbers are [+|-]digits[.digits], read with ParseNumber
-// as the window reads its command line. A row that fails gets the reason in its
-// `error` column and empty results, and a message on the error stream names its
-// line; every other row is computed exactly as the window computes it. The
-// output has exactly one row per input row, in order; empty lines are no rows.
+// a volume is empty (not measured) or a number from 0 to 15 L. Numbers are [+|-]digits[.digits], read with
+// ParseNumber as the window reads its command line. A row that fails gets the reason in its `error` column
+// and empty results, and a message on the error stream names its line; every other row is computed exactly as
+// the window computes it. The output has exactly one row per input row, in order; empty lines are no rows.
 //
 // The file's encoding is decided once (cli/text_encoding.h); its byte order
 // mark is not part of the header. The output is in the same encoding: it
@@ -52,16 +51,16 @@ class BatchRowObserver {
 };
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitIoError = 1;    // a file could not be opened, read or written
-inline constexpr int kExitBadInput = 2;   // bad arguments, a bad header, or a row failed
+inline constexpr int kExitIoError = 1;   // a file could not be opened, read or written
+inline constexpr int kExitBadInput = 2;  // bad arguments, a bad header, or a row failed
 
 struct BatchStreams {
   std::FILE* in;
   std::FILE* out;
   std::FILE* err;
-  std::string_view inputName = "-";  // for messages
-  bool showProgress = false;         // the error stream is a terminal
-  std::uint64_t inputSize = 0;       // bytes, 0 when unknown (a pipe)
+  std::string_view inputName = "-";                     // for messages
+  bool showProgress = false;                            // the error stream is a terminal
+  std::uint64_t inputSize = 0;                          // bytes, 0 when unknown (a pipe)
   std::optional<TextEncoding> encoding = std::nullopt;  // --encoding; otherwise decided from the input
   std::size_t readBufferSize = std::size_t{1} << 20;
   std::size_t writeBlockSize = std::size_t{1} << 20;

@@ -34,9 +34,11 @@ void PrintTsv(const CommandLineValues& given, const PatientInputs& inputs, const
               std::FILE* out) {
   const CommandLineValue& sex = given[CommandLineKey::kSex];
   std::fprintf(out, "sexCode\t%s\t%s\n", Exact(inputs.sexCode).c_str(), sex.text.c_str());
-  const std::pair<const char*, CommandLineKey> rows[] = {
-      {"age", CommandLineKey::kAge}, {"height", CommandLineKey::kHeight}, {"vc", CommandLineKey::kVc},
-      {"fvc", CommandLineKey::kFvc}, {"fev1", CommandLineKey::kFev1}};
+  const std::pair<const char*, CommandLineKey> rows[] = {{"age", CommandLineKey::kAge},
+                                                         {"height", CommandLineKey::kHeight},
+                                                         {"vc", CommandLineKey::kVc},
+                                                         {"fvc", CommandLineKey::kFvc},
+                                                         {"fev1", CommandLineKey::kFev1}};
   const double values[] = {inputs.age, inputs.height, inputs.vc, inputs.fvc, inputs.fev1};
   for (std::size_t i = 0; i < 5; ++i) {
     std::fprintf(out, "%s\t%s\t%s\n", rows[i].first, Exact(values[i]).c_str(),
@@ -130,16 +132,18 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
     }
     std::string error;
     if (!file.Open(options.batchOutput, error)) {
-      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(), error.c_str());
+      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(),
+                   error.c_str());
       closeInput();
       return kExitIoError;
     }
   }
-  BatchStreams streams{input, outputIsStdout ? out : file.stream(), err, options.batchInput,
-                       terminal.stderrIsTerminal, 0};
+  BatchStreams streams{
+      input, outputIsStdout ? out : file.stream(), err, options.batchInput, terminal.stderrIsTerminal, 0};
   streams.encoding = options.encoding;
   struct stat st {};
-  if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode)) streams.inputSize = static_cast<std::uint64_t>(st.st_size);
+  if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))
+    streams.inputSize = static_cast<std::uint64_t>(st.st_size);
   if (!options.htmlDir.empty()) streams.observer = &html;
   int status = RunBatch(streams);
   if (!options.htmlDir.empty() && !html.Finish()) status = kExitIoError;
@@ -150,7 +154,8 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
     if (status == kExitIoError || file.Written() <= 0) {
       file.Discard();
     } else if (!file.Commit(error)) {
-      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(), error.c_str());
+      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(),
+                   error.c_str());
       status = kExitIoError;
     }
   }

@@ -76,7 +76,8 @@ std::u32string DecodeUtf8(std::string_view text) {
       continue;
     }
     char32_t ch = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-    for (std::size_t k = 1; k < length; ++k) ch = (ch << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    for (std::size_t k = 1; k < length; ++k)
+      ch = (ch << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     out += ch;
     i += length;
   }
@@ -90,19 +91,17 @@ struct Alias {
 };
 
 constexpr Alias kAliases[] = {
-    {U"sex", kSex, false},      {U"性別", kSex, false},
-    {U"age", kAge, false},      {U"年齢", kAge, false},
-    {U"height", kHeight, true}, {U"身長", kHeight, true},
-    {U"vc", kVc, true},         {U"肺活量", kVc, true},
-    {U"fvc", kFvc, true},       {U"努力肺活量", kFvc, true},
-    {U"fev1", kFev1, true},     {U"fev1.0", kFev1, true},
+    {U"sex", kSex, false},      {U"性別", kSex, false},      {U"age", kAge, false},  {U"年齢", kAge, false},
+    {U"height", kHeight, true}, {U"身長", kHeight, true},    {U"vc", kVc, true},     {U"肺活量", kVc, true},
+    {U"fvc", kFvc, true},       {U"努力肺活量", kFvc, true}, {U"fev1", kFev1, true}, {U"fev1.0", kFev1, true},
     {U"1秒量", kFev1, true},    {U"一秒量", kFev1, true},
 };
 
 }  // namespace
 
 std::u32string NameKey(std::string_view text, TextEncoding encoding) {
-  const std::u32string decoded = encoding == TextEncoding::kShiftJis ? DecodeShiftJis(text) : DecodeUtf8(text);
+  const std::u32string decoded =
+      encoding == TextEncoding::kShiftJis ? DecodeShiftJis(text) : DecodeUtf8(text);
   std::u32string key;
   for (char32_t ch : decoded) {
     if (ch >= 0xFF01 && ch <= 0xFF5E) ch -= 0xFEE0;  // full-width ASCII

@@ -25,7 +25,7 @@ namespace kestrova::cli {
 // The batch columns, in this order, and their names in messages.
 enum BatchColumn : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1, kColumnCount };
 inline constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex", "age", "height",
-                                                                           "vc",  "fvc", "fev1"};
+                                                                            "vc",  "fvc", "fev1"};
 
 // The column a header name stands for, or nothing (a column passed through).
 std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncoding encoding);

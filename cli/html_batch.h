@@ -69,7 +69,8 @@ class HtmlBatchWriter : public BatchRowObserver {
   // cannot be made.
   bool Open();
   void Header(const CsvRecord& header) override;
-  void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result, std::string_view error) override;
+  void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
+           std::string_view error) override;
   // Ends the index; false (after a message) when it or any report could not
   // be written.
   bool Finish();

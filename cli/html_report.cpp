@@ -68,7 +68,9 @@ constexpr double kTrackHeight = 40;
 constexpr double kDotRadius = 5.5;
 constexpr double kArrowLength = 10;
 
-double ChartX(double z) { return kAxisLeft + (z - kChartZMin) * (kAxisRight - kAxisLeft) / (kChartZMax - kChartZMin); }
+double ChartX(double z) {
+  return kAxisLeft + (z - kChartZMin) * (kAxisRight - kAxisLeft) / (kChartZMax - kChartZMin);
+}
 
 std::string Coordinate(double v) {
   char buffer[32];
@@ -119,9 +121,9 @@ std::size_t Utf8Length(std::string_view text, std::size_t i, std::uint32_t& code
 
 bool Unwanted(std::uint32_t c) {
   if (c < 0x20) return c != '\t' && c != '\n' && c != '\r';
-  if (c >= 0x7F && c <= 0x9F) return true;                 // DEL and the C1 controls
-  if (c >= 0xFDD0 && c <= 0xFDEF) return true;             // noncharacters
-  return (c & 0xFFFEu) == 0xFFFEu;                          // U+xFFFE, U+xFFFF
+  if (c >= 0x7F && c <= 0x9F) return true;      // DEL and the C1 controls
+  if (c >= 0xFDD0 && c <= 0xFDEF) return true;  // noncharacters
+  return (c & 0xFFFEu) == 0xFFFEu;              // U+xFFFE, U+xFFFF
 }
 
 // ---- the results ----
@@ -175,7 +177,8 @@ void AppendResults(const PanelResult& result, std::string& out) {
     }
     out += "</td></tr>\n";
   }
-  Append(out, {"</tbody>\n</table>\n<p class=\"legend\">", texts::kReportRedLegendUtf8, "</p>\n</section>\n"});
+  Append(out,
+         {"</tbody>\n</table>\n<p class=\"legend\">", texts::kReportRedLegendUtf8, "</p>\n</section>\n"});
 }
 
 // ---- the reading ----
@@ -218,24 +221,26 @@ void AppendReading(const Reading& r, std::string& out) {
   Append(out, {"<section class=\"reading\">\n<h2>", texts::kReadingTitleUtf8,
                " <span class=\"en\" lang=\"en\">Reading</span></h2>\n<table>\n"});
   for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
-    AppendReadingRow(std::string(texts::kVentilatoryNameUtf8) + " (" + std::string(v->equation) + ")", v->computed,
-                     v->label, "", "%VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio, {}, out);
+    AppendReadingRow(std::string(texts::kVentilatoryNameUtf8) + " (" + std::string(v->equation) + ")",
+                     v->computed, v->label, "", "%VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio, {},
+                     out);
   }
   const LlnReading& lln = r.ersAts2022;
-  const ReadingLabel severity =
-      lln.severityLabel.ja.empty() ? ReadingLabel{} : ReadingLabel{"", lln.severityLabel.ja, lln.severityLabel.en};
+  const ReadingLabel severity = lln.severityLabel.ja.empty()
+                                    ? ReadingLabel{}
+                                    : ReadingLabel{"", lln.severityLabel.ja, lln.severityLabel.en};
   AppendReadingRow("ERS/ATS 2022 (" + std::string(lln.equation) + ")", lln.computed, lln.label,
                    lln.severity == Severity::kNone ? "" : lln.severityLabel.ja,
                    lln.fev1Z.empty() ? std::string() : "FEV1 z " + lln.fev1Z,
                    lln.severity == Severity::kNone ? severity : ReadingLabel{}, out);
   const CopdReading& copd = r.copd;
   AppendReadingRow(std::string(texts::kCopdNameUtf8) + " (" + std::string(copd.equation) + ")", copd.computed,
-                   copd.label, "", "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio, copd.note,
-                   out);
+                   copd.label, "", "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
+                   copd.note, out);
   const LungAgeReading& age = r.lungAge;
-  AppendReadingRow(std::string(texts::kLungAgeNameUtf8) + " (" + std::string(age.equation) + ")", age.computed,
-                   ReadingLabel{"", age.ja, ""}, "", age.value, age.corrected ? age.correction : ReadingLabel{},
-                   out);
+  AppendReadingRow(std::string(texts::kLungAgeNameUtf8) + " (" + std::string(age.equation) + ")",
+                   age.computed, ReadingLabel{"", age.ja, ""}, "", age.value,
+                   age.corrected ? age.correction : ReadingLabel{}, out);
   const DisabilityReading& d = r.disability;
   AppendReadingRow(std::string(texts::kDisabilityNameUtf8) + " (" + std::string(d.equation) + ")", d.computed,
                    d.label, "", d.index, d.note, out);
@@ -264,9 +269,9 @@ void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
   if (q == 3 && result.panel.measuredRatio.shown) measuredText = result.panel.measuredRatio.text;
   if (!measuredText.empty()) AppendText(out, "measured", 8, cy + 11, "start", measuredText);
   const bool drawn = s.computed && s.hasZ && !s.zText.empty();
-  Append(out, {"<line class=\"track-line\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(cy), "\" x2=\"",
-               Coordinate(kAxisRight), "\" y2=\"", Coordinate(cy), "\" stroke=\"#666\" stroke-width=\"",
-               drawn ? "1" : "1\" stroke-dasharray=\"3 3", "\"/>\n"});
+  Append(out, {"<line class=\"track-line\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(cy),
+               "\" x2=\"", Coordinate(kAxisRight), "\" y2=\"", Coordinate(cy),
+               "\" stroke=\"#666\" stroke-width=\"", drawn ? "1" : "1\" stroke-dasharray=\"3 3", "\"/>\n"});
   if (!drawn) {
     AppendText(out, "note empty", ChartX(-1), cy + 4, "middle",
                s.computed ? texts::kReportNoMeasuredUtf8 : texts::kReportNoPredictionUtf8);
@@ -281,9 +286,9 @@ void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
   if (below || above) {
     const double tip = below ? x - kDotRadius - kArrowLength : x + kDotRadius + kArrowLength;
     const double base = below ? x - kDotRadius - 1 : x + kDotRadius + 1;
-    Append(out, {"<polygon class=\"arrow\" points=\"", Coordinate(tip), ",", Coordinate(cy), " ", Coordinate(base),
-                 ",", Coordinate(cy - 5), " ", Coordinate(base), ",", Coordinate(cy + 5), "\" fill=\"#000\"><title>",
-                 texts::kReportBeyondAxisUtf8, "</title></polygon>\n"});
+    Append(out, {"<polygon class=\"arrow\" points=\"", Coordinate(tip), ",", Coordinate(cy), " ",
+                 Coordinate(base), ",", Coordinate(cy - 5), " ", Coordinate(base), ",", Coordinate(cy + 5),
+                 "\" fill=\"#000\"><title>", texts::kReportBeyondAxisUtf8, "</title></polygon>\n"});
   }
   Append(out, {"<circle class=\"dot", below || above ? " beyond" : "", "\" data-z=\""});
   AppendEscaped(out, s.zText);
@@ -307,24 +312,27 @@ void AppendChart(const PanelResult& result, std::string& out) {
   const double lln = ChartX(kChartLlnZ);
   // Below the LLN: shaded, its edge a dashed line.
   Append(out, {"<rect class=\"below-lln\" x=\"", Coordinate(kAxisLeft), "\" y=\"", Coordinate(kTracksTop),
-               "\" width=\"", Coordinate(lln - kAxisLeft), "\" height=\"", Coordinate(tracksBottom - kTracksTop),
-               "\" fill=\"#d9d9d9\"/>\n"});
+               "\" width=\"", Coordinate(lln - kAxisLeft), "\" height=\"",
+               Coordinate(tracksBottom - kTracksTop), "\" fill=\"#d9d9d9\"/>\n"});
   AppendText(out, "axis-label", (kAxisLeft + lln) / 2, kTracksTop - 8, "middle", texts::kReportBelowLlnUtf8);
   // Grid and ticks at whole numbers.
   for (int z = static_cast<int>(kChartZMin); z <= static_cast<int>(kChartZMax); ++z) {
     const std::string x = Coordinate(ChartX(z));
-    Append(out, {"<line class=\"grid\" x1=\"", x, "\" y1=\"", Coordinate(kTracksTop), "\" x2=\"", x, "\" y2=\"",
-                 Coordinate(tracksBottom), "\" stroke=\"", z == 0 ? "#888" : "#ccc", "\" stroke-width=\"1\"/>\n"});
+    Append(out,
+           {"<line class=\"grid\" x1=\"", x, "\" y1=\"", Coordinate(kTracksTop), "\" x2=\"", x, "\" y2=\"",
+            Coordinate(tracksBottom), "\" stroke=\"", z == 0 ? "#888" : "#ccc", "\" stroke-width=\"1\"/>\n"});
     Append(out, {"<line class=\"tick\" data-z=\"", std::to_string(z), "\" x1=\"", x, "\" y1=\"",
                  Coordinate(tracksBottom), "\" x2=\"", x, "\" y2=\"", Coordinate(tracksBottom + 5),
                  "\" stroke=\"#000\" stroke-width=\"1\"/>\n"});
     AppendText(out, "tick-label", ChartX(z), tracksBottom + 17, "middle", std::to_string(z));
   }
-  Append(out, {"<line class=\"axis\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(tracksBottom), "\" x2=\"",
-               Coordinate(kAxisRight), "\" y2=\"", Coordinate(tracksBottom), "\" stroke=\"#000\" stroke-width=\"1\"/>\n"});
+  Append(out, {"<line class=\"axis\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(tracksBottom),
+               "\" x2=\"", Coordinate(kAxisRight), "\" y2=\"", Coordinate(tracksBottom),
+               "\" stroke=\"#000\" stroke-width=\"1\"/>\n"});
   AppendText(out, "axis-label", kAxisRight, tracksBottom + 30, "end", "z");
-  Append(out, {"<line class=\"lln\" x1=\"", Coordinate(lln), "\" y1=\"", Coordinate(kTracksTop - 4), "\" x2=\"",
-               Coordinate(lln), "\" y2=\"", Coordinate(tracksBottom), "\" stroke=\"#000\" stroke-width=\"1.5\" "
+  Append(out, {"<line class=\"lln\" x1=\"", Coordinate(lln), "\" y1=\"", Coordinate(kTracksTop - 4),
+               "\" x2=\"", Coordinate(lln), "\" y2=\"", Coordinate(tracksBottom),
+               "\" stroke=\"#000\" stroke-width=\"1.5\" "
                "stroke-dasharray=\"5 3\"/>\n"});
   AppendText(out, "axis-label", lln, kTracksTop - 20, "middle", "LLN (z = -1.645)");
   for (std::size_t q = 0; q < 4; ++q) AppendTrack(result, q, out);
@@ -352,12 +360,23 @@ void AppendHtmlEscaped(std::string_view text, std::string& out) {
       continue;
     }
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out.append(text.substr(i, length));
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out.append(text.substr(i, length));
     }
     i += length;
   }

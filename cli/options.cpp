@@ -86,12 +86,9 @@ bool TakesValue(int id) {
 }
 
 bool ParseFormat(std::string_view text, Format& format) {
-  const std::pair<std::string_view, Format> formats[] = {{"report", Format::kReport},
-                                                         {"lines", Format::kLines},
-                                                         {"tsv", Format::kTsv},
-                                                         {"json", Format::kJson},
-                                                         {"csv", Format::kCsv},
-                                                         {"html", Format::kHtml}};
+  const std::pair<std::string_view, Format> formats[] = {
+      {"report", Format::kReport}, {"lines", Format::kLines}, {"tsv", Format::kTsv},
+      {"json", Format::kJson},     {"csv", Format::kCsv},     {"html", Format::kHtml}};
   for (const auto& [name, value] : formats) {
     if (text == name) {
       format = value;
@@ -103,7 +100,8 @@ bool ParseFormat(std::string_view text, Format& format) {
 
 bool IsKeyWord(std::string_view word) {
   for (std::size_t k = 0; k < kCommandLineKeyCount; ++k) {
-    if (word.substr(0, KeyText(static_cast<CommandLineKey>(k)).size()) == KeyText(static_cast<CommandLineKey>(k))) {
+    if (word.substr(0, KeyText(static_cast<CommandLineKey>(k)).size()) ==
+        KeyText(static_cast<CommandLineKey>(k))) {
       return true;
     }
   }
@@ -155,8 +153,10 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     if (id == '?' || id == ':') {
       const bool known = optopt >= 256 || optopt == kHelpOption || optopt == kOutputOption;
       if (!known) {
-        error = "unknown option '" + (optopt > 0 && optopt < 256 ? "-" + std::string(1, static_cast<char>(optopt))
-                                                                  : RefusedWord(argv[optind - 1])) + "'";
+        error = "unknown option '" +
+                (optopt > 0 && optopt < 256 ? "-" + std::string(1, static_cast<char>(optopt))
+                                            : RefusedWord(argv[optind - 1])) +
+                "'";
       } else if (TakesValue(optopt)) {
         error = OptionName(optopt) + " needs a value";
       } else {
@@ -227,8 +227,9 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
               " does not go with --batch (its output is CSV)";
     }
   } else if (given[kOutputOption] > 0 || given[kEncodingOption] > 0 || given[kHtmlDirOption] > 0) {
-    const int option = given[kOutputOption] > 0 ? kOutputOption : given[kEncodingOption] > 0 ? kEncodingOption
-                                                                                              : kHtmlDirOption;
+    const int option = given[kOutputOption] > 0     ? kOutputOption
+                       : given[kEncodingOption] > 0 ? kEncodingOption
+                                                    : kHtmlDirOption;
     error = OptionName(option) + " goes with --batch only (one patient's results go to standard output";
     error += option == kHtmlDirOption ? "; --format html writes one report)" : ")";
   } else if (!hasKeys) {

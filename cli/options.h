@@ -1,7 +1,7 @@
 // kestrova-cli's command line, read with getopt_long:
 //
-//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
-//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
+//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…]
+//   [/FVC=…] [/FEV1=…] kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only

@@ -60,9 +60,9 @@ bool IdentityOf(HANDLE handle, Identity& id) {
 // The identity of the file `path` names, if it exists; `type` is set either way
 // when it can be opened.
 bool IdentityOf(const std::string& path, Identity& id, bool& exists) {
-  HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   exists = handle != INVALID_HANDLE_VALUE;
   if (!exists) return false;
   const bool ok = IdentityOf(handle, id);
@@ -84,12 +84,14 @@ bool IsSameFile(std::FILE* stream, const std::string& path) {
   Identity open{};
   Identity named{};
   bool exists = false;
-  if (handle == INVALID_HANDLE_VALUE || !IdentityOf(handle, open) || !IdentityOf(path, named, exists)) return false;
+  if (handle == INVALID_HANDLE_VALUE || !IdentityOf(handle, open) || !IdentityOf(path, named, exists))
+    return false;
   return open.volume == named.volume && open.indexHigh == named.indexHigh && open.indexLow == named.indexLow;
 #else
   struct stat open {};
   struct stat named {};
-  if (fstat(fileno(stream), &open) != 0 || !S_ISREG(open.st_mode) || stat(path.c_str(), &named) != 0) return false;
+  if (fstat(fileno(stream), &open) != 0 || !S_ISREG(open.st_mode) || stat(path.c_str(), &named) != 0)
+    return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 #endif
 }
@@ -192,7 +194,8 @@ bool OutputFile::Commit(std::string& error) {
   bool ok = std::fflush(stream_) == 0;
   if (!ok) error = LastError();
 #ifdef _WIN32
-  if (ok && !temporary_.empty() && !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_))))) {
+  if (ok && !temporary_.empty() &&
+      !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_))))) {
     ok = false;
     error = LastError();
   }
@@ -209,7 +212,8 @@ bool OutputFile::Commit(std::string& error) {
   stream_ = nullptr;
   if (temporary_.empty()) return ok;
 #ifdef _WIN32
-  if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (ok &&
+      !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     ok = false;
     error = LastError();
   }

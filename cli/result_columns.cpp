@@ -23,10 +23,10 @@ const std::vector<std::string>& ResultColumnNames() {
       n.push_back(std::string(q) + "Percentile");
     }
     for (const char* name :
-         {"ventilatoryClass", "ventilatoryPercentVc", "ventilatoryBaldwinClass", "ventilatoryBaldwinPercentVc",
-          "ersAtsPattern", "ersAtsSeverity", "ersAtsFev1FvcBelowLln", "ersAtsFvcBelowLln", "ersAtsFev1BelowLln",
-          "ersAtsFev1Z", "copdStage", "copdPercentFev1", "lungAge", "lungAgeYears", "lungAgeCorrected",
-          "disabilityIndex", "disabilityGrade"}) {
+         {"ventilatoryClass", "ventilatoryPercentVc", "ventilatoryBaldwinClass",
+          "ventilatoryBaldwinPercentVc", "ersAtsPattern", "ersAtsSeverity", "ersAtsFev1FvcBelowLln",
+          "ersAtsFvcBelowLln", "ersAtsFev1BelowLln", "ersAtsFev1Z", "copdStage", "copdPercentFev1", "lungAge",
+          "lungAgeYears", "lungAgeCorrected", "disabilityIndex", "disabilityGrade"}) {
       n.push_back(name);
     }
     return n;
@@ -51,7 +51,9 @@ void WriteReadingColumns(const Reading& r, CsvWriter& writer) {
   writer.Field(Flag(lln.computed, lln.fvcBelowLln));
   writer.Field(Flag(lln.computed, lln.fev1BelowLln));
   writer.Field(lln.fev1Z);
-  writer.Field(!r.copd.computed ? "" : r.copd.stage == CopdStage::kNotStaged ? "notStaged" : r.copd.label.key);
+  writer.Field(!r.copd.computed                        ? ""
+               : r.copd.stage == CopdStage::kNotStaged ? "notStaged"
+                                                       : r.copd.label.key);
   writer.Field(r.copd.percentFev1);
   writer.Field(r.lungAge.value);
   writer.Field(r.lungAge.en);

@@ -16,7 +16,7 @@ constexpr std::string_view kColourOff = "\x1b[0m";
 
 void AppendInputs(const CommandLineValues& given, std::string& out) {
   const std::pair<const char*, CommandLineKey> keys[] = {
-      {"Sex", CommandLineKey::kSex}, {"Age", CommandLineKey::kAge},  {"Height", CommandLineKey::kHeight},
+      {"Sex", CommandLineKey::kSex}, {"Age", CommandLineKey::kAge}, {"Height", CommandLineKey::kHeight},
       {"VC", CommandLineKey::kVc},   {"FVC", CommandLineKey::kFvc}, {"FEV1", CommandLineKey::kFev1}};
   bool first = true;
   for (const auto& [label, key] : keys) {
@@ -101,8 +101,8 @@ void AppendJsonTextOrNull(std::string_view text, std::string& out) {
 }
 
 // One reading line: "<name> (<numbers>): <ja> / <en>", or the name and "判定なし / not read".
-void AppendReadingLine(std::string_view name, bool computed, std::string_view numbers, const ReadingLabel& label,
-                       std::string& out) {
+void AppendReadingLine(std::string_view name, bool computed, std::string_view numbers,
+                       const ReadingLabel& label, std::string& out) {
   out += name;
   if (!computed) {
     out += ": ";
@@ -142,8 +142,8 @@ void AppendReadingReport(const Reading& r, std::string& out) {
   AppendVentilatory(r.ventilatory, out);
   AppendVentilatory(r.ventilatoryBaldwin, out);
   const LlnReading& lln = r.ersAts2022;
-  AppendReadingLine("ERS/ATS 2022", lln.computed, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z, lln.label,
-                    out);
+  AppendReadingLine("ERS/ATS 2022", lln.computed, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z,
+                    lln.label, out);
   if (lln.computed && !lln.severityLabel.ja.empty()) {
     out += "  ";
     out += lln.severityLabel.ja;
@@ -152,9 +152,10 @@ void AppendReadingReport(const Reading& r, std::string& out) {
     out += '\n';
   }
   const CopdReading& copd = r.copd;
-  AppendReadingLine(std::string(texts::kCopdNameUtf8) + " / COPD stage", copd.computed,
-                    std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
-                    copd.label, out);
+  AppendReadingLine(
+      std::string(texts::kCopdNameUtf8) + " / COPD stage", copd.computed,
+      std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
+      copd.label, out);
   if (copd.computed) AppendReadingNote(copd.note, out);
   const LungAgeReading& age = r.lungAge;
   const ReadingLabel ageLabel{"", age.ja, age.en};
@@ -202,8 +203,9 @@ void AppendJsonLln(const LlnReading& r, std::string& out) {
   }
   out += "{\"equation\": ";
   AppendJsonString(r.equation, out);
-  const std::pair<std::string_view, bool> flags[] = {
-      {"fev1FvcBelowLln", r.fev1FvcBelowLln}, {"fvcBelowLln", r.fvcBelowLln}, {"fev1BelowLln", r.fev1BelowLln}};
+  const std::pair<std::string_view, bool> flags[] = {{"fev1FvcBelowLln", r.fev1FvcBelowLln},
+                                                     {"fvcBelowLln", r.fvcBelowLln},
+                                                     {"fev1BelowLln", r.fev1BelowLln}};
   for (const auto& [key, value] : flags) {
     out += ", ";
     AppendJsonKey(key, out);
@@ -339,8 +341,10 @@ std::string FormatReport(const CommandLineValues& given, const FullResult& resul
 std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
   std::string out = "{\n  \"inputs\": {\"sexCode\": ";
   AppendJsonNumber(inputs.sexCode, out);
-  const std::pair<const char*, double> values[] = {{"age", inputs.age}, {"height", inputs.height},
-                                                   {"vc", inputs.vc},   {"fvc", inputs.fvc},
+  const std::pair<const char*, double> values[] = {{"age", inputs.age},
+                                                   {"height", inputs.height},
+                                                   {"vc", inputs.vc},
+                                                   {"fvc", inputs.fvc},
                                                    {"fev1", inputs.fev1}};
   for (const auto& [name, value] : values) {
     out += ", \"";

@@ -42,11 +42,13 @@ struct PercentCell {
 struct PanelRow {
   bool computed = false;  // the line holds a number, not the placeholder
   std::string line;
-  PercentCell cell;       // empty (nothing drawn) on the four LLN rows
+  PercentCell cell;            // empty (nothing drawn) on the four LLN rows
   std::size_t textLength = 0;  // of the number text at the start of a computed line
 
   // The number text of the line ("4.48"); empty when not computed.
-  std::string_view Text() const { return computed ? std::string_view(line).substr(0, textLength) : std::string_view(); }
+  std::string_view Text() const {
+    return computed ? std::string_view(line).substr(0, textLength) : std::string_view();
+  }
 };
 
 struct MeasuredRatioText {

@@ -21,14 +21,12 @@ void PublishJrs2001(const PatientInputs& inputs, PredictionSet& results) {
 
 }  // namespace
 
-bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table,
-                          PredictionSet& results) {
+bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table, PredictionSet& results) {
   ResetToPlaceholders(results);
   if (!IsKnownSexCode(inputs.sexCode)) return false;
   ComputeJrs2014(inputs, table, results);
   if (Jrs2001Applies(inputs.age, inputs.height)) PublishJrs2001(inputs, results);
-  PublishResult(results, ResultId::kVcBaldwin,
-                ComputeBaldwinVc(inputs.sexCode, inputs.age, inputs.height));
+  PublishResult(results, ResultId::kVcBaldwin, ComputeBaldwinVc(inputs.sexCode, inputs.age, inputs.height));
   PublishResult(results, ResultId::kFev1Berglund,
                 ComputeBerglundFev1(inputs.sexCode, inputs.age, inputs.height));
   return true;

@@ -23,8 +23,7 @@ struct Calculation {
 
 // Rewrites `results` completely from `inputs`; returns true, or false when the
 // sex code is neither 1 nor 2.
-bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table,
-                          PredictionSet& results);
+bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table, PredictionSet& results);
 
 // Convenience form returning a fresh record.
 Calculation CalculatePredictions(const PatientInputs& inputs, const SplineTable& table);

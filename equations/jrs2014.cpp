@@ -8,29 +8,38 @@ namespace {
 struct LmsEquation {
   double a0, a1, a2;  // M: a1 multiplies ln H; a2 multiplies ln A and is subtracted
   int mColumn;
-  double b0, b1;      // S: b1 multiplies ln A
+  double b0, b1;  // S: b1 multiplies ln A
   int sColumn;
-  double l0;          // L, or for FEV1/FVC the constant of l + (l0 − l1 × ln A)
+  double l0;  // L, or for FEV1/FVC the constant of l + (l0 − l1 × ln A)
   double l1;
-  int lColumn;        // 0 when L is a constant
+  int lColumn;  // 0 when L is a constant
 };
 
 constexpr LmsEquation kMaleFev1 = {-7.5722, 1.9393, 0.3068, kFev1MaleM, -3.044, 0.2325, kFev1MaleS, 1, 0, 0};
 constexpr LmsEquation kMaleFvc = {-8.8877, 2.1494, 0.1891, kFvcMaleM, -2.8335, 0.1726, kFvcMaleS, 1, 0, 0};
-constexpr LmsEquation kMaleRatio = {1.2578, -0.1948, 0.122, kRatioMaleM, -3.266, 0.15, kRatioMaleS, 8.905, 1.799, kRatioMaleL};
+constexpr LmsEquation kMaleRatio = {1.2578, -0.1948,     0.122, kRatioMaleM, -3.266,
+                                    0.15,   kRatioMaleS, 8.905, 1.799,       kRatioMaleL};
 constexpr LmsEquation kMaleVc = {-8.8317, 2.1043, 0.1382, kVcMaleM, -2.373, 0.045, kVcMaleS, 0.3464, 0, 0};
 
-constexpr LmsEquation kFemaleVc = {-8.0707, 1.9399, 0.1678, kVcFemaleM, -2.7071, 0.1447, kVcFemaleS, 0.1268, 0, 0};
-constexpr LmsEquation kFemaleFvc = {-8.3268, 2.0137, 0.2029, kFvcFemaleM, -2.8527, 0.1881, kFvcFemaleS, 0.6127, 0, 0};
-constexpr LmsEquation kFemaleFev1 = {-6.9428, 1.8053, 0.3401, kFev1FemaleM, -3.1024, 0.2537, kFev1FemaleS, 0.7783, 0, 0};
-constexpr LmsEquation kFemaleRatio = {1.2854, -0.1844, 0.1425, kRatioFemaleM, -3.1624, 0.1068, kRatioFemaleS, 12.989, 2.987, kRatioFemaleL};
+constexpr LmsEquation kFemaleVc = {-8.0707, 1.9399,     0.1678, kVcFemaleM, -2.7071,
+                                   0.1447,  kVcFemaleS, 0.1268, 0,          0};
+constexpr LmsEquation kFemaleFvc = {-8.3268, 2.0137,      0.2029, kFvcFemaleM, -2.8527,
+                                    0.1881,  kFvcFemaleS, 0.6127, 0,           0};
+constexpr LmsEquation kFemaleFev1 = {-6.9428, 1.8053, 0.3401, kFev1FemaleM, -3.1024, 0.2537, kFev1FemaleS,
+                                     0.7783,  0,      0};
+constexpr LmsEquation kFemaleRatio = {1.2854, -0.1844,       0.1425, kRatioFemaleM, -3.1624,
+                                      0.1068, kRatioFemaleS, 12.989, 2.987,         kRatioFemaleL};
 
 const LmsEquation& EquationFor(bool male, Jrs2014Quantity quantity) {
   switch (quantity) {
-    case Jrs2014Quantity::kVc: return male ? kMaleVc : kFemaleVc;
-    case Jrs2014Quantity::kFvc: return male ? kMaleFvc : kFemaleFvc;
-    case Jrs2014Quantity::kFev1: return male ? kMaleFev1 : kFemaleFev1;
-    case Jrs2014Quantity::kRatio: break;
+    case Jrs2014Quantity::kVc:
+      return male ? kMaleVc : kFemaleVc;
+    case Jrs2014Quantity::kFvc:
+      return male ? kMaleFvc : kFemaleFvc;
+    case Jrs2014Quantity::kFev1:
+      return male ? kMaleFev1 : kFemaleFev1;
+    case Jrs2014Quantity::kRatio:
+      break;
   }
   return male ? kMaleRatio : kFemaleRatio;
 }
@@ -65,18 +74,22 @@ struct Targets {
 
 Targets TargetsOf(Jrs2014Quantity quantity) {
   switch (quantity) {
-    case Jrs2014Quantity::kVc: return {ResultId::kVcJrs2014, ResultId::kVcLln};
-    case Jrs2014Quantity::kFvc: return {ResultId::kFvcJrs2014, ResultId::kFvcLln};
-    case Jrs2014Quantity::kFev1: return {ResultId::kFev1Jrs2014, ResultId::kFev1Lln};
-    case Jrs2014Quantity::kRatio: break;
+    case Jrs2014Quantity::kVc:
+      return {ResultId::kVcJrs2014, ResultId::kVcLln};
+    case Jrs2014Quantity::kFvc:
+      return {ResultId::kFvcJrs2014, ResultId::kFvcLln};
+    case Jrs2014Quantity::kFev1:
+      return {ResultId::kFev1Jrs2014, ResultId::kFev1Lln};
+    case Jrs2014Quantity::kRatio:
+      break;
   }
   return {ResultId::kFev1RatioJrs2014, ResultId::kFev1RatioLln};
 }
 
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
 // The parameters are kept beside them.
-void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double height,
-                     const SplineTable& table, PredictionSet& set) {
+void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double height, const SplineTable& table,
+                     PredictionSet& set) {
   const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), age, height, table);
   const double lln = LowerLimitOfNormal(lms);
   const Targets targets = TargetsOf(quantity);
@@ -122,8 +135,8 @@ void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, Predi
     return;
   }
   if (!FemaleLimitsHold(age, height)) return;
-  for (Jrs2014Quantity q : {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
-                            Jrs2014Quantity::kRatio}) {
+  for (Jrs2014Quantity q :
+       {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
     PublishQuantity(false, q, age, height, table, set);
   }
 }

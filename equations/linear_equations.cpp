@@ -30,12 +30,16 @@ struct Jrs2001Coefficients {
 
 // The male (T) height coefficient is 0: the term is evaluated and adds nothing.
 // The negative female height coefficients are the positive constants times -1.
-constexpr Jrs2001Coefficients kJrs2001Male = {
-    {0.045, 0.023, 2.258}, {0.042, 0.024, 1.785}, {0.036, 0.028, 1.178},
-    {93.216, 0, 0.215},    {89.313, 0.028, 0.19}};
-constexpr Jrs2001Coefficients kJrs2001Female = {
-    {0.032, 0.018, 1.178},       {0.031, 0.019, 1.105},       {0.022, 0.022, 0.005},
-    {106.223, 0.063 * -1, 0.283}, {111.052, 0.09 * -1, 0.249}};
+constexpr Jrs2001Coefficients kJrs2001Male = {{0.045, 0.023, 2.258},
+                                              {0.042, 0.024, 1.785},
+                                              {0.036, 0.028, 1.178},
+                                              {93.216, 0, 0.215},
+                                              {89.313, 0.028, 0.19}};
+constexpr Jrs2001Coefficients kJrs2001Female = {{0.032, 0.018, 1.178},
+                                                {0.031, 0.019, 1.105},
+                                                {0.022, 0.022, 0.005},
+                                                {106.223, 0.063 * -1, 0.283},
+                                                {111.052, 0.09 * -1, 0.249}};
 
 constexpr VolumeCoefficients kBerglundMale = {0.0344, 0.033, 1.0};
 constexpr VolumeCoefficients kBerglundFemale = {0.0267, 0.027, 0.54};

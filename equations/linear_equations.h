@@ -14,7 +14,7 @@
 namespace kestrova {
 
 struct Jrs2001Result {
-  double vc = 0;      // litres: ((height × a) − (age × b)) − c
+  double vc = 0;  // litres: ((height × a) − (age × b)) − c
   double fvc = 0;
   double fev1 = 0;
   double ratioT = 0;  // fraction: (k + ((height × a) − (age × b))) / 100

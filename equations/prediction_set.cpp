@@ -9,10 +9,10 @@ namespace {
 using enum MeasuredInput;
 using enum ColourRule;
 
-#define KESTROVA_FIELD(name, label, group, mask, decimals, y, measured, colour)                    \
-  ResultField {                                                                                   \
-    #name, &PredictionSet::name, &PredictionSet::name##Line, label, group, "  " mask " :" label, \
-        decimals, y, measured, colour                                                             \
+#define KESTROVA_FIELD(name, label, group, mask, decimals, y, measured, colour)                            \
+  ResultField {                                                                                            \
+#name, &PredictionSet::name, &PredictionSet::name##Line, label, group, "  " mask " :" label, decimals, \
+        y, measured, colour                                                                                \
   }
 
 constexpr std::array<ResultField, kResultCount> kResultFields = {
@@ -43,7 +43,8 @@ constexpr std::array<ResultField, kResultCount> kResultFields = {
 constexpr bool LlnFollowsEachBelowLlnRow() {
   for (std::size_t i = 0; i + 1 < kResultFields.size(); ++i) {
     if (kResultFields[i].colour != kBelowLln) continue;
-    if (kResultFields[i + 1].label != "LLN" || kResultFields[i + 1].group != kResultFields[i].group) return false;
+    if (kResultFields[i + 1].label != "LLN" || kResultFields[i + 1].group != kResultFields[i].group)
+      return false;
   }
   return kResultFields.back().colour != kBelowLln;
 }

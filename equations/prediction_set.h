@@ -70,10 +70,21 @@ inline constexpr std::size_t kResultCount = 15;
 
 // Index of each result in ResultFields(), in display order.
 enum class ResultId : std::uint8_t {
-  kVcJrs2014, kVcLln, kVcJrs2001, kVcBaldwin,
-  kFvcJrs2014, kFvcLln, kFvcJrs2001,
-  kFev1Jrs2014, kFev1Lln, kFev1Jrs2001, kFev1Berglund,
-  kFev1RatioJrs2014, kFev1RatioLln, kFev1RatioJrs2001T, kFev1RatioJrs2001G,
+  kVcJrs2014,
+  kVcLln,
+  kVcJrs2001,
+  kVcBaldwin,
+  kFvcJrs2014,
+  kFvcLln,
+  kFvcJrs2001,
+  kFev1Jrs2014,
+  kFev1Lln,
+  kFev1Jrs2001,
+  kFev1Berglund,
+  kFev1RatioJrs2014,
+  kFev1RatioLln,
+  kFev1RatioJrs2001T,
+  kFev1RatioJrs2001G,
 };
 
 // The measured value a result's percentage cell compares with the prediction;
@@ -90,7 +101,7 @@ enum class ColourRule : std::uint8_t { kNever, kBelowLln, kPercentUnder80, kRati
 // Describes one of the fifteen results: the one table every walk over the
 // results reads.
 struct ResultField {
-  std::string_view name;         // the value field's name, e.g. "vcJrs2014"
+  std::string_view name;  // the value field's name, e.g. "vcJrs2014"
   double PredictionSet::*value;
   ResultLine PredictionSet::*line;
   std::string_view label;        // "JRS2014", "LLN", "JRS2001(T)", …

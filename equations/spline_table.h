@@ -21,11 +21,24 @@ inline constexpr int kSplineTableColumns = 20;
 
 enum SplineColumn : int {
   kRowAge = 1,
-  kFev1MaleM, kFev1MaleS, kFev1FemaleM, kFev1FemaleS,
-  kFvcMaleM, kFvcMaleS, kFvcFemaleM, kFvcFemaleS,
-  kVcMaleM, kVcMaleS, kVcFemaleM, kVcFemaleS,
-  kRatioMaleL, kRatioMaleM, kRatioMaleS,
-  kRatioFemaleL, kRatioFemaleM, kRatioFemaleS,
+  kFev1MaleM,
+  kFev1MaleS,
+  kFev1FemaleM,
+  kFev1FemaleS,
+  kFvcMaleM,
+  kFvcMaleS,
+  kFvcFemaleM,
+  kFvcFemaleS,
+  kVcMaleM,
+  kVcMaleS,
+  kVcFemaleM,
+  kVcFemaleS,
+  kRatioMaleL,
+  kRatioMaleM,
+  kRatioMaleS,
+  kRatioFemaleL,
+  kRatioFemaleM,
+  kRatioFemaleS,
 };
 
 // The 79 embedded rows, ascending from age 17.

@@ -17,8 +17,8 @@ double ZScore(const LmsParameters& lms, double measured) {
   const double ratio = measured / lms.m;
   if (lms.l == 0) return std::log(ratio) / lms.s;
   // (x/M)^L − 1 cancels towards 0 as L does; expm1 keeps the digits there.
-  const double bracket = std::fabs(lms.l) < kSmallL ? std::expm1(lms.l * std::log(ratio))
-                                                    : std::pow(ratio, lms.l) - 1;
+  const double bracket =
+      std::fabs(lms.l) < kSmallL ? std::expm1(lms.l * std::log(ratio)) : std::pow(ratio, lms.l) - 1;
   return bracket / (lms.l * lms.s);
 }
 
@@ -32,8 +32,7 @@ double UpperLimitOfNormal(const LmsParameters& lms) {
 
 double PercentileOfZ(double z) { return 50 * std::erfc(-z / std::sqrt(2.0)); }
 
-void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double measured,
-                     Jrs2014Standing& out) {
+void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double measured, Jrs2014Standing& out) {
   out.computed = false;
   out.uln = 0;
   out.ulnText.clear();

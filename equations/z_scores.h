@@ -45,20 +45,19 @@ double PercentileOfZ(double z);
 // One quantity's standing as shown: every text is empty when its number is not
 // available (quantity outside its limits, or no measured value).
 struct Jrs2014Standing {
-  bool computed = false;      // the quantity's limits hold
-  double uln = 0;             // ParseNumber(ulnText), as the LLN is stored
-  std::string ulnText;        // FormatFixed(ULN, decimals)
-  bool hasZ = false;          // a measured value was given
-  double z = 0;               // unrounded
-  std::string zText;          // FormatFixed(z, 2)
-  double percentile = 0;      // unrounded, from the unrounded z
-  std::string percentileText; // FormatFixed(percentile, 1)
+  bool computed = false;       // the quantity's limits hold
+  double uln = 0;              // ParseNumber(ulnText), as the LLN is stored
+  std::string ulnText;         // FormatFixed(ULN, decimals)
+  bool hasZ = false;           // a measured value was given
+  double z = 0;                // unrounded
+  std::string zText;           // FormatFixed(z, 2)
+  double percentile = 0;       // unrounded, from the unrounded z
+  std::string percentileText;  // FormatFixed(percentile, 1)
 };
 
 // Fills `out` from the parameters (or clears it when there are none). `decimals`
 // is 2 for volumes and 3 for FEV1/FVC; `measured` is 0 when not given.
-void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double measured,
-                     Jrs2014Standing& out);
+void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double measured, Jrs2014Standing& out);
 
 }  // namespace kestrova
 

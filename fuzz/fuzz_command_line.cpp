@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "display/result_panel.h"
-#include "input/command_line.h"
 #include "fuzz/fuzz_support.h"
+#include "input/command_line.h"
 
 namespace {
 

@@ -43,7 +43,8 @@ void RequireWellFormed(const std::string& page, const char* what) {
 bool SafeName(const std::string& name) {
   if (name.empty() || name.front() == '-' || name.size() > 64 + 24) return false;
   for (char c : name) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    const bool ok =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
     if (!ok) return false;
   }
   std::string lower;

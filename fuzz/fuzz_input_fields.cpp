@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "input/input_fields.h"
 #include "fuzz/fuzz_support.h"
+#include "input/input_fields.h"
 
 namespace {
 
@@ -45,14 +45,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PatientInputs inputs{1, 40, 170, 3, 3, 2};
   FieldCheckOutcome outcome;
   switch (data[0] % 6) {
-    case 0: outcome = CheckVolumeField(VolumeField::kVc, text, inputs); break;
-    case 1: outcome = CheckVolumeField(VolumeField::kFvc, text, inputs); break;
-    case 2: outcome = CheckVolumeField(VolumeField::kFev1, text, inputs); break;
-    case 3: outcome = CheckAgeField(text, inputs); break;
-    case 4: outcome = CheckHeightField(text, inputs); break;
-    default: outcome = ReadVolumeField(VolumeField::kVc, text, inputs); break;
+    case 0:
+      outcome = CheckVolumeField(VolumeField::kVc, text, inputs);
+      break;
+    case 1:
+      outcome = CheckVolumeField(VolumeField::kFvc, text, inputs);
+      break;
+    case 2:
+      outcome = CheckVolumeField(VolumeField::kFev1, text, inputs);
+      break;
+    case 3:
+      outcome = CheckAgeField(text, inputs);
+      break;
+    case 4:
+      outcome = CheckHeightField(text, inputs);
+      break;
+    default:
+      outcome = ReadVolumeField(VolumeField::kVc, text, inputs);
+      break;
   }
-  if (outcome.newCleanedText) Require(*outcome.newCleanedText == CleanNumberText(text), "field shows what was read");
+  if (outcome.newCleanedText)
+    Require(*outcome.newCleanedText == CleanNumberText(text), "field shows what was read");
   FinishFieldCheck(outcome, inputs);
   if (data[0] % 6 < 3) {
     Require(VolumeInvariant(inputs.vc) && VolumeInvariant(inputs.fvc) && VolumeInvariant(inputs.fev1),

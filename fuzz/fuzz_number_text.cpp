@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "numtext/number_text.h"
 #include "fuzz/fuzz_support.h"
+#include "numtext/number_text.h"
 
 namespace {
 

@@ -26,28 +26,36 @@ std::string CutPlaceholderMarker(std::string_view text) {
 // The double a field writes; none for the sex code.
 double* InputOf(InputField field, PatientInputs& inputs) {
   switch (field) {
-    case InputField::kAge: return &inputs.age;
-    case InputField::kHeight: return &inputs.height;
-    case InputField::kVc: return &inputs.vc;
-    case InputField::kFvc: return &inputs.fvc;
-    case InputField::kFev1: return &inputs.fev1;
-    case InputField::kSex: break;
+    case InputField::kAge:
+      return &inputs.age;
+    case InputField::kHeight:
+      return &inputs.height;
+    case InputField::kVc:
+      return &inputs.vc;
+    case InputField::kFvc:
+      return &inputs.fvc;
+    case InputField::kFev1:
+      return &inputs.fev1;
+    case InputField::kSex:
+      break;
   }
   return nullptr;
 }
 
 InputField InputOf(VolumeField which) {
   switch (which) {
-    case VolumeField::kVc: return InputField::kVc;
-    case VolumeField::kFvc: return InputField::kFvc;
-    case VolumeField::kFev1: return InputField::kFev1;
+    case VolumeField::kVc:
+      return InputField::kVc;
+    case VolumeField::kFvc:
+      return InputField::kFvc;
+    case VolumeField::kFev1:
+      return InputField::kFev1;
   }
   return InputField::kVc;
 }
 
 // Steps 1 and 2 of every field check: read the text, store the value.
-FieldCheckOutcome ReadAndStore(InputField field, std::string_view fieldText,
-                               PatientInputs& inputs) {
+FieldCheckOutcome ReadAndStore(InputField field, std::string_view fieldText, PatientInputs& inputs) {
   FieldRead read = ReadFieldText(fieldText);
   FieldCheckOutcome outcome;
   outcome.field = field;
@@ -137,13 +145,11 @@ FieldRead ReadFieldText(std::string_view fieldText) {
   return read;
 }
 
-FieldCheckOutcome ReadVolumeField(VolumeField which, std::string_view fieldText,
-                                  PatientInputs& inputs) {
+FieldCheckOutcome ReadVolumeField(VolumeField which, std::string_view fieldText, PatientInputs& inputs) {
   return ReadAndStore(InputOf(which), fieldText, inputs);
 }
 
-FieldCheckOutcome CheckVolumeField(VolumeField which, std::string_view fieldText,
-                                   PatientInputs& inputs) {
+FieldCheckOutcome CheckVolumeField(VolumeField which, std::string_view fieldText, PatientInputs& inputs) {
   FieldCheckOutcome outcome = ReadAndStore(InputOf(which), fieldText, inputs);
   outcome.paintPercentages = true;
   const double value = outcome.storedValue;
@@ -173,8 +179,7 @@ FieldCheckOutcome CheckHeightField(std::string_view fieldText, PatientInputs& in
     outcome.recalculate = true;
     return outcome;
   }
-  outcome.message = UserMessage{std::string(texts::kHeightRangeText),
-                                std::string(texts::kHeightCaption)};
+  outcome.message = UserMessage{std::string(texts::kHeightRangeText), std::string(texts::kHeightCaption)};
   outcome.placeholderText = std::string(kHeightPlaceholder);
   return outcome;
 }

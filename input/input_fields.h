@@ -108,12 +108,10 @@ struct FieldCheckOutcome {
 
 // EN_SETFOCUS of a volume field: stores the value read, nothing else (so a
 // field showing "*.**" becomes empty and its input 0).
-FieldCheckOutcome ReadVolumeField(VolumeField which, std::string_view fieldText,
-                                  PatientInputs& inputs);
+FieldCheckOutcome ReadVolumeField(VolumeField which, std::string_view fieldText, PatientInputs& inputs);
 
 // EN_KILLFOCUS of the VC, FVC and FEV1 fields.
-FieldCheckOutcome CheckVolumeField(VolumeField which, std::string_view fieldText,
-                                   PatientInputs& inputs);
+FieldCheckOutcome CheckVolumeField(VolumeField which, std::string_view fieldText, PatientInputs& inputs);
 
 // EN_KILLFOCUS of the age field.
 FieldCheckOutcome CheckAgeField(std::string_view fieldText, PatientInputs& inputs);

@@ -36,17 +36,17 @@ namespace kestrova {
 
 // One of the fifteen results, as the panel shows it.
 struct ResultView {
-  std::string_view name;   // "vcJrs2014", … (ResultFields() order)
-  std::string_view label;  // "JRS2014", "LLN", …
-  std::string_view group;  // "VC", "FVC", "FEV1", "FEV1.0 %"
-  bool computed = false;   // false: value 0, text empty, line = placeholder
-  double value = 0;        // the stored (rounded) value
-  std::string text;        // number text as shown ("4.48"), empty when not computed
-  std::string line;        // the panel line ("4.48 :JRS2014" or "  *.** :JRS2014")
-  bool hasPercent = false; // the row has a percentage cell (not the LLN rows)
-  std::string cell;        // the cell exactly as drawn (10 characters, or 11 blanks)
-  std::string percent;     // FormatFixed(percentage, 1), empty when the cell is blank
-  bool red = false;        // the cell shows its percentage in red
+  std::string_view name;    // "vcJrs2014", … (ResultFields() order)
+  std::string_view label;   // "JRS2014", "LLN", …
+  std::string_view group;   // "VC", "FVC", "FEV1", "FEV1.0 %"
+  bool computed = false;    // false: value 0, text empty, line = placeholder
+  double value = 0;         // the stored (rounded) value
+  std::string text;         // number text as shown ("4.48"), empty when not computed
+  std::string line;         // the panel line ("4.48 :JRS2014" or "  *.** :JRS2014")
+  bool hasPercent = false;  // the row has a percentage cell (not the LLN rows)
+  std::string cell;         // the cell exactly as drawn (10 characters, or 11 blanks)
+  std::string percent;      // FormatFixed(percentage, 1), empty when the cell is blank
+  bool red = false;         // the cell shows its percentage in red
 };
 
 // JRS2014 quantities in the order of FullResult::jrs2014.

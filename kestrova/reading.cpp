@@ -225,7 +225,8 @@ DisabilityGrade GradeOf(double index) {
 
 DisabilityReading ReadDisability(const PanelResult& r) {
   DisabilityReading out;
-  if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0)) return out;
+  if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0))
+    return out;
   out.computed = true;
   out.index = FormatFixed(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1);
   out.grade = GradeOf(ParseNumber(out.index));

@@ -60,9 +60,9 @@ enum class VentilatoryClass : std::uint8_t { kNormal, kRestrictive, kObstructive
 
 struct VentilatoryReading {
   bool computed = false;
-  std::string_view equation;   // "JRS2001" or "Baldwin": the %VC row used
-  std::string percentVc;       // "79.9"
-  std::string measuredRatio;   // "0.699"
+  std::string_view equation;  // "JRS2001" or "Baldwin": the %VC row used
+  std::string percentVc;      // "79.9"
+  std::string measuredRatio;  // "0.699"
   VentilatoryClass type = VentilatoryClass::kNormal;
   ReadingLabel label;
 };
@@ -104,10 +104,10 @@ struct LungAgeReading {
   std::string_view equation = "JRS";
   std::string value;  // the formula's value, 1 decimal ("62.4")
   LungAgeBand band = LungAgeBand::kYears;
-  int years = 0;      // whole years shown (kYears, or the corrected age)
+  int years = 0;  // whole years shown (kYears, or the corrected age)
   bool corrected = false;
-  std::string ja;     // "62歳", "18歳未満", "95歳以上" (UTF-8)
-  std::string en;     // "62", "<18", ">95"
+  std::string ja;           // "62歳", "18歳未満", "95歳以上" (UTF-8)
+  std::string en;           // "62", "<18", ">95"
   ReadingLabel correction;  // why the age was corrected; empty when not
 };
 

@@ -13,10 +13,11 @@
 namespace kestrova::texts {
 
 // Defines `name` (CP932 bytes) and `nameUtf8` (UTF-8 bytes) from one literal.
-#define KESTROVA_TEXT(name, literal)                     \
-  inline constexpr std::string_view name = literal;      \
-  inline const std::string_view name##Utf8 {             \
-    reinterpret_cast<const char*>(u8##literal), sizeof(u8##literal) - 1 }
+#define KESTROVA_TEXT(name, literal)                                    \
+  inline constexpr std::string_view name = literal;                     \
+  inline const std::string_view name##Utf8 {                            \
+    reinterpret_cast<const char*>(u8##literal), sizeof(u8##literal) - 1 \
+  }
 
 // Sex choice.
 KESTROVA_TEXT(kMale, "男性");

@@ -73,8 +73,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   controls.dwICC = 0xFF;
   InitCommonControlsEx(&controls);
   const std::string face(kestrova::texts::kControlFontFace);
-  HFONT controlFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
-                                  CLIP_STROKE_PRECIS, DRAFT_QUALITY, FF_SWISS | DEFAULT_PITCH, face.c_str());
+  HFONT controlFont =
+      CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
+                  CLIP_STROKE_PRECIS, DRAFT_QUALITY, FF_SWISS | DEFAULT_PITCH, face.c_str());
   HBRUSH buttonFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
   RegisterWindowClass(instance, kDialogClass, DefWindowProcA, buttonFace);
   g_panelBrush = CreateSolidBrush(RGB(245, 245, 245));

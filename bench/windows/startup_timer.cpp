@@ -42,7 +42,8 @@ double TimeToFirstPaint(const std::string& exe, const char* className, const std
   QueryPerformanceCounter(&painted);
   PostMessageA(window, WM_CLOSE, 0, 0);
   if (!shown || !program.WaitForExit(kTimeoutMs)) return -1;
-  return 1000.0 * static_cast<double>(painted.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  return 1000.0 * static_cast<double>(painted.QuadPart - start.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
 }
 
 double Median(std::vector<double> values) {
@@ -55,8 +56,9 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   if (argc < 8) {
-    std::fputs("usage: startup_timer RUNS PROGRAM.exe CLASS MINIMAL.exe CLASS REFERENCE.exe CLASS [arguments…]\n",
-               stderr);
+    std::fputs(
+        "usage: startup_timer RUNS PROGRAM.exe CLASS MINIMAL.exe CLASS REFERENCE.exe CLASS [arguments…]\n",
+        stderr);
     return 2;
   }
   const int runs = std::max(1, std::atoi(argv[1]));

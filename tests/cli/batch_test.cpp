@@ -1,5 +1,4 @@
 #include "cli/batch.h"
-#include "tests/cli/captured_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include "cli/csv.h"
 #include "cli/result_columns.h"
 #include "kestrova/kestrova.h"
+#include "tests/cli/captured_stream.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
@@ -38,8 +38,8 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 }
 
 BatchRun RunOn(const std::string& input, std::optional<TextEncoding> encoding = std::nullopt) {
-  std::FILE* in = input.empty() ? std::tmpfile()
-                                : fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
+  std::FILE* in =
+      input.empty() ? std::tmpfile() : fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
   CapturedStream out;
   CapturedStream err;
   BatchStreams streams{in, out.file(), err.file(), "patients.csv"};
@@ -63,8 +63,8 @@ std::size_t ColumnOf(const std::vector<std::string>& header, const std::string& 
 }
 
 // The result columns the single-patient CSV writes for these inputs.
-std::vector<std::string> ExpectedResults(std::uint8_t sex, double age, double height, double vc,
-                                         double fvc, double fev1) {
+std::vector<std::string> ExpectedResults(std::uint8_t sex, double age, double height, double vc, double fvc,
+                                         double fev1) {
   PatientInputs inputs;
   inputs.sexCode = sex;
   inputs.age = age;
@@ -85,8 +85,9 @@ std::vector<std::string> ResultPart(const std::vector<std::string>& row, std::si
 }
 
 TEST(Batch, HeaderPassThroughAndResultColumns) {
-  const BatchRun run = RunOn("id,SEX,Age,name,Height,VC,fvc,FEV1\n"
-                           "p1,M,40,\"Doe, J\",170,3.2,3.9,2.6\n");
+  const BatchRun run = RunOn(
+      "id,SEX,Age,name,Height,VC,fvc,FEV1\n"
+      "p1,M,40,\"Doe, J\",170,3.2,3.9,2.6\n");
   EXPECT_EQ(run.status, kExitOk) << run.err;
   ASSERT_EQ(run.rows.size(), 2u);
   const auto& header = run.rows[0];
@@ -112,12 +113,22 @@ struct SexCase {
 
 TEST(Batch, SexSpellingsAndEncodings) {
   const SexCase cases[] = {
-      {"M", 1}, {"m", 1}, {"1", 1}, {" M ", 1},
-      {"F", 2}, {"f", 2}, {"2", 2},
-      {std::string(texts::kMaleUtf8), 1}, {std::string(texts::kFemaleUtf8), 2},
+      {"M", 1},
+      {"m", 1},
+      {"1", 1},
+      {" M ", 1},
+      {"F", 2},
+      {"f", 2},
+      {"2", 2},
+      {std::string(texts::kMaleUtf8), 1},
+      {std::string(texts::kFemaleUtf8), 2},
       {"\x92\x6A\x90\xAB", 1},  // 男性 in Shift-JIS
       {"\x8F\x97\x90\xAB", 2},  // 女性 in Shift-JIS
-      {"X", 0}, {"", 0}, {"3", 0}, {"male", 0}, {"MF", 0},
+      {"X", 0},
+      {"", 0},
+      {"3", 0},
+      {"male", 0},
+      {"MF", 0},
   };
   for (const SexCase& c : cases) {
     std::string error;
@@ -143,15 +154,14 @@ struct NumberCase {
 
 TEST(Batch, NumbersAreReadStrictly) {
   const NumberCase cases[] = {
-      {"40", true, true, 40},      {" 170.5 ", true, true, 170.5}, {"+3.2", false, true, 3.2},
-      {".5", false, true, 0.5},    {"3.", false, true, 3},         {"", false, true, 0},
-      {"0", false, true, 0},
-      {"", true, false, 0},        // age and height are required
-      {"0", true, false, 0},       // and above 0
-      {"-1", false, false, 0},     // a negative volume
-      {"1,5", false, false, 0},    // the window would read 1; a batch refuses it
-      {"3.2.1", false, false, 0},  {"1e3", false, false, 0},       {"&H10", false, false, 0},
-      {"abc", false, false, 0},    {"-", false, false, 0},         {".", false, false, 0},
+      {"40", true, true, 40},     {" 170.5 ", true, true, 170.5}, {"+3.2", false, true, 3.2},
+      {".5", false, true, 0.5},   {"3.", false, true, 3},         {"", false, true, 0},
+      {"0", false, true, 0},      {"", true, false, 0},  // age and height are required
+      {"0", true, false, 0},                             // and above 0
+      {"-1", false, false, 0},                           // a negative volume
+      {"1,5", false, false, 0},                          // the window would read 1; a batch refuses it
+      {"3.2.1", false, false, 0}, {"1e3", false, false, 0},       {"&H10", false, false, 0},
+      {"abc", false, false, 0},   {"-", false, false, 0},         {".", false, false, 0},
   };
   for (const NumberCase& c : cases) {
     std::string error;
@@ -169,12 +179,12 @@ TEST(Batch, BadRowsAreWrittenWithTheirErrorAndTheRestIsComputed) {
   const BatchRun run = RunOn(
       "id,sex,age,height,vc,fvc,fev1\n"
       "a,M,40,170,3.2,3.9,2.6\n"
-      "b,M,4x,170,3.2,3.9,2.6\n"    // bad number
-      "c,Q,40,170,,,\n"              // sex neither
-      "d,F,45,160\n"                 // missing columns
+      "b,M,4x,170,3.2,3.9,2.6\n"  // bad number
+      "c,Q,40,170,,,\n"           // sex neither
+      "d,F,45,160\n"              // missing columns
       "e,F,45,160,3.1,3.0,2.4\n"
-      "f,F,45,160,3.1,3.0,2.4,9\n"   // one field too many
-      "g,F,,160,,,\n"                // age empty
+      "f,F,45,160,3.1,3.0,2.4,9\n"  // one field too many
+      "g,F,,160,,,\n"               // age empty
       "h,F,45,160,3.1,3.0,2.4\n");
   EXPECT_EQ(run.status, kExitBadInput);
   ASSERT_EQ(run.rows.size(), 9u);  // header + one row per input row
@@ -220,13 +230,14 @@ TEST(Batch, ValuesAboveTheLimitsAreRefused) {
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 // Shift-JIS bytes of the Japanese words below.
-const std::string kSjisName = "\x8E\x81\x96\xBC";     // 氏名
-const std::string kSjisYamada = "\x8E\x52\x93\x63";   // 山田
-const std::string kSjisMale = "\x92\x6A\x90\xAB";     // 男性
-const std::string kSjisHeader = kSjisName + ",\x90\xAB\x95\xCA,\x94\x4E\x97\xEE,"  // 性別,年齢,
+const std::string kSjisName = "\x8E\x81\x96\xBC";    // 氏名
+const std::string kSjisYamada = "\x8E\x52\x93\x63";  // 山田
+const std::string kSjisMale = "\x92\x6A\x90\xAB";    // 男性
+const std::string kSjisHeader = kSjisName +
+                                ",\x90\xAB\x95\xCA,\x94\x4E\x97\xEE,"             // 性別,年齢,
                                 "\x90\x67\x92\xB7(cm),\x94\x78\x8A\x88\x97\xCA,"  // 身長(cm),肺活量,
                                 "\x93\x77\x97\xCD\x94\x78\x8A\x88\x97\xCA,"       // 努力肺活量,
-                                "1\x95\x62\x97\xCA(L)\n";                           // 1秒量(L)
+                                "1\x95\x62\x97\xCA(L)\n";                         // 1秒量(L)
 
 struct JapaneseHeaderCase {
   std::string name;
@@ -239,7 +250,8 @@ TEST(Batch, JapaneseHeadersInUtf8AndShiftJis) {
   const JapaneseHeaderCase cases[] = {
       {"UTF-8", Utf8(u8"氏名,性別,年齢,身長(cm),肺活量,努力肺活量,1秒量(L)\n山田,男性,40,170,3.2,3.9,2.6\n"),
        Utf8(u8"氏名"), Utf8(u8"山田")},
-      {"Shift-JIS", kSjisHeader + kSjisYamada + "," + kSjisMale + ",40,170,3.2,3.9,2.6\n", kSjisName, kSjisYamada},
+      {"Shift-JIS", kSjisHeader + kSjisYamada + "," + kSjisMale + ",40,170,3.2,3.9,2.6\n", kSjisName,
+       kSjisYamada},
   };
   for (const JapaneseHeaderCase& c : cases) {
     const BatchRun run = RunOn(c.input);
@@ -265,16 +277,28 @@ TEST(Batch, EmptyLinesAndByteOrderMark) {
   const std::string header = "id,sex,age,height\n";
   const EmptyLineCase cases[] = {
       {"trailing empty line", header + "a,M,40,170\n\n", {"a"}, ""},
-      {"inner empty lines, CRLF", "id,sex,age,height\r\n\r\na,M,40,170\r\n\r\n\r\nb,F,45,160\r\n", {"a", "b"}, ""},
+      {"inner empty lines, CRLF",
+       "id,sex,age,height\r\n\r\na,M,40,170\r\n\r\n\r\nb,F,45,160\r\n",
+       {"a", "b"},
+       ""},
       {"empty lines before the header", "\n\r\n" + header + "a,M,40,170", {"a"}, ""},
-      {"byte order mark, quoted header", "\xEF\xBB\xBF\"id\",\"sex\",\"age\",\"height\"\na,M,40,170\n", {"a"}, ""},
+      {"byte order mark, quoted header",
+       "\xEF\xBB\xBF\"id\",\"sex\",\"age\",\"height\"\na,M,40,170\n",
+       {"a"},
+       ""},
       {"byte order mark, empty line", "\xEF\xBB\xBF\n" + header + "a,M,40,170\n", {"a"}, ""},
-      {"line numbers count empty lines", header + "\n\nb,X,40,170\n", {"b"},
+      {"line numbers count empty lines",
+       header + "\n\nb,X,40,170\n",
+       {"b"},
        "kestrova-cli: patients.csv:4: sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性") +
            "\nkestrova-cli: 1 of 1 rows could not be read\n"},
-      {"a line of empty fields is a row", header + ",,,\n", {""},
+      {"a line of empty fields is a row",
+       header + ",,,\n",
+       {""},
        "kestrova-cli: patients.csv:2: sex is empty\nkestrova-cli: 1 of 1 rows could not be read\n"},
-      {"a quoted empty field is a row", "sex,age,height,id\nM,40,170,\"\"\n\"\"\n", {"", ""},
+      {"a quoted empty field is a row",
+       "sex,age,height,id\nM,40,170,\"\"\n\"\"\n",
+       {"", ""},
        "kestrova-cli: patients.csv:3: the row has 1 fields, the header 4: missing column 'age'\n"
        "kestrova-cli: 1 of 2 rows could not be read\n"},
   };
@@ -304,13 +328,15 @@ TEST(Batch, OutputInTheInputEncoding) {
   const std::string rowsUtf8 = Utf8(u8"氏名,sex,age,height\n山田,M,40,170\n田中,X,40,170\n");
   const std::string utf8Error = "sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性");
   const std::string asciiError = "sex 'X' is neither M/F, 1/2 nor male/female in Japanese";
-  const std::string rowsSjis = kSjisName + ",sex,age,height\n" + kSjisYamada + ",M,40,170\n" + kSjisYamada + ",X,40,170\n";
+  const std::string rowsSjis =
+      kSjisName + ",sex,age,height\n" + kSjisYamada + ",M,40,170\n" + kSjisYamada + ",X,40,170\n";
   const EncodingCase cases[] = {
       {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + rowsUtf8, std::nullopt, true, Utf8(u8"氏名"),
        Utf8(u8"山田"), utf8Error},
       {"UTF-8", rowsUtf8, std::nullopt, false, Utf8(u8"氏名"), Utf8(u8"山田"), utf8Error},
       {"Shift-JIS", rowsSjis, std::nullopt, false, kSjisName, kSjisYamada, asciiError},
-      {"--encoding sjis", rowsUtf8, TextEncoding::kShiftJis, false, Utf8(u8"氏名"), Utf8(u8"山田"), asciiError},
+      {"--encoding sjis", rowsUtf8, TextEncoding::kShiftJis, false, Utf8(u8"氏名"), Utf8(u8"山田"),
+       asciiError},
       {"--encoding utf-8", rowsSjis, TextEncoding::kUtf8, false, kSjisName, kSjisYamada, utf8Error},
   };
   for (const EncodingCase& c : cases) {

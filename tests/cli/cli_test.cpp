@@ -57,9 +57,11 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"--batch", "in.csv", "-o", "--encoding", "sjis"}, "-o needs a value"},
       {{"--no-color=yes", keys}, "--no-color takes no value"},
       {{"-o", "out.csv", keys}, "-o goes with --batch only (one patient's results go to standard output)"},
-      {{"--encoding", "sjis", keys}, "--encoding goes with --batch only (one patient's results go to standard output)"},
+      {{"--encoding", "sjis", keys},
+       "--encoding goes with --batch only (one patient's results go to standard output)"},
       {{"--html-dir", "d", keys},
-       "--html-dir goes with --batch only (one patient's results go to standard output; --format html writes one "
+       "--html-dir goes with --batch only (one patient's results go to standard output; --format html writes "
+       "one "
        "report)"},
       {{"--format", "json", "--format", "json", keys}, "--format is given twice"},
       {{"--no-color", "--no-color", keys}, "--no-color is given twice"},
@@ -67,8 +69,10 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"--batch", "a.csv", "-o", "x.csv", "-o", "y.csv"}, "-o is given twice"},
       {{"--batch", "-", keys}, "--batch reads the patients from the file, not from /Key= values"},
       {{"--batch", "-", "--format", "csv"}, "--format does not go with --batch (its output is CSV)"},
-      {{"json", keys}, "unknown argument 'json' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)"},
-      {{"/sex=M"}, "unknown argument '/sex=M' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)"},
+      {{"json", keys},
+       "unknown argument 'json' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)"},
+      {{"/sex=M"},
+       "unknown argument '/sex=M' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)"},
       {{}, "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE"},
   };
   for (const UsageCase& c : cases) {
@@ -83,8 +87,8 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
 TEST(Arguments, HelpAndVersion) {
   const CliRun help = RunTool({"--help"});
   EXPECT_EQ(help.status, kExitOk);
-  for (const char* option : {"--format", "--no-color", "--batch", "-o FILE", "--encoding", "--help", "--version",
-                             "sex", "age", "height", "vc, fvc and fev1"}) {
+  for (const char* option : {"--format", "--no-color", "--batch", "-o FILE", "--encoding", "--help",
+                             "--version", "sex", "age", "height", "vc, fvc and fev1"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(RunTool({"-h"}).out, help.out);
@@ -101,14 +105,19 @@ struct EmptyPanelCase {
 // Without an age the window's panel stays empty: every format says so and exits 2.
 TEST(Arguments, EmptyPanelIsAnErrorInEveryFormat) {
   const EmptyPanelCase cases[] = {
-      {"report", ""}, {"lines", ""}, {"tsv", ""}, {"csv", ""},
-      {"json", "{\n  \"inputs\": {\"sexCode\": 1, \"age\": 0, \"height\": 170, \"vc\": 0, \"fvc\": 0, \"fev1\": 0},\n"
-               "  \"computed\": false,"},
+      {"report", ""},
+      {"lines", ""},
+      {"tsv", ""},
+      {"csv", ""},
+      {"json",
+       "{\n  \"inputs\": {\"sexCode\": 1, \"age\": 0, \"height\": 170, \"vc\": 0, \"fvc\": 0, \"fev1\": 0},\n"
+       "  \"computed\": false,"},
   };
   for (const EmptyPanelCase& c : cases) {
     const CliRun run = RunTool({"--format", c.format, "/Sex=M", "/Setake=170"});
     EXPECT_EQ(run.status, kExitBadInput) << c.format;
-    EXPECT_EQ(run.err, "kestrova-cli: the panel stays empty: give /Age= and /Setake= (above 0)\n") << c.format;
+    EXPECT_EQ(run.err, "kestrova-cli: the panel stays empty: give /Age= and /Setake= (above 0)\n")
+        << c.format;
     EXPECT_EQ(c.out.empty() ? run.out : run.out.substr(0, c.out.size()), c.out) << c.format;
   }
 }
@@ -166,7 +175,8 @@ TEST_F(OutputFileTest, OutputNamingTheInputIsRefused) {
   for (const SpellingCase& c : cases) {
     const CliRun run = RunTool({"--batch", input.string(), "-o", c.output});
     EXPECT_EQ(run.status, kExitUsage) << c.name;
-    EXPECT_EQ(run.err, "kestrova-cli: -o " + c.output + " is the input file; choose another output file\n") << c.name;
+    EXPECT_EQ(run.err, "kestrova-cli: -o " + c.output + " is the input file; choose another output file\n")
+        << c.name;
     EXPECT_EQ(Read(input), kPatients) << c.name;
   }
   EXPECT_EQ(Names(), (std::vector<std::string>{"hard.csv", "link.csv", "sub"}));

@@ -56,8 +56,8 @@ TEST(CsvReader, Quoting) {
       {"empty input", "", {}},
   };
   for (const ReadCase& c : cases) {
-    for (std::size_t bufferSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
-                                   std::size_t{1} << 16}) {
+    for (std::size_t bufferSize :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{1} << 16}) {
       const auto parsed = ReadAll(c.input, bufferSize);
       ASSERT_EQ(parsed.size(), c.records.size()) << c.name << " buffer " << bufferSize;
       for (std::size_t i = 0; i < parsed.size(); ++i) {
@@ -98,9 +98,12 @@ TEST(CsvReader, UnterminatedQuoteIsReported) {
 // A look at the start of the input (the encoding decision) takes nothing from
 // it, whatever the sizes of the buffer and of the look; Skip takes bytes.
 TEST(CsvReader, LookaheadTakesNothing) {
-  const std::string text = "\xEF\xBB\xBF" "a,\"b\nc\"\n\n1,2";
+  const std::string text =
+      "\xEF\xBB\xBF"
+      "a,\"b\nc\"\n\n1,2";
   for (std::size_t bufferSize : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{64}}) {
-    for (std::size_t look : {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{9}, std::size_t{100}}) {
+    for (std::size_t look :
+         {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{9}, std::size_t{100}}) {
       std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
       CsvReader reader(in, bufferSize);
       EXPECT_EQ(reader.Lookahead(look), text.substr(0, look)) << bufferSize << " " << look;

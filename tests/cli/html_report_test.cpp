@@ -137,8 +137,11 @@ TEST(HtmlReport, EscapesEverythingFromInput) {
       {"ampersand and apostrophe", "R&D's", "R&amp;D&#39;s"},
       {"UTF-8 kept", std::string(texts::kFemaleUtf8), std::string(texts::kFemaleUtf8)},
       {"Shift-JIS bytes", "\x8F\x97", "\xEF\xBF\xBD\xEF\xBF\xBD"},
-      {"control characters", std::string("a\0b\x1b\x7f", 5), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD"},
-      {"surrogate and U+FFFE", "\xED\xA0\x80\xEF\xBF\xBE", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"control characters", std::string("a\0b\x1b\x7f", 5),
+       "a\xEF\xBF\xBD"
+       "b\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"surrogate and U+FFFE", "\xED\xA0\x80\xEF\xBF\xBE",
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"cut sequence", "\xE5\xA5", "\xEF\xBF\xBD\xEF\xBF\xBD"},
   };
   for (const EscapeCase& c : cases) EXPECT_EQ(HtmlEscape(c.input), c.escaped) << c.name;
@@ -159,9 +162,9 @@ TEST(HtmlReport, EscapesEverythingFromInput) {
 TEST(HtmlReport, SelfContained) {
   CapturedStream out;
   CapturedStream err;
-  const int status = RunCli({"--format", "html", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0",
-                             "/FEV1=2.4"},
-                            stdin, out.file(), err.file(), Terminal{});
+  const int status =
+      RunCli({"--format", "html", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"},
+             stdin, out.file(), err.file(), Terminal{});
   const std::string page = out.Take();
   EXPECT_EQ(status, 0) << err.Take();
   EXPECT_TRUE(ParseStrictHtml(page).ok);
@@ -216,12 +219,14 @@ TEST(HtmlBatch, ReportsAndIndex) {
   CapturedStream err;
   const std::string in = input.string();
   const std::string htmlDir = dir.string();
-  const int status = RunCli({"--batch", in, "--html-dir", htmlDir}, stdin, out.file(), err.file(), Terminal{});
+  const int status =
+      RunCli({"--batch", in, "--html-dir", htmlDir}, stdin, out.file(), err.file(), Terminal{});
   out.Take();
   EXPECT_EQ(status, kExitBadInput) << err.Take();
 
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    files.push_back(entry.path().filename().string());
   std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::string>{"_x_.html", "index.html", "p.html"}));
 
@@ -262,8 +267,8 @@ TEST(HtmlBatch, DirectoryThatCannotBeMadeLosesNothing) {
   CapturedStream out;
   CapturedStream err;
   const std::string dir = input + "/reports";  // under a file
-  const int status = RunCli({"--batch", input, "-o", output, "--html-dir", dir}, stdin, out.file(), err.file(),
-                            Terminal{});
+  const int status =
+      RunCli({"--batch", input, "-o", output, "--html-dir", dir}, stdin, out.file(), err.file(), Terminal{});
   out.Take();
   EXPECT_EQ(status, kExitIoError);
   EXPECT_NE(err.Take().find("the report directory cannot be made"), std::string::npos);

@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     if (r < 240 || g < 240 || b < 240) ++ink;
     if (r > 150 && g < 90 && b < 90) ++red;
   }
-  std::printf("ink %.4f red %llu\n", count == 0 ? 0.0 : static_cast<double>(ink) / static_cast<double>(count), red);
+  std::printf("ink %.4f red %llu\n", count == 0 ? 0.0 : static_cast<double>(ink) / static_cast<double>(count),
+              red);
   return 0;
 }

@@ -63,15 +63,18 @@ TEST(Report, RowsCarryThePanelTextsUnchanged) {
     const PercentCell& cell = result.panel.rows[i].cell;
     std::string padded = cell.text;
     padded.resize(11, ' ');
-    const std::string row = std::string(cell.red ? "*" : " ") + padded + " " + result.panel.rows[i].line + "\n";
+    const std::string row =
+        std::string(cell.red ? "*" : " ") + padded + " " + result.panel.rows[i].line + "\n";
     EXPECT_NE(report.find(row), std::string::npos) << row;
   }
 }
 
 TEST(Report, RedInColourOnATerminal) {
   const CliRun plain = RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"});
-  const CliRun coloured = RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"}, true);
-  const CliRun noColour = RunTool({"--no-color", "/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"}, true);
+  const CliRun coloured =
+      RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"}, true);
+  const CliRun noColour =
+      RunTool({"--no-color", "/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"}, true);
   EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
   EXPECT_NE(plain.out.find("* 71.4 %     4.48 :JRS2014\n"), std::string::npos);
   EXPECT_NE(plain.out.find("FEV1.0 %   0.667 *\n"), std::string::npos);
@@ -85,31 +88,43 @@ TEST(Json, CarriesTextsPercentagesFlagsAndZScores) {
   const CliRun run = RunTool({"--format", "json", "/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2"});
   EXPECT_EQ(run.status, 0);
   const std::string& j = run.out;
-  EXPECT_NE(j.find("\"inputs\": {\"sexCode\": 1, \"age\": 40, \"height\": 170, \"vc\": 3.2, \"fvc\": 0, \"fev1\": 0}"),
-            std::string::npos) << j;
-  EXPECT_NE(j.find("{\"name\": \"vcJrs2014\", \"group\": \"VC\", \"label\": \"JRS2014\", \"value\": 4.48, "
-                   "\"text\": \"4.48\", \"line\": \"4.48 :JRS2014\", \"percent\": 71.4, \"cell\": \" 71.4 %   \", "
-                   "\"red\": true}"),
-            std::string::npos) << j;
-  EXPECT_NE(j.find("{\"name\": \"fvcLln\", \"group\": \"FVC\", \"label\": \"LLN\", \"value\": 3.57, \"text\": \"3.57\", "
+  EXPECT_NE(
+      j.find(
+          "\"inputs\": {\"sexCode\": 1, \"age\": 40, \"height\": 170, \"vc\": 3.2, \"fvc\": 0, \"fev1\": 0}"),
+      std::string::npos)
+      << j;
+  EXPECT_NE(
+      j.find("{\"name\": \"vcJrs2014\", \"group\": \"VC\", \"label\": \"JRS2014\", \"value\": 4.48, "
+             "\"text\": \"4.48\", \"line\": \"4.48 :JRS2014\", \"percent\": 71.4, \"cell\": \" 71.4 %   \", "
+             "\"red\": true}"),
+      std::string::npos)
+      << j;
+  EXPECT_NE(j.find("{\"name\": \"fvcLln\", \"group\": \"FVC\", \"label\": \"LLN\", \"value\": 3.57, "
+                   "\"text\": \"3.57\", "
                    "\"line\": \"3.57 :LLN\"}"),
             std::string::npos);
   // No FVC: a blank cell, no percentage, no flag.
   EXPECT_NE(j.find("\"percent\": null, \"cell\": \"           \", \"red\": false}"), std::string::npos);
   EXPECT_NE(j.find("\"measuredRatio\": null"), std::string::npos);
-  EXPECT_NE(j.find("{\"quantity\": \"vc\", \"uln\": 5.35, \"z\": -2.88, \"percentile\": 0.2}"), std::string::npos) << j;
-  EXPECT_NE(j.find("{\"quantity\": \"fvc\", \"uln\": 5.11, \"z\": null, \"percentile\": null}"), std::string::npos);
+  EXPECT_NE(j.find("{\"quantity\": \"vc\", \"uln\": 5.35, \"z\": -2.88, \"percentile\": 0.2}"),
+            std::string::npos)
+      << j;
+  EXPECT_NE(j.find("{\"quantity\": \"fvc\", \"uln\": 5.11, \"z\": null, \"percentile\": null}"),
+            std::string::npos);
 }
 
 // Outside the JRS2014 limits (male, 105 cm) the texts are null and the values 0.
 TEST(Json, NotComputedResultsAreNull) {
   const CliRun run = RunTool({"--format", "json", "/Sex=M", "/Age=40", "/Setake=105"});
-  EXPECT_NE(run.out.find("\"value\": 0, \"text\": null, \"line\": \"  *.** :JRS2014\""), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("{\"quantity\": \"vc\", \"uln\": null, \"z\": null, \"percentile\": null}"), std::string::npos);
+  EXPECT_NE(run.out.find("\"value\": 0, \"text\": null, \"line\": \"  *.** :JRS2014\""), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("{\"quantity\": \"vc\", \"uln\": null, \"z\": null, \"percentile\": null}"),
+            std::string::npos);
 }
 
 TEST(Csv, OnePatientHeaderAndRow) {
-  const CliRun run = RunTool({"--format", "csv", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"});
+  const CliRun run =
+      RunTool({"--format", "csv", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("vcJrs2014,vcJrs2014Pct,vcJrs2014Red,vcLln,", 0), 0u);
   EXPECT_NE(run.out.find("\n3.24,95.7,0,2.69,3.13,99.0,0,2.76,112.3,0,"), std::string::npos) << run.out;

@@ -41,7 +41,10 @@ TEST(TextEncoding, DecidedOncePerFile) {
       {"cut at the end of the file", "ab\xE6\x80", true, std::nullopt, kS, false},
       {"forced Shift-JIS", "sex\n", true, kS, kS, false},
       {"forced UTF-8", sjisSex + "\n", true, kU, kU, false},
-      {"forced Shift-JIS keeps the mark", "\xEF\xBB\xBF" "a", true, kS, kS, true},
+      {"forced Shift-JIS keeps the mark",
+       "\xEF\xBB\xBF"
+       "a",
+       true, kS, kS, true},
   };
   for (const DecisionCase& c : cases) {
     const EncodingDecision d = DecideEncoding(c.start, c.complete, c.forced);
@@ -78,13 +81,13 @@ TEST(HeaderNames, EnglishAndJapaneseInEitherEncoding) {
       {Utf8(u8"１秒量(L)"), kU, kFev1},
       {Utf8(u8"一秒量"), kU, kFev1},
       {Utf8(u8"ＦＥＶ１"), kU, kFev1},
-      {"\x90\xAB\x95\xCA", kS, kSex},                          // 性別
-      {"\x81\x40\x90\xAB\x81\x40\x95\xCA\x81\x40", kS, kSex},  // 　性　別　
-      {"\x94\x4E\x97\xEE", kS, kAge},                          // 年齢
-      {"\x90\x67\x92\xB7\x81\x69\x82\x83\x82\x8D\x81\x6A", kS, kHeight},          // 身長（ｃｍ）
+      {"\x90\xAB\x95\xCA", kS, kSex},                                                  // 性別
+      {"\x81\x40\x90\xAB\x81\x40\x95\xCA\x81\x40", kS, kSex},                          // 　性　別　
+      {"\x94\x4E\x97\xEE", kS, kAge},                                                  // 年齢
+      {"\x90\x67\x92\xB7\x81\x69\x82\x83\x82\x8D\x81\x6A", kS, kHeight},               // 身長（ｃｍ）
       {"\x93\x77\x97\xCD\x94\x78\x8A\x88\x97\xCA\x81\x6D\x82\x6B\x81\x6E", kS, kFvc},  // 努力肺活量［Ｌ］
-      {"\x88\xEA\x95\x62\x97\xCA", kS, kFev1},                 // 一秒量
-      {"\x82\x65\x82\x64\x82\x75\x82\x50", kS, kFev1},         // ＦＥＶ１
+      {"\x88\xEA\x95\x62\x97\xCA", kS, kFev1},                                         // 一秒量
+      {"\x82\x65\x82\x64\x82\x75\x82\x50", kS, kFev1},                                 // ＦＥＶ１
       // Not the columns: passed through.
       {"id", kU, std::nullopt},
       {"sexes", kU, std::nullopt},

@@ -24,7 +24,7 @@ namespace kestrova::testing {
 struct HtmlElement {
   std::string name;
   std::vector<std::pair<std::string, std::string>> attributes;  // values with references decoded
-  std::string text;  // the element's own text, references decoded
+  std::string text;                                             // the element's own text, references decoded
   std::size_t parent = static_cast<std::size_t>(-1);
 
   const std::string* Attribute(std::string_view key) const {
@@ -49,7 +49,7 @@ struct HtmlElement {
 
 struct HtmlDocument {
   bool ok = false;
-  std::string error;  // why not, with the byte offset
+  std::string error;                  // why not, with the byte offset
   std::vector<HtmlElement> elements;  // in document order
 };
 
@@ -169,8 +169,8 @@ inline bool DecodeText(std::string_view s, std::size_t from, std::size_t end, ch
         if (v < 0) ok = false;
         value = value * (hex ? 16 : 10) + static_cast<unsigned long>(v < 0 ? 0 : v);
       }
-      ok = ok && value >= 0x20 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF) && value != 0xFFFE &&
-           value != 0xFFFF;
+      ok = ok && value >= 0x20 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF) &&
+           value != 0xFFFE && value != 0xFFFF;
       if (!ok) {
         bad = i;
         return false;

@@ -55,15 +55,10 @@ struct PercentCase {
 
 TEST(DrawPercent, CellTexts) {
   const PercentCase cases[] = {
-      {3.2, 3.45, " 92.8 %   "},
-      {4.0, 4.0, "100.0 %   "},
-      {0.3, 4.0, "  7.5 %   "},
-      {2.4, 3.0, " 80.0 %   "},
-      {3.99, 5.0, " 79.8 %   "},
-      {15, 1.2, "250.0 %   "},  // 1250.0 loses its leading digit
-      {0, 3.0, "           "},  // eleven blanks wipe an earlier cell
-      {3.0, 0, "           "},
-      {-1, 3.0, "           "},
+      {3.2, 3.45, " 92.8 %   "}, {4.0, 4.0, "100.0 %   "}, {0.3, 4.0, "  7.5 %   "}, {2.4, 3.0, " 80.0 %   "},
+      {3.99, 5.0, " 79.8 %   "}, {15, 1.2, "250.0 %   "},  // 1250.0 loses its leading digit
+      {0, 3.0, "           "},                             // eleven blanks wipe an earlier cell
+      {3.0, 0, "           "},   {-1, 3.0, "           "},
   };
   for (const PercentCase& c : cases) {
     EXPECT_EQ(PercentCellText(c.measured, c.predicted), c.cell) << c.measured << "/" << c.predicted;
@@ -109,7 +104,7 @@ TEST(PaintPanel, DrawsEveryResultLineAtItsRow) {
 struct ColourCase {
   const char* why;
   PatientInputs inputs;
-  int y;          // row of the percentage cell at x = 160 (or 100 for the ratio)
+  int y;  // row of the percentage cell at x = 160 (or 100 for the ratio)
   int x;
   bool red;
 };
@@ -130,14 +125,14 @@ TEST(PaintPercentages, ColourRules) {
       {"FEV1 below its LLN", {1, 40, 170, 0, 0, 2.9}, 375, 160, true},
       {"FEV1 JRS2001 never red", {1, 40, 170, 0, 0, 1.0}, 425, 160, false},
       {"FEV1 Berglund never red", {1, 40, 170, 0, 0, 1.0}, 450, 160, false},
-      {"measured ratio below LLN", {1, 40, 170, 0, 4.0, 2.9}, 490, 100, true},   // 0.725
-      {"measured ratio at LLN", {1, 40, 170, 0, 4.0, 2.924}, 490, 100, false},   // 0.731
-      {"ratio below JRS2014", {1, 40, 170, 0, 4.0, 3.2}, 490, 160, true},        // 0.800
-      {"ratio above JRS2014", {1, 40, 170, 0, 4.0, 3.4}, 490, 160, false},       // 0.850
-      {"ratio below (T)", {1, 40, 170, 0, 4.0, 3.36}, 540, 160, true},           // 0.840
+      {"measured ratio below LLN", {1, 40, 170, 0, 4.0, 2.9}, 490, 100, true},  // 0.725
+      {"measured ratio at LLN", {1, 40, 170, 0, 4.0, 2.924}, 490, 100, false},  // 0.731
+      {"ratio below JRS2014", {1, 40, 170, 0, 4.0, 3.2}, 490, 160, true},       // 0.800
+      {"ratio above JRS2014", {1, 40, 170, 0, 4.0, 3.4}, 490, 160, false},      // 0.850
+      {"ratio below (T)", {1, 40, 170, 0, 4.0, 3.36}, 540, 160, true},          // 0.840
       {"ratio above (T)", {1, 40, 170, 0, 4.0, 3.4}, 540, 160, false},
-      {"ratio below (G)", {1, 40, 170, 0, 4.0, 3.4}, 565, 160, true},            // 0.850
-      {"ratio equal to (G)", {1, 40, 170, 0, 4.0, 3.46}, 565, 160, false},       // 0.865
+      {"ratio below (G)", {1, 40, 170, 0, 4.0, 3.4}, 565, 160, true},       // 0.850
+      {"ratio equal to (G)", {1, 40, 170, 0, 4.0, 3.46}, 565, 160, false},  // 0.865
   };
   for (const ColourCase& c : cases) {
     Panel p;
@@ -192,12 +187,9 @@ struct ColumnCase {
 
 TEST(ColumnRight, EachXBelongsToTheColumnItStandsIn) {
   const ColumnCase cases[] = {
-      {0, 160},
-      {100, 160},  // the measured FEV1/FVC
-      {159, 160},
-      {160, 230},  // a percentage cell
-      {229, 230},
-      {230, 380},  // a result line
+      {0, 160},   {100, 160},  // the measured FEV1/FVC
+      {159, 160}, {160, 230},  // a percentage cell
+      {229, 230}, {230, 380},  // a result line
       {379, 380},
   };
   for (const ColumnCase& c : cases) EXPECT_EQ(ColumnRight(c.x), c.right) << c.x;

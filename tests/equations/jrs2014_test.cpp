@@ -49,8 +49,8 @@ PredictionSet Jrs2014Results(std::uint8_t sex, double age, double height) {
 void ExpectJrs2014(const Jrs2014Case& c) {
   const PredictionSet set = Jrs2014Results(c.sex, c.age, c.height);
   const auto& e = c.expected;
-  const std::string where = (c.sex == 1 ? "male " : "female ") + FormatNumber(c.age) + "y " +
-                            FormatNumber(c.height) + "cm";
+  const std::string where =
+      (c.sex == 1 ? "male " : "female ") + FormatNumber(c.age) + "y " + FormatNumber(c.height) + "cm";
   EXPECT_EQ(NumberText(set.vcJrs2014Line, "JRS2014"), e.vc) << where;
   EXPECT_EQ(NumberText(set.vcLlnLine, "LLN"), e.vcLln) << where;
   EXPECT_EQ(NumberText(set.fvcJrs2014Line, "JRS2014"), e.fvc) << where;
@@ -173,7 +173,8 @@ TEST(Jrs2014, LowerLimitNearZeroL) {
 TEST(Jrs2014, SweepAwayFromZeroLKeepsTheWrittenFormula) {
   int compared = 0;
   for (std::uint8_t sex : {1, 2}) {
-    for (auto q : {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
+    for (auto q :
+         {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
       for (double age = 16.05; age < 96; age += 0.173) {
         for (double height = 100; height <= 272; height += 7.3) {
           const auto lms = Jrs2014Lms(sex, q, age, height, LoadedSplineTable());

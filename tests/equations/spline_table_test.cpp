@@ -18,10 +18,21 @@ struct CellCase {
 TEST(SplineTable, CellsHoldTheFieldTextsAfterTheLoad) {
   const SplineTable& table = LoadedSplineTable();
   const CellCase cases[] = {
-      {17, 1, "17"},         {17, 2, "-1300.4307"}, {17, 19, "-1781.7751"}, {61, 17, "0"},
-      {72, 10, "-187"},      {95, 19, "-"},         {95, 1, "95"},          {45, 2, "178.3503"},
-      {91, 10, "-"},         {90, 11, "-53.3262"},  {93, 4, "-1821.0558"}, {94, 4, "-"},
-      {16, 2, ""},           {0, 5, ""},            {45, 0, ""},
+      {17, 1, "17"},
+      {17, 2, "-1300.4307"},
+      {17, 19, "-1781.7751"},
+      {61, 17, "0"},
+      {72, 10, "-187"},
+      {95, 19, "-"},
+      {95, 1, "95"},
+      {45, 2, "178.3503"},
+      {91, 10, "-"},
+      {90, 11, "-53.3262"},
+      {93, 4, "-1821.0558"},
+      {94, 4, "-"},
+      {16, 2, ""},
+      {0, 5, ""},
+      {45, 0, ""},
   };
   for (const CellCase& c : cases) {
     EXPECT_EQ(table.cells[c.row][c.column], c.text) << c.row << "," << c.column;
@@ -51,9 +62,18 @@ struct ValueCase {
 TEST(SplineValue, TruncatesTheAgeToWholeYears) {
   const SplineTable& table = LoadedSplineTable();
   const ValueCase cases[] = {
-      {45, 2, ParseNumber("178.3503")},  {45.9, 2, ParseNumber("178.3503")}, {16.5, 2, 0},  {94, 4, 0},     {17, 0, 0},
-      {10, 3, 0},         {95.99, 15, ParseNumber("-210.8037")}, {61, 17, 0}, {77, 17, ParseNumber("0.3564")},
-      {-1, 2, 0},         {96, 2, 0},          {1e300, 2, 0},  // outside the rows: 0, no access
+      {45, 2, ParseNumber("178.3503")},
+      {45.9, 2, ParseNumber("178.3503")},
+      {16.5, 2, 0},
+      {94, 4, 0},
+      {17, 0, 0},
+      {10, 3, 0},
+      {95.99, 15, ParseNumber("-210.8037")},
+      {61, 17, 0},
+      {77, 17, ParseNumber("0.3564")},
+      {-1, 2, 0},
+      {96, 2, 0},
+      {1e300, 2, 0},  // outside the rows: 0, no access
   };
   for (const ValueCase& c : cases) EXPECT_EQ(SplineValue(table, c.age, c.column), c.expected) << c.age;
   for (int column = 0; column < kSplineTableColumns; ++column) {

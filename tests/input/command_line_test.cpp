@@ -1,11 +1,11 @@
 #include "input/command_line.h"
 
-#include "numtext/number_text.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+
+#include "numtext/number_text.h"
 
 namespace kestrova {
 namespace {
@@ -41,7 +41,7 @@ struct SexCase {
 
 TEST(ParseCommandLine, SexTakesOnlyTheFirstCharacter) {
   const SexCase cases[] = {
-      {"/Sex=M", 1}, {"/Sex=Male", 1}, {"/Sex=M1", 1}, {"/Sex=m", 2},
+      {"/Sex=M", 1}, {"/Sex=Male", 1}, {"/Sex=M1", 1},      {"/Sex=m", 2},
       {"/Sex=F", 2}, {"/Sex=W", 2},    {"/Sex= /Age=3", 2},  // the space is the first character
       {"/sex=M", 0}, {"/Age=40", 0},
   };
@@ -85,7 +85,7 @@ TEST(ParseCommandLine, ValuesAreUncheckedAndMayBeUnreadable) {
 // key that begins exactly at character 10 hides later repetitions.
 TEST(ParseCommandLine, KeysWithinTheFirstTenCharacters) {
   EXPECT_FALSE(ParseCommandLine("/Age=45 x ")[CommandLineKey::kAge].found);
-  EXPECT_FALSE(ParseCommandLine("a.exe /Age=45 ")[CommandLineKey::kAge].found);      // at 7
+  EXPECT_FALSE(ParseCommandLine("a.exe /Age=45 ")[CommandLineKey::kAge].found);             // at 7
   EXPECT_FALSE(ParseCommandLine("ab.exe.. /Age=45 /Age=50 ")[CommandLineKey::kAge].found);  // at 10
   const CommandLineValues at11 = ParseCommandLine("abc.exe.. /Age=45 ");
   EXPECT_EQ(at11[CommandLineKey::kAge].number, 45);

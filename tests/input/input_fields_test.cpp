@@ -13,13 +13,13 @@ namespace kestrova {
 namespace {
 
 // CP932 bytes written out, to catch a wrong constant as well as a wrong use.
-const std::string kInputHex = "\x93\xfc\x97\xcd\x81\x46";                   // 入力：
-const std::string kVcCaptionHex = "1.0-15 \x82\xc5\x82\xb7";                // 1.0-15 です
-const std::string kFvcCaptionHex = "1.0 - 15 \x82\xc5\x82\xb7";             // 1.0 - 15 です
-const std::string kRelationCaptionHex = "\x8a\x6d\x94\x46 !!";              // 確認 !!
-const std::string kHeightTextHex = "100-272cm\x82\xc5\x82\xb7";             // 100-272cmです
-const std::string kHeightCaptionHex = "\x90\x67\x92\xb7";                   // 身長
-const std::string kFullWidthColon = "\x81\x46";                             // ：
+const std::string kInputHex = "\x93\xfc\x97\xcd\x81\x46";        // 入力：
+const std::string kVcCaptionHex = "1.0-15 \x82\xc5\x82\xb7";     // 1.0-15 です
+const std::string kFvcCaptionHex = "1.0 - 15 \x82\xc5\x82\xb7";  // 1.0 - 15 です
+const std::string kRelationCaptionHex = "\x8a\x6d\x94\x46 !!";   // 確認 !!
+const std::string kHeightTextHex = "100-272cm\x82\xc5\x82\xb7";  // 100-272cmです
+const std::string kHeightCaptionHex = "\x90\x67\x92\xb7";        // 身長
+const std::string kFullWidthColon = "\x81\x46";                  // ：
 
 struct CleanCase {
   std::string text;
@@ -32,10 +32,9 @@ void ExpectCleaned(const CleanCase& c) {
 
 TEST(CleanNumberText, CutsTheMarkerBehindTypedDigits) {
   const CleanCase cases[] = {
-      {"2*.**", "2"},
-      {"12*.**5", "125"},
-      {"*.**2", "2"},    // at position 1 nothing is cut; "*" and "." drop anyway
-      {"2*.5", "25"},    // the marker is cut wherever it stands after position 1
+      {"2*.**", "2"},     {"12*.**5", "125"},
+      {"*.**2", "2"},      // at position 1 nothing is cut; "*" and "." drop anyway
+      {"2*.5", "25"},      // the marker is cut wherever it stands after position 1
       {"2*.**.5", "2.5"},  // only the first marker is cut
   };
   for (const CleanCase& c : cases) ExpectCleaned(c);
@@ -50,13 +49,9 @@ TEST(CleanNumberText, PlaceholdersCleanToEmpty) {
 
 TEST(CleanNumberText, DropsEverythingButDigitsAndTheFirstPoint) {
   const CleanCase cases[] = {
-      {"3,5", "35"},
-      {"1,234.5", "1234.5"},
-      {"1.2.3", "1.23"},
-      {"1..5", "1.5"},
-      {"5.", "5."},  // a trailing point stays
-      {"  2.5 L", "2.5"},
-      {"\t-3", "3"},  // signs are dropped: there are no negative inputs
+      {"3,5", "35"},      {"1,234.5", "1234.5"}, {"1.2.3", "1.23"},
+      {"1..5", "1.5"},    {"5.", "5."},   // a trailing point stays
+      {"  2.5 L", "2.5"}, {"\t-3", "3"},  // signs are dropped: there are no negative inputs
       {"+1.5e3", "1.53"},
   };
   for (const CleanCase& c : cases) ExpectCleaned(c);
@@ -65,12 +60,8 @@ TEST(CleanNumberText, DropsEverythingButDigitsAndTheFirstPoint) {
 // A point typed before any digit opens a fraction when a digit follows it.
 TEST(CleanNumberText, LeadingPointBecomesZeroPoint) {
   const CleanCase cases[] = {
-      {".5", "0.5"},
-      {"x.75", "0.75"},
-      {"..5", "0.5"},
-      {".5.5", "0.55"},
-      {"-.5", "0.5"},
-      {". 5", "5"},  // not followed by a digit: dropped
+      {".5", "0.5"},    {"x.75", "0.75"}, {"..5", "0.5"},
+      {".5.5", "0.55"}, {"-.5", "0.5"},   {". 5", "5"},  // not followed by a digit: dropped
   };
   for (const CleanCase& c : cases) ExpectCleaned(c);
 }
@@ -79,12 +70,18 @@ TEST(CleanNumberText, LeadingPointBecomesZeroPoint) {
 // full-width point are dropped whole; no CP932 trail byte is a digit.
 TEST(CleanNumberText, DropsDoubleByteCharactersWhole) {
   const CleanCase cases[] = {
-      {"\x82\x51\x81\x44\x82\x54", ""},    // ２．５
-      {"3\x81\x44" "5", "35"},             // 3．5
-      {"\x82\x4f\x82\x58", ""},            // ０９
-      {"2.5\x82\x6b", "2.5"},              // 2.5Ｌ
-      {"\xb1\xb2" "4", "4"},               // half-width katakana are single bytes
-      {"\x93\xfc\x97\xcd" "2", "2"},       // 入力2
+      {"\x82\x51\x81\x44\x82\x54", ""},  // ２．５
+      {"3\x81\x44"
+       "5",
+       "35"},                    // 3．5
+      {"\x82\x4f\x82\x58", ""},  // ０９
+      {"2.5\x82\x6b", "2.5"},    // 2.5Ｌ
+      {"\xb1\xb2"
+       "4",
+       "4"},  // half-width katakana are single bytes
+      {"\x93\xfc\x97\xcd"
+       "2",
+       "2"},  // 入力2
   };
   for (const CleanCase& c : cases) ExpectCleaned(c);
 }
@@ -99,11 +96,11 @@ std::string Joined(std::string_view a, std::string_view b, std::string_view c) {
 // Texts longer than 255 bytes (a paste) are examined whole; nothing wraps.
 TEST(CleanNumberText, ExaminesLongTextsWhole) {
   const CleanCase cases[] = {
-      {std::string(297, 'x') + "2.5", "2.5"},                  // 300 bytes
-      {Joined("1", std::string(298, 'x'), "2"), "12"},           // 300 bytes
+      {std::string(297, 'x') + "2.5", "2.5"},           // 300 bytes
+      {Joined("1", std::string(298, 'x'), "2"), "12"},  // 300 bytes
       {std::string(280, 'x') + "7*.**" + std::string(15, 'y'), "7"},
-      {std::string(256, 'x') + "9", "9"},                      // length 257 ≡ 1
-      {std::string(99'997, 'a') + "3.5", "3.5"},               // 100,000 bytes
+      {std::string(256, 'x') + "9", "9"},         // length 257 ≡ 1
+      {std::string(99'997, 'a') + "3.5", "3.5"},  // 100,000 bytes
       {Joined("4", std::string(99'995, ' '), ".25"), "4.25"},
   };
   for (const CleanCase& c : cases) {
@@ -158,9 +155,12 @@ Ran RunVolumeCheck(VolumeField which, const std::string& text, PatientInputs inp
 
 double VolumeOf(VolumeField which, const PatientInputs& inputs) {
   switch (which) {
-    case VolumeField::kVc: return inputs.vc;
-    case VolumeField::kFvc: return inputs.fvc;
-    case VolumeField::kFev1: return inputs.fev1;
+    case VolumeField::kVc:
+      return inputs.vc;
+    case VolumeField::kFvc:
+      return inputs.fvc;
+    case VolumeField::kFev1:
+      return inputs.fev1;
   }
   return -1;
 }
@@ -205,8 +205,8 @@ TEST(CheckVolumeField, RangeOneToFifteen) {
     if (c.rangeText) {
       ASSERT_TRUE(o.message.has_value());
       EXPECT_EQ(o.message->text, *c.rangeText);
-      EXPECT_EQ(o.message->caption, c.which == VolumeField::kVc ? texts::kVcRangeCaption
-                                                                 : texts::kFvcFev1RangeCaption);
+      EXPECT_EQ(o.message->caption,
+                c.which == VolumeField::kVc ? texts::kVcRangeCaption : texts::kFvcFev1RangeCaption);
       EXPECT_EQ(o.placeholderText, std::optional<std::string>("*.**"));
       EXPECT_EQ(VolumeOf(c.which, ran.after), 0);
     } else {
@@ -224,8 +224,8 @@ TEST(CheckVolumeField, RangeMessagesHaveTheExactBytes) {
     std::string caption;
   };
   const Case cases[] = {
-      {VolumeField::kVc, kInputHex + "35", kVcCaptionHex},             // no space after ：
-      {VolumeField::kFvc, kInputHex + " 35", kFvcCaptionHex},          // one ASCII space
+      {VolumeField::kVc, kInputHex + "35", kVcCaptionHex},     // no space after ：
+      {VolumeField::kFvc, kInputHex + " 35", kFvcCaptionHex},  // one ASCII space
       {VolumeField::kFev1, kInputHex + " 35", kFvcCaptionHex},
   };
   for (const Case& c : cases) {
@@ -250,8 +250,7 @@ TEST(CheckVolumeField, EmptyOrPlaceholderReadsAsNotEntered) {
     EXPECT_EQ(ran.after.fvc, 0);
     EXPECT_TRUE(ran.outcome.paintPercentages);
     EXPECT_FALSE(ran.outcome.recalculate);
-    EXPECT_EQ(ran.outcome.newCleanedText,
-              text.empty() ? std::nullopt : std::optional<std::string>(""));
+    EXPECT_EQ(ran.outcome.newCleanedText, text.empty() ? std::nullopt : std::optional<std::string>(""));
   }
 }
 
@@ -394,8 +393,8 @@ struct AgeCase {
 
 TEST(CheckAgeField, StoresAnyAgeRecalculatesSeventeenToNinetyFive) {
   const AgeCase cases[] = {
-      {"16", 16, false}, {"17", 17, true},   {"95", 95, true},     {"96", 96, false},
-      {"", 0, false},    {"**", 0, false},   {"40.5", 40.5, true}, {"150", 150, false},
+      {"16", 16, false}, {"17", 17, true}, {"95", 95, true},     {"96", 96, false},
+      {"", 0, false},    {"**", 0, false}, {"40.5", 40.5, true}, {"150", 150, false},
   };
   for (const AgeCase& c : cases) {
     SCOPED_TRACE(c.text);
@@ -422,13 +421,9 @@ struct HeightCase {
 
 TEST(CheckHeightField, HundredToTwoSeventyTwo) {
   const HeightCase cases[] = {
-      {"99", 99, false, true},
-      {"100", 100, true, false},
-      {"272", 272, true, false},
-      {"273", 273, false, true},
-      {"", 0, false, false},     // not entered: nothing happens
-      {"***", 0, false, false},
-      {"0.5", 0.5, false, false},  // below 1 is left alone and stays
+      {"99", 99, false, true},       {"100", 100, true, false},  {"272", 272, true, false},
+      {"273", 273, false, true},     {"", 0, false, false},       // not entered: nothing happens
+      {"***", 0, false, false},      {"0.5", 0.5, false, false},  // below 1 is left alone and stays
       {"170.5", 170.5, true, false},
   };
   for (const HeightCase& c : cases) {

@@ -15,7 +15,9 @@ Reading Read(const PatientInputs& inputs) {
 
 // Male, 40 years, 170 cm: VC JRS2001 4.47, Baldwin 3.94; FEV1 JRS2001 3.82,
 // JRS2014 3.56 (LLN 2.92); FVC LLN 3.57; FEV1/FVC LLN 0.731.
-constexpr PatientInputs Male40(double vc, double fvc, double fev1) { return {kSexMale, 40, 170, vc, fvc, fev1}; }
+constexpr PatientInputs Male40(double vc, double fvc, double fev1) {
+  return {kSexMale, 40, 170, vc, fvc, fev1};
+}
 
 struct VentilatoryCase {
   PatientInputs inputs;
@@ -57,8 +59,8 @@ TEST(ErsAts2022, PatternsFromTheRedCells) {
       {Male40(0, 4.3, 3.5), "normal", ""},
       {Male40(0, 4.3, 3.0), "obstruction", "fev1NotBelowLln"},  // 0.698 below 0.731, FEV1 above 2.92
       {Male40(0, 3.5, 2.8), "possibleRestriction", "mild"},     // FVC below 3.57, ratio 0.800
-      {Male40(0, 3.6, 2.9), "prism", "mild"},                    // FEV1 below 2.92 only
-      {Male40(0, 3.5, 2.0), "possibleMixed", "severe"},  // z -4.03
+      {Male40(0, 3.6, 2.9), "prism", "mild"},                   // FEV1 below 2.92 only
+      {Male40(0, 3.5, 2.0), "possibleMixed", "severe"},         // z -4.03
   };
   for (const LlnCase& c : cases) {
     const LlnReading r = Read(c.inputs).ersAts2022;
@@ -98,12 +100,9 @@ struct CopdCase {
 // %FEV1 of the JRS2001 FEV1 3.82, each shown value just reached from below.
 TEST(Copd, StagesByShownPercentFev1) {
   const CopdCase cases[] = {
-      {Male40(0, 5.0, 3.055), "80.0", "I"},
-      {Male40(0, 5.0, 3.051), "79.9", "II"},
-      {Male40(0, 5.0, 1.909), "50.0", "II"},
-      {Male40(0, 5.0, 1.905), "49.9", "III"},
-      {Male40(0, 5.0, 1.145), "30.0", "III"},
-      {Male40(0, 5.0, 1.141), "29.9", "IV"},
+      {Male40(0, 5.0, 3.055), "80.0", "I"},   {Male40(0, 5.0, 3.051), "79.9", "II"},
+      {Male40(0, 5.0, 1.909), "50.0", "II"},  {Male40(0, 5.0, 1.905), "49.9", "III"},
+      {Male40(0, 5.0, 1.145), "30.0", "III"}, {Male40(0, 5.0, 1.141), "29.9", "IV"},
       {Male40(0, 4.0, 2.8), "73.3", ""},  // FEV1/FVC 0.700: not staged
   };
   for (const CopdCase& c : cases) {

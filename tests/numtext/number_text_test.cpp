@@ -43,8 +43,14 @@ TEST(ParseNumber, ReadsDecimalTextsByTheAccumulationRule) {
 
 TEST(ParseNumber, ReadsRadixForms) {
   const ParseCase cases[] = {
-      {"&H1F", 31}, {"&hff", 255}, {"&O17", 15}, {"&o78", 7}, {"&X1", 0}, {"&H", 0}, {"&", 0},
-      {"  &H10", 16},             // blanks are skipped before the "&" too
+      {"&H1F", 31},
+      {"&hff", 255},
+      {"&O17", 15},
+      {"&o78", 7},
+      {"&X1", 0},
+      {"&H", 0},
+      {"&", 0},
+      {"  &H10", 16},  // blanks are skipped before the "&" too
       {"&H7FFFFFFFFFFFFFFF", 9223372036854775807.0},
   };
   for (const ParseCase& c : cases) EXPECT_EQ(ParseNumber(c.text), c.expected) << c.text;
@@ -162,8 +168,8 @@ struct FixedCase {
 
 TEST(FormatFixed, RoundsHalfUpOnTheScaledProducts) {
   const FixedCase cases[] = {
-      {2.345, 2, "2.35"},    // products 234.50000000000003 and 2345.0: r = 5
-      {1.005, 2, "1.00"},    // products 100.49999999999999 and 1004.9999999999999: r = 4
+      {2.345, 2, "2.35"},  // products 234.50000000000003 and 2345.0: r = 5
+      {1.005, 2, "1.00"},  // products 100.49999999999999 and 1004.9999999999999: r = 4
       {2.675, 2, "2.68"},
       {-2.345, 2, "-2.34"},  // f = -235, r = 5: towards plus infinity
       {-0.004, 2, "0.00"},   // no minus sign on a zero result
@@ -249,7 +255,7 @@ TEST(FormatFixed, IntegerRouteMatchesTheGeneralFormRoute) {
     for (int i = 0; i < 200000; ++i) {
       state = state * 6364136223846793005ULL + 1442695040888963407ULL;
       std::int64_t f = static_cast<std::int64_t>(state >> 33) % (limit + 1);
-      if (i < 2000) f = i;              // small values, leading zeros after the point
+      if (i < 2000) f = i;                                // small values, leading zeros after the point
       if (i >= 2000 && i < 4000) f = limit - (i - 2000);  // the top of the range
       if (i % 2 == 1) f = -f;
       // A value whose rounding lands on f: f itself scaled back.

@@ -152,7 +152,8 @@ TEST(CliOutput, InputNamedAnotherWayIsRefused) {
     EXPECT_TRUE(c.name == "the same" || c.output != input) << c.name << ": " << c.output;
     EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(c.output), c.directory), 64u) << c.name;
     EXPECT_EQ(Read(input), kPatients) << c.name;
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Patients_Register.csv", "hard.csv", "sub"})) << c.name;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Patients_Register.csv", "hard.csv", "sub"}))
+        << c.name;
   }
 }
 

@@ -136,7 +136,8 @@ bool PressOk(const MessageBoxSeen& box) {
 }
 
 void SendFieldNotification(const Kestrova& app, int id, WORD code) {
-  SendNotifyMessageA(app.window(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(app.Control(id)));
+  SendNotifyMessageA(app.window(), WM_COMMAND, MAKEWPARAM(id, code),
+                     reinterpret_cast<LPARAM>(app.Control(id)));
 }
 
 bool NotifyField(const Kestrova& app, int id, WORD code) {
@@ -169,9 +170,12 @@ CellInk InkIn(const Image& client, int x, int y, int width) {
   for (int row = y; row < y + 14 && row < client.height; ++row) {
     for (int col = x; col < x + width && col < client.width; ++col) {
       const std::uint32_t p = client.At(col, row);
-      if (IsRed(p)) ++ink.red;
-      else if (IsDark(p)) ++ink.dark;
-      else if (p != kPanelColour) ++ink.other;
+      if (IsRed(p))
+        ++ink.red;
+      else if (IsDark(p))
+        ++ink.dark;
+      else if (p != kPanelColour)
+        ++ink.other;
     }
   }
   return ink;
@@ -229,14 +233,18 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg.rfind("--kestrova=", 0) == 0) g_kestrovaExe = arg.substr(11);
-    else if (arg.rfind("--kestrova-cli=", 0) == 0) g_kestrovaCliExe = arg.substr(15);
-    else if (arg.rfind("--screenshots=", 0) == 0) g_screenshotDir = kestrova::winprobe::WindowsPath(arg.substr(14));
+    if (arg.rfind("--kestrova=", 0) == 0)
+      g_kestrovaExe = arg.substr(11);
+    else if (arg.rfind("--kestrova-cli=", 0) == 0)
+      g_kestrovaCliExe = arg.substr(15);
+    else if (arg.rfind("--screenshots=", 0) == 0)
+      g_screenshotDir = kestrova::winprobe::WindowsPath(arg.substr(14));
   }
   if (g_kestrovaExe.empty()) {
-    std::fputs("usage: kestrova_e2e --kestrova=PATH\\kestrova.exe [--kestrova-cli=PATH\\kestrova-cli.exe]\n"
-               "                    [--screenshots=DIR]\n",
-               stderr);
+    std::fputs(
+        "usage: kestrova_e2e --kestrova=PATH\\kestrova.exe [--kestrova-cli=PATH\\kestrova-cli.exe]\n"
+        "                    [--screenshots=DIR]\n",
+        stderr);
     return 2;
   }
   if (g_screenshotDir.empty()) g_screenshotDir.push_back('.');  // assigning "." trips GCC 12's -Wrestrict

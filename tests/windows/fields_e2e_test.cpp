@@ -79,8 +79,8 @@ struct RejectionCase {
   const char* typed;
   std::string caption;
   std::string text;
-  const char* placeholder;     // what the field shows after OK
-  std::vector<int> blankRows;  // percentage cells of the rejected input, blank after OK
+  const char* placeholder;           // what the field shows after OK
+  std::vector<int> blankRows;        // percentage cells of the rejected input, blank after OK
   const char* screenshot = nullptr;  // saved with the box up (the user guide shows it)
 };
 
@@ -92,12 +92,12 @@ TEST(FieldChecks, VolumeOutOfRangeShowsItsRangeMessageAndThePlaceholderAgain) {
       {kVcField, "3.1", "35", std::string(texts::kVcRangeCaption), Concat(texts::kInputPrefix, "35"), "*.**",
        kVcPercentRows, "kestrova-vc-range-message.png"},
       // The comma is dropped: 3,5 reads as 35.
-      {kFvcField, "3.0", "3,5", std::string(texts::kFvcFev1RangeCaption), Concat(texts::kFvcFev1RangePrefix, "35"),
-       "*.**", kFvcPercentRows},
+      {kFvcField, "3.0", "3,5", std::string(texts::kFvcFev1RangeCaption),
+       Concat(texts::kFvcFev1RangePrefix, "35"), "*.**", kFvcPercentRows},
       {kFev1Field, "2.4", "0.99", std::string(texts::kFvcFev1RangeCaption),
        Concat(texts::kFvcFev1RangePrefix, "0.99"), "*.**", kFev1PercentRows},
-      {kVcField, "3.1", "15.01", std::string(texts::kVcRangeCaption), Concat(texts::kInputPrefix, "15.01"), "*.**",
-       kVcPercentRows},
+      {kVcField, "3.1", "15.01", std::string(texts::kVcRangeCaption), Concat(texts::kInputPrefix, "15.01"),
+       "*.**", kVcPercentRows},
   };
   Kestrova app(kFemaleExample);
   ASSERT_TRUE(app.ok());
@@ -136,7 +136,7 @@ TEST(FieldChecks, HeightOf99Or273ShowsTheHeightMessageAndThePlaceholderAgain) {
     SendFieldNotification(app, kHeightField, EN_KILLFOCUS);
     const std::optional<MessageBoxSeen> box = WaitForMessageBox(app.window());
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(Bytes(box->caption), "90 67 92 B7 ");  // 身長
+    EXPECT_EQ(Bytes(box->caption), "90 67 92 B7 ");                          // 身長
     EXPECT_EQ(Bytes(box->text), "31 30 30 2D 32 37 32 63 6D 82 C5 82 B7 ");  // 100-272cmです
     // OK only, no icon.
     EXPECT_NE(GetDlgItem(box->box, IDOK), nullptr);
@@ -170,7 +170,7 @@ TEST(FieldChecks, ContradictingVolumesWarnAndKeepTheirValue) {
   ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
   for (const WarningCase& c : cases) {
     SCOPED_TRACE(c.typed);
-    const std::vector<int> rows = c.field == kVcField ? kVcPercentRows
+    const std::vector<int> rows = c.field == kVcField    ? kVcPercentRows
                                   : c.field == kFvcField ? kFvcPercentRows
                                                          : kFev1PercentRows;
     const std::vector<std::uint32_t> before = Column(app.window(), kPercentX, kPercentWidth, rows);

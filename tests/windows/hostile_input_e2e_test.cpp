@@ -36,8 +36,8 @@ std::string Repeat(const std::string& part, int times) {
 std::vector<CommandLineCase> CommandLineCases() {
   const std::string digits400(400, '4');
   const std::string later = " /Sex=M /Age=99 /Setake=999 /VC=9 /FVC=9 /FEV1=9 /DLCO=9";
-  std::vector<ShownField> female = {{kAgeField, "45"}, {kHeightField, "160"}, {kVcField, "3.1"},
-                                    {kFvcField, "3.0"}, {kFev1Field, "2.4"}};
+  std::vector<ShownField> female = {
+      {kAgeField, "45"}, {kHeightField, "160"}, {kVcField, "3.1"}, {kFvcField, "3.0"}, {kFev1Field, "2.4"}};
   return {
       {std::string(9900, 'x') + " " + kFemaleExample + " " + std::string(100, 'y'), female, kFemaleButton,
        "a line of 10,000 characters with the keys near its end"},
@@ -53,13 +53,23 @@ std::vector<CommandLineCase> CommandLineCases() {
        kMaleButton,
        "values of 400 digits are shown as given"},
       // 女 (8F 97) is not "M"; ４５ and ｱ are Shift-JIS double- and single-byte.
-      {"\xB1\xB2\xB3 /Sex=\x8F\x97 /Age=\x82\x53\x82\x54 /Setake=\xB1" "160 /VC=3.1",
-       {{kAgeField, "\x82\x53\x82\x54"}, {kHeightField, "\xB1" "160"}, {kVcField, "3.1"}, {kFvcField, "*.**"}},
+      {"\xB1\xB2\xB3 /Sex=\x8F\x97 /Age=\x82\x53\x82\x54 /Setake=\xB1"
+       "160 /VC=3.1",
+       {{kAgeField, "\x82\x53\x82\x54"},
+        {kHeightField,
+         "\xB1"
+         "160"},
+        {kVcField, "3.1"},
+        {kFvcField, "*.**"}},
        kFemaleButton,
        "non-ASCII bytes"},
-      {"\"unclosed /Age=45 /Setake=160", {{kAgeField, "45"}, {kHeightField, "160"}}, kMaleButton,
+      {"\"unclosed /Age=45 /Setake=160",
+       {{kAgeField, "45"}, {kHeightField, "160"}},
+       kMaleButton,
        "an unmatched quote"},
-      {"/Age= /Setake=160", {{kAgeField, " /Setake=160 "}, {kHeightField, "160"}}, kMaleButton,
+      {"/Age= /Setake=160",
+       {{kAgeField, " /Setake=160 "}, {kHeightField, "160"}},
+       kMaleButton,
        "an empty value takes the rest of the line"},
   };
 }

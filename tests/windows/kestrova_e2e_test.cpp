@@ -84,7 +84,7 @@ struct ControlCase {
   std::string_view text;
   DWORD style;
   DWORD exStyle;
-  RECT rect;  // client coordinates of the main window: left, top, right, bottom
+  RECT rect;             // client coordinates of the main window: left, top, right, bottom
   DWORD systemBits = 0;  // style bits the system itself may add
 };
 
@@ -111,8 +111,13 @@ TEST(Controls, AllFourteenHaveTheirIdClassTextStyleAndPlace) {
   ASSERT_TRUE(app.ok());
 
   int children = 0;
-  EnumChildWindows(app.window(), [](HWND, LPARAM count) { ++*reinterpret_cast<int*>(count); return TRUE; },
-                   reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(
+      app.window(),
+      [](HWND, LPARAM count) {
+        ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
   EXPECT_EQ(children, 14);
 
   for (const ControlCase& c : cases) {
@@ -159,8 +164,8 @@ TEST(CommandLine, FemaleExampleChecksFemaleAndFillsTheFieldsAsGiven) {
   EXPECT_EQ(SendMessageA(app.Control(1008), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(SendMessageA(app.Control(1007), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   const FieldCase fields[] = {
-      {1009, "45"}, {1010, "160"}, {1013, "3.1"},
-      {1003, "3.0"},  // the text as given, not the number 3 written anew
+      {1009, "45"},  {1010, "160"},
+      {1013, "3.1"}, {1003, "3.0"},  // the text as given, not the number 3 written anew
       {1005, "2.4"},
   };
   for (const FieldCase& f : fields) EXPECT_EQ(WindowText(app.Control(f.id)), f.text) << f.id;
@@ -231,11 +236,18 @@ TEST(Panel, FemaleExampleFlagsTheFev1RatioRowsOnly) {
   // Measured FEV1/FVC 0.800 is above its LLN 0.734 but below every predicted
   // ratio (0.825, 0.834, 0.854).
   ExpectCells(client, {
-                          {160, 170, Ink::kBlack}, {160, 220, Ink::kBlack}, {160, 245, Ink::kBlack},
-                          {160, 285, Ink::kBlack}, {160, 335, Ink::kBlack},
-                          {160, 375, Ink::kBlack}, {160, 425, Ink::kBlack}, {160, 450, Ink::kBlack},
+                          {160, 170, Ink::kBlack},
+                          {160, 220, Ink::kBlack},
+                          {160, 245, Ink::kBlack},
+                          {160, 285, Ink::kBlack},
+                          {160, 335, Ink::kBlack},
+                          {160, 375, Ink::kBlack},
+                          {160, 425, Ink::kBlack},
+                          {160, 450, Ink::kBlack},
                           {100, 490, Ink::kBlack},
-                          {160, 490, Ink::kRed},   {160, 540, Ink::kRed},   {160, 565, Ink::kRed},
+                          {160, 490, Ink::kRed},
+                          {160, 540, Ink::kRed},
+                          {160, 565, Ink::kRed},
                       });
 }
 
@@ -247,13 +259,18 @@ TEST(Panel, LowVolumesFlagEveryRuleThatCanFlag) {
   const Image client = CaptureClientArea(app.window());
   ExpectResultLinesInBlack(client);
   ExpectCells(client, {
-                          {160, 170, Ink::kRed},   {160, 220, Ink::kRed},   {160, 245, Ink::kRed},
+                          {160, 170, Ink::kRed},
+                          {160, 220, Ink::kRed},
+                          {160, 245, Ink::kRed},
                           {160, 285, Ink::kRed},
                           {160, 335, Ink::kBlack},  // FVC against JRS2001 is never flagged
                           {160, 375, Ink::kRed},
-                          {160, 425, Ink::kBlack}, {160, 450, Ink::kBlack},
+                          {160, 425, Ink::kBlack},
+                          {160, 450, Ink::kBlack},
                           {100, 490, Ink::kRed},
-                          {160, 490, Ink::kRed},   {160, 540, Ink::kRed},   {160, 565, Ink::kRed},
+                          {160, 490, Ink::kRed},
+                          {160, 540, Ink::kRed},
+                          {160, 565, Ink::kRed},
                       });
 }
 

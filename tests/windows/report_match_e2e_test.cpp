@@ -681,9 +681,7 @@ void ExpectWindowShowsTheReport(const std::string& arguments, const std::string&
 }
 
 // The texts and colours of the female example, as on the window.
-TEST(ReportMatchesWindow, FemaleExample) {
-  ExpectWindowShowsTheReport(kFemaleExample, "female-45");
-}
+TEST(ReportMatchesWindow, FemaleExample) { ExpectWindowShowsTheReport(kFemaleExample, "female-45"); }
 
 // A man of 40 with low VC and FEV1: red cells on the VC, FEV1 and FEV1/FVC
 // rows and a red measured FEV1/FVC, so both colours are compared.

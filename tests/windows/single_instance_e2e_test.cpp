@@ -4,6 +4,7 @@
 // handle). Both programs run under the same wineserver, so they share the
 // block and the screen; the tests of one prefix run one after another.
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -12,8 +13,6 @@
 #include <vector>
 
 #include "tests/windows/e2e_support.h"
-
-#include <sddl.h>
 
 namespace {
 
@@ -113,8 +112,8 @@ TEST(SingleInstance, SecondStartBringsTheFirstForwardAndExitsZero) {
   EXPECT_EQ(*second.exitCode, 0u);
   EXPECT_FALSE(second.shown);
 
-  ASSERT_TRUE(WaitUntil([&] { return !IsIconic(first.window()) && IsWindowVisible(first.window()); },
-                        kTimeoutMs));
+  ASSERT_TRUE(
+      WaitUntil([&] { return !IsIconic(first.window()) && IsWindowVisible(first.window()); }, kTimeoutMs));
   EXPECT_TRUE(WaitUntil([&] { return ZOrder(first.window()) < ZOrder(cover.window); }, kTimeoutMs));
   EXPECT_EQ(GetWindowLongA(first.window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "not left on top";
   EXPECT_EQ(WindowText(first.Control(kAgeField)), "45");

@@ -36,8 +36,8 @@ bool Program::Start(const std::string& exePath, const std::string& arguments) {
   buffer.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  started_ = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &info_) != 0;
+  started_ = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info_) != 0;
   return started_;
 }
 
