@@ -6,7 +6,7 @@ set -euo pipefail
 want_windows=1
 [ "${1:-}" = "--native-only" ] && want_windows=0
 
-pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev)
+pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev clang-format)
 # The HTML report's browser test: headless Chromium, pdfinfo, libpng for the
 # screenshot check, and a Japanese font for the page.
 pkgs+=(chromium poppler-utils libpng-dev fonts-ipafont-gothic)

@@ -10,6 +10,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+# Every tracked C++ file stays formatted by .clang-format.
+bash scripts/check-format.sh
+
 jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
