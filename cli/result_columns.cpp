@@ -41,25 +41,25 @@ std::string_view Flag(bool computed, bool value) { return !computed ? "" : value
 // The reading as ASCII keys (the CSV stays in the encoding of its input).
 void WriteReadingColumns(const Reading& r, CsvWriter& writer) {
   for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
-    writer.Field(v->computed ? v->label.key : "");
-    writer.Field(v->percentVc);
+    writer.PlainField(v->computed ? v->label.key : "");
+    writer.PlainField(v->percentVc);
   }
   const LlnReading& lln = r.ersAts2022;
-  writer.Field(lln.computed ? lln.label.key : "");
-  writer.Field(lln.severityLabel.key);
-  writer.Field(Flag(lln.computed, lln.fev1FvcBelowLln));
-  writer.Field(Flag(lln.computed, lln.fvcBelowLln));
-  writer.Field(Flag(lln.computed, lln.fev1BelowLln));
-  writer.Field(lln.fev1Z);
-  writer.Field(!r.copd.computed                        ? ""
-               : r.copd.stage == CopdStage::kNotStaged ? "notStaged"
-                                                       : r.copd.label.key);
-  writer.Field(r.copd.percentFev1);
-  writer.Field(r.lungAge.value);
-  writer.Field(r.lungAge.en);
-  writer.Field(Flag(r.lungAge.computed, r.lungAge.corrected));
-  writer.Field(r.disability.index);
-  writer.Field(r.disability.computed ? r.disability.label.key : "");
+  writer.PlainField(lln.computed ? lln.label.key : "");
+  writer.PlainField(lln.severityLabel.key);
+  writer.PlainField(Flag(lln.computed, lln.fev1FvcBelowLln));
+  writer.PlainField(Flag(lln.computed, lln.fvcBelowLln));
+  writer.PlainField(Flag(lln.computed, lln.fev1BelowLln));
+  writer.PlainField(lln.fev1Z);
+  writer.PlainField(!r.copd.computed                        ? ""
+                    : r.copd.stage == CopdStage::kNotStaged ? "notStaged"
+                                                            : r.copd.label.key);
+  writer.PlainField(r.copd.percentFev1);
+  writer.PlainField(r.lungAge.value);
+  writer.PlainField(r.lungAge.en);
+  writer.PlainField(Flag(r.lungAge.computed, r.lungAge.corrected));
+  writer.PlainField(r.disability.index);
+  writer.PlainField(r.disability.computed ? r.disability.label.key : "");
 }
 
 }  // namespace
@@ -68,24 +68,24 @@ void WriteReadingColumns(const Reading& r, CsvWriter& writer) {
 void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const PanelRow& row = result.panel.rows[i];
-    writer.Field(row.Text());
+    writer.PlainField(row.Text());
     if (HasPercentCell(ResultFields()[i])) {
-      writer.Field(row.cell.percent);
-      writer.Field(row.cell.red ? "1" : "0");
+      writer.PlainField(row.cell.percent);
+      writer.PlainField(row.cell.red ? "1" : "0");
     }
   }
-  writer.Field(result.panel.measuredRatio.text);
-  writer.Field(result.panel.measuredRatio.red ? "1" : "0");
+  writer.PlainField(result.panel.measuredRatio.text);
+  writer.PlainField(result.panel.measuredRatio.red ? "1" : "0");
   for (const StandingView& standing : result.jrs2014) {
-    writer.Field(standing.ulnText);
-    writer.Field(standing.zText);
-    writer.Field(standing.percentileText);
+    writer.PlainField(standing.ulnText);
+    writer.PlainField(standing.zText);
+    writer.PlainField(standing.percentileText);
   }
   WriteReadingColumns(ReadResult(result), writer);
 }
 
 void WriteEmptyResultColumns(CsvWriter& writer) {
-  for (std::size_t i = 0; i < ResultColumnNames().size(); ++i) writer.Field({});
+  for (std::size_t i = 0; i < ResultColumnNames().size(); ++i) writer.PlainField({});
 }
 
 }  // namespace kestrova::cli

@@ -79,8 +79,7 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
     out.keptMeasuredRatio = kept;
     return;
   }
-  FormatFixedTo(inputs.fev1 / inputs.fvc, 3, ratio.text);
-  ratio.value = ParseNumber(ratio.text);
+  ratio.value = RoundThroughText(inputs.fev1 / inputs.fvc, 3, ratio.text);
   ratio.red = ratio.value < results.fev1RatioLln;
   out.keptMeasuredRatio = ratio.value;
 }

@@ -69,8 +69,7 @@ void PublishResult(PredictionSet& set, ResultId id, double raw) {
   const ResultField& field = FieldOf(id);
   // The line starts as the number text, then gets " :" and the label.
   std::string& line = set.*field.line;
-  FormatFixedTo(raw, field.decimals, line);
-  set.*field.value = ParseNumber(line);
+  set.*field.value = RoundThroughText(raw, field.decimals, line);
   line.append(" :").append(field.label);
 }
 

@@ -45,8 +45,7 @@ void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double mea
   out.computed = true;
   const double uln = UpperLimitOfNormal(*lms);
   if (std::isfinite(uln)) {
-    FormatFixedTo(uln, decimals, out.ulnText);
-    out.uln = ParseNumber(out.ulnText);
+    out.uln = RoundThroughText(uln, decimals, out.ulnText);
   }
   const double z = ZScore(*lms, measured);
   if (!std::isfinite(z)) return;

@@ -264,21 +264,22 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   return text;
 }
 
-void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
-  const int n = decimals < 1 ? 1 : decimals > 4 ? 4 : decimals;
+namespace {
+
+// FormatFixed's rounding: true with the scaled integer f and the decimal count
+// n when the text is f written with n decimals, false when it is
+// FormatNumber(value) instead.
+bool ScaledInteger(double value, std::uint8_t decimals, std::int64_t& f, int& n) {
+  n = decimals < 1 ? 1 : decimals > 4 ? 4 : decimals;
   const double p = PowerOfTen(n);
   const double q = PowerOfTen(n + 1);
-  if (std::isnan(value)) value = 0;
   const double scaledByP = value * p;
   const double scaledByQ = value * q;
   const bool insideRule = std::fabs(scaledByQ) < 2147483648.0;
-  if (!insideRule && !(std::fabs(value) < 1e11)) {
-    out = FormatNumber(value);
-    return;
-  }
+  if (!insideRule && !(std::fabs(value) < 1e11)) return false;
 
   // Inside the rule both floors fit 32 bits; below 1e11 they fit 64 bits.
-  std::int64_t f = FloorToInt(scaledByP);
+  f = FloorToInt(scaledByP);
   const std::int64_t d = FloorToInt(scaledByQ);
   const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
   if (roundingDigit >= 5) f += 1;
@@ -288,7 +289,54 @@ void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
   // with n decimals; this was checked for every such f and n = 1 to 4, and the
   // tests compare both routes on a sample. Outside the rule (below 1e11) the
   // same writing is the documented extension.
+  return true;
+}
+
+// What ParseNumber reads from the text WriteScaledInteger writes for f and n,
+// from the same digits: the whole part is below 2^53, so the right-to-left sum
+// of its digits is the integer itself; then each non-zero fraction digit over
+// its power of ten, left to right; then the sign.
+double ReadScaledInteger(std::int64_t f, int n) {
+  const std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
+  std::uint64_t place = 1;
+  for (int i = 0; i < n; ++i) place *= 10;
+  double value = static_cast<double>(magnitude / place);
+  std::uint64_t fraction = magnitude % place;
+  double divisor = 10;
+  for (int i = 0; i < n; ++i) {
+    place /= 10;
+    const int digit = static_cast<int>(fraction / place);
+    fraction %= place;
+    if (digit != 0) value += digit / divisor;
+    divisor *= 10;
+  }
+  if (f < 0) value = value * -1;
+  return value;
+}
+
+}  // namespace
+
+void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
+  if (std::isnan(value)) value = 0;
+  std::int64_t f = 0;
+  int n = 0;
+  if (!ScaledInteger(value, decimals, f, n)) {
+    out = FormatNumber(value);
+    return;
+  }
   WriteScaledInteger(f, n, out);
+}
+
+double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
+  if (std::isnan(value)) value = 0;
+  std::int64_t f = 0;
+  int n = 0;
+  if (!ScaledInteger(value, decimals, f, n)) {
+    out = FormatNumber(value);
+    return ParseNumber(out);
+  }
+  WriteScaledInteger(f, n, out);
+  return ReadScaledInteger(f, n);
 }
 
 }  // namespace kestrova

@@ -51,6 +51,11 @@
 //   - anything larger, and the infinities, are written as FormatNumber(value).
 //   FormatFixedTo writes the same text into `out`, reusing its storage (the
 //   form for code that formats many values into the same strings).
+//
+// RoundThroughText(value, decimals, out)
+//   FormatFixedTo, returning ParseNumber(out): the value rounded through its
+//   text, computed from the digits just written instead of reading them again.
+//     2.345,2 -> "2.35" and 2.35   -2.345,2 -> "-2.34" and -2.34
 #ifndef KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 #define KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 
@@ -74,6 +79,7 @@ std::string FormatNumber(double value);
 
 std::string FormatFixed(double value, std::uint8_t decimals);
 void FormatFixedTo(double value, std::uint8_t decimals, std::string& out);
+double RoundThroughText(double value, std::uint8_t decimals, std::string& out);
 
 }  // namespace kestrova
 

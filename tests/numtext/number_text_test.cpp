@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -277,6 +279,40 @@ TEST(FormatFixed, SweepReadsBackWithinOneUnit) {
       ASSERT_EQ(FormatFixed(back, static_cast<std::uint8_t>(decimals)), text) << x;
       const std::size_t point = text.find('.');
       ASSERT_EQ(text.size() - point - 1, static_cast<std::size_t>(decimals)) << text;
+    }
+  }
+}
+
+// RoundThroughText gives the very double ParseNumber reads from the text, sign
+// of zero included: across the rule, its 64-bit extension and the general form.
+TEST(RoundThroughText, IsParseNumberOfTheText) {
+  const double edges[] = {0.0,
+                          -0.0,
+                          0.05,
+                          -0.05,
+                          2.345,
+                          -2.345,
+                          1.005,
+                          267.46,
+                          99999999999.0,
+                          1e11,
+                          1e300,
+                          -1e300,
+                          std::numeric_limits<double>::infinity(),
+                          std::nan("")};
+  std::uint64_t state = 99;
+  for (int decimals = 0; decimals <= 5; ++decimals) {
+    const auto d = static_cast<std::uint8_t>(decimals);
+    for (int i = 0; i < 40000; ++i) {
+      state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+      const double scale = std::pow(10.0, static_cast<int>(state % 13) - 3);  // 0.001 to 1e9
+      double x = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * scale;
+      if (i < static_cast<int>(std::size(edges))) x = edges[i];
+      std::string text;
+      const double value = RoundThroughText(x, d, text);
+      ASSERT_EQ(text, FormatFixed(x, d)) << x;
+      const double expected = ParseNumber(text);
+      ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << x << " -> " << text;
     }
   }
 }
