@@ -1,7 +1,5 @@
 #include "display/panel_contents.h"
 
-#include <cstring>
-
 #include "numtext/number_text.h"
 
 namespace kestrova {
@@ -29,10 +27,12 @@ double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double me
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
 // t has at least three characters ("0.0").
 void FillCellText(const std::string& t, std::string& cell) {
-  char text[kCellWidth] = {' ', ' ', ' ', ' ', ' ', ' ', '%', ' ', ' ', ' '};
+  cell.resize(kCellWidth);  // in place: a cell drawn before keeps its storage
+  char* const text = cell.data();
   const std::size_t kept = t.size() < 5 ? t.size() : 5;
-  std::memcpy(text + 5 - kept, t.data() + t.size() - kept, kept);
-  cell.assign(text, kCellWidth);
+  for (std::size_t i = 0; i < kCellWidth; ++i) text[i] = ' ';
+  for (std::size_t i = 0; i < kept; ++i) text[5 - kept + i] = t[t.size() - kept + i];
+  text[6] = '%';
 }
 
 bool RuleHolds(ResultId id, const ResultField& field, double measured, const PercentCell& cell,
@@ -109,7 +109,8 @@ void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& result
     PanelRow& row = out.rows[i];
     const std::string& line = results.*field.line;
     row.line = line;
-    row.computed = !line.empty() && line != field.placeholder;
+    // A placeholder starts with blanks; a number text never does.
+    row.computed = !line.empty() && line.front() != ' ';
     // A computed line is the number text, " :" and the label.
     row.textLength = row.computed ? line.size() - field.label.size() - 2 : 0;
     FillCell(id, inputs, results, out.keptMeasuredRatio, row.cell);

@@ -4,8 +4,6 @@
 
 namespace kestrova {
 
-namespace {
-
 using enum MeasuredInput;
 using enum ColourRule;
 
@@ -39,6 +37,8 @@ constexpr std::array<ResultField, kResultCount> kResultFields = {
 
 #undef KESTROVA_FIELD
 
+namespace {
+
 // kBelowLln compares with the row after it: that row must be its group's LLN.
 constexpr bool LlnFollowsEachBelowLlnRow() {
   for (std::size_t i = 0; i + 1 < kResultFields.size(); ++i) {
@@ -51,10 +51,6 @@ constexpr bool LlnFollowsEachBelowLlnRow() {
 static_assert(LlnFollowsEachBelowLlnRow());
 
 }  // namespace
-
-const std::array<ResultField, kResultCount>& ResultFields() { return kResultFields; }
-
-const ResultField& FieldOf(ResultId id) { return ResultFields()[static_cast<std::size_t>(id)]; }
 
 void ResetToPlaceholders(PredictionSet& set) {
   for (const ResultField& field : ResultFields()) {

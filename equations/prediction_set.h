@@ -116,8 +116,10 @@ struct ResultField {
 constexpr bool HasPercentCell(const ResultField& field) { return field.measured != MeasuredInput::kNone; }
 
 // The fifteen results in display order.
-const std::array<ResultField, kResultCount>& ResultFields();
-const ResultField& FieldOf(ResultId id);
+// (The table itself; read through these two, which the compiler can inline.)
+extern const std::array<ResultField, kResultCount> kResultFields;
+inline const std::array<ResultField, kResultCount>& ResultFields() { return kResultFields; }
+inline const ResultField& FieldOf(ResultId id) { return kResultFields[static_cast<std::size_t>(id)]; }
 
 // Sets every result to "not computed": value 0 and its placeholder line, and
 // no JRS2014 parameters.

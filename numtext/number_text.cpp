@@ -212,15 +212,29 @@ void WriteScaledInteger(std::int64_t f, int n, std::string& out) {
   char* const end = buffer + sizeof buffer;
   char* p = end;
   std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
-  for (int i = 0; i < n; ++i) {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
+  // Inside the rule the magnitude fits 32 bits, where dividing by ten is cheaper.
+  if (magnitude <= 0xFFFFFFFFu) {
+    auto small = static_cast<std::uint32_t>(magnitude);
+    for (int i = 0; i < n; ++i) {
+      *--p = static_cast<char>('0' + small % 10);
+      small /= 10;
+    }
+    *--p = '.';
+    do {
+      *--p = static_cast<char>('0' + small % 10);
+      small /= 10;
+    } while (small != 0);
+  } else {
+    for (int i = 0; i < n; ++i) {
+      *--p = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    }
+    *--p = '.';
+    do {
+      *--p = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
   }
-  *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
   if (f < 0) *--p = '-';
   out.assign(p, end);
 }
@@ -292,21 +306,22 @@ bool ScaledInteger(double value, std::uint8_t decimals, std::int64_t& f, int& n)
   return true;
 }
 
-// What ParseNumber reads from the text WriteScaledInteger writes for f and n,
-// from the same digits: the whole part is below 2^53, so the right-to-left sum
-// of its digits is the integer itself; then each non-zero fraction digit over
-// its power of ten, left to right; then the sign.
-double ReadScaledInteger(std::int64_t f, int n) {
+// What ParseNumber reads from `text`, which WriteScaledInteger wrote for f and
+// n: the whole part is below 2^53, so the right-to-left sum of its digits is the
+// integer itself; then each non-zero fraction digit (the text's last n bytes)
+// over its power of ten, left to right; then the sign.
+double ReadScaledInteger(std::int64_t f, int n, const std::string& text) {
   const std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
-  std::uint64_t place = 1;
-  for (int i = 0; i < n; ++i) place *= 10;
-  double value = static_cast<double>(magnitude / place);
-  std::uint64_t fraction = magnitude % place;
+  // Constant divisors: no division by a variable on this path.
+  const std::uint64_t whole = n == 1   ? magnitude / 10
+                              : n == 2 ? magnitude / 100
+                              : n == 3 ? magnitude / 1000
+                                       : magnitude / 10000;
+  double value = static_cast<double>(whole);
+  const char* const fraction = text.data() + text.size() - n;
   double divisor = 10;
   for (int i = 0; i < n; ++i) {
-    place /= 10;
-    const int digit = static_cast<int>(fraction / place);
-    fraction %= place;
+    const int digit = fraction[i] - '0';
     if (digit != 0) value += digit / divisor;
     divisor *= 10;
   }
@@ -336,7 +351,7 @@ double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
     return ParseNumber(out);
   }
   WriteScaledInteger(f, n, out);
-  return ReadScaledInteger(f, n);
+  return ReadScaledInteger(f, n, out);
 }
 
 }  // namespace kestrova
