@@ -8,8 +8,8 @@ want_windows=1
 
 pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev clang-format)
 # The HTML report's browser test: headless Chromium, pdfinfo, libpng for the
-# screenshot check, and a Japanese font for the page.
-pkgs+=(chromium poppler-utils libpng-dev fonts-ipafont-gothic)
+# screenshot check, libxml2 to read the pages back, and a Japanese font for the page.
+pkgs+=(chromium poppler-utils libpng-dev libxml2-dev fonts-ipafont-gothic)
 if [ "$want_windows" = 1 ]; then
   pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales x11-utils)
   # The release: the installer, reading version resources back, the guide as HTML.
