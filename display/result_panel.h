@@ -1,6 +1,6 @@
 // The result panel: what the window paints below and beside its controls, as
 // pure code. Everything is drawn through a PanelDevice, so the same code paints
-// the real window (app/) and a recording device in tests and in kestrova-cli.
+// the real window (app/) and a test's recording device.
 //
 // Each row stands at its ResultField's rowY; result lines at x = 230,
 // percentage cells at x = 160, the measured FEV1/FVC at x = 100 on row 490.
