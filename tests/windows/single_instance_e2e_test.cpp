@@ -4,7 +4,6 @@
 // handle). Both programs run under the same wineserver, so they share the
 // block and the screen; the tests of one prefix run one after another.
 #include <gtest/gtest.h>
-#include <sddl.h>
 
 #include <cstdint>
 #include <cstring>
@@ -13,6 +12,11 @@
 #include <vector>
 
 #include "tests/windows/e2e_support.h"
+
+// sddl.h needs the types windows.h (through e2e_support.h) declares.
+// clang-format off
+#include <sddl.h>
+// clang-format on
 
 namespace {
 
