@@ -168,32 +168,52 @@ void AppendReadingReport(const Reading& r, std::string& out) {
   if (d.computed) AppendReadingNote(d.note, out);
 }
 
-void AppendJsonKey(std::string_view key, std::string& out) {
-  out += '"';
-  out += key;
-  out += "\": ";
-}
+// One JSON object on one line, its members in the order written:
+//   {"key": value, "key": value}
+class JsonLine {
+ public:
+  explicit JsonLine(std::string& out) : out_(out) { out_ += '{'; }
+  ~JsonLine() { out_ += '}'; }
+  JsonLine& Text(std::string_view key, std::string_view value) {
+    AppendJsonString(value, Key(key));
+    return *this;
+  }
+  JsonLine& TextOrNull(std::string_view key, std::string_view value) {
+    AppendJsonTextOrNull(value, Key(key));
+    return *this;
+  }
+  JsonLine& Number(std::string_view key, std::string_view digits) {
+    AppendJsonNumberText(digits, Key(key));
+    return *this;
+  }
+  JsonLine& Bool(std::string_view key, bool value) {
+    Key(key) += value ? "true" : "false";
+    return *this;
+  }
 
-void AppendJsonBool(bool value, std::string& out) { out += value ? "true" : "false"; }
+ private:
+  std::string& Key(std::string_view key) {
+    if (!first_) out_ += ", ";
+    first_ = false;
+    AppendJsonString(key, out_);
+    return out_ += ": ";
+  }
+  std::string& out_;
+  bool first_ = true;
+};
 
 void AppendJsonVentilatory(const VentilatoryReading& v, std::string& out) {
   if (!v.computed) {
     out += "null";
     return;
   }
-  out += "{\"equation\": ";
-  AppendJsonString(v.equation, out);
-  out += ", \"percentVc\": ";
-  AppendJsonNumberText(v.percentVc, out);
-  out += ", \"measuredRatio\": ";
-  AppendJsonNumberText(v.measuredRatio, out);
-  out += ", \"class\": ";
-  AppendJsonString(v.label.key, out);
-  out += ", \"label\": ";
-  AppendJsonString(v.label.ja, out);
-  out += ", \"labelEn\": ";
-  AppendJsonString(v.label.en, out);
-  out += '}';
+  JsonLine(out)
+      .Text("equation", v.equation)
+      .Number("percentVc", v.percentVc)
+      .Number("measuredRatio", v.measuredRatio)
+      .Text("class", v.label.key)
+      .Text("label", v.label.ja)
+      .Text("labelEn", v.label.en);
 }
 
 void AppendJsonLln(const LlnReading& r, std::string& out) {
@@ -201,35 +221,18 @@ void AppendJsonLln(const LlnReading& r, std::string& out) {
     out += "null";
     return;
   }
-  out += "{\"equation\": ";
-  AppendJsonString(r.equation, out);
-  const std::pair<std::string_view, bool> flags[] = {{"fev1FvcBelowLln", r.fev1FvcBelowLln},
-                                                     {"fvcBelowLln", r.fvcBelowLln},
-                                                     {"fev1BelowLln", r.fev1BelowLln}};
-  for (const auto& [key, value] : flags) {
-    out += ", ";
-    AppendJsonKey(key, out);
-    AppendJsonBool(value, out);
-  }
-  out += ", \"pattern\": ";
-  AppendJsonString(r.label.key, out);
-  out += ", \"label\": ";
-  AppendJsonString(r.label.ja, out);
-  out += ", \"labelEn\": ";
-  AppendJsonString(r.label.en, out);
-  out += ", \"severity\": ";
-  if (r.severity == Severity::kNone) {
-    out += "null";
-  } else {
-    AppendJsonString(r.severityLabel.key, out);
-  }
-  out += ", \"severityLabel\": ";
-  AppendJsonTextOrNull(r.severityLabel.ja, out);
-  out += ", \"severityLabelEn\": ";
-  AppendJsonTextOrNull(r.severityLabel.en, out);
-  out += ", \"fev1Z\": ";
-  AppendJsonNumberText(r.fev1Z, out);
-  out += '}';
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .Bool("fev1FvcBelowLln", r.fev1FvcBelowLln)
+      .Bool("fvcBelowLln", r.fvcBelowLln)
+      .Bool("fev1BelowLln", r.fev1BelowLln)
+      .Text("pattern", r.label.key)
+      .Text("label", r.label.ja)
+      .Text("labelEn", r.label.en)
+      .TextOrNull("severity", r.severity == Severity::kNone ? std::string_view() : r.severityLabel.key)
+      .TextOrNull("severityLabel", r.severityLabel.ja)
+      .TextOrNull("severityLabelEn", r.severityLabel.en)
+      .Number("fev1Z", r.fev1Z);
 }
 
 void AppendJsonCopd(const CopdReading& r, std::string& out) {
@@ -237,23 +240,15 @@ void AppendJsonCopd(const CopdReading& r, std::string& out) {
     out += "null";
     return;
   }
-  out += "{\"equation\": ";
-  AppendJsonString(r.equation, out);
-  out += ", \"stage\": ";
-  AppendJsonTextOrNull(r.label.key, out);
-  out += ", \"percentFev1\": ";
-  AppendJsonNumberText(r.percentFev1, out);
-  out += ", \"measuredRatio\": ";
-  AppendJsonNumberText(r.measuredRatio, out);
-  out += ", \"label\": ";
-  AppendJsonString(r.label.ja, out);
-  out += ", \"labelEn\": ";
-  AppendJsonString(r.label.en, out);
-  out += ", \"note\": ";
-  AppendJsonString(r.note.ja, out);
-  out += ", \"noteEn\": ";
-  AppendJsonString(r.note.en, out);
-  out += '}';
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .TextOrNull("stage", r.label.key)
+      .Number("percentFev1", r.percentFev1)
+      .Number("measuredRatio", r.measuredRatio)
+      .Text("label", r.label.ja)
+      .Text("labelEn", r.label.en)
+      .Text("note", r.note.ja)
+      .Text("noteEn", r.note.en);
 }
 
 void AppendJsonLungAge(const LungAgeReading& r, std::string& out) {
@@ -261,17 +256,12 @@ void AppendJsonLungAge(const LungAgeReading& r, std::string& out) {
     out += "null";
     return;
   }
-  out += "{\"equation\": ";
-  AppendJsonString(r.equation, out);
-  out += ", \"value\": ";
-  AppendJsonString(r.value, out);
-  out += ", \"text\": ";
-  AppendJsonString(r.ja, out);
-  out += ", \"textEn\": ";
-  AppendJsonString(r.en, out);
-  out += ", \"corrected\": ";
-  AppendJsonBool(r.corrected, out);
-  out += '}';
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .Text("value", r.value)
+      .Text("text", r.ja)
+      .Text("textEn", r.en)
+      .Bool("corrected", r.corrected);
 }
 
 void AppendJsonDisability(const DisabilityReading& r, std::string& out) {
@@ -279,21 +269,14 @@ void AppendJsonDisability(const DisabilityReading& r, std::string& out) {
     out += "null";
     return;
   }
-  out += "{\"equation\": ";
-  AppendJsonString(r.equation, out);
-  out += ", \"index\": ";
-  AppendJsonNumberText(r.index, out);
-  out += ", \"grade\": ";
-  AppendJsonString(r.label.ja, out);
-  out += ", \"gradeKey\": ";
-  AppendJsonString(r.label.key, out);
-  out += ", \"gradeEn\": ";
-  AppendJsonString(r.label.en, out);
-  out += ", \"note\": ";
-  AppendJsonString(r.note.ja, out);
-  out += ", \"noteEn\": ";
-  AppendJsonString(r.note.en, out);
-  out += '}';
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .Number("index", r.index)
+      .Text("grade", r.label.ja)
+      .Text("gradeKey", r.label.key)
+      .Text("gradeEn", r.label.en)
+      .Text("note", r.note.ja)
+      .Text("noteEn", r.note.en);
 }
 
 void AppendReadingJson(const Reading& r, std::string& out) {

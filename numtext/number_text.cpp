@@ -331,27 +331,32 @@ double ReadScaledInteger(std::int64_t f, int n, const std::string& text) {
 
 }  // namespace
 
-void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
+namespace {
+
+// FormatFixed's text into `out`; true, with f and n, when it is the scaled
+// integer f written with n decimals (false: FormatNumber's text).
+bool WriteFixed(double value, std::uint8_t decimals, std::string& out, std::int64_t& f, int& n) {
   if (std::isnan(value)) value = 0;
-  std::int64_t f = 0;
-  int n = 0;
   if (!ScaledInteger(value, decimals, f, n)) {
     out = FormatNumber(value);
-    return;
+    return false;
   }
   WriteScaledInteger(f, n, out);
+  return true;
+}
+
+}  // namespace
+
+void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
+  std::int64_t f = 0;
+  int n = 0;
+  WriteFixed(value, decimals, out, f, n);
 }
 
 double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
-  if (std::isnan(value)) value = 0;
   std::int64_t f = 0;
   int n = 0;
-  if (!ScaledInteger(value, decimals, f, n)) {
-    out = FormatNumber(value);
-    return ParseNumber(out);
-  }
-  WriteScaledInteger(f, n, out);
-  return ReadScaledInteger(f, n, out);
+  return WriteFixed(value, decimals, out, f, n) ? ReadScaledInteger(f, n, out) : ParseNumber(out);
 }
 
 }  // namespace kestrova
