@@ -16,6 +16,7 @@
 
 #include "cli/batch.h"
 #include "cli/options.h"
+#include "cli/paths.h"
 #include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
@@ -348,6 +349,34 @@ TEST_F(OutputFileTest, StandardStreamsNamingTheInputAreRefused) {
     if (c.inFromFile) std::fclose(in);
     if (c.outToFile) std::fclose(out);
     EXPECT_EQ(Read(input), kPatients) << c.name;
+  }
+}
+
+struct SamenessCase {
+  std::string name;
+  FileIdentity a;
+  FileIdentity b;
+  Sameness expected;
+};
+
+// What the output is compared with the input by: an identity the system will
+// not give (Wine's standard handles) against an existing file is "unknown",
+// which the run refuses.
+TEST(Paths, IdentitiesCompare) {
+  const FileIdentity file{FileKind::kRegular, 7, 1, true};
+  const SamenessCase cases[] = {
+      {"the same file", file, file, Sameness::kSame},
+      {"another file", file, {FileKind::kRegular, 8, 1, true}, Sameness::kDifferent},
+      {"another volume", file, {FileKind::kRegular, 7, 2, true}, Sameness::kDifferent},
+      {"index without volume", file, {FileKind::kRegular, 7, 0, false}, Sameness::kSame},
+      {"not identified, a file", {FileKind::kUnknown}, file, Sameness::kUnknown},
+      {"not identified, no file", {FileKind::kUnknown}, {FileKind::kMissing}, Sameness::kDifferent},
+      {"a pipe", {FileKind::kOther, 7, 1, true}, file, Sameness::kDifferent},
+      {"a folder", {FileKind::kDirectory, 7, 1, true}, file, Sameness::kDifferent},
+  };
+  for (const SamenessCase& c : cases) {
+    EXPECT_EQ(Compare(c.a, c.b), c.expected) << c.name;
+    EXPECT_EQ(Compare(c.b, c.a), c.expected) << c.name;
   }
 }
 
