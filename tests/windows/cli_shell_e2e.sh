@@ -12,12 +12,13 @@ failed=0
 patients=$'id,sex,age,height\r\nA-1,M,40,170\r\n'
 printf '%s' "$patients" >健診.csv
 cp 健診.csv デスクトップ/健診.csv
-printf '%s' "$patients" >in.csv
 desktop="Z:${PWD//\//\\}\\デスクトップ"
+echo "half a run" >.kestrova-4194300-0.tmp  # of a killed run: the first run here removes it
 
 # Each case: a name, the command's arguments and redirections, the exit
 # status, and a check that must hold afterwards.
 while IFS='|' read -r name command status check; do
+  cp 健診.csv in.csv
   eval "wine \"\$cli\" $command" 2>err.txt
   rc=$?
   [ "$rc" = "$status" ] || { echo "FAIL: $name: exit status $rc, expected $status: $(cat err.txt)"; failed=1; }
