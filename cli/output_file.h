@@ -47,7 +47,8 @@ bool IsSameFile(std::FILE* stream, const std::string& path);
 
 enum class LinkPolicy {
   // -o: a symbolic link stays and the file it names (even one not there yet:
-  // a dangling link) is the one replaced.
+  // a dangling link) is the one replaced. (On Windows, where links are rare, a
+  // link at the name is replaced like a file.)
   kReplaceTarget,
   // A file in a folder of the run's own files: whatever is at the name, a link
   // included, is replaced by the new file; nothing outside the folder is
