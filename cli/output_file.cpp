@@ -230,6 +230,13 @@ bool MayReplace(const std::string& path, const struct stat& st) {
 
 #endif
 
+// ".kestrova-<pid>-<n>.tmp" in `folder`, n counting up within the process.
+std::string NextTemporaryName(const std::string& folder) {
+  static unsigned counter = 0;
+  return folder + std::string(kTemporaryPrefix) + std::to_string(ProcessId()) + "-" +
+         std::to_string(counter++) + std::string(kTemporarySuffix);
+}
+
 // Sweeps each folder once per process: a batch may open 100,000 files in one.
 void RemoveStaleTemporariesOnce(const std::string& folder) {
   static std::set<std::string> swept;
@@ -291,10 +298,8 @@ bool OutputFile::Open(const std::string& path, std::string& error, LinkPolicy po
   const std::string folder = path.substr(0, NameStart(path));
   RemoveStaleTemporariesOnce(folder);
   // A name of our own beside the target, created only if it does not exist yet.
-  static unsigned counter = 0;
   for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-    temporary_ = folder + std::string(kTemporaryPrefix) + std::to_string(ProcessId()) + "-" +
-                 std::to_string(counter++) + std::string(kTemporarySuffix);
+    temporary_ = NextTemporaryName(folder);
     if (!Register(temporary_)) {
       temporary_.clear();
       error = "too many output files open at once";
@@ -351,11 +356,9 @@ bool OutputFile::Open(const std::string& path, std::string& error, LinkPolicy po
   }
   const std::string folder = target_.substr(0, NameStart(target_));
   RemoveStaleTemporariesOnce(folder);
-  static unsigned counter = 0;
   int fd = -1;
   for (unsigned attempt = 0; attempt < 1000 && fd < 0; ++attempt) {
-    temporary_ = folder + std::string(kTemporaryPrefix) + std::to_string(ProcessId()) + "-" +
-                 std::to_string(counter++) + std::string(kTemporarySuffix);
+    temporary_ = NextTemporaryName(folder);
     // Registered before it exists, so no signal can come between the two.
     if (!Register(temporary_)) {
       temporary_.clear();
