@@ -41,7 +41,8 @@ void AppendTsvRow(std::string_view name, double value, std::string_view text, st
   out += '\n';
 }
 
-std::string FormatTsv(const CommandLineValues& given, const PatientInputs& inputs, const PredictionSet& results) {
+std::string FormatTsv(const CommandLineValues& given, const PatientInputs& inputs,
+                      const PredictionSet& results) {
   std::string out;
   AppendTsvRow("sexCode", inputs.sexCode, given[CommandLineKey::kSex].text, out);
   const std::pair<const char*, CommandLineKey> rows[] = {{"age", CommandLineKey::kAge},
