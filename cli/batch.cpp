@@ -83,6 +83,10 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
 // Fills `inputs` from a record; returns false with `error` naming the problem.
 bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PatientInputs& inputs,
              std::string& error) {
+  if (record.overLimit != CsvLimit::kNone) {
+    error = CsvLimitError(record);
+    return false;
+  }
   if (record.unterminatedQuote) {
     error = "a quoted field is not closed before the end of the input";
     return false;
@@ -222,7 +226,8 @@ int RunBatch(const BatchStreams& streams) {
                  name().c_str());
     return kExitBadInput;
   }
-  if (!ReadHeader(record, encoding.encoding, layout, error)) {
+  if (record.overLimit != CsvLimit::kNone) error = "the header: " + CsvLimitError(record);
+  if (!error.empty() || !ReadHeader(record, encoding.encoding, layout, error)) {
     std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
                  static_cast<unsigned long long>(record.line), error.c_str());
     return kExitBadInput;

@@ -227,6 +227,43 @@ TEST(Batch, ValuesAboveTheLimitsAreRefused) {
   EXPECT_EQ(run.rows[4][0], "");
 }
 
+struct LimitCase {
+  std::string name;
+  std::string row;    // the line before a good row
+  std::string error;  // of that line's row
+};
+
+// A field, a record or a field count beyond its bound makes an error row, and
+// the next record is read as usual: memory stays bounded whatever the input.
+TEST(Batch, RecordsBeyondTheBoundsAreErrorRows) {
+  const std::string mib(kMaxFieldBytes, 'x');
+  std::string manyFields(kMaxFields, ',');
+  std::string bigRecord;
+  for (int i = 0; i < 16; ++i) bigRecord += mib + ",";
+  const LimitCase cases[] = {
+      {"a field of 1 MiB", mib + ",M,40,170", ""},
+      {"a field above 1 MiB", "x" + mib + ",M,40,170", "field 1 is longer than 1 MiB"},
+      {"quoted, with line ends", "A,M,40,\"" + mib + "\n\r\n\"\"\"", "field 4 is longer than 1 MiB"},
+      {"a record above 16 MiB", bigRecord + "x", "the row is longer than 16 MiB"},
+      {"65537 fields", manyFields, "the row has more than 65536 fields"},
+      {"after a quote in the cut part", "\"x" + mib + "\",\"a\nb\"", "field 1 is longer than 1 MiB"},
+  };
+  for (const LimitCase& c : cases) {
+    const BatchRun run = RunOn("id,sex,age,height\n" + c.row + "\nB,M,40,170\n");
+    ASSERT_EQ(run.rows.size(), 3u) << c.name;
+    EXPECT_EQ(run.rows[1][1], c.error) << c.name;
+    EXPECT_EQ(run.rows[2][0], "B") << c.name;
+    EXPECT_EQ(run.rows[2][1], "") << c.name;
+    if (!c.error.empty()) {
+      EXPECT_EQ(run.rows[1][0], "") << c.name;  // nothing of the cut row is kept
+      EXPECT_NE(run.err.find("patients.csv:2: " + c.error + "\n"), std::string::npos) << c.name;
+    }
+  }
+  const BatchRun header = RunOn("x" + mib + ",sex,age,height\nB,M,40,170\n");
+  EXPECT_EQ(header.status, kExitBadInput);
+  EXPECT_EQ(header.err, "kestrova-cli: patients.csv:1: the header: field 1 is longer than 1 MiB\n");
+}
+
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 // Shift-JIS bytes of the Japanese words below.
