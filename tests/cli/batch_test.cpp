@@ -395,6 +395,36 @@ TEST(Batch, QuotedFieldsAndLineEndsInPassThroughColumns) {
   EXPECT_EQ(run.rows[1][0], "two\r\nlines, \"quoted\"");
 }
 
+struct MessageCase {
+  std::string name;
+  std::string input;
+  std::string err;  // the first line on the error stream
+};
+
+// What a row shows on the error stream is safe on a terminal and readable there.
+TEST(Batch, MessagesShowTheInputSafely) {
+  const std::string utf8Header = Utf8(u8"氏名,性別,年齢,身長\n");
+  const MessageCase cases[] = {
+      {"escape sequence", "sex,age,height\n\x1b[2J,40,170\n",
+       "kestrova-cli: patients.csv:2: sex '\\x1b[2J' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性")},
+      {"NUL", std::string("sex,age,height\nM,4\0x,170\n", 25),
+       "kestrova-cli: patients.csv:2: age '4\\x00x' is not a number"},
+      {"line end", "sex,age,height\nM,\"4\nkestrova-cli: ok\",170\n",
+       "kestrova-cli: patients.csv:2: age '4\\x0akestrova-cli: ok' is not a number"},
+      {"Shift-JIS", "sex,age,height\n" + kSjisYamada + ",40,170\n",
+       "kestrova-cli: patients.csv:2: sex '" + Utf8(u8"山田") +
+           "' is neither M/F, 1/2 nor male/female in Japanese"},
+      // One stray byte in a UTF-8 file: the header is still read, the row is an error.
+      {"stray byte", utf8Header + "\xFF,M,40,170\n" + Utf8(u8"山田,男性,40,170\n"),
+       "kestrova-cli: patients.csv:2: field 1 is not valid UTF-8"},
+  };
+  for (const MessageCase& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    EXPECT_EQ(run.status, kExitBadInput) << c.name;
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), c.err) << c.name;
+  }
+}
+
 TEST(Batch, MissingVolumeColumnsAreNotMeasured) {
   const BatchRun run = RunOn("sex,age,height\nM,40,170\n");
   EXPECT_EQ(run.status, kExitOk);
