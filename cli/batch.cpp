@@ -5,6 +5,7 @@
 
 #include "cli/csv.h"
 #include "cli/header_names.h"
+#include "cli/output_file.h"
 #include "cli/result_columns.h"
 #include "kestrova/kestrova.h"
 #include "numtext/number_text.h"
@@ -226,7 +227,8 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
 
 int RunBatch(const BatchStreams& streams) {
   CsvReader reader(streams.in, streams.readBufferSize);
-  CsvWriter writer(streams.out, streams.writeBlockSize);
+  CsvWriter writer = streams.file != nullptr ? CsvWriter(*streams.file, streams.writeBlockSize)
+                                             : CsvWriter(streams.out, streams.writeBlockSize);
   CsvRecord record;
   Layout layout;
   std::string error;
@@ -292,6 +294,11 @@ int RunBatch(const BatchStreams& streams) {
   if (reader.ReadError()) {
     std::fprintf(streams.err, "kestrova-cli: %s: read error after %llu rows\n", name().c_str(),
                  static_cast<unsigned long long>(rows));
+    return kExitIoError;
+  }
+  if (!written && streams.file != nullptr) {
+    std::fprintf(streams.err, "kestrova-cli: %s: cannot be written (%s)\n", streams.file->target().c_str(),
+                 streams.file->Error().c_str());
     return kExitIoError;
   }
   if (!written) {

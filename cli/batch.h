@@ -37,6 +37,7 @@ struct PanelResult;
 namespace kestrova::cli {
 
 struct CsvRecord;
+class OutputFile;
 
 // Sees each row the batch reads, besides the CSV it writes (kestrova-cli
 // --html-dir writes a report per row from it).
@@ -65,6 +66,7 @@ struct BatchStreams {
   std::size_t readBufferSize = std::size_t{1} << 20;
   std::size_t writeBlockSize = std::size_t{1} << 20;
   BatchRowObserver* observer = nullptr;
+  OutputFile* file = nullptr;  // written instead of `out` when set (the -o file)
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row

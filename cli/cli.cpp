@@ -16,6 +16,7 @@
 #include "cli/html_report.h"
 #include "cli/options.h"
 #include "cli/output_file.h"
+#include "cli/paths.h"
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
@@ -127,14 +128,36 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   if (inputIsStdin) _setmode(_fileno(in), _O_BINARY);
   if (outputIsStdout) _setmode(_fileno(out), _O_BINARY);
 #endif
-  std::FILE* input = inputIsStdin ? in : std::fopen(options.batchInput.c_str(), "rb");
+  if (inputIsStdin && terminal.stdinClosed) {
+    std::fputs("kestrova-cli: -: cannot be read (standard input is closed)\n", err);
+    return kExitIoError;
+  }
+  std::FILE* input = inputIsStdin ? in : OpenFile(options.batchInput, "rb");
   if (input == nullptr) {
-    std::fprintf(err, "kestrova-cli: %s: cannot be opened\n", options.batchInput.c_str());
+    std::fprintf(err, "kestrova-cli: %s: cannot be opened (%s)\n", options.batchInput.c_str(),
+                 SystemErrorText().c_str());
     return kExitIoError;
   }
   const auto closeInput = [&] {
     if (!inputIsStdin) std::fclose(input);
   };
+  // Neither output may be the input: writing it while reading it loses rows or never ends.
+  const FileIdentity inputId = IdentityOf(input);
+  const Sameness sameAsInput =
+      Compare(inputId, outputIsStdout ? IdentityOf(out) : IdentityOf(options.batchOutput));
+  if (sameAsInput != Sameness::kDifferent) {
+    const std::string output = outputIsStdout ? "standard output" : "-o " + options.batchOutput;
+    if (sameAsInput == Sameness::kSame) {
+      std::fprintf(err, "kestrova-cli: %s is the input file; choose another output file\n", output.c_str());
+    } else {
+      std::fprintf(err,
+                   "kestrova-cli: %s: cannot tell whether it is the input file (the system does not identify "
+                   "one of them); choose another output file\n",
+                   output.c_str());
+    }
+    closeInput();
+    return kExitUsage;
+  }
   // --html-dir: the reports and their index, written as the rows come; the
   // folder is made before the output file is opened.
   HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
@@ -144,12 +167,6 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   }
   OutputFile file;
   if (!outputIsStdout) {
-    if (IsSameFile(input, options.batchOutput)) {
-      std::fprintf(err, "kestrova-cli: -o %s is the input file; choose another output file\n",
-                   options.batchOutput.c_str());
-      closeInput();
-      return kExitUsage;
-    }
     std::string error;
     if (!file.Open(options.batchOutput, error)) {
       std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(),
@@ -158,8 +175,8 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
       return kExitIoError;
     }
   }
-  BatchStreams streams{
-      input, outputIsStdout ? out : file.stream(), err, options.batchInput, terminal.stderrIsTerminal, 0};
+  BatchStreams streams{input, out, err, options.batchInput, terminal.stderrIsTerminal, 0};
+  if (!outputIsStdout) streams.file = &file;
   streams.encoding = options.encoding;
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))
@@ -171,11 +188,10 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   if (!outputIsStdout) {
     // Nothing written (the header was refused) or an I/O error: the file named stays as it was.
     std::string error;
-    if (status == kExitIoError || file.Written() <= 0) {
+    if (status == kExitIoError || file.Written() == 0) {
       file.Discard();
     } else if (!file.Commit(error)) {
-      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", options.batchOutput.c_str(),
-                   error.c_str());
+      std::fprintf(err, "kestrova-cli: %s: cannot be written (%s)\n", file.target().c_str(), error.c_str());
       status = kExitIoError;
     }
   }

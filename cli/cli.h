@@ -12,6 +12,7 @@ namespace kestrova::cli {
 struct Terminal {
   bool stdoutIsTerminal = false;  // colours in the report
   bool stderrIsTerminal = false;  // progress line in batch mode
+  bool stdinClosed = false;       // descriptor 0 was closed when the program started
 };
 
 // Runs the tool with `args` (without the program name); returns the exit status.

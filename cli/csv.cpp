@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/output_file.h"
+
 namespace kestrova::cli {
 
 CsvReader::CsvReader(std::FILE* in, std::size_t bufferSize) : in_(in), buffer_(bufferSize) {}
@@ -188,6 +190,9 @@ bool CsvReader::Next(CsvRecord& record) {
 CsvWriter::CsvWriter(std::FILE* out, std::size_t blockSize)
     : out_(out), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
 
+CsvWriter::CsvWriter(OutputFile& file, std::size_t blockSize)
+    : file_(&file), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
+
 CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), buffer_(8192), blockSize_(4096) {}
 
 CsvWriter::~CsvWriter() { Flush(); }
@@ -197,6 +202,8 @@ void CsvWriter::Grow(std::size_t n) { buffer_.resize(2 * (used_ + n)); }
 void CsvWriter::WriteBlock() {
   if (sink_ != nullptr) {
     sink_->append(buffer_.data(), used_);
+  } else if (file_ != nullptr) {
+    if (!file_->Write({buffer_.data(), used_})) failed_ = true;
   } else if (std::fwrite(buffer_.data(), 1, used_, out_) != used_) {
     failed_ = true;
   }
@@ -252,6 +259,7 @@ void CsvWriter::EndRow() {
 bool CsvWriter::Flush() {
   if (used_ > 0) WriteBlock();
   if (out_ != nullptr && std::fflush(out_) != 0) failed_ = true;
+  if (file_ != nullptr && !file_->Flush()) failed_ = true;
   return !failed_;
 }
 

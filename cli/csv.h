@@ -99,11 +99,15 @@ class CsvReader {
   bool cutAtFieldStart_ = false;
 };
 
+class OutputFile;
+
 // Collects output and writes it in large blocks. Fields are quoted only when
 // they hold a comma, a quote, CR or LF.
 class CsvWriter {
  public:
   explicit CsvWriter(std::FILE* out, std::size_t blockSize = std::size_t{1} << 20);
+  // Writes through `file`, which counts the bytes and keeps the reason of a failure.
+  explicit CsvWriter(OutputFile& file, std::size_t blockSize = std::size_t{1} << 20);
   // Appends to `sink` instead of writing to a stream.
   explicit CsvWriter(std::string& sink);
   ~CsvWriter();
@@ -136,6 +140,7 @@ class CsvWriter {
   void QuotedField(std::string_view text);
 
   std::FILE* out_ = nullptr;
+  OutputFile* file_ = nullptr;
   std::string* sink_ = nullptr;
   // Output goes into buffer_[0 .. used_); the vector's size is the room. Plain
   // bytes rather than std::string appends: most fields are a few characters,

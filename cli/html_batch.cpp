@@ -1,10 +1,8 @@
 #include "cli/html_batch.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "cli/csv.h"
 #include "cli/html_report.h"
+#include "cli/paths.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "texts/japanese_texts.h"
@@ -165,11 +163,10 @@ std::string HtmlBatchWriter::Path(std::string_view name) const {
 }
 
 bool HtmlBatchWriter::Open() {
-  std::error_code error;
-  const std::filesystem::path dir(directory_);
-  std::filesystem::create_directory(dir, error);
-  if (!std::filesystem::is_directory(dir, error)) {
-    std::fprintf(err_, "kestrova-cli: %s: the report directory cannot be made\n", directory_.c_str());
+  std::string error;
+  if (!MakeDirectory(directory_, error)) {
+    std::fprintf(err_, "kestrova-cli: %s: the report directory cannot be made (%s)\n", directory_.c_str(),
+                 error.c_str());
     return false;
   }
   return true;
@@ -183,7 +180,7 @@ void HtmlBatchWriter::Header(const CsvRecord& header) {
     if (idColumn_ == kNoColumn && Lower(Trim(name)) == "id") idColumn_ = i;
   }
   const std::string path = Path("index.html");
-  index_ = std::fopen(path.c_str(), "wb");
+  index_ = OpenFile(path, "wb");
   const std::string start = HtmlIndexStart(source_);
   if (index_ == nullptr || std::fwrite(start.data(), 1, start.size(), index_) != start.size()) {
     indexFailed_ = true;
@@ -192,7 +189,7 @@ void HtmlBatchWriter::Header(const CsvRecord& header) {
 
 bool HtmlBatchWriter::WriteFile(const std::string& name, const std::string& text) {
   const std::string path = Path(name);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenFile(path, "wb");
   bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
   if (file != nullptr && std::fclose(file) != 0) ok = false;
   if (!ok && unwritten_++ == 0) std::fprintf(err_, "kestrova-cli: %s: cannot be written\n", path.c_str());

@@ -1,7 +1,9 @@
 // kestrova-cli: the calculator's results on the command line (see cli/cli.h).
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -9,8 +11,24 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
+
+#include "cli/paths.h"
 
 namespace {
+
+// The arguments as the system gives them, in UTF-8: from the wide-character
+// command line, so that 健診.csv or デスクトップ arrive whatever the ANSI code page.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> words;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return words;
+  for (int i = 1; i < count; ++i) words.push_back(kestrova::cli::Utf8Of(wide[i]));
+  LocalFree(wide);
+  return words;
+}
 
 // A Windows console shows the report (UTF-8) as text once its output code page
 // is UTF-8, and its colours once it interprets escape sequences; where it
@@ -24,11 +42,39 @@ bool PrepareConsole() {
 }
 
 }  // namespace
+#else
+namespace {
+
+std::vector<std::string> Arguments(int argc, char** argv) { return {argv + 1, argv + argc}; }
+
+// Opens /dev/null on each of descriptors 0 to 2 that is closed, so that no
+// file the program opens becomes its standard error (and gets its messages).
+// Returns whether standard input was closed: reading it is then an error.
+bool OpenStandardDescriptors() {
+  bool stdinClosed = false;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1) continue;
+    if (fd == 0) stdinClosed = true;
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened != fd) return stdinClosed;  // the lower ones are open, so this cannot happen
+  }
+  return stdinClosed;
+}
+
+}  // namespace
 #endif
 
 int main(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
   kestrova::cli::Terminal terminal;
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  const std::vector<std::string> words = Arguments();
+#else
+  terminal.stdinClosed = OpenStandardDescriptors();
+  const std::vector<std::string> words = Arguments(argc, argv);
+#endif
+  const std::vector<std::string_view> args(words.begin(), words.end());
   terminal.stdoutIsTerminal = isatty(STDOUT_FILENO) != 0;
   terminal.stderrIsTerminal = isatty(STDERR_FILENO) != 0;
 #ifdef _WIN32
