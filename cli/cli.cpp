@@ -158,8 +158,18 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
     closeInput();
     return kExitUsage;
   }
-  // --html-dir: the reports and their index, written as the rows come; the
-  // folder is made before the output file is opened.
+  // --html-dir: the reports and their index, written as the rows come. Every
+  // check comes before the folder is made, and the folder before the output
+  // file is opened (which may be in it).
+  if (!options.htmlDir.empty()) {
+    const BatchFiles files{options.batchInput, inputId, options.batchOutput,
+                           outputIsStdout ? IdentityOf(out) : IdentityOf(options.batchOutput)};
+    if (const std::string conflict = HtmlDirConflict(options.htmlDir, files); !conflict.empty()) {
+      std::fprintf(err, "kestrova-cli: %s\n", conflict.c_str());
+      closeInput();
+      return kExitUsage;
+    }
+  }
   HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
   if (!options.htmlDir.empty() && !html.Open()) {
     closeInput();
@@ -195,6 +205,8 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
       status = kExitIoError;
     }
   }
+  // The index last: a run that failed keeps the old one.
+  if (!options.htmlDir.empty() && status != kExitIoError && !html.CommitIndex()) status = kExitIoError;
   return status;
 }
 
