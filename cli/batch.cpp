@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "cli/csv.h"
@@ -302,7 +303,8 @@ int RunBatch(const BatchStreams& streams) {
     return kExitIoError;
   }
   if (!written) {
-    std::fprintf(streams.err, "kestrova-cli: the output could not be written\n");
+    std::fprintf(streams.err, "kestrova-cli: standard output: cannot be written (%s)\n",
+                 writer.StreamError() != 0 ? std::strerror(writer.StreamError()) : "write error");
     return kExitIoError;
   }
   if (failed > 0) {

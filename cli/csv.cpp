@@ -1,6 +1,7 @@
 #include "cli/csv.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "cli/output_file.h"
@@ -205,6 +206,7 @@ void CsvWriter::WriteBlock() {
   } else if (file_ != nullptr) {
     if (!file_->Write({buffer_.data(), used_})) failed_ = true;
   } else if (std::fwrite(buffer_.data(), 1, used_, out_) != used_) {
+    if (!failed_) streamError_ = errno;
     failed_ = true;
   }
   used_ = 0;
@@ -258,7 +260,10 @@ void CsvWriter::EndRow() {
 
 bool CsvWriter::Flush() {
   if (used_ > 0) WriteBlock();
-  if (out_ != nullptr && std::fflush(out_) != 0) failed_ = true;
+  if (out_ != nullptr && std::fflush(out_) != 0) {
+    if (!failed_) streamError_ = errno;
+    failed_ = true;
+  }
   if (file_ != nullptr && !file_->Flush()) failed_ = true;
   return !failed_;
 }

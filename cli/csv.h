@@ -128,6 +128,8 @@ class CsvWriter {
   // Writes what is buffered and flushes the stream; false when writing failed.
   bool Flush();
   bool Failed() const { return failed_; }
+  // The errno of the first failed write to a stream; 0 when none failed.
+  int StreamError() const { return streamError_; }
 
  private:
   void WriteBlock();
@@ -150,6 +152,7 @@ class CsvWriter {
   std::size_t blockSize_;
   bool rowStarted_ = false;
   bool failed_ = false;
+  int streamError_ = 0;
 };
 
 }  // namespace kestrova::cli
