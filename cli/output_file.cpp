@@ -238,6 +238,10 @@ void RemoveStaleTemporariesOnce(const std::string& folder) {
 
 }  // namespace
 
+bool IsSameFile(std::FILE* stream, const std::string& path) {
+  return Compare(IdentityOf(stream), IdentityOf(path)) != Sameness::kDifferent;
+}
+
 bool OutputFile::Fail(std::string reason) {
   if (error_.empty()) error_ = std::move(reason);
   return false;

@@ -41,6 +41,10 @@
 
 namespace kestrova::cli {
 
+// True when `path` may name the file open as `stream`: the same file however
+// spelled (see Compare in cli/paths.h), or one the system will not identify.
+bool IsSameFile(std::FILE* stream, const std::string& path);
+
 enum class LinkPolicy {
   // -o: a symbolic link stays and the file it names (even one not there yet:
   // a dangling link) is the one replaced.

@@ -2,18 +2,21 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/batch.h"
 #include "cli/options.h"
+#include "cli/paths.h"
 #include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
@@ -219,6 +222,162 @@ TEST_F(OutputFileTest, FailingRunLeavesTheTargetUnchanged) {
   EXPECT_EQ(Read(target).rfind("id,error,vcJrs2014,", 0), 0u);
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
+}
+
+struct TargetCase {
+  std::string name;
+  std::string output;                            // -o, in the test's folder unless absolute
+  std::function<void(const fs::path&)> prepare;  // given the folder
+  int status;
+  std::string error;  // the message after "kestrova-cli: <-o>: cannot be written (", or ""
+  std::vector<std::string> names;
+  std::string written;  // the file the results must be in (the -o, or where its link points)
+};
+
+// How -o is replaced: never a file the user could not write, links kept even
+// when dangling, long names, temporary files of killed runs swept, and a
+// write error named with its reason.
+TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
+  const std::string longName = std::string(250, 'n') + ".csv";  // 254 bytes, the most most systems take
+  const TargetCase cases[] = {
+      // A run killed by SIGKILL leaves its temporary file: the next run removes it (first: a
+      // process sweeps a folder once).
+      {"stale temporary file",
+       "out.csv",
+       [](const fs::path& d) { Write(d / ".kestrova-2147483646-0.tmp", "half a run"); },
+       kExitOk,
+       "",
+       {"in.csv", "out.csv"},
+       "out.csv"},
+      {"read-only",
+       "out.csv",
+       [](const fs::path& d) {
+         Write(d / "out.csv", "earlier results\n");
+         fs::permissions(d / "out.csv",
+                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+       },
+       kExitIoError,
+       "the file is read-only",
+       {"in.csv", "out.csv"},
+       ""},
+      {"dangling link",
+       "link.csv",
+       [](const fs::path& d) {
+         fs::create_directory(d / "sub");
+         fs::create_symlink("sub/new.csv", d / "link.csv");
+       },
+       kExitOk,
+       "",
+       {"in.csv", "link.csv", "sub"},
+       "sub/new.csv"},
+      {"254-byte name", longName, [](const fs::path&) {}, kExitOk, "", {"in.csv", longName}, longName},
+      {"full disk",
+       "/dev/full",
+       [](const fs::path&) {},
+       kExitIoError,
+       "No space left on device",
+       {"in.csv"},
+       ""},
+  };
+  for (const TargetCase& c : cases) {
+    for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
+    Write(dir_ / "in.csv", kPatients);
+    c.prepare(dir_);
+    const std::string output = c.output.starts_with('/') ? c.output : (dir_ / c.output).string();
+    const CliRun run = RunTool({"--batch", (dir_ / "in.csv").string(), "-o", output});
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err,
+              c.error.empty() ? "" : "kestrova-cli: " + output + ": cannot be written (" + c.error + ")\n")
+        << c.name;
+    EXPECT_EQ(Names(), c.names) << c.name;
+    const std::string results = c.written.empty() ? "" : Read(dir_ / c.written).substr(0, 9);
+    EXPECT_EQ(results, c.written.empty() ? "" : "id,error,") << c.name;
+    EXPECT_TRUE(c.name != "read-only" || Read(dir_ / "out.csv") == "earlier results\n");
+    EXPECT_TRUE(c.name != "dangling link" || fs::is_symlink(dir_ / "link.csv"));
+  }
+}
+
+// A replaced file keeps its mode, and its owner and group where the process may set them.
+TEST_F(OutputFileTest, ReplacedFileKeepsModeAndOwner) {
+  const fs::path target = dir_ / "out.csv";
+  Write(dir_ / "in.csv", kPatients);
+  Write(target, "earlier results\n");
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(target.c_str(), 4321, 4322), 0);
+  }
+  struct stat before {};
+  ASSERT_EQ(stat(target.c_str(), &before), 0);
+  EXPECT_EQ(RunTool({"--batch", (dir_ / "in.csv").string(), "-o", target.string()}).status, kExitOk);
+  struct stat after {};
+  ASSERT_EQ(stat(target.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not written over
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+}
+
+struct StandardStreamCase {
+  std::string name;
+  std::vector<std::string> args;  // "IN" is the input file's path
+  bool inFromFile;                // standard input reads the input file
+  bool outToFile;                 // standard output appends to the input file
+  int status;
+};
+
+// Standard output (or -o with standard input) that is the input file: the run
+// would read what it writes, without end.
+TEST_F(OutputFileTest, StandardStreamsNamingTheInputAreRefused) {
+  const fs::path input = dir_ / "in.csv";
+  const StandardStreamCase cases[] = {
+      {"--batch FILE >> FILE", {"--batch", "IN"}, false, true, kExitUsage},
+      {"--batch - < FILE >> FILE", {"--batch", "-"}, true, true, kExitUsage},
+      {"--batch - -o FILE < FILE", {"--batch", "-", "-o", "IN"}, true, false, kExitUsage},
+      {"control: --batch - < FILE", {"--batch", "-"}, true, false, kExitOk},
+  };
+  for (const StandardStreamCase& c : cases) {
+    Write(input, kPatients);
+    std::vector<std::string> words = c.args;
+    for (std::string& word : words) word = word == "IN" ? input.string() : word;
+    const std::vector<std::string_view> args(words.begin(), words.end());
+    std::FILE* in = c.inFromFile ? std::fopen(input.c_str(), "rb") : stdin;
+    CapturedStream captured;
+    std::FILE* out = c.outToFile ? std::fopen(input.c_str(), "ab") : captured.file();
+    CapturedStream err;
+    EXPECT_EQ(RunCli(args, in, out, err.file(), Terminal{}), c.status) << c.name << ": " << err.Take();
+    if (c.inFromFile) std::fclose(in);
+    if (c.outToFile) std::fclose(out);
+    EXPECT_EQ(Read(input), kPatients) << c.name;
+  }
+}
+
+struct SamenessCase {
+  std::string name;
+  FileIdentity a;
+  FileIdentity b;
+  Sameness expected;
+};
+
+// What the output is compared with the input by: an identity the system will
+// not give (Wine's standard handles) against an existing file is "unknown",
+// which the run refuses.
+TEST(Paths, IdentitiesCompare) {
+  const FileIdentity file{FileKind::kRegular, 7, 1, true};
+  const SamenessCase cases[] = {
+      {"the same file", file, file, Sameness::kSame},
+      {"another file", file, {FileKind::kRegular, 8, 1, true}, Sameness::kDifferent},
+      {"another volume", file, {FileKind::kRegular, 7, 2, true}, Sameness::kDifferent},
+      {"index without volume", file, {FileKind::kRegular, 7, 0, false}, Sameness::kSame},
+      {"not identified, a file", {FileKind::kUnknown}, file, Sameness::kUnknown},
+      {"not identified, no file", {FileKind::kUnknown}, {FileKind::kMissing}, Sameness::kDifferent},
+      {"a pipe", {FileKind::kOther, 7, 1, true}, file, Sameness::kDifferent},
+      {"a folder", {FileKind::kDirectory, 7, 1, true}, file, Sameness::kDifferent},
+  };
+  for (const SamenessCase& c : cases) {
+    EXPECT_EQ(Compare(c.a, c.b), c.expected) << c.name;
+    EXPECT_EQ(Compare(c.b, c.a), c.expected) << c.name;
+  }
 }
 
 }  // namespace

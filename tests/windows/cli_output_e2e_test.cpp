@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/output_file.h"
 #include "tests/windows/e2e_support.h"
 
 namespace {
@@ -176,6 +177,52 @@ TEST(CliOutput, OutputIsReplacedOnlyByACompleteRun) {
   EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(output)), 0u);
   EXPECT_EQ(Read(output).rfind("id,error,vcJrs2014,", 0), 0u) << Read(output);
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
+}
+
+struct AttributeCase {
+  DWORD attributes;  // of the existing output
+  DWORD status;
+  bool replaced;
+};
+
+// A read-only output (attrib +r) is not replaced.
+TEST(CliOutput, ReadOnlyOutputIsRefused) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  Folder folder;
+  ASSERT_TRUE(folder.ok()) << folder.path();
+  const std::string input = folder.path() + "\\in.csv";
+  const std::string output = folder.path() + "\\out.csv";
+  Write(input, kPatients);
+  const AttributeCase cases[] = {{FILE_ATTRIBUTE_READONLY, 1, false}, {FILE_ATTRIBUTE_NORMAL, 0, true}};
+  for (const AttributeCase& c : cases) {
+    Write(output, "earlier results\r\n");
+    ASSERT_TRUE(SetFileAttributesA(output.c_str(), c.attributes));
+    EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(output)), c.status) << c.attributes;
+    EXPECT_EQ(Read(output) != "earlier results\r\n", c.replaced) << c.attributes;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv", "out.csv"})) << c.attributes;
+    SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+// The byte count of the output is 64 bits wide, counted as written: an output
+// past 2 GiB (the range of the C library's long on Windows) is kept. The
+// count is taken there through the test seam instead of writing gigabytes.
+TEST(CliOutput, ByteCountPassesTwoAndFourGiB) {
+  Folder folder;
+  ASSERT_TRUE(folder.ok()) << folder.path();
+  const std::string output = folder.path() + "\\out.csv";
+  for (const std::uint64_t counted : {std::uint64_t{0}, (std::uint64_t{1} << 31) - 4, std::uint64_t{1} << 31,
+                                      (std::uint64_t{1} << 32) + 1}) {
+    kestrova::cli::OutputFile file;
+    std::string error;
+    ASSERT_TRUE(file.Open(output, error)) << error;
+    ASSERT_TRUE(file.Write("id\r\n"));
+    file.CountForTest(counted);
+    EXPECT_EQ(file.Written(), counted + 4);
+    EXPECT_TRUE(file.Commit(error)) << error;
+    EXPECT_EQ(Read(output), "id\r\n") << counted;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"out.csv"})) << counted;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# streams_and_signals.sh CLI WORK: kestrova-cli --batch as a process, as the
+# shell starts it: with standard streams closed, interrupted by signals, and
+# killed at random moments of a large run. The -o target must stay as it was
+# or be complete, and no temporary file may outlive the next run.
+set -uo pipefail
+set -m  # background jobs get SIGINT like any other signal (they ignore it without job control)
+cli=$(realpath "$1") work=$2
+rm -rf "$work" && mkdir -p "$work/out" && cd "$work" || exit 1
+failed=0
+fail() {
+  echo "FAIL: $*"
+  failed=1
+}
+temporaries() { find out -mindepth 1 ! -name '*.csv' | wc -l; }  # the targets all end in .csv
+
+printf 'id,sex,age,height\nA-1,M,40,170\nA-2,M,forty,170\n' >bad.csv
+/usr/bin/python3 - <<'EOF'
+with open('big.csv', 'w') as f:
+    f.write('id,sex,age,height,vc,fvc,fev1\n')
+    for i in range(200000):
+        f.write('P%d,%s,%d,%d,3.1,3.0,2.4\n' % (i, 'MF'[i % 2], 20 + i % 60, 150 + i % 40))
+EOF
+"$cli" --batch big.csv -o complete.csv || fail "the reference run failed"
+
+# Closed standard streams: each case is a redirection, the status, and a check.
+# Standard error closed: a diagnostic must not land in the output (fd 2).
+# Standard input closed: a read error (1), not an empty input (2).
+while IFS='|' read -r name redirect status check; do
+  rm -f out/c.csv err.txt
+  eval "\"$cli\" --batch - -o out/c.csv $redirect"
+  rc=$?
+  [ "$rc" = "$status" ] || fail "$name: exit status $rc, expected $status"
+  eval "$check" || fail "$name: $check"
+done <<'EOF'
+standard error closed|2>&- <bad.csv|2|! grep -q kestrova-cli out/c.csv && [ "$(wc -l <out/c.csv)" = 3 ]
+standard input closed|<&- 2>err.txt|1|grep -q '^kestrova-cli: -: cannot be read' err.txt && [ ! -e out/c.csv ]
+standard output closed|>&- <bad.csv 2>err.txt|2|[ "$(wc -l <out/c.csv)" = 3 ]
+EOF
+
+# A signal while the run waits for more input: the target keeps its content
+# and the temporary file is gone when the process has ended.
+ulimit -c 0  # SIGXFSZ would dump a core
+mkfifo input.fifo
+for signal in INT TERM HUP XFSZ; do
+  echo "earlier results" >out/r.csv
+  "$cli" --batch input.fifo -o out/r.csv 2>/dev/null &
+  pid=$!
+  exec 3>input.fifo  # kept open: the run reads all of big.csv, then waits
+  cat big.csv >&3
+  sleep 0.2
+  [ "$(temporaries)" = 1 ] || fail "SIG$signal: no temporary file while the run goes on"
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  rc=$?
+  exec 3>&-
+  [ "$rc" -gt 128 ] || fail "SIG$signal: exit status $rc, expected death by the signal"
+  [ "$(cat out/r.csv)" = "earlier results" ] || fail "SIG$signal: the target changed"
+  [ "$(temporaries)" = 0 ] || fail "SIG$signal: temporary file left: $(ls -a out)"
+done
+
+# Killed at a random moment: the target is the old one or complete; SIGKILL
+# leaves a temporary file, which the next run in the folder removes.
+for round in 1 2 3; do
+  for signal in INT TERM KILL; do
+    echo "earlier results" >out/k.csv
+    "$cli" --batch big.csv -o out/k.csv 2>/dev/null &
+    pid=$!
+    sleep "$(/usr/bin/python3 -c 'import random; print(random.uniform(0.05, 2.0))')"
+    kill -s "$signal" "$pid" 2>/dev/null
+    wait "$pid"
+    if [ "$(cat out/k.csv)" != "earlier results" ] && ! cmp -s out/k.csv complete.csv; then
+      fail "SIG$signal (round $round): the target is neither the old one nor complete"
+    fi
+    if [ "$signal" != KILL ] && [ "$(temporaries)" != 0 ]; then
+      fail "SIG$signal (round $round): temporary file left"
+    fi
+    "$cli" --batch bad.csv -o out/next.csv 2>/dev/null
+    [ "$(temporaries)" = 0 ] || fail "SIG$signal (round $round): temporary file left after the next run"
+  done
+done
+
+[ "$failed" = 0 ] && echo "streams and signals: all cases passed"
+exit "$failed"
