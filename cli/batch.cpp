@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "cli/csv.h"
@@ -53,6 +54,9 @@ struct Layout {
   std::array<std::size_t, kColumnCount> index;  // field index of each named column
   std::vector<std::size_t> passThrough;         // the other fields, in order
   std::size_t fieldCount = 0;
+  // Rows must be valid UTF-8: the file was found to be UTF-8 (--encoding utf-8
+  // takes the bytes as they come).
+  bool utf8Rows = false;
 };
 
 // Reads the header; returns false (with `error`) when it cannot be used.
@@ -84,6 +88,16 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
 // Fills `inputs` from a record; returns false with `error` naming the problem.
 bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PatientInputs& inputs,
              std::string& error) {
+  if (record.overLimit != CsvLimit::kNone) {
+    error = CsvLimitError(record);
+    return false;
+  }
+  for (std::size_t i = 0; i < record.count && layout.utf8Rows; ++i) {
+    if (!IsValidUtf8(record[i])) {
+      error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
+      return false;
+    }
+  }
   if (record.unterminatedQuote) {
     error = "a quoted field is not closed before the end of the input";
     return false;
@@ -137,6 +151,14 @@ EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> force
   const EncodingDecision decision = DecideEncoding(start, reader.AtEnd(), forced);
   if (decision.byteOrderMark) reader.Skip(kByteOrderMark.size());
   return decision;
+}
+
+// "kestrova-cli: NAME:LINE: ERROR" on the error stream, the input's bytes in it
+// shown safely (MessageText).
+void ReportLine(const BatchStreams& s, std::uint64_t line, std::string_view error, TextEncoding encoding) {
+  const std::string text = "kestrova-cli: " + MessageText(s.inputName, TextEncoding::kUtf8) + ":" +
+                           std::to_string(line) + ": " + MessageText(error, encoding) + "\n";
+  std::fwrite(text.data(), 1, text.size(), s.err);
 }
 
 class Progress {
@@ -224,11 +246,12 @@ int RunBatch(const BatchStreams& streams) {
                  name().c_str());
     return kExitBadInput;
   }
-  if (!ReadHeader(record, encoding.encoding, layout, error)) {
-    std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
-                 static_cast<unsigned long long>(record.line), error.c_str());
+  if (record.overLimit != CsvLimit::kNone) error = "the header: " + CsvLimitError(record);
+  if (!error.empty() || !ReadHeader(record, encoding.encoding, layout, error)) {
+    ReportLine(streams, record.line, error, encoding.encoding);
     return kExitBadInput;
   }
+  layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record);
   for (std::size_t i : layout.passThrough) writer.Field(record[i]);
@@ -259,8 +282,7 @@ int RunBatch(const BatchStreams& streams) {
     } else {
       ++failed;
       progress.Clear();
-      std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
-                   static_cast<unsigned long long>(record.line), error.c_str());
+      ReportLine(streams, record.line, error, encoding.encoding);
       writer.Field(error);
       WriteEmptyResultColumns(writer);
     }
@@ -281,7 +303,8 @@ int RunBatch(const BatchStreams& streams) {
     return kExitIoError;
   }
   if (!written) {
-    std::fprintf(streams.err, "kestrova-cli: the output could not be written\n");
+    std::fprintf(streams.err, "kestrova-cli: standard output: cannot be written (%s)\n",
+                 writer.StreamError() != 0 ? std::strerror(writer.StreamError()) : "write error");
     return kExitIoError;
   }
   if (failed > 0) {

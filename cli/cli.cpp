@@ -6,7 +6,9 @@
 #include <io.h>
 #endif
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "cli/batch.h"
@@ -31,24 +33,45 @@ std::string Exact(double value) {
   return buffer;
 }
 
-void PrintTsv(const CommandLineValues& given, const PatientInputs& inputs, const PredictionSet& results,
-              std::FILE* out) {
-  const CommandLineValue& sex = given[CommandLineKey::kSex];
-  std::fprintf(out, "sexCode\t%s\t%s\n", Exact(inputs.sexCode).c_str(), sex.text.c_str());
+void AppendTsvRow(std::string_view name, double value, std::string_view text, std::string& out) {
+  out += name;
+  out += '\t';
+  out += Exact(value);
+  out += '\t';
+  out += text;
+  out += '\n';
+}
+
+std::string FormatTsv(const CommandLineValues& given, const PatientInputs& inputs,
+                      const PredictionSet& results) {
+  std::string out;
+  AppendTsvRow("sexCode", inputs.sexCode, given[CommandLineKey::kSex].text, out);
   const std::pair<const char*, CommandLineKey> rows[] = {{"age", CommandLineKey::kAge},
                                                          {"height", CommandLineKey::kHeight},
                                                          {"vc", CommandLineKey::kVc},
                                                          {"fvc", CommandLineKey::kFvc},
                                                          {"fev1", CommandLineKey::kFev1}};
   const double values[] = {inputs.age, inputs.height, inputs.vc, inputs.fvc, inputs.fev1};
-  for (std::size_t i = 0; i < 5; ++i) {
-    std::fprintf(out, "%s\t%s\t%s\n", rows[i].first, Exact(values[i]).c_str(),
-                 given[rows[i].second].text.c_str());
-  }
+  for (std::size_t i = 0; i < 5; ++i) AppendTsvRow(rows[i].first, values[i], given[rows[i].second].text, out);
   for (const ResultField& field : ResultFields()) {
-    std::fprintf(out, "%.*s\t%s\t%s\n", static_cast<int>(field.name.size()), field.name.data(),
-                 Exact(results.*field.value).c_str(), (results.*field.line).c_str());
+    AppendTsvRow(field.name, results.*field.value, results.*field.line, out);
   }
+  return out;
+}
+
+// Writes `text` to standard output and flushes it. Any failure (a full disk, a
+// closed descriptor, a pipe without reader, a file-size limit) is said on `err`
+// with the system's reason and gives kExitIoError.
+int WriteStandardOutput(std::string_view text, std::FILE* out, std::FILE* err) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0 &&
+      std::ferror(out) == 0) {
+    return kExitOk;
+  }
+  const int reason = errno;
+  std::fprintf(err, "kestrova-cli: standard output: cannot be written (%s)\n",
+               reason != 0 ? std::strerror(reason) : "write error");
+  return kExitIoError;
 }
 
 // The old outputs: the calculation alone, as the first kestrova-cli printed it.
@@ -60,12 +83,13 @@ int RunCalculationOnly(const Options& options, const CommandLineValues& given, c
                  std::string(texts::kSexCheckTextUtf8).c_str());
     return 1;
   }
+  std::string text;
   if (options.format == Format::kTsv) {
-    PrintTsv(given, inputs, results, out);
+    text = FormatTsv(given, inputs, results);
   } else {
-    for (const ResultField& field : ResultFields()) std::fprintf(out, "%s\n", (results.*field.line).c_str());
+    for (const ResultField& field : ResultFields()) (text += results.*field.line) += '\n';
   }
-  return 0;
+  return WriteStandardOutput(text, out, err);
 }
 
 int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Terminal terminal) {
@@ -75,11 +99,8 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   const FullResult result = ComputeFullResult(inputs);
   if (!result.computed) {
     // Every format says so; JSON still gives its object, "computed": false.
-    if (options.format == Format::kJson) {
-      const std::string json = FormatJson(inputs, result);
-      std::fwrite(json.data(), 1, json.size(), out);
-      std::fflush(out);
-    }
+    const std::string json = options.format == Format::kJson ? FormatJson(inputs, result) : std::string();
+    if (WriteStandardOutput(json, out, err) != kExitOk) return kExitIoError;
     std::fputs("kestrova-cli: the panel stays empty: give /Age= and /Setake= (above 0)\n", err);
     return kExitBadInput;
   }
@@ -96,8 +117,7 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   } else {
     text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
   }
-  std::fwrite(text.data(), 1, text.size(), out);
-  return std::fflush(out) == 0 ? kExitOk : kExitIoError;
+  return WriteStandardOutput(text, out, err);
 }
 
 int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err, Terminal terminal) {
@@ -138,8 +158,18 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
     closeInput();
     return kExitUsage;
   }
-  // --html-dir: the reports and their index, written as the rows come; the
-  // folder is made before the output file is opened.
+  // --html-dir: the reports and their index, written as the rows come. Every
+  // check comes before the folder is made, and the folder before the output
+  // file is opened (which may be in it).
+  if (!options.htmlDir.empty()) {
+    const BatchFiles files{options.batchInput, inputId, options.batchOutput,
+                           outputIsStdout ? IdentityOf(out) : IdentityOf(options.batchOutput)};
+    if (const std::string conflict = HtmlDirConflict(options.htmlDir, files); !conflict.empty()) {
+      std::fprintf(err, "kestrova-cli: %s\n", conflict.c_str());
+      closeInput();
+      return kExitUsage;
+    }
+  }
   HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
   if (!options.htmlDir.empty() && !html.Open()) {
     closeInput();
@@ -175,6 +205,8 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
       status = kExitIoError;
     }
   }
+  // The index last: a run that failed keeps the old one.
+  if (!options.htmlDir.empty() && status != kExitIoError && !html.CommitIndex()) status = kExitIoError;
   return status;
 }
 
@@ -191,8 +223,7 @@ int RunCli(const std::vector<std::string_view>& args, std::FILE* in, std::FILE* 
   }
   if (options.help || options.version) {
     const std::string text = options.help ? std::string(kUsage) + std::string(kHelp) : VersionText() + "\n";
-    std::fwrite(text.data(), 1, text.size(), out);
-    return std::fflush(out) == 0 ? kExitOk : kExitIoError;
+    return WriteStandardOutput(text, out, err);
   }
   if (options.batch) return RunBatchMode(options, in, out, err, terminal);
   return RunSinglePatient(options, out, err, terminal);

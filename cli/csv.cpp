@@ -1,6 +1,7 @@
 #include "cli/csv.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "cli/output_file.h"
@@ -45,22 +46,86 @@ std::string_view CsvReader::Lookahead(std::size_t n) {
   return std::string_view(buffer_.data() + pos_, std::min(n, end_ - pos_));
 }
 
+std::string CsvLimitError(const CsvRecord& record) {
+  switch (record.overLimit) {
+    case CsvLimit::kFieldBytes:
+      return "field " + std::to_string(record.overLimitField) + " is longer than 1 MiB";
+    case CsvLimit::kRecordBytes:
+      return "the row is longer than 16 MiB";
+    case CsvLimit::kFieldCount:
+      return "the row has more than 65536 fields";
+    case CsvLimit::kNone:
+      break;
+  }
+  return {};
+}
+
+bool CsvReader::CutRecord(CsvRecord& record, CsvLimit limit, bool quoted, bool atFieldStart) {
+  record.overLimit = limit;
+  if (limit == CsvLimit::kFieldBytes) record.overLimitField = record.count;
+  record.count = 0;
+  record.blankLine = false;
+  cut_ = true;
+  cutQuoted_ = quoted;
+  cutAtFieldStart_ = atFieldStart;
+  return true;
+}
+
+void CsvReader::SkipCutRecord() {
+  cut_ = false;
+  bool quoted = cutQuoted_;
+  bool atFieldStart = cutAtFieldStart_;
+  for (;;) {
+    const int c = Get();
+    if (c < 0) return;
+    if (quoted) {
+      if (c == '"') {
+        if (Peek() == '"') {
+          ++pos_;
+        } else {
+          quoted = false;
+        }
+      } else if (c == '\n' || (c == '\r' && Peek() != '\n')) {
+        ++line_;
+      }
+      continue;
+    }
+    if (c == '\n' || c == '\r') {
+      if (c == '\r' && Peek() == '\n') ++pos_;
+      ++line_;
+      return;
+    }
+    quoted = c == '"' && atFieldStart;
+    atFieldStart = c == ',';
+  }
+}
+
 bool CsvReader::Next(CsvRecord& record) {
+  if (cut_) SkipCutRecord();
   record.count = 0;
   record.line = line_;
   record.unterminatedQuote = false;
+  record.overLimit = CsvLimit::kNone;
   const int first = Peek();
   if (first < 0) return false;
   record.blankLine = first == '\n' || first == '\r';
 
-  auto newField = [&record]() -> std::string& {
+  auto newField = [&record]() -> std::string* {
+    if (record.count == kMaxFields) return nullptr;
     if (record.count == record.fields.size()) record.fields.emplace_back();
     std::string& field = record.fields[record.count++];
     field.clear();
-    return field;
+    return &field;
+  };
+  // Bytes in the record's fields so far.
+  std::size_t recordBytes = 0;
+  const auto limitOf = [&recordBytes](const std::string& field, std::size_t n) {
+    recordBytes += n;
+    if (field.size() + n > kMaxFieldBytes) return CsvLimit::kFieldBytes;
+    return recordBytes > kMaxRecordBytes ? CsvLimit::kRecordBytes : CsvLimit::kNone;
   };
 
-  std::string* field = &newField();
+  std::string* field = newField();
   bool atFieldStart = true;
   for (;;) {
     // Unquoted run: copy bytes up to the next separator, quote or line end.
@@ -74,14 +139,18 @@ bool CsvReader::Next(CsvRecord& record) {
         if (d == ',' || d == '\n' || d == '\r') break;
         ++n;
       }
-      field->append(start, n);
       pos_ += n;
       atFieldStart = false;
+      if (const CsvLimit limit = limitOf(*field, n); limit != CsvLimit::kNone) {
+        return CutRecord(record, limit, false, false);
+      }
+      field->append(start, n);
     }
     const int c = Get();
     if (c < 0) return true;  // last record without a line end
     if (c == ',') {
-      field = &newField();
+      field = newField();
+      if (field == nullptr) return CutRecord(record, CsvLimit::kFieldCount, false, true);
       atFieldStart = true;
     } else if (c == '\n') {
       ++line_;
@@ -99,20 +168,20 @@ bool CsvReader::Next(CsvRecord& record) {
           record.unterminatedQuote = true;
           return true;
         }
-        if (q == '"') {
-          if (Peek() == '"') {
-            ++pos_;
-            field->push_back('"');
-            continue;
-          }
-          break;
-        }
+        if (q == '"' && Peek() != '"') break;
+        if (q == '"') ++pos_;  // "" stands for one quote
         if (q == '\n') ++line_;
         if (q == '\r' && Peek() != '\n') ++line_;
+        if (const CsvLimit limit = limitOf(*field, 1); limit != CsvLimit::kNone) {
+          return CutRecord(record, limit, true, false);
+        }
         field->push_back(static_cast<char>(q));
       }
     } else {
       // Only reached for a byte the unquoted run stopped at without consuming.
+      if (const CsvLimit limit = limitOf(*field, 1); limit != CsvLimit::kNone) {
+        return CutRecord(record, limit, false, false);
+      }
       field->push_back(static_cast<char>(c));
       atFieldStart = false;
     }
@@ -137,6 +206,7 @@ void CsvWriter::WriteBlock() {
   } else if (file_ != nullptr) {
     if (!file_->Write({buffer_.data(), used_})) failed_ = true;
   } else if (std::fwrite(buffer_.data(), 1, used_, out_) != used_) {
+    if (!failed_) streamError_ = errno;
     failed_ = true;
   }
   used_ = 0;
@@ -190,7 +260,10 @@ void CsvWriter::EndRow() {
 
 bool CsvWriter::Flush() {
   if (used_ > 0) WriteBlock();
-  if (out_ != nullptr && std::fflush(out_) != 0) failed_ = true;
+  if (out_ != nullptr && std::fflush(out_) != 0) {
+    if (!failed_) streamError_ = errno;
+    failed_ = true;
+  }
   if (file_ != nullptr && !file_->Flush()) failed_ = true;
   return !failed_;
 }

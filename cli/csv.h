@@ -20,6 +20,16 @@
 
 namespace kestrova::cli {
 
+// Bounds on one record, so that memory stays flat whatever the input (a file
+// with no line end, a field of gigabytes): a field holds at most
+// kMaxFieldBytes, a record at most kMaxRecordBytes in all its fields and at
+// most kMaxFields fields.
+inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;   // 1 MiB
+inline constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 24;  // 16 MiB
+inline constexpr std::size_t kMaxFields = std::size_t{1} << 16;       // 65,536
+
+enum class CsvLimit : std::uint8_t { kNone, kFieldBytes, kRecordBytes, kFieldCount };
+
 // One record: fields[0 .. count) are valid; later strings keep their capacity
 // for the next record.
 struct CsvRecord {
@@ -28,9 +38,17 @@ struct CsvRecord {
   std::uint64_t line = 0;          // 1-based line the record starts on
   bool unterminatedQuote = false;  // the input ended inside a quoted field
   bool blankLine = false;          // nothing but a line end (one empty field)
+  // A record beyond a bound has no fields (count 0); the reader skips the rest
+  // of it, to its line end, before the next record.
+  CsvLimit overLimit = CsvLimit::kNone;
+  std::size_t overLimitField = 0;  // 1-based field that went beyond kMaxFieldBytes
 
   std::string_view operator[](std::size_t i) const { return fields[i]; }
 };
+
+// What is wrong with a record beyond a bound: "field 3 is longer than 1 MiB";
+// empty for one within them.
+std::string CsvLimitError(const CsvRecord& record);
 
 class CsvReader {
  public:
@@ -53,6 +71,11 @@ class CsvReader {
 
  private:
   bool Refill();
+  // Ends a record at a bound: drops its fields and remembers where the rest of
+  // it starts (inside a quoted part, at the start of a field).
+  bool CutRecord(CsvRecord& record, CsvLimit limit, bool quoted, bool atFieldStart);
+  // Reads past the rest of a record that was cut, to its line end.
+  void SkipCutRecord();
   // Next byte, or -1 at the end of the input.
   int Get() {
     if (pos_ == end_ && !Refill()) return -1;
@@ -71,6 +94,9 @@ class CsvReader {
   std::uint64_t bytesRead_ = 0;
   bool eof_ = false;
   bool readError_ = false;
+  bool cut_ = false;  // the last record was cut at a bound; the rest of it is still to skip
+  bool cutQuoted_ = false;
+  bool cutAtFieldStart_ = false;
 };
 
 class OutputFile;
@@ -102,6 +128,8 @@ class CsvWriter {
   // Writes what is buffered and flushes the stream; false when writing failed.
   bool Flush();
   bool Failed() const { return failed_; }
+  // The errno of the first failed write to a stream; 0 when none failed.
+  int StreamError() const { return streamError_; }
 
  private:
   void WriteBlock();
@@ -124,6 +152,7 @@ class CsvWriter {
   std::size_t blockSize_;
   bool rowStarted_ = false;
   bool failed_ = false;
+  int streamError_ = 0;
 };
 
 }  // namespace kestrova::cli

@@ -1,5 +1,8 @@
 #include "cli/html_batch.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "cli/csv.h"
 #include "cli/html_report.h"
 #include "cli/paths.h"
@@ -41,7 +44,78 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+std::string PathIn(std::string_view directory, std::string_view name) {
+  std::string path(directory);
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+namespace fs = std::filesystem;
+
+fs::path FsPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string Utf8Name(const fs::path& path) {
+  const std::u8string name = path.filename().u8string();
+  return std::string(name.begin(), name.end());
+}
+
+// index.html or a report's name: any .html, in any case.
+bool IsPageName(const fs::path& path) { return Lower(Utf8Name(path)).ends_with(".html"); }
+
+// The absolute name of the file `path` finally stands for: links followed,
+// also one that dangles (its target is what a write through it would create).
+fs::path Resolved(fs::path path) {
+  std::error_code error;
+  path = fs::absolute(path, error);
+  for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  const fs::path resolved = fs::weakly_canonical(path, error);
+  return error ? path.lexically_normal() : resolved;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  return fs::equivalent(a, b, error) || Resolved(a) == Resolved(b);
+}
+
+std::string Conflict(const std::string& what, bool known, const std::string& page,
+                     const std::string& directory, const char* choose) {
+  return what + (known ? " is " : " may be (the system does not identify it) ") + page +
+         ", a file --html-dir " + directory + " replaces; choose another " + choose;
+}
+
 }  // namespace
+
+std::string HtmlDirConflict(const std::string& directory, const BatchFiles& files) {
+  const std::string input = files.inputName == "-" ? "standard input" : "the input " + files.inputName;
+  const bool toStdout = files.outputName == "-";
+  const std::string output = toStdout ? "standard output" : "-o " + files.outputName;
+  const fs::path dir = FsPath(directory);
+  std::error_code error;
+  fs::directory_iterator entry(dir, error);
+  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+    if (!IsPageName(entry->path())) continue;
+    const std::string page = PathIn(directory, Utf8Name(entry->path()));
+    const FileIdentity id = IdentityOf(page);
+    if (const Sameness same = Compare(files.input, id); same != Sameness::kDifferent) {
+      return Conflict(input, same == Sameness::kSame, page, directory, "folder");
+    }
+    if (const Sameness same = Compare(files.output, id); same != Sameness::kDifferent) {
+      return Conflict(output, same == Sameness::kSame, page, directory, "output file");
+    }
+  }
+  if (!toStdout) {
+    const fs::path target = Resolved(FsPath(files.outputName));
+    if (IsPageName(target) && SameFolder(target.parent_path(), Resolved(dir))) {
+      return Conflict(output, true, PathIn(directory, Utf8Name(target)), directory, "output file");
+    }
+  }
+  return {};
+}
 
 std::string SafeReportName(std::string_view id, std::uint64_t row) {
   std::string name;
@@ -151,16 +225,7 @@ HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
 HtmlBatchWriter::HtmlBatchWriter(std::string directory, std::string source, std::FILE* err)
     : directory_(std::move(directory)), source_(std::move(source)), err_(err), idColumn_(kNoColumn) {}
 
-HtmlBatchWriter::~HtmlBatchWriter() {
-  if (index_ != nullptr) std::fclose(index_);
-}
-
-std::string HtmlBatchWriter::Path(std::string_view name) const {
-  std::string path = directory_;
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
+std::string HtmlBatchWriter::Path(std::string_view name) const { return PathIn(directory_, name); }
 
 bool HtmlBatchWriter::Open() {
   std::string error;
@@ -179,20 +244,31 @@ void HtmlBatchWriter::Header(const CsvRecord& header) {
     columns_.emplace_back(name);
     if (idColumn_ == kNoColumn && Lower(Trim(name)) == "id") idColumn_ = i;
   }
-  const std::string path = Path("index.html");
-  index_ = OpenFile(path, "wb");
-  const std::string start = HtmlIndexStart(source_);
-  if (index_ == nullptr || std::fwrite(start.data(), 1, start.size(), index_) != start.size()) {
-    indexFailed_ = true;
-  }
+  std::string error;
+  indexOpen_ = index_.Open(Path("index.html"), error, LinkPolicy::kReplaceLink);
+  if (!indexOpen_ || !index_.Write(HtmlIndexStart(source_))) IndexFailed(indexOpen_ ? index_.Error() : error);
+}
+
+void HtmlBatchWriter::IndexFailed(const std::string& reason) {
+  if (!indexError_.empty()) return;
+  indexError_ = reason.empty() ? "write error" : reason;
+  index_.Discard();
 }
 
 bool HtmlBatchWriter::WriteFile(const std::string& name, const std::string& text) {
   const std::string path = Path(name);
-  std::FILE* file = OpenFile(path, "wb");
-  bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (file != nullptr && std::fclose(file) != 0) ok = false;
-  if (!ok && unwritten_++ == 0) std::fprintf(err_, "kestrova-cli: %s: cannot be written\n", path.c_str());
+  OutputFile file;
+  std::string error;
+  // Many small files: renamed without waiting for the disk each time.
+  bool ok = file.Open(path, error, LinkPolicy::kReplaceLink);
+  if (ok && !file.Write(text)) {
+    ok = false;
+    error = file.Error();
+  }
+  ok = ok && file.Commit(error, Durability::kUnsynced);
+  if (!ok && unwritten_++ == 0) {
+    std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", path.c_str(), error.c_str());
+  }
   return ok;
 }
 
@@ -213,23 +289,21 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
     }
     WriteFile(entry.file, FormatHtml(header, *result));
   }
-  if (index_ != nullptr && !indexFailed_) {
+  if (indexOpen_ && indexError_.empty()) {
     std::string line;
     AppendHtmlIndexRow(entry, line);
-    if (std::fwrite(line.data(), 1, line.size(), index_) != line.size()) indexFailed_ = true;
+    if (!index_.Write(line)) IndexFailed(index_.Error());
   }
 }
 
 bool HtmlBatchWriter::Finish() {
   bool ok = true;
-  if (index_ != nullptr) {
-    const std::string_view end = HtmlIndexEnd();
-    if (!indexFailed_ && std::fwrite(end.data(), 1, end.size(), index_) != end.size()) indexFailed_ = true;
-    if (std::fclose(index_) != 0) indexFailed_ = true;
-    index_ = nullptr;
+  if (indexOpen_ && indexError_.empty() && !(index_.Write(HtmlIndexEnd()) && index_.Flush())) {
+    IndexFailed(index_.Error());
   }
-  if (indexFailed_) {
-    std::fprintf(err_, "kestrova-cli: %s: cannot be written\n", Path("index.html").c_str());
+  if (!indexError_.empty()) {
+    std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", Path("index.html").c_str(),
+                 indexError_.c_str());
     ok = false;
   }
   if (unwritten_ > 0) {
@@ -238,6 +312,15 @@ bool HtmlBatchWriter::Finish() {
     ok = false;
   }
   return ok;
+}
+
+bool HtmlBatchWriter::CommitIndex() {
+  if (!indexOpen_ || !indexError_.empty()) return indexError_.empty();
+  indexOpen_ = false;
+  std::string error;
+  if (index_.Commit(error)) return true;
+  std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", Path("index.html").c_str(), error.c_str());
+  return false;
 }
 
 }  // namespace kestrova::cli

@@ -11,6 +11,13 @@
 // …) get a trailing '_'. An id left without a letter or digit uses the row
 // number. Names are unique without regard to case ("a-1" after "A-1" becomes
 // "a-1-2"), and none is "index".
+//
+// Every page is written as a new file: a temporary file in DIR, renamed over
+// the page's name, so that a symbolic link (or anything else) at that name is
+// replaced, never followed, and nothing outside DIR is opened for writing.
+// The index is renamed last, once every row is in it and the CSV output is
+// complete: a run that fails or is killed leaves the reports of the rows it
+// has done and the old index (or none), never one cut short.
 #ifndef KESTROVA_CLI_HTML_BATCH_H_
 #define KESTROVA_CLI_HTML_BATCH_H_
 
@@ -22,6 +29,8 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/output_file.h"
+#include "cli/paths.h"
 
 namespace kestrova::cli {
 
@@ -57,11 +66,27 @@ std::string_view HtmlIndexEnd();
 // The index entry (without row, id and file) of a computed result.
 HtmlIndexEntry IndexEntryOf(const PanelResult& result);
 
+// The run's input and output, as HtmlDirConflict checks them.
+struct BatchFiles {
+  std::string inputName;  // as given; "-" for standard input
+  FileIdentity input;
+  std::string outputName;  // as given; "-" for standard output
+  FileIdentity output;
+};
+
+// Why a run may not write its pages into `directory`, or "" when it may: its
+// input or output is a page there (index.html, or any other .html file, whose
+// name a report may take), found by identity so that links, hard links and
+// other spellings count; or -o names such a file, a link to one included,
+// even before the folder exists.
+//   "the input d/index.html is d/index.html, a file --html-dir d replaces; choose another folder"
+std::string HtmlDirConflict(const std::string& directory, const BatchFiles& files);
+
 class HtmlBatchWriter : public BatchRowObserver {
  public:
   // `source` names the input in the index; messages go to `err`.
   HtmlBatchWriter(std::string directory, std::string source, std::FILE* err);
-  ~HtmlBatchWriter() override;
+  ~HtmlBatchWriter() override = default;
   HtmlBatchWriter(const HtmlBatchWriter&) = delete;
   HtmlBatchWriter& operator=(const HtmlBatchWriter&) = delete;
 
@@ -74,20 +99,26 @@ class HtmlBatchWriter : public BatchRowObserver {
   // Ends the index; false (after a message) when it or any report could not
   // be written.
   bool Finish();
+  // Renames the index over index.html (after Finish, once the rest of the run's
+  // output is complete); false after a message. Without it the old index stays.
+  bool CommitIndex();
 
  private:
   bool WriteFile(const std::string& name, const std::string& text);
+  // Gives up the index (the old one stays) for `reason`, said by Finish.
+  void IndexFailed(const std::string& reason);
   std::string Path(std::string_view name) const;
 
   std::string directory_;
   std::string source_;
   std::FILE* err_;
-  std::FILE* index_ = nullptr;
+  OutputFile index_;
+  bool indexOpen_ = false;
   std::vector<std::string> columns_;  // the header's names
   std::size_t idColumn_;
   ReportNames names_;
   std::uint64_t unwritten_ = 0;
-  bool indexFailed_ = false;
+  std::string indexError_;  // why the index could not be written; empty while it can
 };
 
 }  // namespace kestrova::cli

@@ -49,13 +49,16 @@ std::vector<std::string> Arguments(int argc, char** argv) { return {argv + 1, ar
 
 // Opens /dev/null on each of descriptors 0 to 2 that is closed, so that no
 // file the program opens becomes its standard error (and gets its messages).
-// Returns whether standard input was closed: reading it is then an error.
+// Standard output and error are opened for reading only: writing them still
+// fails as on a closed descriptor, so output to a closed standard output is an
+// error, not lost in silence. Returns whether standard input was closed:
+// reading it is then an error.
 bool OpenStandardDescriptors() {
   bool stdinClosed = false;
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1) continue;
     if (fd == 0) stdinClosed = true;
-    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    const int opened = open("/dev/null", O_RDONLY);
     if (opened != fd) return stdinClosed;  // the lower ones are open, so this cannot happen
   }
   return stdinClosed;

@@ -33,6 +33,14 @@ struct EncodingDecision {
 EncodingDecision DecideEncoding(std::string_view start, bool complete,
                                 std::optional<TextEncoding> forced = std::nullopt);
 
+// `text` (input bytes in `encoding`) as a message on a terminal shows it: in
+// UTF-8, with Shift-JIS converted, and with control bytes (C0, DEL and the C1
+// controls) and bytes that are no character of the encoding written as \xNN,
+// so that input can neither drive the terminal nor fake a line of its own.
+//   "\x1b[2J"        -> "\\x1b[2J"
+//   "\x8E\x52\x93\x63" (Shift-JIS) -> "山田"
+std::string MessageText(std::string_view text, TextEncoding encoding);
+
 // "utf-8" (also "utf8") or "sjis" (also "shift_jis", "shift-jis", "cp932"), any case.
 std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 

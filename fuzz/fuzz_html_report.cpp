@@ -5,12 +5,25 @@
 // letters, digits, '-' and '_', not empty, at most 64 bytes or "row-N" with
 // its suffix, no leading '-', not a Windows device name) and unique without
 // regard to case.
+//
+// When the first byte has its two high bits set, the batch writer also runs
+// into a real folder where the names it will write (and the texts themselves,
+// as names) are taken by symbolic links to a file outside it or dangling ones
+// ("index.html", "../x", "INDEX.HTML"): the file outside keeps its bytes,
+// nothing is created outside the folder, and every page named is a regular file.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "cli/csv.h"
 #include "cli/html_batch.h"
 #include "cli/html_report.h"
 #include "fuzz/fuzz_support.h"
@@ -54,6 +67,72 @@ bool SafeName(const std::string& name) {
   }
   return !(lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) && lower[3] >= '0' &&
            lower[3] <= '9');
+}
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+CsvRecord RecordOf(const std::string& field) {
+  CsvRecord record;
+  record.fields = {field};
+  record.count = 1;
+  return record;
+}
+
+void RunInLinkedFolder(const PanelResult& result, const std::vector<std::string>& texts) {
+  static const fs::path root = [] {
+    std::string pattern = (fs::temp_directory_path() / "kestrova-fuzz-XXXXXX").string();
+    Require(mkdtemp(pattern.data()) != nullptr, "a temporary folder");
+    return fs::path(pattern);
+  }();
+  static std::FILE* const messages = std::fopen("/dev/null", "w");
+  const fs::path dir = root / "d";
+  fs::remove_all(root);
+  fs::create_directories(dir);
+  std::ofstream(root / "outside.txt", std::ios::binary) << "kept";
+
+  const std::size_t rows = std::min<std::size_t>(texts.size(), 8);
+  ReportNames names;  // the same names the writer gives
+  std::vector<std::string> pages = {"index.html"};
+  for (std::size_t i = 0; i < rows; ++i) {
+    if (result.computed) pages.push_back(names.Next(texts[i], i + 1) + ".html");
+    const std::string& text = texts[i];
+    if (!text.empty() && text.size() < 100 && text.find('/') == std::string::npos && text != "." &&
+        text != ".." && text.find('\0') == std::string::npos) {
+      std::error_code error;
+      fs::create_symlink("../created-" + std::to_string(i), dir / text, error);
+    }
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    std::error_code error;
+    fs::create_symlink(i % 2 == 0 ? "../outside.txt" : "../created-p" + std::to_string(i), dir / pages[i],
+                       error);
+  }
+
+  HtmlBatchWriter writer(dir.string(), "fuzz.csv", messages);
+  Require(writer.Open(), "the folder opens");
+  writer.Header(RecordOf("id"));
+  for (std::size_t i = 0; i < rows; ++i) {
+    writer.Row(i + 1, RecordOf(texts[i]), result.computed ? &result : nullptr, "error");
+  }
+  Require(writer.Finish() && writer.CommitIndex(), "every page is written");
+
+  Require(ReadAll(root / "outside.txt") == "kept", "a file outside the folder keeps its bytes");
+  std::size_t entries = 0;
+  for (const auto& entry : fs::directory_iterator(root)) {
+    (void)entry;
+    ++entries;
+  }
+  Require(entries == 2, "nothing is created outside the folder");
+  for (const std::string& page : pages) {
+    Require(fs::symlink_status(dir / page).type() == fs::file_type::regular, "every page is a regular file");
+  }
 }
 
 }  // namespace
@@ -102,5 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   index += HtmlIndexEnd();
   RequireWellFormed(index, "the index is well-formed");
+
+  if ((data[0] & 0xC0) == 0xC0) RunInLinkedFolder(result, texts);
   return 0;
 }

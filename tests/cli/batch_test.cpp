@@ -227,6 +227,43 @@ TEST(Batch, ValuesAboveTheLimitsAreRefused) {
   EXPECT_EQ(run.rows[4][0], "");
 }
 
+struct LimitCase {
+  std::string name;
+  std::string row;    // the line before a good row
+  std::string error;  // of that line's row
+};
+
+// A field, a record or a field count beyond its bound makes an error row, and
+// the next record is read as usual: memory stays bounded whatever the input.
+TEST(Batch, RecordsBeyondTheBoundsAreErrorRows) {
+  const std::string mib(kMaxFieldBytes, 'x');
+  std::string manyFields(kMaxFields, ',');
+  std::string bigRecord;
+  for (int i = 0; i < 16; ++i) bigRecord += mib + ",";
+  const LimitCase cases[] = {
+      {"a field of 1 MiB", mib + ",M,40,170", ""},
+      {"a field above 1 MiB", "x" + mib + ",M,40,170", "field 1 is longer than 1 MiB"},
+      {"quoted, with line ends", "A,M,40,\"" + mib + "\n\r\n\"\"\"", "field 4 is longer than 1 MiB"},
+      {"a record above 16 MiB", bigRecord + "x", "the row is longer than 16 MiB"},
+      {"65537 fields", manyFields, "the row has more than 65536 fields"},
+      {"after a quote in the cut part", "\"x" + mib + "\",\"a\nb\"", "field 1 is longer than 1 MiB"},
+  };
+  for (const LimitCase& c : cases) {
+    const BatchRun run = RunOn("id,sex,age,height\n" + c.row + "\nB,M,40,170\n");
+    ASSERT_EQ(run.rows.size(), 3u) << c.name;
+    EXPECT_EQ(run.rows[1][1], c.error) << c.name;
+    EXPECT_EQ(run.rows[2][0], "B") << c.name;
+    EXPECT_EQ(run.rows[2][1], "") << c.name;
+    if (!c.error.empty()) {
+      EXPECT_EQ(run.rows[1][0], "") << c.name;  // nothing of the cut row is kept
+      EXPECT_NE(run.err.find("patients.csv:2: " + c.error + "\n"), std::string::npos) << c.name;
+    }
+  }
+  const BatchRun header = RunOn("x" + mib + ",sex,age,height\nB,M,40,170\n");
+  EXPECT_EQ(header.status, kExitBadInput);
+  EXPECT_EQ(header.err, "kestrova-cli: patients.csv:1: the header: field 1 is longer than 1 MiB\n");
+}
+
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 // Shift-JIS bytes of the Japanese words below.
@@ -356,6 +393,36 @@ TEST(Batch, QuotedFieldsAndLineEndsInPassThroughColumns) {
   EXPECT_EQ(run.status, kExitOk) << run.err;
   ASSERT_EQ(run.rows.size(), 2u);
   EXPECT_EQ(run.rows[1][0], "two\r\nlines, \"quoted\"");
+}
+
+struct MessageCase {
+  std::string name;
+  std::string input;
+  std::string err;  // the first line on the error stream
+};
+
+// What a row shows on the error stream is safe on a terminal and readable there.
+TEST(Batch, MessagesShowTheInputSafely) {
+  const std::string utf8Header = Utf8(u8"氏名,性別,年齢,身長\n");
+  const MessageCase cases[] = {
+      {"escape sequence", "sex,age,height\n\x1b[2J,40,170\n",
+       "kestrova-cli: patients.csv:2: sex '\\x1b[2J' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性")},
+      {"NUL", std::string("sex,age,height\nM,4\0x,170\n", 25),
+       "kestrova-cli: patients.csv:2: age '4\\x00x' is not a number"},
+      {"line end", "sex,age,height\nM,\"4\nkestrova-cli: ok\",170\n",
+       "kestrova-cli: patients.csv:2: age '4\\x0akestrova-cli: ok' is not a number"},
+      {"Shift-JIS", "sex,age,height\n" + kSjisYamada + ",40,170\n",
+       "kestrova-cli: patients.csv:2: sex '" + Utf8(u8"山田") +
+           "' is neither M/F, 1/2 nor male/female in Japanese"},
+      // One stray byte in a UTF-8 file: the header is still read, the row is an error.
+      {"stray byte", utf8Header + "\xFF,M,40,170\n" + Utf8(u8"山田,男性,40,170\n"),
+       "kestrova-cli: patients.csv:2: field 1 is not valid UTF-8"},
+  };
+  for (const MessageCase& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    EXPECT_EQ(run.status, kExitBadInput) << c.name;
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), c.err) << c.name;
+  }
 }
 
 TEST(Batch, MissingVolumeColumnsAreNotMeasured) {

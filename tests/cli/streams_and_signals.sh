@@ -20,6 +20,8 @@ awk 'BEGIN {
   for (i = 0; i < 200000; i++) printf "P%d,%s,%d,%d,3.1,3.0,2.4\n", i, (i % 2 ? "F" : "M"), 20 + i % 60, 150 + i % 40
 }' >big.csv
 "$cli" --batch big.csv -o complete.csv || fail "the reference run failed"
+head -n 2001 big.csv >mid.csv  # with --html-dir: some seconds of reports
+"$cli" --batch mid.csv -o ref.csv --html-dir ref || fail "the reference run with --html-dir failed"
 
 # Closed standard streams: each case is a redirection, the status, and a check.
 # Standard error closed: a diagnostic must not land in the output (fd 2).
@@ -58,7 +60,8 @@ for signal in INT TERM HUP XFSZ; do
 done
 
 # Killed at a random moment: the target is the old one or complete; SIGKILL
-# leaves a temporary file, which the next run in the folder removes.
+# leaves a temporary file, which the next run in the folder removes. The same
+# for the pages of --html-dir.
 for round in 1 2 3; do
   for signal in INT TERM KILL; do
     echo "earlier results" >out/k.csv
@@ -75,6 +78,24 @@ for round in 1 2 3; do
     fi
     "$cli" --batch bad.csv -o out/next.csv 2>/dev/null
     [ "$(temporaries)" = 0 ] || fail "SIG$signal (round $round): temporary file left after the next run"
+
+    # --html-dir: the index is the old one or complete, each report is complete.
+    mkdir -p html && echo "old index" >html/index.html
+    "$cli" --batch mid.csv -o out/h.csv --html-dir html 2>/dev/null &
+    pid=$!
+    sleep "$(/usr/bin/python3 -c 'import random; print(random.uniform(0.05, 2.0))')"
+    kill -s "$signal" "$pid" 2>/dev/null
+    wait "$pid"
+    if [ "$(cat html/index.html)" != "old index" ] && ! cmp -s html/index.html ref/index.html; then
+      fail "SIG$signal (round $round): the index is neither the old one nor complete"
+    fi
+    for page in html/P*.html; do
+      [ -e "$page" ] || continue
+      cmp -s "$page" "ref/${page#html/}" || fail "SIG$signal (round $round): $page is not complete"
+    done
+    "$cli" --batch bad.csv --html-dir html >/dev/null 2>&1
+    [ -z "$(find html -name '.kestrova-*')" ] || fail "SIG$signal (round $round): temporary file left in html/"
+    rm -rf html
   done
 done
 

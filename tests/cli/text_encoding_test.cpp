@@ -39,6 +39,12 @@ TEST(TextEncoding, DecidedOncePerFile) {
       {"above U+10FFFF", "\xF4\x90\x80\x80", true, std::nullopt, kS, false},
       {"cut at the end of the sample", "ab\xE6\x80", false, std::nullopt, kU, false},
       {"cut at the end of the file", "ab\xE6\x80", true, std::nullopt, kS, false},
+      // The header decides when it has text beyond ASCII; otherwise the lines
+      // that do: one stray byte in a UTF-8 file leaves it UTF-8.
+      {"UTF-8 header, a stray byte in a row", Utf8(u8"性別,年齢\nM,40\xFF\n"), true, std::nullopt, kU, false},
+      {"ASCII header, UTF-8 rows, a stray byte", Utf8(u8"sex,n\nM,山田\nM,川\xFF\nF,谷\n"), true,
+       std::nullopt, kU, false},
+      {"Shift-JIS header, a valid UTF-8 row", sjisSex + Utf8(u8"\n山田\n"), true, std::nullopt, kS, false},
       {"forced Shift-JIS", "sex\n", true, kS, kS, false},
       {"forced UTF-8", sjisSex + "\n", true, kU, kU, false},
       {"forced Shift-JIS keeps the mark",
@@ -55,6 +61,29 @@ TEST(TextEncoding, DecidedOncePerFile) {
   EXPECT_EQ(ParseEncodingName("sjis"), kS);
   EXPECT_EQ(ParseEncodingName("Shift_JIS"), kS);
   EXPECT_EQ(ParseEncodingName("latin1"), std::nullopt);
+}
+
+struct MessageCase {
+  std::string text;
+  TextEncoding encoding;
+  std::string shown;
+};
+
+// Input bytes in a message cannot drive the terminal, and Shift-JIS shows as UTF-8.
+TEST(TextEncoding, MessageTextIsSafeOnATerminal) {
+  const MessageCase cases[] = {
+      {"plain", kU, "plain"},
+      {Utf8(u8"山田 男性"), kU, Utf8(u8"山田 男性")},
+      {"\x1b[2J\a", kU, "\\x1b[2J\\x07"},
+      {std::string("a\0b", 3), kU, "a\\x00b"},
+      {"1\nkestrova-cli: fake\r", kU, "1\\x0akestrova-cli: fake\\x0d"},
+      {"\x7f\xc2\x9b", kU, "\\x7f\\xc2\\x9b"},  // DEL and the C1 control CSI
+      {"\xff\xe5\xb1", kU, "\\xff\\xe5\\xb1"},  // no character, a cut one
+      {"\x8E\x52\x93\x63", kS, Utf8(u8"山田")},
+      {"\xB1\x1b\x81", kS, Utf8(u8"ｱ") + "\\x1b\\x81"},  // half-width katakana, a lead byte alone
+      {"\x92\x6A\x90\xAB\x85\x40", kS, Utf8(u8"男性") + "\\x85\\x40"},  // an unassigned code
+  };
+  for (const MessageCase& c : cases) EXPECT_EQ(MessageText(c.text, c.encoding), c.shown) << c.text;
 }
 
 struct NameCase {
