@@ -50,7 +50,6 @@ bool IsDecimalNumber(std::string_view s) {
 
 struct Layout {
   std::array<std::size_t, kColumnCount> index;  // field index of each named column
-  std::vector<std::size_t> passThrough;         // the other fields, in order
   std::size_t fieldCount = 0;
 };
 
@@ -61,9 +60,8 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
   for (std::size_t i = 0; i < header.count; ++i) {
     const std::optional<BatchColumn> named = ColumnOfHeaderName(header[i], encoding);
     const std::size_t column = named ? static_cast<std::size_t>(*named) : kNoColumn;
-    if (column == kNoColumn) {
-      layout.passThrough.push_back(i);
-    } else if (layout.index[column] != kNoColumn) {
+    if (column == kNoColumn) continue;
+    if (layout.index[column] != kNoColumn) {
       error = "the header names the column '" + std::string(kColumnNames[column]) + "' twice";
       return false;
     } else {
@@ -138,6 +136,30 @@ EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> force
   return decision;
 }
 
+std::string_view Utf8(std::u8string_view s) { return {reinterpret_cast<const char*>(s.data()), s.size()}; }
+
+// The sexes beyond ASCII: 男/女, 男性/女性 and the full-width letters, each in
+// Shift-JIS (plain literals are compiled to code page 932) and in UTF-8. No
+// text in one encoding is one of these in the other, so the bytes decide.
+using Spellings = std::array<std::string_view, 8>;
+const Spellings& MaleSpellings() {
+  static const Spellings spellings = {"男",         "男性",         "Ｍ",         "ｍ",
+                                      Utf8(u8"男"), Utf8(u8"男性"), Utf8(u8"Ｍ"), Utf8(u8"ｍ")};
+  return spellings;
+}
+const Spellings& FemaleSpellings() {
+  static const Spellings spellings = {"女",         "女性",         "Ｆ",         "ｆ",
+                                      Utf8(u8"女"), Utf8(u8"女性"), Utf8(u8"Ｆ"), Utf8(u8"ｆ")};
+  return spellings;
+}
+
+bool IsOneOf(std::string_view s, const Spellings& spellings) {
+  for (std::string_view spelling : spellings) {
+    if (s == spelling) return true;
+  }
+  return false;
+}
+
 class Progress {
  public:
   explicit Progress(const BatchStreams& s) : s_(s) {}
@@ -168,10 +190,10 @@ class Progress {
 
 std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, TextEncoding encoding) {
   const std::string_view s = TrimBlanks(text);
-  if (s == "M" || s == "m" || s == "1" || s == texts::kMale || s == texts::kMaleUtf8) return kSexMale;
-  if (s == "F" || s == "f" || s == "2" || s == texts::kFemale || s == texts::kFemaleUtf8) {
-    return kSexFemale;
-  }
+  if (s == "M" || s == "m" || s == "1") return kSexMale;
+  if (s == "F" || s == "f" || s == "2") return kSexFemale;
+  if (IsOneOf(s, MaleSpellings())) return kSexMale;
+  if (IsOneOf(s, FemaleSpellings())) return kSexFemale;
   if (s.empty()) {
     error = "sex is empty";
   } else if (encoding == TextEncoding::kShiftJis) {
@@ -229,7 +251,9 @@ int RunBatch(const BatchStreams& streams) {
   }
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record);
-  for (std::size_t i : layout.passThrough) writer.Field(record[i]);
+  // The output's rows end as the input's header does (Excel writes CR LF).
+  writer.UseCrLf(record.crLf);
+  for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);
   writer.Field("error");
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
   writer.EndRow();
@@ -240,7 +264,9 @@ int RunBatch(const BatchStreams& streams) {
   std::uint64_t failed = 0;
   while (NextRecord(reader, record)) {
     ++rows;
-    for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
+    for (std::size_t i = 0; i < layout.fieldCount; ++i) {
+      writer.Field(i < record.count ? record[i] : std::string_view{});
+    }
     inputs = PatientInputs{};
     error.clear();
     bool ok = ReadRow(record, layout, encoding.encoding, inputs, error);

@@ -28,6 +28,7 @@ struct CsvRecord {
   std::uint64_t line = 0;          // 1-based line the record starts on
   bool unterminatedQuote = false;  // the input ended inside a quoted field
   bool blankLine = false;          // nothing but a line end (one empty field)
+  bool crLf = false;               // the record ended with CR LF
 
   std::string_view operator[](std::size_t i) const { return fields[i]; }
 };
@@ -94,6 +95,8 @@ class CsvWriter {
   }
   // Bytes written as they stand, outside any field (a byte order mark).
   void Bytes(std::string_view bytes);
+  // Ends rows with CR LF instead of LF.
+  void UseCrLf(bool crLf) { crLf_ = crLf; }
   void EndRow();
   // Writes what is buffered and flushes the stream; false when writing failed.
   bool Flush();
@@ -118,6 +121,7 @@ class CsvWriter {
   std::size_t used_ = 0;
   std::size_t blockSize_;
   bool rowStarted_ = false;
+  bool crLf_ = false;
   bool failed_ = false;
 };
 

@@ -216,7 +216,7 @@ TEST_F(OutputFileTest, FailingRunLeavesTheTargetUnchanged) {
   Write(input, kPatients);
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(RunTool({"--batch", input.string(), "-o", target.string()}).status, kExitOk);
-  EXPECT_EQ(Read(target).rfind("id,error,vcJrs2014,", 0), 0u);
+  EXPECT_EQ(Read(target).rfind("id,sex,age,height,error,vcJrs2014,", 0), 0u);
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
 }
