@@ -1,7 +1,6 @@
 #include "cli/batch.h"
 
 #include <array>
-#include <vector>
 
 #include "cli/csv.h"
 #include "cli/header_names.h"
@@ -139,8 +138,9 @@ EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> force
 std::string_view Utf8(std::u8string_view s) { return {reinterpret_cast<const char*>(s.data()), s.size()}; }
 
 // The sexes beyond ASCII: 男/女, 男性/女性 and the full-width letters, each in
-// Shift-JIS (plain literals are compiled to code page 932) and in UTF-8. No
-// text in one encoding is one of these in the other, so the bytes decide.
+// Shift-JIS (plain literals are compiled to code page 932) and in UTF-8. The
+// Shift-JIS bytes are not UTF-8, and the UTF-8 bytes read as Shift-JIS are no
+// word for a sex, so the bytes decide without decoding.
 using Spellings = std::array<std::string_view, 8>;
 const Spellings& MaleSpellings() {
   static const Spellings spellings = {"男",         "男性",         "Ｍ",         "ｍ",
