@@ -52,7 +52,6 @@ bool IsDecimalNumber(std::string_view s) {
 
 struct Layout {
   std::array<std::size_t, kColumnCount> index;  // field index of each named column
-  std::vector<std::size_t> passThrough;         // the other fields, in order
   std::size_t fieldCount = 0;
   // Rows must be valid UTF-8: the file was found to be UTF-8 (--encoding utf-8
   // takes the bytes as they come).
@@ -66,9 +65,8 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
   for (std::size_t i = 0; i < header.count; ++i) {
     const std::optional<BatchColumn> named = ColumnOfHeaderName(header[i], encoding);
     const std::size_t column = named ? static_cast<std::size_t>(*named) : kNoColumn;
-    if (column == kNoColumn) {
-      layout.passThrough.push_back(i);
-    } else if (layout.index[column] != kNoColumn) {
+    if (column == kNoColumn) continue;
+    if (layout.index[column] != kNoColumn) {
       error = "the header names the column '" + std::string(kColumnNames[column]) + "' twice";
       return false;
     } else {
@@ -161,6 +159,31 @@ void ReportLine(const BatchStreams& s, std::uint64_t line, std::string_view erro
   std::fwrite(text.data(), 1, text.size(), s.err);
 }
 
+std::string_view Utf8(std::u8string_view s) { return {reinterpret_cast<const char*>(s.data()), s.size()}; }
+
+// The sexes beyond ASCII: 男/女, 男性/女性 and the full-width letters, each in
+// Shift-JIS (plain literals are compiled to code page 932) and in UTF-8. The
+// Shift-JIS bytes are not UTF-8, and the UTF-8 bytes read as Shift-JIS are no
+// word for a sex, so the bytes decide without decoding.
+using Spellings = std::array<std::string_view, 8>;
+const Spellings& MaleSpellings() {
+  static const Spellings spellings = {"男",         "男性",         "Ｍ",         "ｍ",
+                                      Utf8(u8"男"), Utf8(u8"男性"), Utf8(u8"Ｍ"), Utf8(u8"ｍ")};
+  return spellings;
+}
+const Spellings& FemaleSpellings() {
+  static const Spellings spellings = {"女",         "女性",         "Ｆ",         "ｆ",
+                                      Utf8(u8"女"), Utf8(u8"女性"), Utf8(u8"Ｆ"), Utf8(u8"ｆ")};
+  return spellings;
+}
+
+bool IsOneOf(std::string_view s, const Spellings& spellings) {
+  for (std::string_view spelling : spellings) {
+    if (s == spelling) return true;
+  }
+  return false;
+}
+
 class Progress {
  public:
   explicit Progress(const BatchStreams& s) : s_(s) {}
@@ -191,10 +214,10 @@ class Progress {
 
 std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, TextEncoding encoding) {
   const std::string_view s = TrimBlanks(text);
-  if (s == "M" || s == "m" || s == "1" || s == texts::kMale || s == texts::kMaleUtf8) return kSexMale;
-  if (s == "F" || s == "f" || s == "2" || s == texts::kFemale || s == texts::kFemaleUtf8) {
-    return kSexFemale;
-  }
+  if (s == "M" || s == "m" || s == "1") return kSexMale;
+  if (s == "F" || s == "f" || s == "2") return kSexFemale;
+  if (IsOneOf(s, MaleSpellings())) return kSexMale;
+  if (IsOneOf(s, FemaleSpellings())) return kSexFemale;
   if (s.empty()) {
     error = "sex is empty";
   } else if (encoding == TextEncoding::kShiftJis) {
@@ -254,7 +277,9 @@ int RunBatch(const BatchStreams& streams) {
   layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record);
-  for (std::size_t i : layout.passThrough) writer.Field(record[i]);
+  // The output's rows end as the input's header does (Excel writes CR LF).
+  writer.UseCrLf(record.crLf);
+  for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);
   writer.Field("error");
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
   writer.EndRow();
@@ -265,7 +290,9 @@ int RunBatch(const BatchStreams& streams) {
   std::uint64_t failed = 0;
   while (NextRecord(reader, record)) {
     ++rows;
-    for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
+    for (std::size_t i = 0; i < layout.fieldCount; ++i) {
+      writer.Field(i < record.count ? record[i] : std::string_view{});
+    }
     inputs = PatientInputs{};
     error.clear();
     bool ok = ReadRow(record, layout, encoding.encoding, inputs, error);

@@ -2,11 +2,11 @@
 //
 // The header names the columns sex, age, height, vc, fvc and fev1 in any order
 // and case, in English or Japanese (cli/header_names.h); sex, age and height
-// are required, and a missing volume column reads as not measured. Every other column is passed through
-// unchanged, in its place among the passed-through columns, ahead of an `error` column and the result columns
-// (cli/result_columns.h).
+// are required, and a missing volume column reads as not measured. Every input column, the named ones too,
+// is passed through unchanged and in input order, ahead of an `error` column and the result columns
+// (cli/result_columns.h), so the sheet shows what was computed.
 //
-// A row is read strictly: sex is M/F, 1/2 or 男性/女性 (UTF-8 or Shift-JIS);
+// A row is read strictly: sex is M/F, 1/2, 男/女, 男性/女性 or full-width Ｍ/Ｆ (UTF-8 or Shift-JIS);
 // age (above 0, at most 150) and height (above 0, at most 272 cm) are numbers;
 // a volume is empty (not measured) or a number from 0 to 15 L. Numbers are [+|-]digits[.digits], read with
 // ParseNumber as the window reads its command line. A row that fails gets the reason in its `error` column
@@ -17,7 +17,8 @@
 // mark is not part of the header. The output is in the same encoding: it
 // starts with a byte order mark when the input did and is UTF-8, passed-through
 // bytes stay as they are, and the texts it adds are ASCII (in UTF-8 an error
-// about the sex also names 男性/女性).
+// about the sex also names 男性/女性). Its rows end with CR LF when the
+// input's header does (as Excel writes), else with LF.
 #ifndef KESTROVA_CLI_BATCH_H_
 #define KESTROVA_CLI_BATCH_H_
 

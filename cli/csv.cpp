@@ -106,6 +106,7 @@ bool CsvReader::Next(CsvRecord& record) {
   record.line = line_;
   record.unterminatedQuote = false;
   record.overLimit = CsvLimit::kNone;
+  record.crLf = false;
   const int first = Peek();
   if (first < 0) return false;
   record.blankLine = first == '\n' || first == '\r';
@@ -156,7 +157,10 @@ bool CsvReader::Next(CsvRecord& record) {
       ++line_;
       return true;
     } else if (c == '\r') {
-      if (Peek() == '\n') ++pos_;
+      if (Peek() == '\n') {
+        ++pos_;
+        record.crLf = true;
+      }
       ++line_;
       return true;
     } else if (c == '"' && atFieldStart) {
@@ -252,8 +256,10 @@ void CsvWriter::QuotedField(std::string_view text) {
 }
 
 void CsvWriter::EndRow() {
-  *Room(1) = '\n';
-  ++used_;
+  char* out = Room(2);
+  if (crLf_) *out++ = '\r';
+  *out = '\n';
+  used_ += crLf_ ? 2 : 1;
   rowStarted_ = false;
   if (used_ >= blockSize_) WriteBlock();
 }

@@ -42,6 +42,7 @@ struct CsvRecord {
   // of it, to its line end, before the next record.
   CsvLimit overLimit = CsvLimit::kNone;
   std::size_t overLimitField = 0;  // 1-based field that went beyond kMaxFieldBytes
+  bool crLf = false;               // the record ended with CR LF
 
   std::string_view operator[](std::size_t i) const { return fields[i]; }
 };
@@ -124,6 +125,8 @@ class CsvWriter {
   }
   // Bytes written as they stand, outside any field (a byte order mark).
   void Bytes(std::string_view bytes);
+  // Ends rows with CR LF instead of LF.
+  void UseCrLf(bool crLf) { crLf_ = crLf; }
   void EndRow();
   // Writes what is buffered and flushes the stream; false when writing failed.
   bool Flush();
@@ -151,6 +154,7 @@ class CsvWriter {
   std::size_t used_ = 0;
   std::size_t blockSize_;
   bool rowStarted_ = false;
+  bool crLf_ = false;
   bool failed_ = false;
   int streamError_ = 0;
 };

@@ -221,9 +221,11 @@ void AppendReading(const Reading& r, std::string& out) {
   Append(out, {"<section class=\"reading\">\n<h2>", texts::kReadingTitleUtf8,
                " <span class=\"en\" lang=\"en\">Reading</span></h2>\n<table>\n"});
   for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
-    AppendReadingRow(std::string(texts::kVentilatoryNameUtf8) + " (" + std::string(v->equation) + ")",
-                     v->computed, v->label, "", "%VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio, {},
-                     out);
+    // The pattern by Baldwin's %VC is for reference.
+    const std::string_view mark = v == &r.ventilatoryBaldwin ? texts::kReferenceMarkUtf8 : "";
+    AppendReadingRow(
+        std::string(texts::kVentilatoryNameUtf8) + std::string(mark) + " (" + std::string(v->equation) + ")",
+        v->computed, v->label, "", "%VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio, {}, out);
   }
   const LlnReading& lln = r.ersAts2022;
   const ReadingLabel severity = lln.severityLabel.ja.empty()
@@ -232,14 +234,21 @@ void AppendReading(const Reading& r, std::string& out) {
   AppendReadingRow("ERS/ATS 2022 (" + std::string(lln.equation) + ")", lln.computed, lln.label,
                    lln.severity == Severity::kNone ? "" : lln.severityLabel.ja,
                    lln.fev1Z.empty() ? std::string() : "FEV1 z " + lln.fev1Z,
-                   lln.severity == Severity::kNone ? severity : ReadingLabel{}, out);
+                   !lln.note.ja.empty()              ? lln.note
+                   : lln.severity == Severity::kNone ? severity
+                                                     : ReadingLabel{},
+                   out);
   const CopdReading& copd = r.copd;
+  const bool staged = copd.stage != CopdStage::kNotStaged;
   AppendReadingRow(std::string(texts::kCopdNameUtf8) + " (" + std::string(copd.equation) + ")", copd.computed,
-                   copd.label, "", "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
-                   copd.note, out);
+                   copd.label, staged ? texts::kCopdPostBronchodilatorUtf8 : "",
+                   "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
+                   staged ? ReadingLabel{} : copd.note, out);
   const LungAgeReading& age = r.lungAge;
+  // "18歳未満" and "95歳以上" stand without the formula's value.
   AppendReadingRow(std::string(texts::kLungAgeNameUtf8) + " (" + std::string(age.equation) + ")",
-                   age.computed, ReadingLabel{"", age.ja, ""}, "", age.value,
+                   age.computed, ReadingLabel{"", age.ja, ""}, "",
+                   age.band == LungAgeBand::kYears ? age.value : std::string(),
                    age.corrected ? age.correction : ReadingLabel{}, out);
   const DisabilityReading& d = r.disability;
   AppendReadingRow(std::string(texts::kDisabilityNameUtf8) + " (" + std::string(d.equation) + ")", d.computed,

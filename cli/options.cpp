@@ -32,7 +32,7 @@ const std::string_view kHelp =
     "                  its bytes); the output is in the same encoding\n"
     "  --html-dir DIR  also an HTML report per row, and index.html, in DIR\n"
     "  Columns: sex (M/F, 1/2), age and height (cm); vc, fvc and fev1 (L) if\n"
-    "  measured; or their Japanese names (see README). Others pass through.\n"
+    "  measured; or their Japanese names (see README). All pass through.\n"
     "  -h, --help      this help\n"
     "  --version       the program's name and version\n"
     "Exit status: 0 done; 1 a file could not be read or written; 2 bad input\n"

@@ -128,19 +128,23 @@ void AppendReadingNote(const ReadingLabel& note, std::string& out) {
   out += '\n';
 }
 
-void AppendVentilatory(const VentilatoryReading& v, std::string& out) {
+// The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
+void AppendVentilatory(const VentilatoryReading& v, bool reference, std::string& out) {
   const std::string numbers =
       std::string(v.equation) + " %VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
-  AppendReadingLine(std::string(texts::kVentilatoryNameUtf8) + " / ventilatory pattern", v.computed, numbers,
-                    v.label, out);
+  const std::string name = reference ? std::string(texts::kVentilatoryNameUtf8) +
+                                           std::string(texts::kReferenceMarkUtf8) +
+                                           " / ventilatory pattern (reference)"
+                                     : std::string(texts::kVentilatoryNameUtf8) + " / ventilatory pattern";
+  AppendReadingLine(name, v.computed, numbers, v.label, out);
 }
 
 void AppendReadingReport(const Reading& r, std::string& out) {
   out += "Reading / ";
   out += texts::kReadingTitleUtf8;
   out += '\n';
-  AppendVentilatory(r.ventilatory, out);
-  AppendVentilatory(r.ventilatoryBaldwin, out);
+  AppendVentilatory(r.ventilatory, false, out);
+  AppendVentilatory(r.ventilatoryBaldwin, true, out);
   const LlnReading& lln = r.ersAts2022;
   AppendReadingLine("ERS/ATS 2022", lln.computed, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z,
                     lln.label, out);
@@ -151,16 +155,23 @@ void AppendReadingReport(const Reading& r, std::string& out) {
     out += lln.severityLabel.en;
     out += '\n';
   }
+  if (lln.computed) AppendReadingNote(lln.note, out);
   const CopdReading& copd = r.copd;
+  const bool staged = copd.stage != CopdStage::kNotStaged;
+  const std::string stageJa = std::string(copd.label.ja) + std::string(texts::kCopdPostBronchodilatorUtf8);
+  const std::string stageEn = std::string(copd.label.en) + " (on post-bronchodilator values)";
   AppendReadingLine(
       std::string(texts::kCopdNameUtf8) + " / COPD stage", copd.computed,
       std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
-      copd.label, out);
-  if (copd.computed) AppendReadingNote(copd.note, out);
+      staged ? ReadingLabel{copd.label.key, stageJa, stageEn} : copd.label, out);
+  if (copd.computed && !staged) AppendReadingNote(copd.note, out);
   const LungAgeReading& age = r.lungAge;
   const ReadingLabel ageLabel{"", age.ja, age.en};
+  // "18歳未満" and "95歳以上" stand without the formula's value.
   AppendReadingLine(std::string(texts::kLungAgeNameUtf8) + " / lung age", age.computed,
-                    std::string(age.equation) + " " + age.value, ageLabel, out);
+                    age.band == LungAgeBand::kYears ? std::string(age.equation) + " " + age.value
+                                                    : std::string(age.equation),
+                    ageLabel, out);
   if (age.corrected) AppendReadingNote(age.correction, out);
   const DisabilityReading& d = r.disability;
   AppendReadingLine(std::string(texts::kDisabilityNameUtf8) + " / respiratory disability index", d.computed,
@@ -232,7 +243,9 @@ void AppendJsonLln(const LlnReading& r, std::string& out) {
       .TextOrNull("severity", r.severity == Severity::kNone ? std::string_view() : r.severityLabel.key)
       .TextOrNull("severityLabel", r.severityLabel.ja)
       .TextOrNull("severityLabelEn", r.severityLabel.en)
-      .Number("fev1Z", r.fev1Z);
+      .Number("fev1Z", r.fev1Z)
+      .TextOrNull("note", r.note.ja)
+      .TextOrNull("noteEn", r.note.en);
 }
 
 void AppendJsonCopd(const CopdReading& r, std::string& out) {

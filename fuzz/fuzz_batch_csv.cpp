@@ -1,8 +1,10 @@
 // The batch reader and writer on arbitrary input files.
 // Properties: the run never crashes; when the header is accepted the output
 // holds the header and exactly one record per input record that is not an
-// empty line, every record has the same number of fields as the header, and
-// the output starts with a byte order mark when the input does; an
+// empty line, every record has the same number of fields as the header and
+// starts with the fields of its input record (as many as the header has, an
+// absent one empty), and the output starts with a byte order mark when the
+// input does; an
 // unreadable header gives exit status 2 and no output. The buffers are small,
 // so that records and quotes cross their refills.
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/batch.h"
 #include "cli/csv.h"
@@ -27,6 +30,7 @@ struct Counted {
   std::size_t records = 0;
   std::size_t firstWidth = 0;
   bool sameWidth = true;
+  std::vector<std::vector<std::string>> fields;  // of each record
 };
 
 constexpr std::string_view kMark = "\xEF\xBB\xBF";
@@ -77,6 +81,7 @@ Counted CountRecords(std::string_view text) {
     if (record.blankLine) continue;
     if (counted.records == 0) counted.firstWidth = record.count;
     counted.sameWidth = counted.sameWidth && record.count == counted.firstWidth;
+    counted.fields.emplace_back(record.fields.begin(), record.fields.begin() + record.count);
     ++counted.records;
   }
   std::fclose(in);
@@ -117,5 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(written.records == read.records, "one output record per input record");
   Require(!StartsWithMark(input) || StartsWithMark(output), "a byte order mark in gives one out");
   Require(written.sameWidth, "every output record has the header's width");
+  const std::size_t inputWidth = read.fields[0].size();
+  for (std::size_t r = 0; r < read.records; ++r) {
+    for (std::size_t i = 0; i < inputWidth; ++i) {
+      const std::string absent;
+      const std::string& in = i < read.fields[r].size() ? read.fields[r][i] : absent;
+      Require(written.fields[r][i] == in, "every input field is passed through in its place");
+    }
+  }
   return 0;
 }

@@ -67,9 +67,10 @@ ReadingLabel LlnLabel(LlnPattern pattern) {
       return {"possibleRestriction", texts::kLlnPossibleRestrictionUtf8,
               "low FVC, possible restriction (TLC needed)"};
     case LlnPattern::kPrism:
-      return {"prism", texts::kLlnPrismUtf8, "PRISm (preserved ratio impaired spirometry)"};
+      return {"prism", texts::kLlnPrismUtf8, "PRISm (preserved ratio, impaired FEV1)"};
     case LlnPattern::kPossibleMixed:
-      return {"possibleMixed", texts::kLlnPossibleMixedUtf8, "possible mixed defect (TLC needed)"};
+      return {"possibleMixed", texts::kLlnPossibleMixedUtf8,
+              "obstruction with low FVC (TLC needed to tell a mixed defect)"};
     case LlnPattern::kNormal:
       break;
   }
@@ -110,10 +111,14 @@ LlnReading ReadLln(const PanelResult& r) {
   out.fev1Z = fev1.zText;
   if (out.fev1FvcBelowLln) {
     out.pattern = out.fvcBelowLln ? LlnPattern::kPossibleMixed : LlnPattern::kObstruction;
+  } else if (out.fev1BelowLln) {
+    // PRISm is decided on FEV1 alone; a low FVC beside it may be restriction.
+    out.pattern = LlnPattern::kPrism;
+    if (out.fvcBelowLln) {
+      out.note = {"measureTlc", texts::kLlnPrismLowFvcNoteUtf8, "possible restriction: measure TLC"};
+    }
   } else if (out.fvcBelowLln) {
     out.pattern = LlnPattern::kPossibleRestriction;
-  } else if (out.fev1BelowLln) {
-    out.pattern = LlnPattern::kPrism;
   }
   out.label = LlnLabel(out.pattern);
   if (out.pattern == LlnPattern::kNormal) return out;
@@ -140,7 +145,7 @@ ReadingLabel CopdLabel(CopdStage stage) {
     case CopdStage::kNotStaged:
       break;
   }
-  return {"", texts::kCopdNotStagedUtf8, "FEV1/FVC not below 0.70: not staged"};
+  return {"", texts::kCopdNotStagedUtf8, "FEV1/FVC not below 70%: not staged"};
 }
 
 CopdStage StageOf(double percentFev1) {
@@ -186,7 +191,7 @@ LungAgeReading ReadLungAge(const PanelResult& r) {
   if (HasMeasuredRatio(r) && Obstructive(r) && !fev1Cell.percent.empty() && fev1Cell.PercentValue() >= 100) {
     out.corrected = true;
     out.correction = {"ownAge", texts::kLungAgeCorrectedUtf8,
-                      "FEV1/FVC < 0.70 with %FEV1 >= 100: the patient's own age"};
+                      "FEV1/FVC below 70% with %FEV1 at least 100%: corrected to the patient's own age"};
     SetYears(WholeYearsHalfUp(r.inputs.age), out);
   } else if (shown < 18) {
     out.band = LungAgeBand::kUnder18;

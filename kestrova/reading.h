@@ -16,9 +16,11 @@
 // Rules (thresholds inclusive as written):
 //   ventilatory     restrictive %VC < 80.0, obstructive FEV1/FVC < 0.700,
 //                   mixed both, normal neither. Needs VC, FVC and FEV1.
-//   ERS/ATS 2022    obstruction = FEV1/FVC below its LLN; without it, FVC below
-//                   → possible restriction, else FEV1 below → PRISm; with it and
-//                   FVC below → possible mixed defect. Severity by the FEV1 z:
+//   ERS/ATS 2022    obstruction = FEV1/FVC below its LLN; with it and FVC below
+//                   → possible mixed defect. Without it, FEV1 below → PRISm
+//                   whatever FVC is (FVC below as well adds a note: possible
+//                   restriction, measure TLC); else FVC below → possible
+//                   restriction. Severity by the FEV1 z:
 //                   mild down to -2.50, moderate -2.51 to -4.00, severe -4.01
 //                   and below; none when FEV1 is not below its LLN. Needs FVC,
 //                   FEV1 and the JRS2014 predictions.
@@ -35,7 +37,7 @@
 //
 // Example: male, 60 years, 170 cm, VC 3.0, FVC 2.9, FEV1 1.6 → ventilatory
 // "mixed" by JRS2001 (%VC 74.8, FEV1/FVC 0.552) and "obstructive" by Baldwin
-// (%VC 84.5); ERS/ATS "possibleMixed", moderate (FEV1 z -3.96); COPD stage III
+// (%VC 84.5, for reference); ERS/ATS "possibleMixed", moderate (FEV1 z -3.96); COPD stage III
 // (%FEV1 49.1); lung age ">95" (119.4); disability index 39.9, grade 4.
 //
 // Labels: `key` is ASCII (JSON and CSV values), `ja` UTF-8, `en` English.
@@ -83,6 +85,7 @@ struct LlnReading {
   // FEV1 is not below its own.
   Severity severity = Severity::kNone;
   ReadingLabel severityLabel;
+  ReadingLabel note;  // PRISm with FVC below its LLN too; empty otherwise
 };
 
 enum class CopdStage : std::uint8_t { kNotStaged, kI, kII, kIII, kIV };

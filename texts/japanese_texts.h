@@ -52,6 +52,8 @@ KESTROVA_TEXT(kHeightCaption, "身長");
 // Clinical reading (kestrova-cli and the library; the window does not show it).
 KESTROVA_TEXT(kReadingTitle, "判定");
 KESTROVA_TEXT(kVentilatoryName, "換気障害区分");
+// Marks the pattern by Baldwin's %VC as for reference beside the one by JRS2001.
+KESTROVA_TEXT(kReferenceMark, "（参考）");
 KESTROVA_TEXT(kCopdName, "COPD 病期");
 KESTROVA_TEXT(kLungAgeName, "肺年齢");
 KESTROVA_TEXT(kDisabilityName, "呼吸器機能障害 指数（予測肺活量1秒率）");
@@ -63,10 +65,12 @@ KESTROVA_TEXT(kPatternObstructive, "閉塞性換気障害");
 KESTROVA_TEXT(kPatternMixed, "混合性換気障害");
 // The reading by z-scores and lower limits of normal.
 KESTROVA_TEXT(kLlnNormal, "正常");
-KESTROVA_TEXT(kLlnObstruction, "閉塞性障害");
+KESTROVA_TEXT(kLlnObstruction, "閉塞性換気障害");
 KESTROVA_TEXT(kLlnPossibleRestriction, "FVC低下、拘束性障害の疑い（TLC測定が必要）");
-KESTROVA_TEXT(kLlnPrism, "PRISm（FEV1低下、FEV1/FVC正常）");
-KESTROVA_TEXT(kLlnPossibleMixed, "混合性障害の疑い（TLC測定が必要）");
+KESTROVA_TEXT(kLlnPrism, "PRISm（1秒率正常・1秒量低下）");
+KESTROVA_TEXT(kLlnPossibleMixed, "閉塞性換気障害＋FVC低下（混合性の鑑別にはTLC測定が必要）");
+// Beside PRISm when FVC is below its LLN as well.
+KESTROVA_TEXT(kLlnPrismLowFvcNote, "拘束性障害の可能性：TLCの測定を");
 KESTROVA_TEXT(kSeverityMild, "軽度");
 KESTROVA_TEXT(kSeverityModerate, "中等度");
 KESTROVA_TEXT(kSeveritySevere, "高度");
@@ -76,13 +80,15 @@ KESTROVA_TEXT(kCopdStage1, "I期（軽度の気流閉塞）");
 KESTROVA_TEXT(kCopdStage2, "II期（中等度の気流閉塞）");
 KESTROVA_TEXT(kCopdStage3, "III期（高度の気流閉塞）");
 KESTROVA_TEXT(kCopdStage4, "IV期（きわめて高度の気流閉塞）");
-KESTROVA_TEXT(kCopdNotStaged, "1秒率0.70以上：病期分類の対象外");
+KESTROVA_TEXT(kCopdNotStaged, "1秒率70%以上：病期分類の対象外");
 KESTROVA_TEXT(kCopdNote, "病期分類は気管支拡張薬吸入後の値で行う");
+// Printed beside a stage.
+KESTROVA_TEXT(kCopdPostBronchodilator, "（気管支拡張薬投与後の値で判定）");
 // Lung age.
 KESTROVA_TEXT(kYearsSuffix, "歳");
 KESTROVA_TEXT(kLungAgeUnder18, "18歳未満");
 KESTROVA_TEXT(kLungAgeOver95, "95歳以上");
-KESTROVA_TEXT(kLungAgeCorrected, "1秒率0.70未満かつ%FEV1が100%以上のため実年齢");
+KESTROVA_TEXT(kLungAgeCorrected, "1秒率70%未満かつ%1秒量100%以上のため実年齢に補正");
 // Respiratory disability index.
 KESTROVA_TEXT(kGrade1, "1級相当");
 KESTROVA_TEXT(kGrade3, "3級相当");

@@ -17,7 +17,7 @@ if(NOT count EQUAL 5)
   message(FATAL_ERROR "${count} output lines, expected the header and 4 rows")
 endif()
 list(GET lines 3 bad)
-if(NOT bad MATCHES "^3,age 'forty' is not a number,,,")
+if(NOT bad MATCHES "^3,F,forty,160,3.1,3.0,2.4,age 'forty' is not a number,,,")
   message(FATAL_ERROR "row 3 is not written with its error: ${bad}")
 endif()
 

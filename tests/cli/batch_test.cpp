@@ -62,49 +62,56 @@ std::size_t ColumnOf(const std::vector<std::string>& header, const std::string& 
   return 0;
 }
 
-// The result columns the single-patient CSV writes for these inputs.
-std::vector<std::string> ExpectedResults(std::uint8_t sex, double age, double height, double vc, double fvc,
-                                         double fev1) {
-  PatientInputs inputs;
-  inputs.sexCode = sex;
-  inputs.age = age;
-  inputs.height = height;
-  inputs.vc = vc;
-  inputs.fvc = fvc;
-  inputs.fev1 = fev1;
-  std::string text;
-  CsvWriter writer(text);
-  WriteResultColumns(ComputeFullResult(inputs), writer);
-  writer.EndRow();
-  writer.Flush();
-  return ParseCsv(text).at(0);
+// The result columns of two patients, as CSV. Hand-checked: 3.2/4.48 = 71.4 %
+// and red (3.2 < LLN 3.72); 0.667 below 0.731 is obstruction, FEV1 z -2.48
+// mild; %FEV1 68.1 is COPD stage II; lung age (0.036 × 170 − 1.178 − 2.6) /
+// 0.028 = 83.6; disability index 2.6 × 100 / 4.47 = 58.2. 3.1/3.24 = 95.7 %.
+const std::string kMale40Results =  // M, 40, 170, VC 3.2, FVC 3.9, FEV1 2.6
+    "4.48,71.4,1,3.72,4.47,71.6,1,3.94,81.2,0,4.34,89.9,0,3.57,4.40,88.6,0,3.56,73.0,1,2.92,3.82,68.1,0,3.53,"
+    "73.7,0,0.823,81.0,1,0.731,0.846,78.8,1,0.865,77.1,1,0.667,1,5.35,-2.88,0.2,5.11,-0.94,17.5,4.19,-2.48,0."
+    "7,"
+    "0.904,-2.64,0.4,mixed,71.6,obstructive,81.2,obstruction,mild,1,0,1,-2.48,II,68.1,83.6,84,0,58.2,none";
+const std::string kFemale45Results =  // F, 45, 160, VC 3.1, FVC 3.0, FEV1 2.4
+    "3.24,95.7,0,2.69,3.13,99.0,0,2.76,112.3,0,3.14,95.5,0,2.57,3.00,100.0,0,2.58,93.0,0,2.11,2.52,95.2,0,2."
+    "52,"
+    "95.2,0,0.825,97.0,1,0.734,0.834,95.9,1,0.854,93.7,1,0.800,0,3.89,-0.40,34.6,3.75,-0.39,34.8,3.07,-0.62,"
+    "26.9,0.911,-0.47,32.0,normal,99.0,normal,112.3,normal,,0,0,0,-0.62,notStaged,95.2,50.7,51,0,76.7,none";
+
+// The fields of `row` after the `error` column, joined with commas.
+std::string Results(const BatchRun& run, std::size_t row) {
+  const std::size_t first = ColumnOf(run.rows[0], "error") + 1;
+  std::string joined;
+  for (std::size_t i = first; i < run.rows[row].size(); ++i) {
+    if (i > first) joined += ',';
+    joined += run.rows[row][i];
+  }
+  return joined;
 }
 
 std::vector<std::string> ResultPart(const std::vector<std::string>& row, std::size_t first) {
   return std::vector<std::string>(row.begin() + static_cast<std::ptrdiff_t>(first), row.end());
 }
 
+// Every input column comes back unchanged and in its place, the recognised
+// ones too, then `error` and the results.
 TEST(Batch, HeaderPassThroughAndResultColumns) {
   const BatchRun run = RunOn(
       "id,SEX,Age,name,Height,VC,fvc,FEV1\n"
       "p1,M,40,\"Doe, J\",170,3.2,3.9,2.6\n");
   EXPECT_EQ(run.status, kExitOk) << run.err;
   ASSERT_EQ(run.rows.size(), 2u);
-  const auto& header = run.rows[0];
-  EXPECT_EQ(header[0], "id");
-  EXPECT_EQ(header[1], "name");
-  EXPECT_EQ(header[2], "error");
-  EXPECT_EQ(ResultPart(header, 3), ResultColumnNames());
-  EXPECT_EQ(run.rows[1][0], "p1");
-  EXPECT_EQ(run.rows[1][1], "Doe, J");  // quoted on the way out again
-  EXPECT_EQ(run.rows[1][2], "");
-  EXPECT_EQ(ResultPart(run.rows[1], 3), ExpectedResults(1, 40, 170, 3.2, 3.9, 2.6));
-  EXPECT_EQ(run.rows[1][ColumnOf(header, "vcJrs2014")], "4.48");
-  EXPECT_EQ(run.rows[1][ColumnOf(header, "vcJrs2014Pct")], "71.4");
-  EXPECT_EQ(run.rows[1][ColumnOf(header, "vcJrs2014Red")], "1");
-  EXPECT_EQ(run.rows[1][ColumnOf(header, "measuredRatio")], "0.667");
+  const std::vector<std::string> input = {"id", "SEX", "Age", "name", "Height", "VC", "fvc", "FEV1"};
+  EXPECT_EQ(std::vector<std::string>(run.rows[0].begin(), run.rows[0].begin() + 8), input);
+  EXPECT_EQ(run.rows[0][8], "error");
+  EXPECT_EQ(ResultPart(run.rows[0], 9), ResultColumnNames());
+  const std::vector<std::string> values = {"p1", "M", "40", "Doe, J", "170", "3.2", "3.9", "2.6", ""};
+  EXPECT_EQ(std::vector<std::string>(run.rows[1].begin(), run.rows[1].begin() + 9), values);
+  EXPECT_NE(run.out.find("\"Doe, J\""), std::string::npos);  // quoted on the way out again
+  EXPECT_EQ(Results(run, 1), kMale40Results);
   EXPECT_EQ(run.err, "");
 }
+
+std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 struct SexCase {
   std::string text;
@@ -120,10 +127,22 @@ TEST(Batch, SexSpellingsAndEncodings) {
       {"F", 2},
       {"f", 2},
       {"2", 2},
-      {std::string(texts::kMaleUtf8), 1},
-      {std::string(texts::kFemaleUtf8), 2},
+      {Utf8(u8"男性"), 1},
+      {Utf8(u8"女性"), 2},
+      {Utf8(u8"男"), 1},
+      {Utf8(u8"女"), 2},
+      {Utf8(u8" Ｍ "), 1},
+      {Utf8(u8"Ｆ"), 2},
+      {Utf8(u8"ｍ"), 1},
       {"\x92\x6A\x90\xAB", 1},  // 男性 in Shift-JIS
       {"\x8F\x97\x90\xAB", 2},  // 女性 in Shift-JIS
+      {"\x92\x6A", 1},          // 男 in Shift-JIS
+      {"\x8F\x97", 2},          // 女 in Shift-JIS
+      {"\x82\x6C", 1},          // Ｍ in Shift-JIS
+      {"\x82\x65", 2},          // Ｆ in Shift-JIS
+      {Utf8(u8"男女"), 0},
+      {Utf8(u8"男子"), 0},
+      {"\x92\x6A\x92\x6A", 0},  // 男男
       {"X", 0},
       {"", 0},
       {"3", 0},
@@ -190,7 +209,7 @@ TEST(Batch, BadRowsAreWrittenWithTheirErrorAndTheRestIsComputed) {
   ASSERT_EQ(run.rows.size(), 9u);  // header + one row per input row
   const char* ids[] = {"a", "b", "c", "d", "e", "f", "g", "h"};
   for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(run.rows[i + 1][0], ids[i]);
-  const std::size_t error = 1;
+  const std::size_t error = ColumnOf(run.rows[0], "error");
   EXPECT_EQ(run.rows[1][error], "");
   EXPECT_EQ(run.rows[2][error], "age '4x' is not a number");
   EXPECT_NE(run.rows[3][error].find("sex 'Q'"), std::string::npos);
@@ -201,11 +220,11 @@ TEST(Batch, BadRowsAreWrittenWithTheirErrorAndTheRestIsComputed) {
   EXPECT_EQ(run.rows[8][error], "");
   // A failed row has no results; the good ones have all of them.
   for (std::size_t r : {2u, 3u, 4u, 6u, 7u}) {
-    for (const std::string& cell : ResultPart(run.rows[r], 2)) EXPECT_EQ(cell, "") << r;
+    for (const std::string& cell : ResultPart(run.rows[r], error + 1)) EXPECT_EQ(cell, "") << r;
     EXPECT_EQ(run.rows[r].size(), run.rows[0].size());
   }
-  EXPECT_EQ(ResultPart(run.rows[5], 2), ExpectedResults(2, 45, 160, 3.1, 3.0, 2.4));
-  EXPECT_EQ(ResultPart(run.rows[8], 2), ExpectedResults(2, 45, 160, 3.1, 3.0, 2.4));
+  EXPECT_EQ(Results(run, 5), kFemale45Results);
+  EXPECT_EQ(Results(run, 8), kFemale45Results);
   // Each failure names its line on the error stream.
   EXPECT_NE(run.err.find("patients.csv:3: age '4x' is not a number"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("patients.csv:4: sex 'Q'"), std::string::npos);
@@ -221,10 +240,11 @@ TEST(Batch, ValuesAboveTheLimitsAreRefused) {
   const BatchRun run = RunOn("sex,age,height,vc\nM,151,170,\nM,40,273,\nM,40,170,15.01\nM,150,272,15\n");
   EXPECT_EQ(run.status, kExitBadInput);
   ASSERT_EQ(run.rows.size(), 5u);
-  EXPECT_EQ(run.rows[1][0], "age '151' is above 150");
-  EXPECT_EQ(run.rows[2][0], "height '273' is above 272");
-  EXPECT_EQ(run.rows[3][0], "vc '15.01' is above 15");
-  EXPECT_EQ(run.rows[4][0], "");
+  const std::size_t error = ColumnOf(run.rows[0], "error");
+  EXPECT_EQ(run.rows[1][error], "age '151' is above 150");
+  EXPECT_EQ(run.rows[2][error], "height '273' is above 272");
+  EXPECT_EQ(run.rows[3][error], "vc '15.01' is above 15");
+  EXPECT_EQ(run.rows[4][error], "");
 }
 
 struct LimitCase {
@@ -251,9 +271,10 @@ TEST(Batch, RecordsBeyondTheBoundsAreErrorRows) {
   for (const LimitCase& c : cases) {
     const BatchRun run = RunOn("id,sex,age,height\n" + c.row + "\nB,M,40,170\n");
     ASSERT_EQ(run.rows.size(), 3u) << c.name;
-    EXPECT_EQ(run.rows[1][1], c.error) << c.name;
+    const std::size_t error = ColumnOf(run.rows[0], "error");
+    EXPECT_EQ(run.rows[1][error], c.error) << c.name;
     EXPECT_EQ(run.rows[2][0], "B") << c.name;
-    EXPECT_EQ(run.rows[2][1], "") << c.name;
+    EXPECT_EQ(run.rows[2][error], "") << c.name;
     if (!c.error.empty()) {
       EXPECT_EQ(run.rows[1][0], "") << c.name;  // nothing of the cut row is kept
       EXPECT_NE(run.err.find("patients.csv:2: " + c.error + "\n"), std::string::npos) << c.name;
@@ -263,8 +284,6 @@ TEST(Batch, RecordsBeyondTheBoundsAreErrorRows) {
   EXPECT_EQ(header.status, kExitBadInput);
   EXPECT_EQ(header.err, "kestrova-cli: patients.csv:1: the header: field 1 is longer than 1 MiB\n");
 }
-
-std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 // Shift-JIS bytes of the Japanese words below.
 const std::string kSjisName = "\x8E\x81\x96\xBC";    // 氏名
@@ -281,23 +300,33 @@ struct JapaneseHeaderCase {
   std::string input;
   std::string nameColumn;  // the passed-through header and value
   std::string yamada;
+  std::string male;    // the sex of the first row, passed through
+  std::string female;  // and of the second
 };
 
-TEST(Batch, JapaneseHeadersInUtf8AndShiftJis) {
+TEST(Batch, JapaneseHeadersAndSexesInUtf8AndShiftJis) {
+  const std::string rows = ",40,170,3.2,3.9,2.6\n";
+  const std::string femaleRow = ",45,160,3.1,3.0,2.4\n";
   const JapaneseHeaderCase cases[] = {
-      {"UTF-8", Utf8(u8"氏名,性別,年齢,身長(cm),肺活量,努力肺活量,1秒量(L)\n山田,男性,40,170,3.2,3.9,2.6\n"),
-       Utf8(u8"氏名"), Utf8(u8"山田")},
-      {"Shift-JIS", kSjisHeader + kSjisYamada + "," + kSjisMale + ",40,170,3.2,3.9,2.6\n", kSjisName,
-       kSjisYamada},
+      {"UTF-8",
+       Utf8(u8"氏名,性別,年齢,身長(cm),肺活量,努力肺活量,1秒量(L)\n山田,男性") + rows + Utf8(u8"山田,女") +
+           femaleRow,
+       Utf8(u8"氏名"), Utf8(u8"山田"), Utf8(u8"男性"), Utf8(u8"女")},
+      {"Shift-JIS",
+       kSjisHeader + kSjisYamada + ",\x92\x6A" + rows + kSjisYamada + ",\x8F\x97\x90\xAB" + femaleRow,
+       kSjisName, kSjisYamada, "\x92\x6A", "\x8F\x97\x90\xAB"},  // 男, 女性
   };
   for (const JapaneseHeaderCase& c : cases) {
     const BatchRun run = RunOn(c.input);
     EXPECT_EQ(run.status, kExitOk) << c.name << ": " << run.err;
-    ASSERT_EQ(run.rows.size(), 2u) << c.name;
+    ASSERT_EQ(run.rows.size(), 3u) << c.name;
     EXPECT_EQ(run.rows[0][0], c.nameColumn) << c.name;
-    EXPECT_EQ(run.rows[0][1], "error") << c.name;
+    EXPECT_EQ(run.rows[0][7], "error") << c.name;
     EXPECT_EQ(run.rows[1][0], c.yamada) << c.name;
-    EXPECT_EQ(ResultPart(run.rows[1], 2), ExpectedResults(1, 40, 170, 3.2, 3.9, 2.6)) << c.name;
+    EXPECT_EQ(run.rows[1][1], c.male) << c.name;
+    EXPECT_EQ(run.rows[2][1], c.female) << c.name;
+    EXPECT_EQ(Results(run, 1), kMale40Results) << c.name;
+    EXPECT_EQ(Results(run, 2), kFemale45Results) << c.name;
   }
 }
 
@@ -383,8 +412,9 @@ TEST(Batch, OutputInTheInputEncoding) {
     ASSERT_EQ(run.rows.size(), 3u) << c.name;
     EXPECT_EQ(run.rows[0][0], c.nameHeader) << c.name;
     EXPECT_EQ(run.rows[1][0], c.yamada) << c.name;
-    EXPECT_EQ(run.rows[1][1], "") << c.name;
-    EXPECT_EQ(run.rows[2][1], c.sexError) << c.name;
+    const std::size_t error = ColumnOf(run.rows[0], "error");
+    EXPECT_EQ(run.rows[1][error], "") << c.name;
+    EXPECT_EQ(run.rows[2][error], c.sexError) << c.name;
   }
 }
 
@@ -425,12 +455,47 @@ TEST(Batch, MessagesShowTheInputSafely) {
   }
 }
 
+struct LineEndCase {
+  std::string name;
+  std::string input;
+  std::size_t crLf;  // line ends in the output: CR LF
+  std::size_t lf;    // and LF alone
+};
+
+// The output's rows end as the input's header does: CR LF from Excel stays
+// CR LF, also after a last line without its line end; a line end inside a
+// quoted field stays as it was.
+TEST(Batch, LineEndsFollowTheInput) {
+  const LineEndCase cases[] = {
+      {"LF", "id,sex,age,height\na,M,40,170\nb,F,45,160\n", 0, 3},
+      {"CRLF", "id,sex,age,height\r\na,M,40,170\r\nb,F,45,160\r\n", 3, 0},
+      {"CRLF, no final line end", "id,sex,age,height\r\na,M,40,170\r\nb,F,45,160", 3, 0},
+      {"CRLF, a bad row", "id,sex,age,height\r\na,M,40,170\r\nb,X,45,160\r\n", 3, 0},
+      {"CRLF, quoted LF", "id,sex,age,height\r\n\"a\nb\",M,40,170\r\nb,F,45,160\r\n", 3, 1},
+  };
+  for (const LineEndCase& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    EXPECT_EQ(run.rows.size(), 3u) << c.name;
+    std::size_t crLf = 0;
+    std::size_t lf = 0;
+    for (std::size_t i = 0; i < run.out.size(); ++i) {
+      if (run.out[i] != '\n') continue;
+      (i > 0 && run.out[i - 1] == '\r' ? crLf : lf) += 1;
+    }
+    EXPECT_EQ(crLf, c.crLf) << c.name;
+    EXPECT_EQ(lf, c.lf) << c.name;
+    EXPECT_EQ(run.out.back(), '\n') << c.name;
+  }
+}
+
 TEST(Batch, MissingVolumeColumnsAreNotMeasured) {
   const BatchRun run = RunOn("sex,age,height\nM,40,170\n");
   EXPECT_EQ(run.status, kExitOk);
   ASSERT_EQ(run.rows.size(), 2u);
-  EXPECT_EQ(ResultPart(run.rows[1], 1), ExpectedResults(1, 40, 170, 0, 0, 0));
+  EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcJrs2014")], "4.48");
   EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcJrs2014Pct")], "");
+  EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "measuredRatio")], "");
+  EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "ventilatoryClass")], "");
   EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcZ")], "");
   EXPECT_EQ(run.rows[1][ColumnOf(run.rows[0], "vcUln")], "5.35");
 }
@@ -465,8 +530,9 @@ TEST(Batch, UnterminatedQuoteFailsItsRowOnly) {
   const BatchRun run = RunOn("id,sex,age,height\nok,M,40,170\n\"open,M,40,170\n");
   EXPECT_EQ(run.status, kExitBadInput);
   ASSERT_EQ(run.rows.size(), 3u);
-  EXPECT_EQ(run.rows[1][1], "");
-  EXPECT_NE(run.rows[2][1].find("quoted field is not closed"), std::string::npos);
+  const std::size_t error = ColumnOf(run.rows[0], "error");
+  EXPECT_EQ(run.rows[1][error], "");
+  EXPECT_NE(run.rows[2][error].find("quoted field is not closed"), std::string::npos);
 }
 
 }  // namespace

@@ -219,7 +219,7 @@ TEST_F(OutputFileTest, FailingRunLeavesTheTargetUnchanged) {
   Write(input, kPatients);
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(RunTool({"--batch", input.string(), "-o", target.string()}).status, kExitOk);
-  EXPECT_EQ(Read(target).rfind("id,error,vcJrs2014,", 0), 0u);
+  EXPECT_EQ(Read(target).rfind("id,sex,age,height,error,vcJrs2014,", 0), 0u);
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
 }
@@ -291,7 +291,7 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
         << c.name;
     EXPECT_EQ(Names(), c.names) << c.name;
     const std::string results = c.written.empty() ? "" : Read(dir_ / c.written).substr(0, 9);
-    EXPECT_EQ(results, c.written.empty() ? "" : "id,error,") << c.name;
+    EXPECT_EQ(results, c.written.empty() ? "" : "id,sex,ag") << c.name;
     EXPECT_TRUE(c.name != "read-only" || Read(dir_ / "out.csv") == "earlier results\n");
     EXPECT_TRUE(c.name != "dangling link" || fs::is_symlink(dir_ / "link.csv"));
   }

@@ -54,18 +54,62 @@ TEST(Report, FemaleExampleAsTheWindowShowsIt) {
   EXPECT_NE(run.out.find("* 97.0 %     0.825 :JRS2014\n"), std::string::npos);
 }
 
-// Every result row of the report is the mark, the panel's cell and its line.
+// Every result row is the mark, the panel's cell and its line. Percentages
+// worked by hand: 3.2/4.48 = 71.43, 3.2/3.94 = 81.22 (not below 80), 3.9/4.40 =
+// 88.64, 2.6/3.82 = 68.06 (no limit for FEV1 by JRS2001), 0.667/0.865 = 77.11;
+// red below the LLN (3.2 < 3.72, 2.6 < 2.92), under 80 % for VC, or below a ratio.
 TEST(Report, RowsCarryThePanelTextsUnchanged) {
-  PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
-  const FullResult result = ComputeFullResult(inputs);
-  const std::string report = FormatReport(CommandLineValues{}, result, false);
-  for (std::size_t i = 0; i < kResultCount; ++i) {
-    const PercentCell& cell = result.panel.rows[i].cell;
-    std::string padded = cell.text;
-    padded.resize(11, ' ');
-    const std::string row =
-        std::string(cell.red ? "*" : " ") + padded + " " + result.panel.rows[i].line + "\n";
-    EXPECT_NE(report.find(row), std::string::npos) << row;
+  const CliRun run = RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"});
+  EXPECT_NE(run.out.find("VC\n"
+                         "* 71.4 %     4.48 :JRS2014\n"
+                         "             3.72 :LLN\n"
+                         "* 71.6 %     4.47 :JRS2001\n"
+                         "  81.2 %     3.94 :Baldwin\n"
+                         "FVC\n"
+                         "  89.9 %     4.34 :JRS2014\n"
+                         "             3.57 :LLN\n"
+                         "  88.6 %     4.40 :JRS2001\n"
+                         "FEV1\n"
+                         "* 73.0 %     3.56 :JRS2014\n"
+                         "             2.92 :LLN\n"
+                         "  68.1 %     3.82 :JRS2001\n"
+                         "  73.7 %     3.53 :Berglund\n"
+                         "FEV1.0 %   0.667 *\n"
+                         "* 81.0 %     0.823 :JRS2014\n"
+                         "             0.731 :LLN\n"
+                         "* 78.8 %     0.846 :JRS2001(T)\n"
+                         "* 77.1 %     0.865 :JRS2001(G)\n"),
+            std::string::npos)
+      << run.out;
+}
+
+std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+
+struct ReadingLineCase {
+  std::vector<std::string_view> args;
+  std::u8string_view line;  // found in the output
+};
+
+// The reading as printed: a stage with the post-bronchodilator qualifier beside
+// it, lung ages beyond the bands without the formula's value, PRISm's TLC note.
+TEST(Report, ReadingLines) {
+  const std::vector<std::string_view> male60 = {"/Sex=M", "/Age=60", "/Setake=170", "/FVC=2.9", "/FEV1=1.6"};
+  std::vector<std::string_view> male60Html = male60;
+  male60Html.insert(male60Html.begin(), {"--format", "html"});
+  const ReadingLineCase cases[] = {
+      {male60, u8": III期（高度の気流閉塞）（気管支拡張薬投与後の値で判定） / stage III"},
+      {male60, u8"\n肺年齢 / lung age (JRS): 95歳以上 / >95\n"},  // 119.4
+      {{"/Sex=M", "/Age=40", "/Setake=152", "/FEV1=3.8"}, u8"\n肺年齢 / lung age (JRS): 18歳未満 / <18\n"},
+      {{"/Sex=M", "/Age=40", "/Setake=170", "/FVC=3.5", "/FEV1=2.8"},
+       u8"PRISm（1秒率正常・1秒量低下） / PRISm (preserved ratio, impaired FEV1)\n  軽度 / mild\n"
+       u8"  拘束性障害の可能性：TLCの測定を / possible restriction: measure TLC\n"},
+      {male60Html,
+       u8"<span class=\"label\">III期（高度の気流閉塞）</span> （気管支拡張薬投与後の値で判定） "},
+      {male60Html, u8"<tr><th>肺年齢 (JRS)</th><td><span class=\"label\">95歳以上</span></td></tr>"},
+  };
+  for (const ReadingLineCase& c : cases) {
+    const CliRun run = RunTool(c.args);
+    EXPECT_NE(run.out.find(Utf8(c.line)), std::string::npos) << Utf8(c.line) << "\n" << run.out;
   }
 }
 

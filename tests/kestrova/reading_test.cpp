@@ -48,25 +48,39 @@ TEST(Ventilatory, ThresholdsOnTheShownNumbers) {
   EXPECT_FALSE(Read(Male40(3.1, 0, 3.0)).ventilatory.computed);  // no FVC: no ratio
 }
 
+std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+
 struct LlnCase {
   PatientInputs inputs;
   std::string_view pattern;
   std::string_view severity;  // key, or empty
+  std::u8string_view label;
+  std::u8string_view note;  // empty when none
 };
 
+// PRISm is decided on FEV1 alone; a low FVC beside it adds the TLC note.
 TEST(ErsAts2022, PatternsFromTheRedCells) {
   const LlnCase cases[] = {
-      {Male40(0, 4.3, 3.5), "normal", ""},
-      {Male40(0, 4.3, 3.0), "obstruction", "fev1NotBelowLln"},  // 0.698 below 0.731, FEV1 above 2.92
-      {Male40(0, 3.5, 2.8), "possibleRestriction", "mild"},     // FVC below 3.57, ratio 0.800
-      {Male40(0, 3.6, 2.9), "prism", "mild"},                   // FEV1 below 2.92 only
-      {Male40(0, 3.5, 2.0), "possibleMixed", "severe"},         // z -4.03
+      {Male40(0, 4.3, 3.5), "normal", "", u8"正常", u8""},
+      {Male40(0, 4.3, 3.0), "obstruction", "fev1NotBelowLln", u8"閉塞性換気障害", u8""},  // 0.698 < 0.731
+      {Male40(0, 3.5, 2.95), "possibleRestriction", "fev1NotBelowLln",  // FVC alone below 3.57
+       u8"FVC低下、拘束性障害の疑い（TLC測定が必要）", u8""},
+      // FEV1 alone below 2.92; with FVC at its LLN; with FVC below it too.
+      {Male40(0, 3.6, 2.9), "prism", "mild", u8"PRISm（1秒率正常・1秒量低下）", u8""},
+      {Male40(0, 3.57, 2.9), "prism", "mild", u8"PRISm（1秒率正常・1秒量低下）", u8""},
+      {Male40(0, 3.5, 2.8), "prism", "mild", u8"PRISm（1秒率正常・1秒量低下）",
+       u8"拘束性障害の可能性：TLCの測定を"},
+      {Male40(0, 3.5, 2.0), "possibleMixed", "severe",  // z -4.03
+       u8"閉塞性換気障害＋FVC低下（混合性の鑑別にはTLC測定が必要）", u8""},
   };
   for (const LlnCase& c : cases) {
     const LlnReading r = Read(c.inputs).ersAts2022;
     ASSERT_TRUE(r.computed);
     EXPECT_EQ(r.label.key, c.pattern) << c.inputs.fvc << " " << c.inputs.fev1;
     EXPECT_EQ(r.severityLabel.key, c.severity) << c.inputs.fvc << " " << c.inputs.fev1;
+    EXPECT_EQ(r.label.ja, Utf8(c.label)) << c.inputs.fvc << " " << c.inputs.fev1;
+    EXPECT_EQ(r.note.ja, Utf8(c.note)) << c.inputs.fvc << " " << c.inputs.fev1;
+    EXPECT_EQ(r.fvcBelowLln, c.inputs.fvc < 3.57) << c.inputs.fvc;
   }
 }
 
@@ -112,6 +126,7 @@ TEST(Copd, StagesByShownPercentFev1) {
     EXPECT_EQ(r.label.key, c.stage) << c.percentFev1;
     EXPECT_FALSE(r.note.ja.empty());
   }
+  EXPECT_EQ(Read(Male40(0, 4.0, 2.8)).copd.label.ja, Utf8(u8"1秒率70%以上：病期分類の対象外"));
 }
 
 struct LungAgeCase {
@@ -140,6 +155,8 @@ TEST(LungAge, BandsHalfUpAndCorrection) {
     EXPECT_EQ(r.en, c.en) << c.value;
     EXPECT_EQ(r.corrected, c.corrected) << c.value;
   }
+  EXPECT_EQ(Read(Male40(0, 5.5, 3.845)).lungAge.correction.ja,
+            Utf8(u8"1秒率70%未満かつ%1秒量100%以上のため実年齢に補正"));
   EXPECT_FALSE(Read({kSexMale, 40, 195, 0, 0, 3.0}).lungAge.computed);  // no JRS2001 above 190 cm
 }
 

@@ -175,7 +175,7 @@ TEST(CliOutput, OutputIsReplacedOnlyByACompleteRun) {
 
   Write(input, kPatients);
   EXPECT_EQ(RunCli("--batch " + Quoted(input) + " -o " + Quoted(output)), 0u);
-  EXPECT_EQ(Read(output).rfind("id,error,vcJrs2014,", 0), 0u) << Read(output);
+  EXPECT_EQ(Read(output).rfind("id,sex,age,height,error,vcJrs2014,", 0), 0u) << Read(output);
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
 }
 
