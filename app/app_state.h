@@ -25,6 +25,7 @@ struct AppState {
   HFONT panelFont = nullptr;         // made from panelFontDescription, selected into keptDc
   int panelLineHeight = 0;           // tmHeight of panelFont on keptDc: the height of a text's row
   HANDLE instanceBlock = nullptr;    // shared block "AppName" holding mainWindow; open until the process ends
+  bool handOverRefused = false;      // another instance runs and this one was handed a patient: tell, exit 3
 
   HWND ageField = nullptr;      // edit 1009
   HWND heightField = nullptr;   // edit 1010

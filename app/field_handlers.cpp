@@ -45,6 +45,7 @@ void FinishCheck(HWND field, const FieldCheckOutcome& outcome) {
   if (outcome.placeholderText) SetFieldText(field, *outcome.placeholderText);
   if (outcome.recalculate) Recalculate(WindowPanel());
   if (outcome.paintPercentages) PaintPercentages(WindowPanel());
+  if (outcome.clearPanel) ClearPanel(WindowPanel());
 }
 
 void RunFieldCheck(HWND field, FieldCheck check) { FinishCheck(field, ReadFieldValue(field, check)); }

@@ -46,13 +46,25 @@ void DescribePanelFont() {
   g_app.panelFontDescription.lfCharSet = DEFAULT_CHARSET;
 }
 
+// Tells the user that the values this start was given were not applied. The
+// running window was brought forward; the box stands in front of it.
+void ReportRefusedHandOver() {
+  const std::string text(texts::kHandOverRefusedText);
+  MessageBoxA(nullptr, text.c_str(), kMainWindowTitle,
+              MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
 // When CreateWindowExA gave no window, either the window closed itself during
-// creation (a quit message is then waiting: a normal end) or it could not be
-// made at all, and no quit message will ever come.
+// creation (a quit message is then waiting: a normal end, or a hand-over to
+// another instance refused) or it could not be made at all, and no quit
+// message will ever come.
 int EndWithoutWindow() {
   MSG message;
-  if (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return 0;
-  return 1;
+  if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return 1;
+  // The quit message is taken off the queue first: it would end the box at once.
+  if (!g_app.handOverRefused) return 0;
+  ReportRefusedHandOver();
+  return kExitHandOverRefused;
 }
 
 int RunMessageLoop() {

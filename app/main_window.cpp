@@ -43,12 +43,17 @@ void SetFieldText(HWND field, const std::string& text) {
 
 void CheckRadio(HWND button) { SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0); }
 
-// Puts the values another program handed over into the inputs and the fields.
-// The line gets one space appended so that the last value ends at a space too.
-void ApplyProgramCommandLine() {
+// The values another program handed over on this process's command line. The
+// line gets one space appended so that the last value ends at a space too.
+CommandLineValues ProgramCommandLine() {
   const char* line = GetCommandLineA();
-  if (line == nullptr || *line == '\0') return;
-  const CommandLineValues given = ParseCommandLine(std::string(line) + ' ');
+  if (line == nullptr || *line == '\0') return CommandLineValues{};
+  return ParseCommandLine(std::string(line) + ' ');
+}
+
+// Puts the values another program handed over into the inputs and the fields.
+void ApplyProgramCommandLine() {
+  const CommandLineValues given = ProgramCommandLine();
   ApplyCommandLine(given, g_app.inputs);
   if (given.sexCode) CheckRadio(*given.sexCode == kSexMale ? g_app.maleButton : g_app.femaleButton);
   const struct {
@@ -75,7 +80,9 @@ void RunWindowSetUp() {
   if (!guard.goOn) {
     // Another instance owns the screen and was brought forward: close ours
     // before it is ever shown (CreateWindowExA then returns no window, and the
-    // quit message ends the process with 0). Nothing else of the set-up runs.
+    // quit message ends the process). Nothing else of the set-up runs. Values
+    // handed over are not passed on; the caller must not take that for success.
+    g_app.handOverRefused = HandsOverPatient(ProgramCommandLine());
     SendMessageA(window, WM_CLOSE, 0, 0);
     return;
   }

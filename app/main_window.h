@@ -15,6 +15,10 @@ inline constexpr int kMainWindowHeight = 630;
 // WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX: no sizing border, no maximise box.
 inline constexpr DWORD kMainWindowStyle = 0x10CA0000;
 
+// Exit status of a start that was handed a patient while another instance's
+// window is open: the values were not applied (the user was told so).
+inline constexpr int kExitHandOverRefused = 3;
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The window's top-left corner for a screen of the given size: 400 pixels left

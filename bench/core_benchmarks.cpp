@@ -30,7 +30,7 @@ void BM_PanelContents(benchmark::State& state) {
   PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
   for (auto _ : state) {
     CalculatePredictions(inputs, table, results);
-    BuildPanelContents(inputs, results, 0, contents);
+    BuildPanelContents(inputs, results, contents);
     benchmark::DoNotOptimize(contents.rows[0].cell.text.data());
     inputs.sexCode = inputs.sexCode == 1 ? 2 : 1;
   }

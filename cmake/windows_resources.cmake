@@ -1,11 +1,12 @@
 # Version information and manifest of the Windows programs, from the one
 # version number of project().
 #
-#   kestrova_windows_resources(<target> DESCRIPTION <text> [APP])
+#   kestrova_windows_resources(<target> DESCRIPTION <text> [ICON <file.ico>])
 #
 # Adds a resource script to <target>: a Japanese VERSIONINFO (FileVersion,
 # ProductVersion, ProductName, FileDescription, CompanyName, LegalCopyright,
-# OriginalFilename) and a conservative manifest (asInvoker, supportedOS). The
+# OriginalFilename), the icon as icon 1 when one is given (the file's icon in
+# Explorer and on shortcuts), and a conservative manifest (asInvoker, supportedOS). The
 # manifest declares neither common controls 6 (visual styles would change how
 # the controls look) nor DPI awareness (the pixel-placed layout would be
 # clipped on high-DPI screens). Windows builds only; elsewhere it does nothing.
@@ -22,7 +23,7 @@ function(kestrova_windows_resources target)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESCRIPTION" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESCRIPTION;ICON" "")
   foreach(part MAJOR MINOR PATCH TWEAK)
     set(v_${part} "${PROJECT_VERSION_${part}}")
     if(v_${part} STREQUAL "")
@@ -43,7 +44,16 @@ function(kestrova_windows_resources target)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
   configure_file(${_kestrova_resources_dir}/windows_manifest.xml.in ${dir}/${output_name}.manifest @ONLY)
   set(KESTROVA_MANIFEST_FILE ${dir}/${output_name}.manifest)
+  set(KESTROVA_ICON_RESOURCE "")
+  set(depends ${dir}/${output_name}.manifest)
+  if(arg_ICON)
+    set(KESTROVA_ICON_RESOURCE "1 ICON \"${arg_ICON}\"")
+    list(APPEND depends ${arg_ICON})
+    # The .ico is made by a custom command of the same directory.
+    add_custom_target(${target}_icon DEPENDS ${arg_ICON})
+    add_dependencies(${target} ${target}_icon)
+  endif()
   configure_file(${_kestrova_resources_dir}/windows_version.rc.in ${dir}/${output_name}.rc @ONLY)
   target_sources(${target} PRIVATE ${dir}/${output_name}.rc)
-  set_source_files_properties(${dir}/${output_name}.rc PROPERTIES OBJECT_DEPENDS ${dir}/${output_name}.manifest)
+  set_source_files_properties(${dir}/${output_name}.rc PROPERTIES OBJECT_DEPENDS "${depends}")
 endfunction()

@@ -68,20 +68,18 @@ void FillCell(ResultId id, const PatientInputs& inputs, const PredictionSet& res
   cell.red = RuleHolds(id, field, measured, cell, results);
 }
 
-void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results, double kept,
-                       PanelContents& out) {
-  MeasuredRatioText& ratio = out.measuredRatio;
+// Without both volumes there is no ratio: a ratio of earlier values would stand
+// beside fields that no longer hold them.
+void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results, MeasuredRatioText& ratio) {
   ratio.shown = inputs.fvc * inputs.fev1 > 0;
   if (!ratio.shown) {
     ratio.text.clear();
     ratio.value = 0;
     ratio.red = false;
-    out.keptMeasuredRatio = kept;
     return;
   }
   ratio.value = RoundThroughText(inputs.fev1 / inputs.fvc, 3, ratio.text);
   ratio.red = ratio.value < results.fev1RatioLln;
-  out.keptMeasuredRatio = ratio.value;
 }
 
 }  // namespace
@@ -100,9 +98,8 @@ std::string PercentCellText(double measured, double predicted) {
   return cell;
 }
 
-void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, double keptMeasuredRatio,
-                        PanelContents& out) {
-  FillMeasuredRatio(inputs, results, keptMeasuredRatio, out);
+void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out) {
+  FillMeasuredRatio(inputs, results, out.measuredRatio);
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const auto id = static_cast<ResultId>(i);
     const ResultField& field = FieldOf(id);
@@ -113,7 +110,7 @@ void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& result
     row.computed = !line.empty() && line.front() != ' ';
     // A computed line is the number text, " :" and the label.
     row.textLength = row.computed ? line.size() - field.label.size() - 2 : 0;
-    FillCell(id, inputs, results, out.keptMeasuredRatio, row.cell);
+    FillCell(id, inputs, results, out.measuredRatio.value, row.cell);
   }
 }
 

@@ -11,12 +11,14 @@
 //           " 71.4 %   " and 1250.0 % is "250.0 %   " (t keeps all its digits);
 //   red     the row's colour rule (ColourRule) holds and the cell is not blank.
 // The measured FEV1/FVC on row 490 is FormatFixed(fev1 / fvc, 3), red when its
-// value is below the FEV1/FVC LLN; it is drawn only when fvc × fev1 > 0, and
-// otherwise the panel keeps the ratio (and the text) of an earlier paint.
+// value is below the FEV1/FVC LLN. When fvc × fev1 is not > 0 there is none: its
+// text is empty (the window erases the cell to the panel colour), its value is
+// 0, and so the three FEV1/FVC cells are blank. Nothing is kept from an earlier
+// paint: the contents depend on the inputs and results alone.
 //
-// Example: female, 45 years, 160 cm, VC 3.1, FVC 3.0, FEV1 2.4, fresh panel:
+// Example: female, 45 years, 160 cm, VC 3.1, FVC 3.0, FEV1 2.4:
 //   rows[kVcJrs2014]: line "3.04 :JRS2014", cell "102.0 %   ", not red;
-//   measuredRatio: "0.800", kept ratio 0.8.
+//   measuredRatio: "0.800", value 0.8.
 #ifndef KESTROVA_DISPLAY_PANEL_CONTENTS_H_
 #define KESTROVA_DISPLAY_PANEL_CONTENTS_H_
 
@@ -52,25 +54,20 @@ struct PanelRow {
 };
 
 struct MeasuredRatioText {
-  bool shown = false;  // drawn by this paint: fvc × fev1 > 0
-  std::string text;    // "0.800"; empty when not shown
+  bool shown = false;  // fvc × fev1 > 0
+  std::string text;    // "0.800"; empty when not shown (the cell is erased)
   double value = 0;    // ParseNumber(text); 0 when not shown
   bool red = false;    // below the FEV1/FVC LLN
 };
 
 struct PanelContents {
   std::array<PanelRow, kResultCount> rows;
-  MeasuredRatioText measuredRatio;
-  // The panel's measured FEV1/FVC after this paint: the new value when shown,
-  // else the one it kept. The FEV1/FVC cells compare with this value.
-  double keptMeasuredRatio = 0;
+  MeasuredRatioText measuredRatio;  // the FEV1/FVC cells compare with its value
 };
 
-// Fills `out` completely from the inputs, the results of the last calculation
-// and the measured ratio the panel kept from its last paint (0 on a fresh
-// panel). Reuses out's strings, so a repeated call allocates nothing.
-void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, double keptMeasuredRatio,
-                        PanelContents& out);
+// Fills `out` completely from the inputs and the results of the last
+// calculation. Reuses out's strings, so a repeated call allocates nothing.
+void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out);
 
 // The percentage text t and the cell text for `measured` against `predicted`.
 std::string PercentText(double measured, double predicted);

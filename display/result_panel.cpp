@@ -6,10 +6,9 @@
 namespace kestrova {
 namespace {
 
-// The measured FEV1/FVC, when this paint shows one; otherwise the text last
-// drawn at (100, 490) stays as it is.
+// The measured FEV1/FVC; without one its empty text erases the cell, so no
+// ratio of earlier volumes stays on screen.
 void PaintMeasuredRatio(const PanelContext& panel, const MeasuredRatioText& ratio) {
-  if (!ratio.shown) return;
   if (ratio.red) panel.state.pendingColour = kRed;
   DrawPanelText(panel, kMeasuredRatioX, kMeasuredRatioY, ratio.text);
 }
@@ -53,12 +52,11 @@ void PaintPercentages(const PanelContext& panel, const PanelContents& contents) 
     }
     DrawPercent(panel, contents.rows[i].cell, kPercentX, field.rowY);
   }
-  panel.state.measuredRatio = contents.keptMeasuredRatio;
 }
 
 void PaintPercentages(const PanelContext& panel) {
   PanelContents contents;
-  BuildPanelContents(panel.inputs, panel.results, panel.state.measuredRatio, contents);
+  BuildPanelContents(panel.inputs, panel.results, contents);
   PaintPercentages(panel, contents);
 }
 
@@ -69,11 +67,13 @@ bool Recalculate(const PanelContext& panel) {
     panel.device.ShowMessage(SexCheckMessage(inputs.sexCode));
   }
   PanelContents contents;
-  BuildPanelContents(inputs, panel.results, panel.state.measuredRatio, contents);
+  BuildPanelContents(inputs, panel.results, contents);
   PaintResultLines(panel, contents);
   PaintPercentages(panel, contents);
   return true;
 }
+
+void ClearPanel(const PanelContext& panel) { panel.device.FillPanel(); }
 
 void PaintPanel(const PanelContext& panel) {
   panel.device.FillPanel();

@@ -81,7 +81,6 @@ class PanelDevice {
 // The panel's own state, kept from one paint to the next.
 struct PanelState {
   Rgb pendingColour = kBlack;  // colour of the next text drawn; reset after each
-  double measuredRatio = 0;    // measured FEV1/FVC, rounded to 3 decimals
 };
 
 // Everything the panel paints from, owned by the program.
@@ -96,6 +95,10 @@ struct PanelContext {
 // Fills the panel; then, when the sex code is 1 or 2, Recalculate.
 void PaintPanel(const PanelContext& panel);
 
+// Fills the panel and draws nothing on it, as at start: what a field check runs
+// when it stored a value the calculation cannot run with (FieldCheckOutcome).
+void ClearPanel(const PanelContext& panel);
+
 // When (height × age) × sexCode is not 0: CalculatePredictions (showing the
 // sex-check message when it rejects the code), then the panel's contents drawn
 // by PaintResultLines and PaintPercentages; returns true. Otherwise does
@@ -105,9 +108,9 @@ bool Recalculate(const PanelContext& panel);
 // Draws the fifteen result lines at x = 230, in black, top to bottom.
 void PaintResultLines(const PanelContext& panel, const PanelContents& contents);
 
-// Draws every percentage cell and the measured FEV1/FVC, with their colours,
-// and keeps the measured ratio in the panel state. The one-argument form builds
-// the contents from the current inputs and results first.
+// Draws every percentage cell and the measured FEV1/FVC (an empty text, which
+// erases its cell, when there is none), with their colours. The one-argument
+// form builds the contents from the current inputs and results first.
 void PaintPercentages(const PanelContext& panel, const PanelContents& contents);
 void PaintPercentages(const PanelContext& panel);
 

@@ -59,4 +59,11 @@ void ApplyCommandLine(const CommandLineValues& values, PatientInputs& inputs) {
   }
 }
 
+bool HandsOverPatient(const CommandLineValues& values) {
+  for (std::size_t i = 0; i < kCommandLineKeyCount; ++i) {
+    if (static_cast<CommandLineKey>(i) != CommandLineKey::kDlco && values.values[i].found) return true;
+  }
+  return false;
+}
+
 }  // namespace kestrova

@@ -53,6 +53,11 @@ CommandLineValues ParseCommandLine(std::string_view commandLine);
 // Stores what was found into the inputs; keys not found leave their input as is.
 void ApplyCommandLine(const CommandLineValues& values, PatientInputs& inputs);
 
+// True when at least one key that ApplyCommandLine stores was found (/Sex=,
+// /Age=, /Setake=, /VC=, /FVC=, /FEV1=, an empty value included): the line
+// hands over a patient. "/DLCO=" alone does not; it is never stored.
+bool HandsOverPatient(const CommandLineValues& values);
+
 }  // namespace kestrova
 
 #endif  // KESTROVA_INPUT_COMMAND_LINE_H_

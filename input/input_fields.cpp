@@ -166,19 +166,23 @@ FieldCheckOutcome CheckVolumeField(VolumeField which, std::string_view fieldText
 FieldCheckOutcome CheckAgeField(std::string_view fieldText, PatientInputs& inputs) {
   FieldCheckOutcome outcome = ReadAndStore(InputField::kAge, fieldText, inputs);
   const double age = outcome.storedValue;
-  // Outside 17 to 95 the age stays stored and only holds the calculation back.
+  // Outside 17 to 95 the age stays stored and holds the calculation back; the
+  // results of the age before it must not stay on the panel.
   outcome.recalculate = age >= 17 && age <= 95;
+  outcome.clearPanel = !outcome.recalculate;
   return outcome;
 }
 
 FieldCheckOutcome CheckHeightField(std::string_view fieldText, PatientInputs& inputs) {
   FieldCheckOutcome outcome = ReadAndStore(InputField::kHeight, fieldText, inputs);
   const double height = outcome.storedValue;
-  if (height < 1) return outcome;
   if (height >= 100 && height <= 272) {
     outcome.recalculate = true;
     return outcome;
   }
+  // Empty or refused: no calculation can run, so none of the last one stays.
+  outcome.clearPanel = true;
+  if (height < 1) return outcome;
   outcome.message = UserMessage{std::string(texts::kHeightRangeText), std::string(texts::kHeightCaption)};
   outcome.placeholderText = std::string(kHeightPlaceholder);
   return outcome;

@@ -42,6 +42,9 @@
 //      (placeholderText set) the input becomes 0; then the field gets
 //      placeholderText.
 //   5. recalculate: Recalculate(); then paintPercentages: PaintPercentages().
+//      clearPanel: the panel is filled with its background, as at start (set
+//      when the check stored an age or height that the calculation cannot run
+//      with, so no result of earlier values stays beside the field).
 //
 // Volume checks (VC, FVC, FEV1): 0 (empty) is not checked; outside 1 to 15 the
 // range message quotes FormatNumber(value), the input becomes 0 and the field
@@ -52,9 +55,11 @@
 //   FEV1: fev1 > fvc and fvc != 0     "入力：3.5 > FVC：3"
 //   Range: VC "入力：35" under "1.0-15 です"; FVC and FEV1 "入力： 35" under
 //   "1.0 - 15 です". Every volume check ends with the percentage repaint only.
-// Age: stored whatever it is; 17 to 95 inclusive recalculates, else nothing.
-// Height: below 1 nothing; 100 to 272 inclusive recalculates; else
-//   "100-272cmです" under "身長", height becomes 0, the field shows "***".
+// Age: stored whatever it is; 17 to 95 inclusive recalculates, else (0, 16,
+//   96, …) no message and the panel is cleared.
+// Height: below 1 the panel is cleared; 100 to 272 inclusive recalculates;
+//   else "100-272cmです" under "身長", height becomes 0, the field shows "***"
+//   and the panel is cleared.
 // Sex choice: sexCode is stored, then recalculate, then the percentage repaint.
 #ifndef KESTROVA_INPUT_INPUT_FIELDS_H_
 #define KESTROVA_INPUT_INPUT_FIELDS_H_
@@ -104,6 +109,7 @@ struct FieldCheckOutcome {
   // 5. Follow-ups, Recalculate first.
   bool recalculate = false;
   bool paintPercentages = false;
+  bool clearPanel = false;  // never together with recalculate
 };
 
 // EN_SETFOCUS of a volume field: stores the value read, nothing else (so a

@@ -18,7 +18,6 @@ void ClearContents(PanelContents& panel) {
     row.cell.red = false;
   }
   panel.measuredRatio = {};
-  panel.keptMeasuredRatio = 0;
 }
 
 void FillRow(std::size_t i, FullResult& out) {
@@ -56,14 +55,13 @@ void FillStandings(const PatientInputs& inputs, PanelResult& out) {
 
 }  // namespace
 
-// A fresh panel (kept measured ratio 0) painted once, as the window does when it
-// starts with these inputs on its command line.
+// The panel as the window paints it for these inputs.
 void ComputePanelResult(const PatientInputs& inputs, PanelResult& out) {
   out.inputs = inputs;
   const bool painted = IsKnownSexCode(inputs.sexCode) && (inputs.height * inputs.age) * inputs.sexCode != 0;
   out.computed = painted && CalculatePredictions(inputs, LoadedSplineTable(), out.predictions);
   if (out.computed) {
-    BuildPanelContents(inputs, out.predictions, 0, out.panel);
+    BuildPanelContents(inputs, out.predictions, out.panel);
   } else {
     ResetToPlaceholders(out.predictions);
     ClearContents(out.panel);

@@ -12,8 +12,9 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libcl
 pkgs+=(chromium poppler-utils libpng-dev libxml2-dev fonts-ipafont-gothic)
 if [ "$want_windows" = 1 ]; then
   pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales x11-utils)
-  # The release: the installer, reading version resources back, the guide as HTML.
-  pkgs+=(nsis icoutils python3 python3-markdown git)
+  # The release: the installer, reading version resources back, the guide as
+  # HTML, and the application icon (drawn as SVG, made into an .ico at build time).
+  pkgs+=(nsis icoutils librsvg2-bin python3 python3-markdown git)
 fi
 
 missing=()

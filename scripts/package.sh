@@ -29,10 +29,12 @@ mkdir -p "$stage/images"
 cp "$build/app/kestrova.exe" "$build/cli/kestrova-cli.exe" "$stage/"
 cp "$root"/docs/ja/images/*.png "$stage/images/"
 
-# Both exes must say what they are before they are shipped.
-for exe in kestrova.exe kestrova-cli.exe; do
-  python3 "$root/tests/release/check_resources.py" "$stage/$exe" --name "$exe" --version "$version" >/dev/null
-done
+# Both exes must say what they are before they are shipped; kestrova.exe
+# carries the application icon.
+python3 "$root/tests/release/check_resources.py" "$stage/kestrova.exe" --name kestrova.exe --version "$version" \
+  --icon >/dev/null
+python3 "$root/tests/release/check_resources.py" "$stage/kestrova-cli.exe" --name kestrova-cli.exe \
+  --version "$version" >/dev/null
 
 # The guide as one HTML page, and the licence with the notices of the MinGW-w64
 # runtime linked into the exes; both readable by Notepad (UTF-8 with BOM, CRLF).
@@ -84,6 +86,7 @@ zip="$out/kestrova-$version-win64.zip"
 rm -f "$setup" "$zip" "$out/SHA256SUMS"
 
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" \
+  -DICON="$build/app/kestrova.ico" \
   "$root/installer/kestrova.nsi" >"$build/package/makensis.log" \
   || { cat "$build/package/makensis.log" >&2; exit 1; }
 

@@ -19,7 +19,7 @@ rev=$(git stash create)
 if [ -n "$rev" ]; then
   echo "release: building uncommitted changes too (the release matches no commit)" >&2
 else
-  rev=HEAD
+  rev=$(git rev-parse HEAD)  # fixed now: a commit made meanwhile must not reach the second build
 fi
 if [ -n "$(git ls-files --others --exclude-standard)" ]; then
   echo "release: untracked files are not part of the release" >&2

@@ -49,6 +49,12 @@ KESTROVA_TEXT(kRelationCaption, "確認 !!");
 KESTROVA_TEXT(kHeightRangeText, "100-272cmです");
 KESTROVA_TEXT(kHeightCaption, "身長");
 
+// A later start that was handed a patient while a window is open (exit status 3).
+KESTROVA_TEXT(kHandOverRefusedText,
+              "Kestrova はすでに起動しています。\n"
+              "送られた値は反映されていません。\n\n"
+              "開いている Kestrova を閉じてから、もう一度送ってください。");
+
 // Clinical reading (kestrova-cli and the library; the window does not show it).
 KESTROVA_TEXT(kReadingTitle, "判定");
 KESTROVA_TEXT(kVentilatoryName, "換気障害区分");

@@ -9,11 +9,11 @@
 namespace kestrova {
 namespace {
 
-PanelContents Build(const PatientInputs& inputs, double keptRatio = 0) {
+PanelContents Build(const PatientInputs& inputs) {
   PredictionSet results;
   CalculatePredictions(inputs, LoadedSplineTable(), results);
   PanelContents contents;
-  BuildPanelContents(inputs, results, keptRatio, contents);
+  BuildPanelContents(inputs, results, contents);
   return contents;
 }
 
@@ -63,17 +63,27 @@ TEST(BuildPanelContents, BlankCellIsNotRed) {
   EXPECT_FALSE(Row(c, ResultId::kFev1RatioJrs2001G).cell.red);  // no measured ratio yet
 }
 
-// Without FVC × FEV1 > 0 nothing is shown at (100, 490), and the ratio cells use
-// the ratio kept from the last paint.
-TEST(BuildPanelContents, KeepsTheMeasuredRatio) {
-  const PanelContents c = Build({1, 40, 170, 0, 4.0, 0}, 0.8);
-  EXPECT_FALSE(c.measuredRatio.shown);
-  EXPECT_EQ(c.keptMeasuredRatio, 0.8);
-  EXPECT_EQ(Row(c, ResultId::kFev1RatioJrs2014).cell.text, " 97.2 %   ");
-  const PanelContents d = Build({1, 40, 170, 0, 4.0, 2.9}, 0.8);
-  EXPECT_EQ(d.measuredRatio.text, "0.725");
-  EXPECT_TRUE(d.measuredRatio.red);  // below the LLN 0.731
-  EXPECT_EQ(d.keptMeasuredRatio, 0.725);
+// Without FVC × FEV1 > 0 there is no measured ratio, and the ratio cells are
+// blank, even when the same contents held one before (a reused `out`).
+TEST(BuildPanelContents, NoMeasuredRatioWithoutBothVolumes) {
+  PredictionSet results;
+  const PatientInputs full{1, 40, 170, 0, 4.0, 2.9};
+  CalculatePredictions(full, LoadedSplineTable(), results);
+  PanelContents c;
+  BuildPanelContents(full, results, c);
+  EXPECT_EQ(c.measuredRatio.text, "0.725");
+  EXPECT_TRUE(c.measuredRatio.red);  // below the LLN 0.731
+  for (PatientInputs emptied : {PatientInputs{1, 40, 170, 0, 4.0, 0}, PatientInputs{1, 40, 170, 0, 0, 2.9}}) {
+    BuildPanelContents(emptied, results, c);
+    EXPECT_FALSE(c.measuredRatio.shown);
+    EXPECT_EQ(c.measuredRatio.text, "");
+    EXPECT_EQ(c.measuredRatio.value, 0);
+    EXPECT_FALSE(c.measuredRatio.red);
+    for (ResultId id :
+         {ResultId::kFev1RatioJrs2014, ResultId::kFev1RatioJrs2001T, ResultId::kFev1RatioJrs2001G}) {
+      EXPECT_EQ(Row(c, id).cell.text, std::string(11, ' '));
+    }
+  }
 }
 
 // A percentage of 1000 or more keeps all its digits in the text and value; the

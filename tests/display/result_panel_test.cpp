@@ -98,49 +98,7 @@ TEST(PaintPanel, DrawsEveryResultLineAtItsRow) {
   // No percentage on the lower-limit rows; blanks on the others without measurements.
   for (int y : {195, 310, 400, 515}) EXPECT_FALSE(p.device.Has(160, y)) << y;
   EXPECT_EQ(p.device.At(160, 170).text, std::string(11, ' '));
-  EXPECT_FALSE(p.device.Has(100, 490));  // no measured FEV1/FVC
-}
-
-struct ColourCase {
-  const char* why;
-  PatientInputs inputs;
-  int y;  // row of the percentage cell at x = 160 (or 100 for the ratio)
-  int x;
-  bool red;
-};
-
-// Male, 40 years, 170 cm: VC 4.48 (LLN 3.72), JRS2001 4.47, Baldwin 3.94;
-// FVC 4.34 (LLN 3.57); FEV1 3.56 (LLN 2.92); FEV1/FVC 0.823 (LLN 0.731),
-// (T) 0.846, (G) 0.865.
-TEST(PaintPercentages, ColourRules) {
-  const ColourCase cases[] = {
-      {"VC below its LLN", {1, 40, 170, 3.71, 0, 0}, 170, 160, true},
-      {"VC at its LLN", {1, 40, 170, 3.72, 0, 0}, 170, 160, false},
-      {"JRS2001 80% rule, 79.9 shown", {1, 40, 170, 3.572, 0, 0}, 220, 160, true},
-      {"JRS2001 80% rule, 80.0 shown", {1, 40, 170, 3.5745, 0, 0}, 220, 160, false},
-      {"Baldwin 80% rule", {1, 40, 170, 3.1, 0, 0}, 245, 160, true},
-      {"Baldwin above 80%", {1, 40, 170, 3.2, 0, 0}, 245, 160, false},
-      {"FVC below its LLN", {1, 40, 170, 0, 3.5, 0}, 285, 160, true},
-      {"FVC JRS2001 never red", {1, 40, 170, 0, 1.0, 0}, 335, 160, false},
-      {"FEV1 below its LLN", {1, 40, 170, 0, 0, 2.9}, 375, 160, true},
-      {"FEV1 JRS2001 never red", {1, 40, 170, 0, 0, 1.0}, 425, 160, false},
-      {"FEV1 Berglund never red", {1, 40, 170, 0, 0, 1.0}, 450, 160, false},
-      {"measured ratio below LLN", {1, 40, 170, 0, 4.0, 2.9}, 490, 100, true},  // 0.725
-      {"measured ratio at LLN", {1, 40, 170, 0, 4.0, 2.924}, 490, 100, false},  // 0.731
-      {"ratio below JRS2014", {1, 40, 170, 0, 4.0, 3.2}, 490, 160, true},       // 0.800
-      {"ratio above JRS2014", {1, 40, 170, 0, 4.0, 3.4}, 490, 160, false},      // 0.850
-      {"ratio below (T)", {1, 40, 170, 0, 4.0, 3.36}, 540, 160, true},          // 0.840
-      {"ratio above (T)", {1, 40, 170, 0, 4.0, 3.4}, 540, 160, false},
-      {"ratio below (G)", {1, 40, 170, 0, 4.0, 3.4}, 565, 160, true},       // 0.850
-      {"ratio equal to (G)", {1, 40, 170, 0, 4.0, 3.46}, 565, 160, false},  // 0.865
-  };
-  for (const ColourCase& c : cases) {
-    Panel p;
-    p.inputs = c.inputs;
-    PaintPanel(p.context());
-    ASSERT_TRUE(p.device.Has(c.x, c.y)) << c.why;
-    EXPECT_EQ(p.device.At(c.x, c.y).colour == kRed, c.red) << c.why << ": " << p.device.At(c.x, c.y).text;
-  }
+  EXPECT_EQ(p.device.At(100, 490).text, "");  // no measured FEV1/FVC: its cell erased
 }
 
 TEST(PaintPercentages, MeasuredRatioTextAndValue) {
@@ -148,22 +106,21 @@ TEST(PaintPercentages, MeasuredRatioTextAndValue) {
   p.inputs = {1, 40, 170, 0, 3.0, 3.15};  // FEV1 above FVC
   PaintPanel(p.context());
   EXPECT_EQ(p.device.At(100, 490).text, "1.050");
-  EXPECT_EQ(p.state.measuredRatio, 1.05);
   EXPECT_EQ(p.device.At(160, 490).text, "127.6 %   ");  // 1.05 against 0.823
 }
 
-// Without both FVC and FEV1 the kept ratio is used and its text is left alone.
-TEST(PaintPercentages, KeepsTheMeasuredRatioWhenAVolumeIsMissing) {
+// Emptying FEV1 (or FVC) after a full patient erases the measured FEV1/FVC
+// (an empty text fills its cell with the panel colour) and blanks the ratio
+// cells: nothing of the earlier volumes stays.
+TEST(PaintPercentages, ErasesTheMeasuredRatioWhenAVolumeIsMissing) {
   Panel p;
   p.inputs = {1, 40, 170, 0, 4.0, 3.2};
   PaintPanel(p.context());
-  EXPECT_EQ(p.state.measuredRatio, 0.8);
+  ASSERT_EQ(p.device.At(100, 490).text, "0.800");
   p.inputs.fev1 = 0;
-  p.device.cells.clear();
   PaintPercentages(p.context());
-  EXPECT_EQ(p.state.measuredRatio, 0.8);
-  EXPECT_FALSE(p.device.Has(100, 490));
-  EXPECT_EQ(p.device.At(160, 490).text, " 97.2 %   ");
+  EXPECT_EQ(p.device.At(100, 490).text, "");
+  for (int y : {490, 540, 565}) EXPECT_EQ(p.device.At(160, y).text, std::string(11, ' ')) << y;
 }
 
 TEST(Recalculate, ShowsTheSexCodeMessage) {

@@ -109,5 +109,20 @@ TEST(ParseCommandLine, WithoutTheAppendedSpace) {
   EXPECT_EQ(v.sexCode.value_or(0), 2);
 }
 
+struct HandOverCase {
+  std::string arguments;
+  bool patient;
+};
+
+TEST(HandsOverPatient, AnyKeyThatIsStoredButDlco) {
+  const HandOverCase cases[] = {
+      {"", false},        {"/DLCO=20", false}, {"/sex=M /AGE=45", false},  // keys are case-sensitive
+      {"/Sex=M", true},   {"/Age=45", true},   {"/Setake=160", true},     {"/VC=3.1", true},
+      {"/FVC=3.0", true}, {"/FEV1=2.4", true}, {"/FEV1=", true},  // an empty value is still handed over
+  };
+  for (const HandOverCase& c : cases)
+    EXPECT_EQ(HandsOverPatient(Parse(c.arguments)), c.patient) << c.arguments;
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -202,6 +202,7 @@ TEST(CheckVolumeField, RangeOneToFifteen) {
     EXPECT_EQ(VolumeOf(c.which, ran.whileMessageShown), c.stored);
     EXPECT_FALSE(o.recalculate);
     EXPECT_TRUE(o.paintPercentages);
+    EXPECT_FALSE(o.clearPanel);
     if (c.rangeText) {
       ASSERT_TRUE(o.message.has_value());
       EXPECT_EQ(o.message->text, *c.rangeText);
@@ -404,6 +405,8 @@ TEST(CheckAgeField, StoresAnyAgeRecalculatesSeventeenToNinetyFive) {
     FinishFieldCheck(o, inputs);
     EXPECT_EQ(inputs.age, c.stored);
     EXPECT_EQ(o.recalculate, c.recalculate);
+    // No results of the age before may stay beside an age they are not for.
+    EXPECT_EQ(o.clearPanel, !c.recalculate);
     EXPECT_FALSE(o.paintPercentages);
     EXPECT_FALSE(o.message.has_value());  // an age is never reported
     EXPECT_FALSE(o.placeholderText.has_value());
@@ -422,7 +425,7 @@ struct HeightCase {
 TEST(CheckHeightField, HundredToTwoSeventyTwo) {
   const HeightCase cases[] = {
       {"99", 99, false, true},       {"100", 100, true, false},  {"272", 272, true, false},
-      {"273", 273, false, true},     {"", 0, false, false},       // not entered: nothing happens
+      {"273", 273, false, true},     {"", 0, false, false},       // not entered: no message
       {"***", 0, false, false},      {"0.5", 0.5, false, false},  // below 1 is left alone and stays
       {"170.5", 170.5, true, false},
   };
@@ -433,6 +436,7 @@ TEST(CheckHeightField, HundredToTwoSeventyTwo) {
     EXPECT_EQ(inputs.height, c.storedWhileMessage);
     FinishFieldCheck(o, inputs);
     EXPECT_EQ(o.recalculate, c.recalculate);
+    EXPECT_EQ(o.clearPanel, !c.recalculate);  // emptied or refused: the panel is cleared
     EXPECT_FALSE(o.paintPercentages);
     if (c.rejected) {
       ASSERT_TRUE(o.message.has_value());

@@ -203,9 +203,7 @@ TEST(FormatFixed, RoundsHalfUpOnTheScaledProducts) {
 // The two products are rounded separately, so the rounding digit can be -1 or
 // 10; either way the carry is at most one unit in the last place.
 TEST(FormatFixed, RoundingDigitOfMinusOneAndTen) {
-  EXPECT_EQ(267.46 * 100, 26745.999999999996);
-  EXPECT_EQ(FormatFixed(267.46, 2), "267.46");  // r = 10
-  EXPECT_EQ(98.948 * 1000, 98948.0);
+  EXPECT_EQ(FormatFixed(267.46, 2), "267.46");  // 267.46 × 100 is 26745.999999999996: r = 10
   EXPECT_EQ(FormatFixed(98.948, 3), "98.948");  // r = -1
 }
 

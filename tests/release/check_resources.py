@@ -1,29 +1,74 @@
 #!/usr/bin/env python3
-"""Reads the version information and the manifest back out of a Windows exe.
+"""Reads the version information, the manifest and the icon back out of a Windows exe.
 
-  check_resources.py EXE --name kestrova.exe --version 26
+  check_resources.py EXE --name kestrova.exe --version 26 [--icon] [--same-icons-as OTHER.exe]
 
 The resources are extracted with icoutils' wrestool (--raw) and parsed here:
 the VS_VERSIONINFO tree (fixed file info, the Japanese string table 041104B0,
 the translation 0x0411/1200) and the manifest XML (asInvoker, supportedOS,
-neither common controls 6 nor DPI awareness). Wine does not validate a
-manifest, so this is where a broken one shows. Prints what it read; exits 1
+neither common controls 6 nor DPI awareness). With --icon, the application
+icon too: icon group 1 with a 32-bit image at each of 16, 24, 32, 48, 64 and
+256 pixels (the largest as PNG), every image present with the size its group
+entry gives; with --same-icons-as, OTHER.exe (the installer) must carry
+exactly the same icon images. Wine does not validate a manifest, so this is where a broken one
+shows. Prints what it read; exits 1
 with the reasons when something is wrong.
 """
 import argparse
+import re
 import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
+RT_ICON = 3
+RT_GROUP_ICON = 14
 RT_VERSION = 16
 RT_MANIFEST = 24
+ICON_SIZES = [16, 24, 32, 48, 64, 256]
 
 
-def extract(exe, resource_type):
-    out = subprocess.run(["wrestool", "-x", "--raw", "-t", str(resource_type), exe],
-                         check=False, capture_output=True)
+def extract(exe, resource_type, name=None):
+    command = ["wrestool", "-x", "--raw", "-t", str(resource_type)]
+    if name is not None:
+        command += ["-n", str(name)]
+    out = subprocess.run(command + [exe], check=False, capture_output=True)
     return out.stdout
+
+
+def icon_images(exe):
+    """Every icon image (RT_ICON) of `exe`, sorted."""
+    listing = subprocess.run(["wrestool", "-l", "-t", str(RT_ICON), exe], check=False, capture_output=True,
+                             text=True).stdout
+    names = re.findall(r"--name=(\S+)", listing)
+    return sorted(extract(exe, RT_ICON, name.strip("'")) for name in names)
+
+
+def check_icon(exe, problems):
+    """Icon group 1 and its images; returns the sizes found."""
+    group = extract(exe, RT_GROUP_ICON, 1)
+    if len(group) < 6:
+        problems.append("no icon group 1")
+        return []
+    reserved, kind, count = struct.unpack_from("<HHH", group, 0)
+    if reserved != 0 or kind != 1 or len(group) != 6 + 14 * count:
+        problems.append(f"icon group 1 is malformed ({len(group)} bytes, {count} entries)")
+        return []
+    sizes = []
+    for i in range(count):
+        width, height, _, _, _, bits, length, image_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        size = width or 256
+        sizes.append(size)
+        if height != width or bits != 32:
+            problems.append(f"icon image {size}: {width}x{height}, {bits} bits; want square, 32 bits")
+        image = extract(exe, RT_ICON, image_id)
+        if len(image) != length:
+            problems.append(f"icon image {size}: {len(image)} bytes, its group entry says {length}")
+        elif size == 256 and not image.startswith(b"\x89PNG"):
+            problems.append("icon image 256 is not a PNG")
+    if sorted(sizes) != ICON_SIZES:
+        problems.append(f"icon sizes {sorted(sizes)}, want {ICON_SIZES}")
+    return sorted(sizes)
 
 
 def align4(offset):
@@ -106,6 +151,8 @@ def main():
     parser.add_argument("exe")
     parser.add_argument("--name", required=True, help="expected OriginalFilename")
     parser.add_argument("--version", required=True, help="the project version, e.g. 26")
+    parser.add_argument("--icon", action="store_true", help="the exe must carry the application icon")
+    parser.add_argument("--same-icons-as", help="another exe that must carry the same icon images")
     args = parser.parse_args()
 
     parts = [int(p) for p in args.version.split(".")] + [0, 0, 0]
@@ -150,6 +197,15 @@ def main():
     else:
         check_manifest(manifest, quad_text, problems)
         print(f"{args.name}: manifest {len(manifest)} bytes, well-formed, asInvoker, supportedOS")
+
+    if args.icon:
+        sizes = check_icon(args.exe, problems)
+        print(f"{args.name}: icon group 1, sizes {sizes}")
+    if args.same_icons_as:
+        if icon_images(args.same_icons_as) != icon_images(args.exe):
+            problems.append(f"{args.same_icons_as} does not carry the same icon images")
+        else:
+            print(f"{args.name}: {args.same_icons_as} carries the same icon images")
 
     for problem in problems:
         print(f"{args.exe}: {problem}", file=sys.stderr)

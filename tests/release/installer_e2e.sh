@@ -3,9 +3,10 @@
 #
 #   installer_e2e.sh SETUP.exe KESTROVA-SHOT.exe PREFIX
 #
-# Installs silently (/S) and checks the files, the Start-menu shortcuts, the
-# uninstall key with its Japanese display name, the version information of
-# both installed exes; starts the installed kestrova.exe and waits for its
+# Installs silently (/S) and checks the files, the Start-menu shortcuts, that
+# no desktop shortcut was made, the uninstall key with its Japanese display
+# name, publisher, icon and size, the version information of both installed
+# exes and the application icon of kestrova.exe (the installer's own); starts the installed kestrova.exe and waits for its
 # window (kestrova-shot saves a screenshot of it); uninstalls silently and
 # checks that everything is gone. PREFIX is made anew. Prints one line per
 # check and "N passed, M failed"; exits non-zero when a check failed.
@@ -54,15 +55,34 @@ for f in kestrova.exe kestrova-cli.exe kestrova-guide-ja.html LICENSE.txt uninst
 done
 check "Start menu: Kestrova.lnk points to kestrova.exe" lnk_points_to "$menu/Kestrova.lnk" kestrova.exe
 check "Start menu: the guide shortcut" test -s "$menu/Kestrova 利用者ガイド.lnk"
+# The desktop shortcut is offered on the components page, never made by /S.
+check "silent install: no desktop shortcut" \
+  test -z "$(find "$WINEPREFIX/drive_c" -name "Kestrova.lnk" -not -path "*/Start Menu/*")"
 check "uninstall key: Japanese DisplayName" has_value "\"DisplayName\"=\"Kestrova 肺機能検査 予測値計算\""
 check "uninstall key: DisplayVersion $version" has_value "\"DisplayVersion\"=\"$version\""
 check "uninstall key: UninstallString" has_value "\"UninstallString\"=\"\\\"C:\\\\Program Files\\\\Kestrova\\\\uninstall.exe\\\"\""
 check "uninstall key: QuietUninstallString /S" \
   has_value "\"QuietUninstallString\"=\"\\\"C:\\\\Program Files\\\\Kestrova\\\\uninstall.exe\\\" /S\""
+check "uninstall key: Publisher" has_value "\"Publisher\"=\"Kestrova\""
+check "uninstall key: DisplayIcon is the icon of kestrova.exe" \
+  has_value "\"DisplayIcon\"=\"C:\\\\Program Files\\\\Kestrova\\\\kestrova.exe,0\""
+# EstimatedSize is in KiB: what the installed files take, within 10 %.
+estimated_size_fits() {
+  local value installed
+  value=$(key_text | tr -d "\r" | sed -n "s/^\"EstimatedSize\"=dword:\([0-9a-f]\{8\}\)$/\1/p")
+  [ -n "$value" ] || return 1
+  installed=$(du -sk --apparent-size "$dir" | cut -f1)
+  echo "EstimatedSize $((16#$value)) KiB, installed $installed KiB"
+  [ $((16#$value * 10)) -ge $((installed * 9)) ] && [ $((16#$value * 10)) -le $((installed * 11)) ]
+}
+check "uninstall key: EstimatedSize" estimated_size_fits
 for exe in kestrova.exe kestrova-cli.exe; do
   check "version information of the installed $exe" \
     python3 "$ROOT/tests/release/check_resources.py" "$dir/$exe" --name "$exe" --version "$version" >/dev/null
 done
+check "the installed kestrova.exe carries the application icon, the same as the installer" \
+  python3 "$ROOT/tests/release/check_resources.py" "$dir/kestrova.exe" --name kestrova.exe --version "$version" \
+  --icon --same-icons-as "$SETUP" >/dev/null
 wine "$SHOT" "Z:$work/installed-kestrova.png" "C:\\Program Files\\Kestrova\\kestrova.exe" \
   /Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=2.4 >/dev/null; rc=$?
 check "the installed kestrova.exe shows its window and ends with 0" test "$rc" = 0

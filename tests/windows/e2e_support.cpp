@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace kestrova::e2e {
 
@@ -112,9 +113,9 @@ HWND FindMessageBox(HWND owner) {
   return search.found;
 }
 
-std::optional<MessageBoxSeen> WaitForMessageBox(HWND owner) {
-  HWND box = nullptr;
-  if (!WaitUntil([&] { return (box = FindMessageBox(owner)) != nullptr; }, kTimeoutMs)) return std::nullopt;
+namespace {
+
+MessageBoxSeen ReadMessageBox(HWND box) {
   MessageBoxSeen seen;
   seen.box = box;
   seen.caption = WindowText(box);
@@ -127,6 +128,38 @@ std::optional<MessageBoxSeen> WaitForMessageBox(HWND owner) {
     }
   }
   return seen;
+}
+
+HWND FindMessageBoxOf(DWORD processId) {
+  std::pair<DWORD, HWND> search{processId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) {
+        auto* s = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == s->first && ClassName(window) == kDialogClass) {
+          s->second = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+}  // namespace
+
+std::optional<MessageBoxSeen> WaitForMessageBox(HWND owner) {
+  HWND box = nullptr;
+  if (!WaitUntil([&] { return (box = FindMessageBox(owner)) != nullptr; }, kTimeoutMs)) return std::nullopt;
+  return ReadMessageBox(box);
+}
+
+std::optional<MessageBoxSeen> WaitForMessageBoxOf(DWORD processId) {
+  HWND box = nullptr;
+  if (!WaitUntil([&] { return (box = FindMessageBoxOf(processId)) != nullptr; }, kTimeoutMs))
+    return std::nullopt;
+  return ReadMessageBox(box);
 }
 
 bool PressOk(const MessageBoxSeen& box) {

@@ -98,6 +98,9 @@ HWND FindMessageBox(HWND owner);
 // Waits for a message box owned by `owner` and reads it.
 std::optional<MessageBoxSeen> WaitForMessageBox(HWND owner);
 
+// Waits for a message box of process `processId`, owned by any window or none.
+std::optional<MessageBoxSeen> WaitForMessageBoxOf(DWORD processId);
+
 // Presses OK (IDOK) and waits until the box has gone; false on timeout.
 bool PressOk(const MessageBoxSeen& box);
 

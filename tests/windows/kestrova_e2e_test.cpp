@@ -143,14 +143,6 @@ TEST(Controls, AllFourteenHaveTheirIdClassTextStyleAndPlace) {
   }
 }
 
-// The texts shown are the CP932 bytes, not their UTF-8 spelling.
-TEST(Controls, JapaneseTextsAreShiftJisBytes) {
-  Kestrova app("");
-  ASSERT_TRUE(app.ok());
-  EXPECT_EQ(Bytes(WindowText(app.Control(1008))), "8F 97 90 AB ");  // 女性
-  EXPECT_EQ(Bytes(WindowText(app.Control(1014))), "94 4E 97 EE ");  // 年齢
-}
-
 // --- The command line -------------------------------------------------------
 
 struct FieldCase {

@@ -697,6 +697,39 @@ TEST(ReportMatchesWindow, MaleWithoutFev1) {
   ExpectWindowShowsTheReport("/Sex=M /Age=40 /Setake=170 /VC=3.2 /FVC=3.9", "male-40-no-fev1");
 }
 
+// FEV1 emptied after a full patient: the window must then show exactly what it
+// shows for the patient without FEV1, with no measured FEV1/FVC of the earlier
+// volumes at (100, 490) and blank FEV1/FVC cells, also after the header button.
+TEST(ReportMatchesWindow, EmptiedFev1LeavesNoMeasuredRatioBehind) {
+  ASSERT_FALSE(g_kestrovaCliExe.empty()) << "kestrova-cli.exe not given (--kestrova-cli=PATH)";
+  OffscreenPanel panel;
+  ASSERT_TRUE(panel.ok());
+  const std::string full = "/Sex=M /Age=60 /Setake=170 /VC=3.0 /FVC=2.5 /FEV1=2.0";
+  const std::vector<PanelText> before = CheckedReportFor(full, panel);
+  const std::vector<PanelText> after = CheckedReportFor("/Sex=M /Age=60 /Setake=170 /VC=3.0 /FVC=2.5", panel);
+  Kestrova app(full);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(CaptureOnceShown(app.window(), panel, before).has_value());
+
+  const std::optional<MessageBoxSeen> box = LeaveFieldWith(app, kFev1Field, "");
+  ASSERT_FALSE(box.has_value()) << Bytes(box->caption) << "/ " << Bytes(box->text);
+  const auto ratioGone = [&] {
+    const CellInk ink = InkIn(CaptureClientArea(app.window()), kRatioX, kRatioY, 160 - kRatioX);
+    return ink.dark + ink.red == 0;
+  };
+  EXPECT_TRUE(WaitUntil(ratioGone, kTimeoutMs)) << "the measured FEV1/FVC stayed on screen";
+  std::optional<Image> shown = CaptureOnceShown(app.window(), panel, after);
+  ASSERT_TRUE(shown.has_value());
+  ExpectScreenShowsTheReport(*shown, panel, after, "male-60-fev1-emptied");
+
+  SendMessageA(app.window(), WM_COMMAND, MAKEWPARAM(kHeaderButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(app.Control(kHeaderButton)));
+  shown = CaptureOnceShown(app.window(), panel, after);
+  ASSERT_TRUE(shown.has_value());
+  ExpectScreenShowsTheReport(*shown, panel, after, "male-60-fev1-emptied-header");
+  EXPECT_EQ(app.Close(), std::optional<DWORD>(0));
+}
+
 // The height field accepted redraws the lines in place, without filling the
 // panel first: at 105 cm most lines are placeholders ("  *.** :JRS2001(T)"),
 // at 170 cm they are shorter ("0.846 :JRS2001(T)"), and nothing of the longer

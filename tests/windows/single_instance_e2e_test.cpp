@@ -1,8 +1,10 @@
 // One window at a time: later starts of kestrova.exe bring the running window
-// forward and end with exit code 0 without showing their own, through the
-// shared block "AppName" (8 bytes; bytes 0 to 3 the running main window's
-// handle). Both programs run under the same wineserver, so they share the
-// block and the screen; the tests of one prefix run one after another.
+// forward and end without showing their own, through the shared block
+// "AppName" (8 bytes; bytes 0 to 3 the running main window's handle): with exit
+// code 0, or, when they were handed a patient that the running window does not
+// take, with 3 after a message box that says so. Both programs run under the
+// same wineserver, so they share the block and the screen; the tests of one
+// prefix run one after another.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "tests/windows/e2e_support.h"
+#include "texts/japanese_texts.h"
 
 // sddl.h needs the types windows.h (through e2e_support.h) declares.
 // clang-format off
@@ -98,8 +101,10 @@ struct Block {
 };
 
 // The second start brings the minimised first window back, in front of a
-// window that covered it, and the first keeps its own values.
-TEST(SingleInstance, SecondStartBringsTheFirstForwardAndExitsZero) {
+// window that covered it, and the first keeps its own values. Handed a
+// patient, the second says in a message box that the values were not applied
+// and exits with 3; without patient values it exits with 0 and says nothing.
+TEST(SingleInstance, SecondStartBringsTheFirstForwardAndTellsOfValuesNotApplied) {
   Kestrova first(kFemaleExample);
   ASSERT_TRUE(first.ok());
   RECT rect{};
@@ -111,14 +116,24 @@ TEST(SingleInstance, SecondStartBringsTheFirstForwardAndExitsZero) {
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(first.window()) != FALSE; }, kTimeoutMs));
   ASSERT_LT(ZOrder(cover.window), ZOrder(first.window()));
 
-  const SecondStart second = StartAndWatch("/Sex=M /Age=70 /Setake=180 /VC=5.0 /FVC=4.0 /FEV1=3.0");
-  ASSERT_TRUE(second.exitCode.has_value());
-  EXPECT_EQ(*second.exitCode, 0u);
-  EXPECT_FALSE(second.shown);
-
+  Program second;
+  ASSERT_TRUE(second.Start(g_kestrovaExe, "/Sex=M /Age=70 /Setake=180 /VC=5.0 /FVC=4.0 /FEV1=3.0"));
+  const std::optional<MessageBoxSeen> box = WaitForMessageBoxOf(second.processId());
+  ASSERT_TRUE(box.has_value()) << "no message that the values were not applied";
+  EXPECT_EQ(box->caption, "Kestrova ver.26");
+  EXPECT_EQ(box->text, kestrova::texts::kHandOverRefusedText) << Bytes(box->text);
+  // The first window came forward before the box was shown.
   ASSERT_TRUE(
       WaitUntil([&] { return !IsIconic(first.window()) && IsWindowVisible(first.window()); }, kTimeoutMs));
   EXPECT_TRUE(WaitUntil([&] { return ZOrder(first.window()) < ZOrder(cover.window); }, kTimeoutMs));
+  EXPECT_TRUE(VisibleWindowsOf(second.processId(), "NORMAL0").empty());
+  ASSERT_TRUE(PressOk(*box));
+  EXPECT_EQ(second.WaitForExit(kTimeoutMs), std::optional<DWORD>(3));
+
+  const SecondStart plain = StartAndWatch("");
+  EXPECT_EQ(plain.exitCode, std::optional<DWORD>(0));
+  EXPECT_FALSE(plain.shown);
+
   EXPECT_EQ(GetWindowLongA(first.window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "not left on top";
   EXPECT_EQ(WindowText(first.Control(kAgeField)), "45");
   EXPECT_EQ(WindowText(first.Control(kHeightField)), "160");
@@ -146,7 +161,8 @@ TEST(SingleInstance, TenQuickStartsLeaveExactlyOneWindow) {
   std::vector<std::unique_ptr<Program>> starts;
   for (int i = 0; i < 10; ++i) {
     starts.push_back(std::make_unique<Program>());
-    ASSERT_TRUE(starts.back()->Start(g_kestrovaExe, "/Age=" + std::to_string(20 + i)));
+    // "/DLCO=" hands over no patient value (it is never stored): no message, exit 0.
+    ASSERT_TRUE(starts.back()->Start(g_kestrovaExe, "/DLCO=" + std::to_string(20 + i)));
   }
   for (const auto& start : starts) {
     const std::optional<DWORD> code = start->WaitForExit(kTimeoutMs);
