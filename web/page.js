@@ -177,6 +177,10 @@
     if (patient) html = call("kestrova_html", commandLine(patient));
     current = html ? patient : null;
     showReport(html);
+    // For bench/web_bench.sh: when the first result appeared.
+    if (current && !performance.getEntriesByName("kestrova-first-result").length) {
+      performance.mark("kestrova-first-result");
+    }
     setButtons(Boolean(current));
     let text;
     if (current) text = "結果を表示しています。";
