@@ -3,8 +3,9 @@
 ;
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=26 -DSTAGE=<files> -DOUTFILE=<setup.exe> installer/kestrova.nsi
 ;
-; STAGE holds what is installed: kestrova.exe, kestrova-cli.exe, the user
-; guide (kestrova-guide-ja.html with its images/) and LICENSE.txt.
+; STAGE holds what is installed: kestrova.exe, kestrova-cli.exe, the browser
+; page kestrova.html, the user guide (kestrova-guide-ja.html with its
+; images/) and LICENSE.txt.
 ; Installs to Program Files\Kestrova for all users, with a Start-menu folder
 ; and an uninstaller registered in Add/Remove Programs; /S installs and
 ; uninstalls silently. The same inputs give the same setup.exe (no file
@@ -79,6 +80,7 @@ Section "Kestrova" SecMain
   SetOutPath "$INSTDIR"
   File "${STAGE}\kestrova.exe"
   File "${STAGE}\kestrova-cli.exe"
+  File "${STAGE}\kestrova.html"
   File "${STAGE}\kestrova-guide-ja.html"
   File "${STAGE}\LICENSE.txt"
   SetOutPath "$INSTDIR\images"
@@ -89,6 +91,7 @@ Section "Kestrova" SecMain
 
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\Kestrova.lnk" "$INSTDIR\kestrova.exe"
+  CreateShortcut "${MENU_FOLDER}\Kestrova（ブラウザ版）.lnk" "$INSTDIR\kestrova.html"
   CreateShortcut "${MENU_FOLDER}\Kestrova 利用者ガイド.lnk" "$INSTDIR\kestrova-guide-ja.html"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
@@ -104,11 +107,13 @@ SectionEnd
 
 Section "Uninstall"
   Delete "${MENU_FOLDER}\Kestrova.lnk"
+  Delete "${MENU_FOLDER}\Kestrova（ブラウザ版）.lnk"
   Delete "${MENU_FOLDER}\Kestrova 利用者ガイド.lnk"
   RMDir "${MENU_FOLDER}"
 
   Delete "$INSTDIR\kestrova.exe"
   Delete "$INSTDIR\kestrova-cli.exe"
+  Delete "$INSTDIR\kestrova.html"
   Delete "$INSTDIR\kestrova-guide-ja.html"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\images\*.png"

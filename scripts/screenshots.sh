@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Regenerates the screenshots committed under docs/: the window in the README
-# and the pictures of the Japanese user guide, and the browser page. They are
-# taken by the end-to-end
+# and the pictures of the Japanese user guide. They are taken by the end-to-end
 # tests of the real window under Wine (the test run leaves them in
-# build/windows/screenshots/); this script runs those tests and copies them.
+# build/windows/screenshots/) and, for the browser page, by its browser tests
+# (build/web/screenshots/); this script runs those tests and copies them.
 #
 #   bash scripts/screenshots.sh
 set -euo pipefail
@@ -31,12 +31,12 @@ copy kestrova-vc-range-message.png docs/ja/images/window-range-message.png
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$(nproc)" --target kestrova-cli >/dev/null
 bash tests/web/run.sh >/dev/null
-cp build/web/screenshots/kestrova-web.png docs/kestrova-web.png
-echo docs/kestrova-web.png
+cp build/web/screenshots/kestrova-web.png docs/ja/images/web-page.png
+echo docs/ja/images/web-page.png
 
 # The captures are stored uncompressed; recompress them (same pixels) so the
 # repository stays small.
-python3 - docs/kestrova-window.png docs/kestrova-web.png docs/ja/images/*.png <<'PY'
+python3 - docs/kestrova-window.png docs/ja/images/*.png <<'PY'
 import struct
 import sys
 import zlib
