@@ -145,10 +145,12 @@
     for (const id of ["print", "copy", "save"]) $(id).disabled = !enabled;
   }
 
-  // The report's page in the result area: its style sheet, and on screen the
-  // layout narrowed to the window (the form above shows the inputs).
+  // The report's page in the result area: its style sheet (its body rule set
+  // on the shadow root's host), and on screen the layout narrowed to the
+  // window, in the page's type size (the form above shows the inputs).
   const SCREEN =
-    "@media screen{.page{width:auto;max-width:186mm;margin:0;padding:0}.page>header{display:none}" +
+    "@media screen{:host{font-size:15px}.page{width:auto;max-width:186mm;margin:0;padding:0}" +
+    ".page>header{display:none}" +
     ".columns{flex-wrap:wrap}.results{flex:1 1 20rem;min-width:0}.reading{flex:1 1 20rem;min-width:0}" +
     "table{font-size:max(10pt,0.9rem)}}";
 
@@ -161,7 +163,8 @@
     }
     const doc = new DOMParser().parseFromString(html, "text/html");
     const style = document.createElement("style");
-    style.textContent = Array.from(doc.querySelectorAll("style"), (s) => s.textContent).join("\n") + SCREEN;
+    const sheet = Array.from(doc.querySelectorAll("style"), (s) => s.textContent).join("\n");
+    style.textContent = sheet.replace(/(^|\n)body\{/, "$1:host{display:block;") + SCREEN;
     // The report's <main> becomes a <div>: the page has its own main landmark.
     const page = document.createElement("div");
     const main = doc.querySelector("main");
