@@ -5,7 +5,8 @@
 //               texts and red flags, at 360 px wide without sideways scrolling;
 //   refusing    a refused value shows its message and no result;
 //   printing    the PDF is one A4 page;
-//   network     no request leaves the page;
+//   network     no request leaves the page (offline, without WebAssembly's
+//               streaming calls);
 //   axe         axe-core finds no violation.
 //
 //   node page_test.mjs PAGE.html KESTROVA-CLI [SCREENSHOT.png]
@@ -102,6 +103,12 @@ const browser = await chromium.launch({
 const requests = [];
 async function openPage(query = "", viewport = { width: 1024, height: 900 }) {
   const context = await browser.newContext({ viewport, locale: "ja-JP" });
+  // Offline, and without WebAssembly's streaming calls (as on file:// anyway).
+  await context.setOffline(true);
+  await context.addInitScript(() => {
+    delete WebAssembly.instantiateStreaming;
+    delete WebAssembly.compileStreaming;
+  });
   // Every request but the page file itself is counted and refused.
   await context.route("**/*", (route) => {
     if (route.request().url() === pageUrl + query) return route.continue();
