@@ -129,6 +129,8 @@
     let ok = true;
     const patient = { sex: selectedSex() };
     if (!patient.sex) ok = false;
+    // Once a field has been left, a missing sex says so too.
+    setMessage("sex", !patient.sex && touched.size > 0 ? "性別を選んでください" : "");
     for (const [id, , column] of FIELDS) {
       const text = $(id).value;
       const reason = call("kestrova_check", text, column);
