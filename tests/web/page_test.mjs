@@ -54,6 +54,7 @@ function patients(count) {
     const height = random() < 0.1 ? pick(["100", "110.5", "200", "272"]) : decimal(100, 200, pick([0, 1, 1]));
     const volume = () => (random() < 0.15 ? undefined : decimal(0.3, 6.5, pick([1, 2, 2])));
     const p = { sex: pick(["M", "F"]), age, height, vc: volume(), fvc: volume(), fev1: volume() };
+    if (random() < 0.01) delete p[pick(["age", "height"])]; // the panel stays empty
     // FEV1 below FVC mostly, as measured.
     if (p.fvc && p.fev1 && random() < 0.8 && +p.fev1 > +p.fvc) [p.fvc, p.fev1] = [p.fev1, p.fvc];
     out.push(p);
@@ -65,7 +66,11 @@ async function cliJson(p) {
   const args = ["--format", "json"];
   const keys = { sex: "/Sex=", age: "/Age=", height: "/Setake=", vc: "/VC=", fvc: "/FVC=", fev1: "/FEV1=" };
   for (const [name, key] of Object.entries(keys)) if (p[name] !== undefined) args.push(key + p[name]);
-  return JSON.parse((await promisify(execFile)(cliPath, args, { encoding: "utf8" })).stdout);
+  // Exit status 2 with its JSON ("computed": false) when the panel stays empty.
+  const stdout = await promisify(execFile)(cliPath, args, { encoding: "utf8" }).then(
+    (r) => r.stdout,
+    (e) => (e.code === 2 ? e.stdout : Promise.reject(e)));
+  return JSON.parse(stdout);
 }
 
 // kestrova-cli's JSON for each patient, a few processes at a time.
