@@ -71,22 +71,26 @@ with open(f"{stage}/kestrova-guide-ja.html", "w", encoding="utf-8", newline="\r\
 
 with open(f"{root}/LICENSE.txt", encoding="utf-8") as f:
     licence = f.read()
-with open("/usr/share/doc/mingw-w64-common/copyright", encoding="utf-8") as f:
-    runtime = f.read()
-licence += ("\n\n----------------------------------------------------------------------\n"
-            "Third-party notices: the exes contain parts of the MinGW-w64 runtime\n"
-            "(including winpthreads) and of the GCC runtime libraries (libgcc and\n"
-            "libstdc++, GPL-3.0 with the GCC Runtime Library Exception). The\n"
-            "licences of the MinGW-w64 runtime follow.\n"
-            "----------------------------------------------------------------------\n\n" + runtime)
-with open("/usr/share/emscripten/system/lib/libc/musl/COPYRIGHT", encoding="utf-8") as f:
-    musl = f.read()
-licence += ("\n\n----------------------------------------------------------------------\n"
-            "Third-party notices: kestrova.html contains parts of Emscripten's\n"
-            "system libraries compiled to WebAssembly: musl libc (MIT, its\n"
-            "copyright follows) and libc++/libc++abi (Apache-2.0 WITH\n"
-            "LLVM-exception).\n"
-            "----------------------------------------------------------------------\n\n" + musl)
+
+
+def add_notice(heading, path):
+    """Appends a third-party notice: its heading, then the text of `path`."""
+    global licence
+    rule = "-" * 70 + "\n"
+    with open(path, encoding="utf-8") as f:
+        licence += "\n\n" + rule + heading + rule + "\n" + f.read()
+
+
+add_notice("Third-party notices: the exes contain parts of the MinGW-w64 runtime\n"
+           "(including winpthreads) and of the GCC runtime libraries (libgcc and\n"
+           "libstdc++, GPL-3.0 with the GCC Runtime Library Exception). The\n"
+           "licences of the MinGW-w64 runtime follow.\n",
+           "/usr/share/doc/mingw-w64-common/copyright")
+add_notice("Third-party notices: kestrova.html contains parts of Emscripten's\n"
+           "system libraries compiled to WebAssembly: musl libc (MIT, its\n"
+           "copyright follows) and libc++/libc++abi (Apache-2.0 WITH\n"
+           "LLVM-exception).\n",
+           "/usr/share/emscripten/system/lib/libc/musl/COPYRIGHT")
 with open(f"{stage}/LICENSE.txt", "w", encoding="utf-8-sig", newline="\r\n") as f:
     f.write(licence)
 PY

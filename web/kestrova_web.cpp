@@ -23,9 +23,20 @@ namespace {
 std::string input;   // written by JavaScript through kestrova_input
 std::string output;  // the last text returned
 
-// The page's values as kestrova-cli's arguments: "/Sex=F /Age=45 /Setake=160".
-kestrova::CommandLineValues GivenValues() {
-  return kestrova::ParseCommandLine("kestrova-cli " + input + " ");
+// The page's values, given as kestrova-cli's arguments ("/Sex=F /Age=45
+// /Setake=160"), and what kestrova-cli computes from them.
+struct Patient {
+  kestrova::CommandLineValues given;
+  kestrova::PatientInputs inputs;
+  kestrova::FullResult result;
+};
+
+Patient Compute() {
+  Patient p;
+  p.given = kestrova::ParseCommandLine("kestrova-cli " + input + " ");
+  kestrova::ApplyCommandLine(p.given, p.inputs);
+  kestrova::ComputeFullResult(p.inputs, p.result);
+  return p;
 }
 
 const char* Output(std::string text) {
@@ -48,29 +59,21 @@ EMSCRIPTEN_KEEPALIVE const char* kestrova_version() { return Output(KESTROVA_VER
 
 // kestrova-cli --format json for the arguments in the input.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_json() {
-  const kestrova::CommandLineValues given = GivenValues();
-  kestrova::PatientInputs inputs;
-  kestrova::ApplyCommandLine(given, inputs);
-  return Output(kestrova::cli::FormatJson(inputs, kestrova::ComputeFullResult(inputs)));
+  const Patient p = Compute();
+  return Output(kestrova::cli::FormatJson(p.inputs, p.result));
 }
 
 // kestrova-cli's text report, plain (no colours, "*" marks red cells); empty
 // when the panel stays empty.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_report() {
-  const kestrova::CommandLineValues given = GivenValues();
-  kestrova::PatientInputs inputs;
-  kestrova::ApplyCommandLine(given, inputs);
-  const kestrova::FullResult result = kestrova::ComputeFullResult(inputs);
-  return Output(result.computed ? kestrova::cli::FormatReport(given, result, false) : std::string());
+  const Patient p = Compute();
+  return Output(p.result.computed ? kestrova::cli::FormatReport(p.given, p.result, false) : std::string());
 }
 
 // kestrova-cli --format html; empty when the panel stays empty.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_html() {
-  const kestrova::CommandLineValues given = GivenValues();
-  kestrova::PatientInputs inputs;
-  kestrova::ApplyCommandLine(given, inputs);
-  const kestrova::FullResult result = kestrova::ComputeFullResult(inputs);
-  return Output(result.computed ? kestrova::cli::FormatHtml(given, result) : std::string());
+  const Patient p = Compute();
+  return Output(p.result.computed ? kestrova::cli::FormatHtml(p.given, p.result) : std::string());
 }
 
 // The input checked as the batch checks column `column` (0 sex, 1 age,
