@@ -123,13 +123,8 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encodin
   for (std::size_t c = kAge; c < kColumnCount; ++c) {
     const std::size_t at = layout.index[c];
     const std::string_view text = at == kNoColumn ? std::string_view{} : record[at];
-    const auto value = ReadNumber(kColumnNames[c], text, c == kAge || c == kHeight, error);
+    const auto value = ReadColumnValue(static_cast<Column>(c), text, error);
     if (!value) return false;
-    if (*value > kUpperLimits[c]) {
-      error = std::string(kColumnNames[c]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
-              std::string(kUpperLimitTexts[c]);
-      return false;
-    }
     inputs.*targets[c] = *value;
   }
   return true;
@@ -244,6 +239,16 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
   const double value = ParseNumber(s);
   if (required ? !(value > 0) : value < 0) {
     error = std::string(column) + " '" + std::string(s) + (required ? "' is not above 0" : "' is negative");
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
+  const auto value = ReadNumber(kColumnNames[column], text, column == kAge || column == kHeight, error);
+  if (value && *value > kUpperLimits[column]) {
+    error = std::string(kColumnNames[column]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
+            std::string(kUpperLimitTexts[column]);
     return std::nullopt;
   }
   return value;

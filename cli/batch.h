@@ -28,6 +28,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/header_names.h"
 #include "cli/text_encoding.h"
 #include "records/patient_inputs.h"
 
@@ -80,6 +81,9 @@ std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error,
                                     TextEncoding encoding = TextEncoding::kUtf8);
 std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
                                  std::string& error);
+// A number column of a row (not kSex) as a row is read: ReadNumber, age and
+// height required, then the column's upper limit (150 years, 272 cm, 15 L).
+std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error);
 
 }  // namespace kestrova::cli
 

@@ -3,11 +3,12 @@
 ;
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=26 -DSTAGE=<files> -DICON=<kestrova.ico> -DOUTFILE=<setup.exe> installer/kestrova.nsi
 ;
-; STAGE holds what is installed: kestrova.exe, kestrova-cli.exe, the user
-; guide (kestrova-guide-ja.html with its images/) and LICENSE.txt. ICON is the
-; application icon (the build makes it from app/kestrova.svg); the installer
-; and the uninstaller show it, the shortcuts and Add/Remove Programs take it
-; from kestrova.exe, which carries it as its first icon.
+; STAGE holds what is installed: kestrova.exe, kestrova-cli.exe, the browser
+; page kestrova.html, the user guide (kestrova-guide-ja.html with its
+; images/) and LICENSE.txt. ICON is the application icon (the build makes
+; it from app/kestrova.svg); the installer and the uninstaller show it, the
+; shortcuts and Add/Remove Programs take it from kestrova.exe, which carries
+; it as its first icon.
 ; Installs to Program Files\Kestrova for all users, with a Start-menu folder,
 ; a desktop shortcut when the user keeps it chosen (never in a silent
 ; install), and an uninstaller registered in Add/Remove Programs; /S installs
@@ -87,6 +88,7 @@ Section "Kestrova" SecMain
   SetOutPath "$INSTDIR"
   File "${STAGE}\kestrova.exe"
   File "${STAGE}\kestrova-cli.exe"
+  File "${STAGE}\kestrova.html"
   File "${STAGE}\kestrova-guide-ja.html"
   File "${STAGE}\LICENSE.txt"
   SetOutPath "$INSTDIR\images"
@@ -97,6 +99,7 @@ Section "Kestrova" SecMain
 
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\Kestrova.lnk" "$INSTDIR\kestrova.exe" "" "$INSTDIR\kestrova.exe" 0
+  CreateShortcut "${MENU_FOLDER}\Kestrova（ブラウザ版）.lnk" "$INSTDIR\kestrova.html"
   CreateShortcut "${MENU_FOLDER}\Kestrova 利用者ガイド.lnk" "$INSTDIR\kestrova-guide-ja.html"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
@@ -131,11 +134,13 @@ FunctionEnd
 Section "Uninstall"
   Delete "$DESKTOP\Kestrova.lnk"
   Delete "${MENU_FOLDER}\Kestrova.lnk"
+  Delete "${MENU_FOLDER}\Kestrova（ブラウザ版）.lnk"
   Delete "${MENU_FOLDER}\Kestrova 利用者ガイド.lnk"
   RMDir "${MENU_FOLDER}"
 
   Delete "$INSTDIR\kestrova.exe"
   Delete "$INSTDIR\kestrova-cli.exe"
+  Delete "$INSTDIR\kestrova.html"
   Delete "$INSTDIR\kestrova-guide-ja.html"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\images\*.png"

@@ -10,6 +10,10 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libcl
 # The HTML report's browser test: headless Chromium, pdfinfo, libpng for the
 # screenshot check, libxml2 to read the pages back, and a Japanese font for the page.
 pkgs+=(chromium poppler-utils libpng-dev libxml2-dev fonts-ipafont-gothic)
+# kestrova.html: Debian's emscripten, and Node.js with npm for its browser tests
+# (a Node.js that already brings its own npm keeps it).
+pkgs+=(emscripten nodejs)
+command -v npm >/dev/null 2>&1 || pkgs+=(npm)
 if [ "$want_windows" = 1 ]; then
   pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales x11-utils)
   # The release: the installer, reading version resources back, the guide as

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Packs a Windows build into the release files:
 #
-#   bash scripts/package.sh BUILD_DIR OUT_DIR
+#   bash scripts/package.sh BUILD_DIR OUT_DIR PAGE
 #
 # BUILD_DIR is a Release build of kestrova_app and kestrova-cli (the windows
-# preset). OUT_DIR gets kestrova-<version>-setup.exe (the Japanese installer,
-# installer/kestrova.nsi), kestrova-<version>-win64.zip (portable: both exes,
-# the user guide as HTML with its pictures, the licence) and SHA256SUMS. The
+# preset), PAGE the browser page kestrova.html (the web preset). OUT_DIR gets
+# kestrova-<version>-setup.exe (the Japanese installer, installer/kestrova.nsi),
+# kestrova-<version>-win64.zip (portable: both exes, the page, the user guide
+# as HTML with its pictures, the licence) and SHA256SUMS. The
 # version is project()'s. Nothing in the files depends on the time or on the
 # paths: the zip's entries carry SOURCE_DATE_EPOCH (default: the last commit's
 # time), the installer stores no file times, the exes no link time.
@@ -15,6 +16,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
+page=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
+[ -s "$page" ] || { echo "package.sh: no browser page $3" >&2; exit 1; }
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "package.sh: no project version in $build/CMakeCache.txt" >&2; exit 1; }
@@ -27,6 +30,7 @@ stage="$build/package/kestrova-$version"
 rm -rf "$build/package"
 mkdir -p "$stage/images"
 cp "$build/app/kestrova.exe" "$build/cli/kestrova-cli.exe" "$stage/"
+cp "$page" "$stage/kestrova.html"
 cp "$root"/docs/ja/images/*.png "$stage/images/"
 
 # Both exes must say what they are before they are shipped; kestrova.exe
@@ -69,14 +73,26 @@ with open(f"{stage}/kestrova-guide-ja.html", "w", encoding="utf-8", newline="\r\
 
 with open(f"{root}/LICENSE.txt", encoding="utf-8") as f:
     licence = f.read()
-with open("/usr/share/doc/mingw-w64-common/copyright", encoding="utf-8") as f:
-    runtime = f.read()
-licence += ("\n\n----------------------------------------------------------------------\n"
-            "Third-party notices: the exes contain parts of the MinGW-w64 runtime\n"
-            "(including winpthreads) and of the GCC runtime libraries (libgcc and\n"
-            "libstdc++, GPL-3.0 with the GCC Runtime Library Exception). The\n"
-            "licences of the MinGW-w64 runtime follow.\n"
-            "----------------------------------------------------------------------\n\n" + runtime)
+
+
+def add_notice(heading, path):
+    """Appends a third-party notice: its heading, then the text of `path`."""
+    global licence
+    rule = "-" * 70 + "\n"
+    with open(path, encoding="utf-8") as f:
+        licence += "\n\n" + rule + heading + rule + "\n" + f.read()
+
+
+add_notice("Third-party notices: the exes contain parts of the MinGW-w64 runtime\n"
+           "(including winpthreads) and of the GCC runtime libraries (libgcc and\n"
+           "libstdc++, GPL-3.0 with the GCC Runtime Library Exception). The\n"
+           "licences of the MinGW-w64 runtime follow.\n",
+           "/usr/share/doc/mingw-w64-common/copyright")
+add_notice("Third-party notices: kestrova.html contains parts of Emscripten's\n"
+           "system libraries compiled to WebAssembly: musl libc (MIT, its\n"
+           "copyright follows) and libc++/libc++abi (Apache-2.0 WITH\n"
+           "LLVM-exception).\n",
+           "/usr/share/emscripten/system/lib/libc/musl/COPYRIGHT")
 with open(f"{stage}/LICENSE.txt", "w", encoding="utf-8-sig", newline="\r\n") as f:
     f.write(licence)
 PY

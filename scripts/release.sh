@@ -4,7 +4,7 @@
 #   bash scripts/release.sh [OUT_DIR]      (default dist/)
 #
 # kestrova-<version>-setup.exe (Japanese installer), kestrova-<version>-win64.zip
-# (portable) and SHA256SUMS. The tree is built twice, from two clean copies
+# (portable), both with the browser page kestrova.html, and SHA256SUMS. The tree is built twice, from two clean copies
 # at different paths (the committed files, plus any uncommitted changes to
 # them); the two builds must give identical files, or the release fails.
 set -euo pipefail
@@ -40,7 +40,9 @@ build_from() {
     cd "$src"
     cmake --preset windows -DKESTROVA_TESTS=OFF -DKESTROVA_BENCHMARKS=OFF >/dev/null
     cmake --build --preset windows -j "$(nproc)" --target kestrova_app kestrova-cli >/dev/null
-    bash scripts/package.sh build/windows out >/dev/null
+    cmake --preset web >/dev/null
+    cmake --build --preset web -j "$(nproc)" >/dev/null
+    bash scripts/package.sh build/windows out build/web/web/kestrova.html >/dev/null
   )
 }
 

@@ -2,7 +2,8 @@
 # Regenerates the screenshots committed under docs/: the window in the README
 # and the pictures of the Japanese user guide. They are taken by the end-to-end
 # tests of the real window under Wine (the test run leaves them in
-# build/windows/screenshots/); this script runs those tests and copies them.
+# build/windows/screenshots/) and, for the browser page, by its browser tests
+# (build/web/screenshots/); this script runs those tests and copies them.
 #
 #   bash scripts/screenshots.sh
 set -euo pipefail
@@ -25,6 +26,13 @@ copy kestrova-female-45.png docs/kestrova-window.png
 copy kestrova-female-45.png docs/ja/images/window-normal.png
 copy kestrova-male-60-low.png docs/ja/images/window-red-cells.png
 copy kestrova-vc-range-message.png docs/ja/images/window-range-message.png
+
+# The browser page (README and guide), from its browser tests.
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)" --target kestrova-cli >/dev/null
+bash tests/web/run.sh >/dev/null
+cp build/web/screenshots/kestrova-web.png docs/ja/images/web-page.png
+echo docs/ja/images/web-page.png
 
 # The captures are stored uncompressed; recompress them (same pixels) so the
 # repository stays small.

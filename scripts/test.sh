@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native unit tests, the same suite
+# Builds everything and runs every test: the native unit tests, the browser
+# page against kestrova-cli, the same suite
 # under AddressSanitizer/UBSan and under integer checks, every fuzz target for a
 # few seconds, then the Windows program and its end-to-end tests under Wine,
 # and the release: built twice from clean copies (identical files), its
@@ -17,6 +18,11 @@ jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+
+# kestrova.html, built with emscripten, in headless Chromium from file://: the
+# same JSON as kestrova-cli for 2,000 patients, the form's wiring, printing,
+# no network request, axe-core.
+bash tests/web/run.sh
 
 # Sanitizers over the whole native suite, and the fuzz targets from their seeds
 # for a bounded time each (long sessions: scripts/fuzz.sh 600).

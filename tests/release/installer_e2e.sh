@@ -49,7 +49,7 @@ lnk_points_to() { grep -qaF "$2" "$1" || iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/
 wine "$SETUP" /S; rc=$?
 wineserver -w
 check "setup.exe /S exits 0" test "$rc" = 0
-for f in kestrova.exe kestrova-cli.exe kestrova-guide-ja.html LICENSE.txt uninstall.exe \
+for f in kestrova.exe kestrova-cli.exe kestrova.html kestrova-guide-ja.html LICENSE.txt uninstall.exe \
          images/window-normal.png images/window-red-cells.png images/window-range-message.png; do
   check "installed: Program Files/Kestrova/$f" test -s "$dir/$f"
 done
@@ -58,6 +58,7 @@ check "Start menu: the guide shortcut" test -s "$menu/Kestrova 利用者ガイ�
 # The desktop shortcut is offered on the components page, never made by /S.
 check "silent install: no desktop shortcut" \
   test -z "$(find "$WINEPREFIX/drive_c" -name "Kestrova.lnk" -not -path "*/Start Menu/*")"
+check "Start menu: the browser page shortcut" lnk_points_to "$menu/Kestrova（ブラウザ版）.lnk" kestrova.html
 check "uninstall key: Japanese DisplayName" has_value "\"DisplayName\"=\"Kestrova 肺機能検査 予測値計算\""
 check "uninstall key: DisplayVersion $version" has_value "\"DisplayVersion\"=\"$version\""
 check "uninstall key: UninstallString" has_value "\"UninstallString\"=\"\\\"C:\\\\Program Files\\\\Kestrova\\\\uninstall.exe\\\"\""
