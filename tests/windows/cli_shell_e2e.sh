@@ -24,11 +24,11 @@ while IFS='|' read -r name command status check; do
   [ "$rc" = "$status" ] || { echo "FAIL: $name: exit status $rc, expected $status: $(cat err.txt)"; failed=1; }
   eval "$check" || { echo "FAIL: $name: $check"; failed=1; }
 done <<'EOF'
-Japanese names|--batch 健診.csv -o 結果.csv --html-dir 報告書|0|head -c 9 結果.csv | grep -q id,error, && [ -f 報告書/index.html ] && [ -f 報告書/A-1.html ]
-absolute path under デスクトップ|--batch "$desktop\\健診.csv" -o "$desktop\\結果.csv" --html-dir "$desktop\\報告書"|0|head -c 9 デスクトップ/結果.csv | grep -q id,error, && [ -f デスクトップ/報告書/A-1.html ]
+Japanese names|--batch 健診.csv -o 結果.csv --html-dir 報告書|0|head -c 9 結果.csv | grep -q id,sex,ag && [ -f 報告書/index.html ] && [ -f 報告書/A-1.html ]
+absolute path under デスクトップ|--batch "$desktop\\健診.csv" -o "$desktop\\結果.csv" --html-dir "$desktop\\報告書"|0|head -c 9 デスクトップ/結果.csv | grep -q id,sex,ag && [ -f デスクトップ/報告書/A-1.html ]
 -o is the input given as standard input|--batch - -o in.csv <in.csv|64|cmp -s in.csv 健診.csv && grep -q 'in.csv is the input file' err.txt
 standard output appends to the input|--batch in.csv >>in.csv|64|cmp -s in.csv 健診.csv
-control: another -o from standard input|--batch - -o other.csv <in.csv|0|head -c 9 other.csv | grep -q id,error,
+control: another -o from standard input|--batch - -o other.csv <in.csv|0|head -c 9 other.csv | grep -q id,sex,ag
 EOF
 [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err.txt in.csv other.csv デスクトップ 健診.csv 報告書 結果.csv " ] ||
   { echo "FAIL: the folder holds $(ls -A)"; failed=1; }
