@@ -80,9 +80,9 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
   return true;
 }
 
-// Fills `inputs` from a record; returns false with `error` naming the problem.
-bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PatientInputs& inputs,
-             std::string& error) {
+// The texts of the named columns of a record; returns false with `error` when
+// the record's fields do not fit the header.
+bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std::string& error) {
   if (record.unterminatedQuote) {
     error = "a quoted field is not closed before the end of the input";
     return false;
@@ -98,26 +98,9 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encodin
     }
     return false;
   }
-  const auto sex = ReadSex(record[layout.index[kSex]], error, encoding);
-  if (!sex) return false;
-  inputs.sexCode = *sex;
-  double PatientInputs::*const targets[] = {nullptr,
-                                            &PatientInputs::age,
-                                            &PatientInputs::height,
-                                            &PatientInputs::vc,
-                                            &PatientInputs::fvc,
-                                            &PatientInputs::fev1};
-  for (std::size_t c = kAge; c < kColumnCount; ++c) {
-    const std::size_t at = layout.index[c];
-    const std::string_view text = at == kNoColumn ? std::string_view{} : record[at];
-    const auto value = ReadNumber(kColumnNames[c], text, c == kAge || c == kHeight, error);
-    if (!value) return false;
-    if (*value > kUpperLimits[c]) {
-      error = std::string(kColumnNames[c]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
-              std::string(kUpperLimitTexts[c]);
-      return false;
-    }
-    inputs.*targets[c] = *value;
+  texts = RowTexts{};
+  for (std::size_t c = 0; c < kColumnCount; ++c) {
+    if (layout.index[c] != kNoColumn) texts[c] = record[layout.index[c]];
   }
   return true;
 }
@@ -203,6 +186,40 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
   return value;
 }
 
+bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error) {
+  const auto sex = ReadSex(texts[kSex], error, encoding);
+  if (!sex) return false;
+  inputs.sexCode = *sex;
+  double PatientInputs::*const targets[] = {nullptr,
+                                            &PatientInputs::age,
+                                            &PatientInputs::height,
+                                            &PatientInputs::vc,
+                                            &PatientInputs::fvc,
+                                            &PatientInputs::fev1};
+  for (std::size_t c = kAge; c < kColumnCount; ++c) {
+    const auto value = ReadNumber(kColumnNames[c], texts[c], c == kAge || c == kHeight, error);
+    if (!value) return false;
+    if (*value > kUpperLimits[c]) {
+      error = std::string(kColumnNames[c]) + " '" + std::string(TrimBlanks(texts[c])) + "' is above " +
+              std::string(kUpperLimitTexts[c]);
+      return false;
+    }
+    inputs.*targets[c] = *value;
+  }
+  return true;
+}
+
+bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error) {
+  PatientInputs inputs;
+  if (!ReadPatient(texts, encoding, inputs, error)) return false;
+  ComputePanelResult(inputs, result);
+  if (!result.computed) {
+    error = "nothing could be computed from these values";
+    return false;
+  }
+  return true;
+}
+
 int RunBatch(const BatchStreams& streams) {
   CsvReader reader(streams.in, streams.readBufferSize);
   CsvWriter writer(streams.out, streams.writeBlockSize);
@@ -234,23 +251,16 @@ int RunBatch(const BatchStreams& streams) {
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
   writer.EndRow();
 
-  PatientInputs inputs;
+  RowTexts texts;
   PanelResult result;  // the rows' texts are written straight from its recording
   std::uint64_t rows = 0;
   std::uint64_t failed = 0;
   while (NextRecord(reader, record)) {
     ++rows;
     for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
-    inputs = PatientInputs{};
     error.clear();
-    bool ok = ReadRow(record, layout, encoding.encoding, inputs, error);
-    if (ok) {
-      ComputePanelResult(inputs, result);
-      if (!result.computed) {
-        error = "nothing could be computed from these values";
-        ok = false;
-      }
-    }
+    const bool ok =
+        ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding.encoding, result, error);
     if (ok) {
       writer.Field({});
       WriteResultColumns(result, writer);

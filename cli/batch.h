@@ -21,12 +21,14 @@
 #ifndef KESTROVA_CLI_BATCH_H_
 #define KESTROVA_CLI_BATCH_H_
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "cli/header_names.h"
 #include "cli/text_encoding.h"
 #include "records/patient_inputs.h"
 
@@ -77,6 +79,18 @@ std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error,
                                     TextEncoding encoding = TextEncoding::kUtf8);
 std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
                                  std::string& error);
+
+// The texts of a row's named columns in BatchColumn order (empty when the file
+// has no such column).
+using RowTexts = std::array<std::string_view, kColumnCount>;
+
+// Reads a patient from its texts with the row checks above and the upper
+// limits; false with `error` set to the reason.
+bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error);
+
+// One row as the batch computes it: ReadPatient, then ComputePanelResult, which
+// must compute; false with `error` set (and `result` not to be used) otherwise.
+bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error);
 
 }  // namespace kestrova::cli
 
