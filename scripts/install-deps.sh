@@ -10,6 +10,10 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libcl
 # The HTML report's browser test: headless Chromium, pdfinfo, libpng for the
 # screenshot check, libxml2 to read the pages back, and a Japanese font for the page.
 pkgs+=(chromium poppler-utils libpng-dev libxml2-dev fonts-ipafont-gothic)
+# The Python package (python/), built and tested with Debian's Python; matplotlib
+# for the README's plot.
+pkgs+=(python3 python3-dev python3-venv python3-setuptools python3-pybind11 python3-numpy python3-pandas
+  python3-pytest python3-matplotlib)
 if [ "$want_windows" = 1 ]; then
   pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales x11-utils)
   # The release: the installer, reading version resources back, the guide as HTML.

@@ -18,6 +18,10 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+# The Python package, installed as README says (Debian's Python, a fresh
+# virtual environment), and its tests against the kestrova-cli just built.
+bash scripts/python-test.sh
+
 # Sanitizers over the whole native suite, and the fuzz targets from their seeds
 # for a bounded time each (long sessions: scripts/fuzz.sh 600).
 bash scripts/sanitize.sh
