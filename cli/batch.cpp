@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "cli/chunk_pipeline.h"
 #include "cli/csv.h"
 #include "cli/header_names.h"
 #include "cli/result_columns.h"
@@ -119,6 +120,75 @@ EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> force
   const EncodingDecision decision = DecideEncoding(start, reader.AtEnd(), forced);
   if (decision.byteOrderMark) reader.Skip(kByteOrderMark.size());
   return decision;
+}
+
+// Writes one data row: the passed-through fields, then an empty error and the
+// results, or the error and empty results. False (with `error`) when the row failed.
+bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PanelResult& result,
+              std::string& error, CsvWriter& writer) {
+  for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
+  RowTexts texts;
+  error.clear();
+  const bool ok = ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding, result, error);
+  if (ok) {
+    writer.Field({});
+    WriteResultColumns(result, writer);
+  } else {
+    writer.Field(error);
+    WriteEmptyResultColumns(writer);
+  }
+  writer.EndRow();
+  return ok;
+}
+
+// --jobs: rows are read here in chunks, written into each chunk's bytes by
+// WriteRow on `jobs` threads, and the chunks written out here in input order,
+// so the output is the same bytes as one job's.
+struct RowChunk {
+  static constexpr std::size_t kRows = 1024;
+  std::vector<CsvRecord> records = std::vector<CsvRecord>(kRows);
+  std::vector<std::uint64_t> bytesConsumed = std::vector<std::uint64_t>(kRows);
+  std::size_t count = 0;
+  std::string output;
+  std::vector<std::pair<std::size_t, std::string>> errors;  // (row in the chunk, error), in order
+};
+
+template <class RowDone>
+void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding encoding, unsigned jobs,
+                       CsvWriter& writer, const RowDone& rowDone) {
+  ChunkPipeline<RowChunk> pipeline(jobs, [&](RowChunk& chunk) {
+    chunk.output.clear();
+    chunk.errors.clear();
+    CsvWriter out(chunk.output);
+    PanelResult result;
+    std::string error;
+    for (std::size_t i = 0; i < chunk.count; ++i) {
+      if (!WriteRow(chunk.records[i], layout, encoding, result, error, out))
+        chunk.errors.emplace_back(i, error);
+    }
+    out.Flush();
+  });
+  bool more = true;
+  for (;;) {
+    while (more && pipeline.HasFree()) {
+      RowChunk& chunk = pipeline.Free();
+      chunk.count = 0;
+      while (chunk.count < RowChunk::kRows && NextRecord(reader, chunk.records[chunk.count])) {
+        chunk.bytesConsumed[chunk.count++] = reader.BytesConsumed();
+      }
+      more = chunk.count == RowChunk::kRows;
+      pipeline.Submit();
+    }
+    const RowChunk* chunk = pipeline.Next();
+    if (chunk == nullptr) return;
+    writer.Bytes(chunk->output);
+    writer.Flush();
+    auto error = chunk->errors.begin();
+    for (std::size_t i = 0; i < chunk->count; ++i) {
+      const bool failed = error != chunk->errors.end() && error->first == i;
+      rowDone(chunk->records[i], failed ? &(error++)->second : nullptr, chunk->bytesConsumed[i], nullptr);
+    }
+  }
 }
 
 class Progress {
@@ -251,30 +321,31 @@ int RunBatch(const BatchStreams& streams) {
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
   writer.EndRow();
 
-  RowTexts texts;
-  PanelResult result;  // the rows' texts are written straight from its recording
   std::uint64_t rows = 0;
   std::uint64_t failed = 0;
-  while (NextRecord(reader, record)) {
+  // After each row, in input order: its message, the observer, the progress.
+  const auto rowDone = [&](const CsvRecord& row, const std::string* rowError, std::uint64_t bytesConsumed,
+                           const PanelResult* rowResult) {
     ++rows;
-    for (std::size_t i : layout.passThrough) writer.Field(i < record.count ? record[i] : std::string_view{});
-    error.clear();
-    const bool ok =
-        ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding.encoding, result, error);
-    if (ok) {
-      writer.Field({});
-      WriteResultColumns(result, writer);
-    } else {
+    if (rowError != nullptr) {
       ++failed;
       progress.Clear();
       std::fprintf(streams.err, "kestrova-cli: %s:%llu: %s\n", name().c_str(),
-                   static_cast<unsigned long long>(record.line), error.c_str());
-      writer.Field(error);
-      WriteEmptyResultColumns(writer);
+                   static_cast<unsigned long long>(row.line), rowError->c_str());
     }
-    writer.EndRow();
-    if (streams.observer != nullptr) streams.observer->Row(rows, record, ok ? &result : nullptr, error);
-    progress.Row(rows, reader.BytesConsumed());
+    if (streams.observer != nullptr) {
+      streams.observer->Row(rows, row, rowResult, rowError != nullptr ? *rowError : std::string_view{});
+    }
+    progress.Row(rows, bytesConsumed);
+  };
+  if (streams.jobs > 1 && streams.observer == nullptr) {
+    RunRowsInParallel(reader, layout, encoding.encoding, streams.jobs, writer, rowDone);
+  } else {
+    PanelResult result;  // the rows' texts are written straight from its recording
+    while (NextRecord(reader, record)) {
+      const bool ok = WriteRow(record, layout, encoding.encoding, result, error, writer);
+      rowDone(record, ok ? nullptr : &error, reader.BytesConsumed(), ok ? &result : nullptr);
+    }
   }
   progress.Clear();
   const bool written = writer.Flush();

@@ -67,6 +67,9 @@ struct BatchStreams {
   std::size_t readBufferSize = std::size_t{1} << 20;
   std::size_t writeBlockSize = std::size_t{1} << 20;
   BatchRowObserver* observer = nullptr;
+  // Threads that compute the rows (--jobs); the output is the same for any
+  // count. With an observer the rows are computed on the calling thread.
+  unsigned jobs = 1;
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row

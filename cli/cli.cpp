@@ -6,8 +6,10 @@
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "cli/batch.h"
 #include "cli/html_batch.h"
@@ -141,6 +143,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   BatchStreams streams{
       input, outputIsStdout ? out : file.stream(), err, options.batchInput, terminal.stderrIsTerminal, 0};
   streams.encoding = options.encoding;
+  streams.jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))
     streams.inputSize = static_cast<std::uint64_t>(st.st_size);
