@@ -80,7 +80,7 @@ def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, texts=True, 
 
     Each argument is a sequence (list, NumPy array, pandas Series) of one value
     per patient, all of the same length; vc, fvc and fev1 may be None (none
-    measured). Numbers, str and None are taken; NaN and None are missing.
+    measured). Numbers, str and None are taken; NaN, None and pd.NA are missing.
 
     The keys are "error" and then the result columns of ``kestrova-cli --batch``
     in its order (RESULT_COLUMNS):

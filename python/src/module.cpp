@@ -4,8 +4,8 @@
 //   _compute_columns(columns, texts, threads)   a dict of result arrays
 //   _column_of_header_name(name)     "sex", "age", … or None
 //   _result_columns                  [(name, "number" | "flag" | "text"), …]
-// A value is None, a float (NaN: missing), an int or a str; it is read as the
-// text a batch file would hold for it (python/columns.h).
+// A value is None or pd.NA (missing), a float (NaN: missing), an int or a str;
+// it is read as the text a batch file would hold for it (python/src/columns.h).
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -37,6 +37,8 @@ std::string ValueText(py::handle value, std::string_view argument) {
   if (PyIndex_Check(value.ptr()) && !PyBool_Check(value.ptr())) {
     return py::str(py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()))).cast<std::string>();
   }
+  // pandas' missing value (pd.NA, in nullable and object columns).
+  if (py::str(value.get_type().attr("__name__")).cast<std::string>() == "NAType") return {};
   throw py::type_error(std::string(argument) + ": cannot read a value of type " +
                        py::str(value.get_type().attr("__name__")).cast<std::string>() + " (" +
                        py::repr(value).cast<std::string>() + ")");

@@ -68,7 +68,8 @@ def test_bad_calls_raise(call, exception, message):
 
 
 def test_error_rows_and_missing_values_in_arrays():
-    r = kestrova.compute_many(["M", "M", "M"], [40, 40, np.nan], [170, 170, 170], vc=[3.2, np.nan, 3.2])
+    age = pd.array([40, 40, None], dtype="Int64")  # pd.NA
+    r = kestrova.compute_many(["M", "M", "M"], age, [170, 170, 170], vc=[3.2, np.nan, 3.2])
     assert list(r["error"]) == ["", "", "age is empty"]
     assert r["vcJrs2014Pct"][0] == 71.4 and np.isnan(r["vcJrs2014Pct"][1:]).all()
     assert list(r["vcJrs2014Red"]) == [True, False, False]
