@@ -63,12 +63,15 @@ py::array ObjectArray(const std::vector<std::string>& texts) {
   py::array out(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(texts.size())});
   auto** cells = static_cast<PyObject**>(out.mutable_data());
   std::unordered_map<std::string_view, py::str> made;
+  PyObject* text = nullptr;
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    auto found = made.find(texts[i]);
-    if (found == made.end()) {
-      found = made.emplace(texts[i], py::str(texts[i].data(), texts[i].size())).first;
+    if (text == nullptr || texts[i] != texts[i - 1]) {  // runs of one text are common ("" above all)
+      auto found = made.find(texts[i]);
+      if (found == made.end()) {
+        found = made.emplace(texts[i], py::str(texts[i].data(), texts[i].size())).first;
+      }
+      text = found->second.ptr();
     }
-    PyObject* text = found->second.ptr();
     Py_INCREF(text);
     Py_XDECREF(cells[i]);
     cells[i] = text;
