@@ -1,7 +1,7 @@
 // kestrova._kestrova: the bindings behind the kestrova package (its Python
 // files check the arguments and build the public calls on these):
 //   _compute_json(values)            one patient's JSON text, as kestrova-cli --format json
-//   _compute_columns(columns, texts, threads)   a dict of result arrays
+//   _compute_columns(columns, rows, texts, threads)   a dict of result arrays
 //   _column_of_header_name(name)     "sex", "age", … or None
 //   _result_columns                  [(name, "number" | "flag" | "text"), …]
 // A value is None or pd.NA (missing), a float (NaN: missing), an int or a str;
@@ -34,8 +34,10 @@ std::string ValueText(py::handle value, std::string_view argument) {
     std::array<char, 400> buffer;
     return std::string(NumberText(PyFloat_AsDouble(value.ptr()), buffer));
   }
-  if (PyIndex_Check(value.ptr()) && !PyBool_Check(value.ptr())) {
-    return py::str(py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()))).cast<std::string>();
+  if (PyIndex_Check(value.ptr()) && !PyBool_Check(value.ptr())) {  // NumPy's integers
+    PyObject* whole = PyNumber_Index(value.ptr());
+    if (whole == nullptr) throw py::error_already_set();
+    return py::str(py::reinterpret_steal<py::object>(whole)).cast<std::string>();
   }
   // pandas' missing value (pd.NA, in nullable and object columns).
   if (py::str(value.get_type().attr("__name__")).cast<std::string>() == "NAType") return {};
