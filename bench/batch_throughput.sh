@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rows=${1:-1000000}
-cli=build/native/cli/kestrova-cli
+cli=${KESTROVA_CLI:-build/native/cli/kestrova-cli}
 if [ ! -x "$cli" ]; then
   cmake --preset native >/dev/null
   cmake --build --preset native --target kestrova-cli >/dev/null
