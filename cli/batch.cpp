@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/chunk_pipeline.h"
 #include "cli/csv.h"
 #include "cli/header_names.h"
 #include "cli/output_file.h"
@@ -83,9 +84,9 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
   return true;
 }
 
-// Fills `inputs` from a record; returns false with `error` naming the problem.
-bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PatientInputs& inputs,
-             std::string& error) {
+// The texts of the named columns of a record; returns false with `error` when
+// the record's fields do not fit the header.
+bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std::string& error) {
   if (record.overLimit != CsvLimit::kNone) {
     error = CsvLimitError(record);
     return false;
@@ -111,21 +112,9 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encodin
     }
     return false;
   }
-  const auto sex = ReadSex(record[layout.index[kSex]], error, encoding);
-  if (!sex) return false;
-  inputs.sexCode = *sex;
-  double PatientInputs::*const targets[] = {nullptr,
-                                            &PatientInputs::age,
-                                            &PatientInputs::height,
-                                            &PatientInputs::vc,
-                                            &PatientInputs::fvc,
-                                            &PatientInputs::fev1};
-  for (std::size_t c = kAge; c < kColumnCount; ++c) {
-    const std::size_t at = layout.index[c];
-    const std::string_view text = at == kNoColumn ? std::string_view{} : record[at];
-    const auto value = ReadColumnValue(static_cast<Column>(c), text, error);
-    if (!value) return false;
-    inputs.*targets[c] = *value;
+  texts = RowTexts{};
+  for (std::size_t c = 0; c < kColumnCount; ++c) {
+    if (layout.index[c] != kNoColumn) texts[c] = record[layout.index[c]];
   }
   return true;
 }
@@ -177,6 +166,76 @@ bool IsOneOf(std::string_view s, const Spellings& spellings) {
     if (s == spelling) return true;
   }
   return false;
+}
+
+// Writes one data row: the passed-through fields, then an empty error and the
+// results, or the error and empty results. False (with `error`) when the row failed.
+bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PanelResult& result,
+              std::string& error, CsvWriter& writer) {
+  for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(i < record.count ? record[i] : std::string_view{});
+  RowTexts texts;
+  error.clear();
+  const bool ok = ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding, result, error);
+  if (ok) {
+    writer.Field({});
+    WriteResultColumns(result, writer);
+  } else {
+    writer.Field(error);
+    WriteEmptyResultColumns(writer);
+  }
+  writer.EndRow();
+  return ok;
+}
+
+// --jobs: rows are read here in chunks, written into each chunk's bytes by
+// WriteRow on `jobs` threads, and the chunks written out here in input order,
+// so the output is the same bytes as one job's.
+struct RowChunk {
+  static constexpr std::size_t kRows = 1024;
+  std::vector<CsvRecord> records = std::vector<CsvRecord>(kRows);
+  std::vector<std::uint64_t> bytesConsumed = std::vector<std::uint64_t>(kRows);
+  std::size_t count = 0;
+  std::string output;
+  std::vector<std::pair<std::size_t, std::string>> errors;  // (row in the chunk, error), in order
+};
+
+template <class RowDone>
+void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding encoding, unsigned jobs,
+                       bool crLf, CsvWriter& writer, const RowDone& rowDone) {
+  ChunkPipeline<RowChunk> pipeline(jobs, [&](RowChunk& chunk) {
+    chunk.output.clear();
+    chunk.errors.clear();
+    CsvWriter out(chunk.output);
+    out.UseCrLf(crLf);
+    PanelResult result;
+    std::string error;
+    for (std::size_t i = 0; i < chunk.count; ++i) {
+      if (!WriteRow(chunk.records[i], layout, encoding, result, error, out))
+        chunk.errors.emplace_back(i, error);
+    }
+    out.Flush();
+  });
+  bool more = true;
+  for (;;) {
+    while (more && pipeline.HasFree()) {
+      RowChunk& chunk = pipeline.Free();
+      chunk.count = 0;
+      while (chunk.count < RowChunk::kRows && NextRecord(reader, chunk.records[chunk.count])) {
+        chunk.bytesConsumed[chunk.count++] = reader.BytesConsumed();
+      }
+      more = chunk.count == RowChunk::kRows;
+      pipeline.Submit();
+    }
+    const RowChunk* chunk = pipeline.Next();
+    if (chunk == nullptr) return;
+    writer.Bytes(chunk->output);
+    writer.Flush();
+    auto error = chunk->errors.begin();
+    for (std::size_t i = 0; i < chunk->count; ++i) {
+      const bool failed = error != chunk->errors.end() && error->first == i;
+      rowDone(chunk->records[i], failed ? &(error++)->second : nullptr, chunk->bytesConsumed[i], nullptr);
+    }
+  }
 }
 
 class Progress {
@@ -254,6 +313,35 @@ std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text,
   return value;
 }
 
+bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error) {
+  const auto sex = ReadSex(texts[kSex], error, encoding);
+  if (!sex) return false;
+  inputs.sexCode = *sex;
+  double PatientInputs::*const targets[] = {nullptr,
+                                            &PatientInputs::age,
+                                            &PatientInputs::height,
+                                            &PatientInputs::vc,
+                                            &PatientInputs::fvc,
+                                            &PatientInputs::fev1};
+  for (std::size_t c = kAge; c < kColumnCount; ++c) {
+    const auto value = ReadColumnValue(static_cast<Column>(c), texts[c], error);
+    if (!value) return false;
+    inputs.*targets[c] = *value;
+  }
+  return true;
+}
+
+bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error) {
+  PatientInputs inputs;
+  if (!ReadPatient(texts, encoding, inputs, error)) return false;
+  ComputePanelResult(inputs, result);
+  if (!result.computed) {
+    error = "nothing could be computed from these values";
+    return false;
+  }
+  return true;
+}
+
 int RunBatch(const BatchStreams& streams) {
   CsvReader reader(streams.in, streams.readBufferSize);
   CsvWriter writer = streams.file != nullptr ? CsvWriter(*streams.file, streams.writeBlockSize)
@@ -289,38 +377,30 @@ int RunBatch(const BatchStreams& streams) {
   for (const std::string& column : ResultColumnNames()) writer.Field(column);
   writer.EndRow();
 
-  PatientInputs inputs;
-  PanelResult result;  // the rows' texts are written straight from its recording
   std::uint64_t rows = 0;
   std::uint64_t failed = 0;
-  while (NextRecord(reader, record)) {
+  // After each row, in input order: its message, the observer, the progress.
+  const auto rowDone = [&](const CsvRecord& row, const std::string* rowError, std::uint64_t bytesConsumed,
+                           const PanelResult* rowResult) {
     ++rows;
-    for (std::size_t i = 0; i < layout.fieldCount; ++i) {
-      writer.Field(i < record.count ? record[i] : std::string_view{});
-    }
-    inputs = PatientInputs{};
-    error.clear();
-    bool ok = ReadRow(record, layout, encoding.encoding, inputs, error);
-    if (ok) {
-      ComputePanelResult(inputs, result);
-      if (!result.computed) {
-        error = "nothing could be computed from these values";
-        ok = false;
-      }
-    }
-    if (ok) {
-      writer.Field({});
-      WriteResultColumns(result, writer);
-    } else {
+    if (rowError != nullptr) {
       ++failed;
       progress.Clear();
-      ReportLine(streams, record.line, error, encoding.encoding);
-      writer.Field(error);
-      WriteEmptyResultColumns(writer);
+      ReportLine(streams, row.line, *rowError, encoding.encoding);
     }
-    writer.EndRow();
-    if (streams.observer != nullptr) streams.observer->Row(rows, record, ok ? &result : nullptr, error);
-    progress.Row(rows, reader.BytesConsumed());
+    if (streams.observer != nullptr) {
+      streams.observer->Row(rows, row, rowResult, rowError != nullptr ? *rowError : std::string_view{});
+    }
+    progress.Row(rows, bytesConsumed);
+  };
+  if (streams.jobs > 1 && streams.observer == nullptr) {
+    RunRowsInParallel(reader, layout, encoding.encoding, streams.jobs, record.crLf, writer, rowDone);
+  } else {
+    PanelResult result;  // the rows' texts are written straight from its recording
+    while (NextRecord(reader, record)) {
+      const bool ok = WriteRow(record, layout, encoding.encoding, result, error, writer);
+      rowDone(record, ok ? nullptr : &error, reader.BytesConsumed(), ok ? &result : nullptr);
+    }
   }
   progress.Clear();
   const bool written = writer.Flush();

@@ -22,6 +22,7 @@
 #ifndef KESTROVA_CLI_BATCH_H_
 #define KESTROVA_CLI_BATCH_H_
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -69,6 +70,9 @@ struct BatchStreams {
   std::size_t writeBlockSize = std::size_t{1} << 20;
   BatchRowObserver* observer = nullptr;
   OutputFile* file = nullptr;  // written instead of `out` when set (the -o file)
+  // Threads that compute the rows (--jobs); the output is the same for any
+  // count. With an observer the rows are computed on the calling thread.
+  unsigned jobs = 1;
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row
@@ -84,6 +88,18 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
 // A number column of a row (not kSex) as a row is read: ReadNumber, age and
 // height required, then the column's upper limit (150 years, 272 cm, 15 L).
 std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error);
+
+// The texts of a row's named columns in BatchColumn order (empty when the file
+// has no such column).
+using RowTexts = std::array<std::string_view, kColumnCount>;
+
+// Reads a patient from its texts with the row checks above and the upper
+// limits; false with `error` set to the reason.
+bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error);
+
+// One row as the batch computes it: ReadPatient, then ComputePanelResult, which
+// must compute; false with `error` set (and `result` not to be used) otherwise.
+bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error);
 
 }  // namespace kestrova::cli
 

@@ -6,10 +6,12 @@
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "cli/batch.h"
 #include "cli/html_batch.h"
@@ -188,6 +190,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   BatchStreams streams{input, out, err, options.batchInput, terminal.stderrIsTerminal, 0};
   if (!outputIsStdout) streams.file = &file;
   streams.encoding = options.encoding;
+  streams.jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))
     streams.inputSize = static_cast<std::uint64_t>(st.st_size);

@@ -2,6 +2,7 @@
 //
 //   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…]
 //   [/FVC=…] [/FEV1=…] kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
+//   [--jobs N]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
@@ -36,7 +37,10 @@ struct Options {
   std::string batchOutput = "-";
   std::optional<TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
+  unsigned jobs = 0;    // --jobs: threads for the batch; 0 = one per core
 };
+
+inline constexpr unsigned kMaxJobs = 256;
 
 // Reads `args` (without the program name) into `options`; false with `error`
 // (one line, no program name) when they cannot be used.

@@ -39,7 +39,8 @@ namespace {
 std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
 
 // The reading as ASCII keys (the CSV stays in the encoding of its input).
-void WriteReadingColumns(const Reading& r, CsvWriter& writer) {
+template <class Writer>
+void WriteReadingColumns(const Reading& r, Writer& writer) {
   for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
     writer.PlainField(v->computed ? v->label.key : "");
     writer.PlainField(v->percentVc);
@@ -62,10 +63,9 @@ void WriteReadingColumns(const Reading& r, CsvWriter& writer) {
   writer.PlainField(r.disability.computed ? r.disability.label.key : "");
 }
 
-}  // namespace
-
 // Reads the texts in place from the panel's contents (no per-row copies).
-void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
+template <class Writer>
+void WriteColumns(const PanelResult& result, Writer& writer) {
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const PanelRow& row = result.panel.rows[i];
     writer.PlainField(row.Text());
@@ -83,6 +83,11 @@ void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
   }
   WriteReadingColumns(ReadResult(result), writer);
 }
+
+}  // namespace
+
+void WriteResultColumns(const PanelResult& result, CsvWriter& writer) { WriteColumns(result, writer); }
+void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) { WriteColumns(result, sink); }
 
 void WriteEmptyResultColumns(CsvWriter& writer) {
   for (std::size_t i = 0; i < ResultColumnNames().size(); ++i) writer.PlainField({});

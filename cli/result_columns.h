@@ -39,6 +39,17 @@ const std::vector<std::string>& ResultColumnNames();
 void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
 void WriteEmptyResultColumns(CsvWriter& writer);
 
+// Receives the texts of the result columns one by one, in order (for a caller
+// that keeps them other than as CSV).
+class ResultColumnSink {
+ public:
+  virtual void PlainField(std::string_view text) = 0;
+
+ protected:
+  ~ResultColumnSink() = default;
+};
+void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink);
+
 }  // namespace kestrova::cli
 
 #endif  // KESTROVA_CLI_RESULT_COLUMNS_H_

@@ -37,13 +37,15 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   return rows;
 }
 
-BatchRun RunOn(const std::string& input, std::optional<TextEncoding> encoding = std::nullopt) {
+BatchRun RunOn(const std::string& input, std::optional<TextEncoding> encoding = std::nullopt,
+               unsigned jobs = 1) {
   std::FILE* in =
       input.empty() ? std::tmpfile() : fmemopen(const_cast<char*>(input.data()), input.size(), "rb");
   CapturedStream out;
   CapturedStream err;
   BatchStreams streams{in, out.file(), err.file(), "patients.csv"};
   streams.encoding = encoding;
+  streams.jobs = jobs;
   BatchRun run;
   run.status = RunBatch(streams);
   std::fclose(in);
@@ -376,6 +378,42 @@ TEST(Batch, EmptyLinesAndByteOrderMark) {
     const std::size_t id = ColumnOf(run.rows[0], "id");
     for (std::size_t i = 0; i < c.ids.size(); ++i) EXPECT_EQ(run.rows[i + 1][id], c.ids[i]) << c.name;
   }
+}
+
+// Several chunks of rows: every 97th fails, every 500th line is empty, every
+// 4th row has no FEV1; each row starts with `sex` or M.
+std::string ManyRows(std::string_view start, std::string_view lineEnd, std::string_view sex) {
+  std::string text(start);
+  text.append("id,sex,age,height,vc,fvc,fev1").append(lineEnd);
+  for (int i = 1; i <= 5000; ++i) {
+    if (i % 500 == 0) text.append(lineEnd);
+    const std::string age = i % 97 == 0 ? "200" : std::to_string(3 + i % 97);
+    text.append("p").append(std::to_string(i)).append(",").append(i % 3 == 0 ? sex : "M").append(",");
+    text.append(age).append(",").append(std::to_string(90 + i % 131)).append(",3.2,3.9,");
+    text.append(i % 4 == 0 ? "" : "2.6");
+    text.append(lineEnd);
+  }
+  return text;
+}
+
+// --jobs: the same output and error bytes and the same status as one job.
+TEST(Batch, JobsWriteTheBytesOfOneJob) {
+  const std::string inputs[] = {
+      ManyRows("\xEF\xBB\xBF", "\n", texts::kFemaleUtf8),  // byte order mark
+      ManyRows("", "\r\n", texts::kFemale),                // Shift-JIS, CRLF
+      ManyRows("", "\n", "X"),                             // a third of the rows fail
+      ManyRows("", "\n", "F").substr(0, 100),              // less than a chunk
+  };
+  for (const std::string& input : inputs) {
+    const BatchRun one = RunOn(input, std::nullopt, 1);
+    for (unsigned jobs : {2u, 3u}) {
+      const BatchRun many = RunOn(input, std::nullopt, jobs);
+      EXPECT_EQ(many.status, one.status) << input.substr(0, 60);
+      EXPECT_TRUE(many.out == one.out) << input.substr(0, 60);
+      EXPECT_EQ(many.err, one.err) << input.substr(0, 60);
+    }
+  }
+  EXPECT_EQ(RunOn(inputs[0], std::nullopt, 2).rows.size(), 5001u);
 }
 
 struct EncodingCase {
