@@ -13,20 +13,25 @@
 #include <string>
 #include <thread>
 
-#include "cli/batch.h"
-#include "cli/html_batch.h"
-#include "cli/html_report.h"
+#include "batch/batch.h"
+#include "batch/html_batch.h"
+#include "batch/output_file.h"
+#include "batch/paths.h"
 #include "cli/options.h"
-#include "cli/output_file.h"
-#include "cli/paths.h"
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
 #include "numtext/number_text.h"
+#include "report/html_report.h"
+#include "report/text_report.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;   // NOLINT: the batch and report layers are
+using namespace kestrova::report;  // NOLINT: what this dispatch drives
+
 namespace {
 
 std::string Exact(double value) {
@@ -115,9 +120,9 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
   } else if (options.format == Format::kHtml) {
-    text = FormatHtml(given, result);
+    text = FormatHtml(GivenFromCommandLine(given), result);
   } else {
-    text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
+    text = FormatReport(GivenFromCommandLine(given), result, options.colour && terminal.stdoutIsTerminal);
   }
   return WriteStandardOutput(text, out, err);
 }

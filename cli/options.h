@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/text_encoding.h"
+#include "batch/text_encoding.h"
 
 namespace kestrova::cli {
 
@@ -35,7 +35,7 @@ struct Options {
   bool batch = false;
   std::string batchInput;
   std::string batchOutput = "-";
-  std::optional<TextEncoding> encoding;
+  std::optional<batch::TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
   unsigned jobs = 0;    // --jobs: threads for the batch; 0 = one per core
 };

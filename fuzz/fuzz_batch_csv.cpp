@@ -16,13 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/batch.h"
-#include "cli/csv.h"
+#include "batch/batch.h"
+#include "batch/csv.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
 
-using namespace kestrova::cli;
+using namespace kestrova::batch;
 
 using kestrova::fuzz::Require;
 

@@ -7,9 +7,9 @@
 #include <limits>
 #include <thread>
 
-#include "cli/batch.h"
-#include "cli/result_columns.h"
+#include "batch/batch.h"
 #include "kestrova/kestrova.h"
+#include "report/result_columns.h"
 
 namespace kestrova::python {
 namespace {
@@ -88,7 +88,7 @@ void StoreEmpty(const std::vector<OutputColumn>& kinds, const OutputArrays& out,
 
 // Stores the result texts of one row, as WriteResultColumns gives them, each
 // in its column as what it reads back as.
-class CellStore final : public cli::ResultColumnSink {
+class CellStore final : public report::ResultColumnSink {
  public:
   CellStore(const std::vector<OutputColumn>& kinds, const OutputArrays& out) : kinds_(kinds), out_(out) {}
 
@@ -143,7 +143,7 @@ std::size_t ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
   PanelResult result;
   std::string error;
   CellStore store(kinds, staged);
-  std::array<std::array<char, 400>, cli::kColumnCount> buffers;
+  std::array<std::array<char, 400>, batch::kColumnCount> buffers;
   for (std::size_t from = begin; from < end; from += kBlock) {
     const std::size_t count = std::min(kBlock, end - from);
     staged.columns.clear();
@@ -154,8 +154,8 @@ std::size_t ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
     }
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t row = from + i;
-      cli::RowTexts texts{};
-      for (std::size_t c = 0; c < cli::kColumnCount; ++c) {
+      batch::RowTexts texts{};
+      for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
         if (in[c].numbers != nullptr) {
           texts[c] = NumberText(in[c].numbers[row], buffers[c]);
         } else if (in[c].hasTexts) {
@@ -163,14 +163,14 @@ std::size_t ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
         }
       }
       error.clear();
-      if (!cli::ComputeRow(texts, cli::TextEncoding::kUtf8, result, error)) {
+      if (!batch::ComputeRow(texts, batch::TextEncoding::kUtf8, result, error)) {
         out.errors[row] = error;
         StoreEmpty(kinds, staged, i);
         continue;
       }
       out.errors[row].clear();
       store.StartRow(i);
-      cli::WriteResultColumns(result, store);
+      report::WriteResultColumns(result, store);
       store.EndRow();
     }
     for (std::size_t k = 0; k < kinds.size(); ++k) {
@@ -190,7 +190,7 @@ std::size_t ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
 const std::vector<OutputColumn>& OutputColumns() {
   static const std::vector<OutputColumn> columns = [] {
     std::vector<OutputColumn> c;
-    for (const std::string& name : cli::ResultColumnNames()) c.push_back({name, KindOf(name)});
+    for (const std::string& name : report::ResultColumnNames()) c.push_back({name, KindOf(name)});
     return c;
   }();
   return columns;

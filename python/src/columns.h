@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/header_names.h"
+#include "batch/header_names.h"
 
 namespace kestrova::python {
 
@@ -35,7 +35,7 @@ struct OutputColumn {
   ColumnKind kind;
 };
 
-// The batch's result columns (cli/result_columns.h), in order, with their kinds.
+// The batch's result columns (report/result_columns.h), in order, with their kinds.
 const std::vector<OutputColumn>& OutputColumns();
 
 // One input column: absent (every row empty), numbers, or texts.
@@ -44,7 +44,7 @@ struct InputColumn {
   std::vector<std::string> texts;   // used when `numbers` is null and `hasTexts`
   bool hasTexts = false;
 };
-using InputColumns = std::array<InputColumn, cli::kColumnCount>;
+using InputColumns = std::array<InputColumn, batch::kColumnCount>;
 
 // Where the results go: for each of OutputColumns(), an array of `rows` values
 // (double, std::uint8_t 0/1, or std::string; null for a text column not kept).

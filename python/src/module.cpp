@@ -13,11 +13,11 @@
 #include <string>
 #include <unordered_map>
 
-#include "cli/batch.h"
-#include "cli/header_names.h"
-#include "cli/single_patient.h"
+#include "batch/batch.h"
+#include "batch/header_names.h"
 #include "kestrova/kestrova.h"
 #include "python/src/columns.h"
+#include "report/text_report.h"
 
 namespace py = pybind11;
 
@@ -47,17 +47,17 @@ std::string ValueText(py::handle value, std::string_view argument) {
 }
 
 py::str JsonOfPatient(const py::list& values) {
-  std::array<std::string, cli::kColumnCount> owned;
-  cli::RowTexts texts;
-  for (std::size_t c = 0; c < cli::kColumnCount; ++c) {
-    owned[c] = ValueText(values[c], cli::kColumnNames[c]);
+  std::array<std::string, batch::kColumnCount> owned;
+  batch::RowTexts texts;
+  for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
+    owned[c] = ValueText(values[c], batch::kColumnNames[c]);
     texts[c] = owned[c];
   }
   FullResult result;
   std::string error;
-  if (!cli::ComputeRow(texts, cli::TextEncoding::kUtf8, result, error)) throw py::value_error(error);
+  if (!batch::ComputeRow(texts, batch::TextEncoding::kUtf8, result, error)) throw py::value_error(error);
   ComputeFullResult(result.inputs, result);
-  return py::str(cli::FormatJson(result.inputs, result));
+  return py::str(report::FormatJson(result.inputs, result));
 }
 
 // An object array of `texts`, one str object per distinct text.
@@ -86,7 +86,7 @@ py::array ObjectArray(const std::vector<std::string>& texts) {
 py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTexts, unsigned threads) {
   InputColumns in;
   std::vector<py::array_t<double>> numberInputs;
-  for (std::size_t c = 0; c < cli::kColumnCount; ++c) {
+  for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
     const py::handle column = columns[c];
     if (column.is_none()) continue;
     if (py::isinstance<py::array>(column)) {
@@ -96,7 +96,7 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
       in[c].hasTexts = true;
       in[c].texts.reserve(rows);
       for (py::handle value : column.cast<py::list>())
-        in[c].texts.push_back(ValueText(value, cli::kColumnNames[c]));
+        in[c].texts.push_back(ValueText(value, batch::kColumnNames[c]));
     }
   }
   const std::vector<OutputColumn>& kinds = OutputColumns();
@@ -144,9 +144,9 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
 }
 
 py::object ColumnOfName(const std::string& name) {
-  const auto column = cli::ColumnOfHeaderName(name, cli::TextEncoding::kUtf8);
+  const auto column = batch::ColumnOfHeaderName(name, batch::TextEncoding::kUtf8);
   if (!column) return py::none();
-  return py::str(std::string(cli::kColumnNames[*column]));
+  return py::str(std::string(batch::kColumnNames[*column]));
 }
 
 }  // namespace
@@ -164,7 +164,7 @@ PYBIND11_MODULE(_kestrova, m) {
   }
   m.attr("_result_columns") = columns;
   m.attr("_input_columns") = py::cast(
-      std::vector<std::string>(kestrova::cli::kColumnNames.begin(), kestrova::cli::kColumnNames.end()));
+      std::vector<std::string>(kestrova::batch::kColumnNames.begin(), kestrova::batch::kColumnNames.end()));
   m.def("_compute_json", &JsonOfPatient);
   m.def("_compute_columns", &ComputeColumnsOf);
   m.def("_column_of_header_name", &ColumnOfName);

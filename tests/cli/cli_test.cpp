@@ -14,12 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch.h"
+#include "batch/batch.h"
+#include "batch/paths.h"
 #include "cli/options.h"
-#include "cli/paths.h"
 #include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;  // NOLINT
 namespace {
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-// kestrova-cli's one-page report as a self-contained HTML page (--format html,
+// The one-page report as a self-contained HTML page (--format html,
 // and one page per row of a batch with --html-dir).
 //
 // The page is UTF-8 with lang="ja", its CSS and the chart inline, and nothing
@@ -22,17 +22,17 @@
 // The markup is also well-formed XML (every element closed, void elements
 // written "<meta … />", attributes quoted), and every text from input passes
 // through HtmlEscape, so hostile ids and names cannot break the page.
-#ifndef KESTROVA_CLI_HTML_REPORT_H_
-#define KESTROVA_CLI_HTML_REPORT_H_
+#ifndef KESTROVA_REPORT_HTML_REPORT_H_
+#define KESTROVA_REPORT_HTML_REPORT_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "input/command_line.h"
 #include "kestrova/kestrova.h"
+#include "report/given_inputs.h"
 
-namespace kestrova::cli {
+namespace kestrova::report {
 
 // One line of the page's header: a label and its value, both as given.
 struct HtmlField {
@@ -59,13 +59,12 @@ void AppendHtmlEscaped(std::string_view text, std::string& out);
 // The page for a computed result (result.computed).
 std::string FormatHtml(const HtmlHeader& header, const PanelResult& result);
 
-// The page for one patient on the command line: the header lists the keys
-// found with their texts as given.
-std::string FormatHtml(const CommandLineValues& given, const PanelResult& result);
+// The page for one patient: the header lists the inputs given, with their texts.
+std::string FormatHtml(const GivenInputs& given, const PanelResult& result);
 
 // The style sheet every page of kestrova-cli shares (the report and the index).
 std::string_view HtmlStyleSheet();
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::report
 
-#endif  // KESTROVA_CLI_HTML_REPORT_H_
+#endif  // KESTROVA_REPORT_HTML_REPORT_H_

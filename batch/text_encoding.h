@@ -5,8 +5,8 @@
 // means UTF-8, anything else Shift-JIS (code page 932). A file in plain ASCII
 // is UTF-8, and reads the same either way. Field bytes are never converted:
 // what is passed through stays in the file's encoding.
-#ifndef KESTROVA_CLI_TEXT_ENCODING_H_
-#define KESTROVA_CLI_TEXT_ENCODING_H_
+#ifndef KESTROVA_BATCH_TEXT_ENCODING_H_
+#define KESTROVA_BATCH_TEXT_ENCODING_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 enum class TextEncoding : std::uint8_t { kUtf8, kShiftJis };
 
@@ -48,6 +48,6 @@ std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 // `cutAtEnd`, an incomplete character at the very end is accepted.
 bool IsValidUtf8(std::string_view bytes, bool cutAtEnd = false);
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch
 
-#endif  // KESTROVA_CLI_TEXT_ENCODING_H_
+#endif  // KESTROVA_BATCH_TEXT_ENCODING_H_

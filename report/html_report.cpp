@@ -1,4 +1,4 @@
-#include "cli/html_report.h"
+#include "report/html_report.h"
 
 #include <cmath>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
 
-namespace kestrova::cli {
+namespace kestrova::report {
 namespace {
 
 // Every literal here is ASCII: the build writes plain literals as CP932, so
@@ -426,25 +426,23 @@ std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
   return out;
 }
 
-std::string FormatHtml(const CommandLineValues& given, const PanelResult& result) {
+std::string FormatHtml(const GivenInputs& given, const PanelResult& result) {
   HtmlHeader header;
-  const auto add = [&](std::string_view label, CommandLineKey key, std::string_view unit) {
-    if (!given[key].found) return;
-    std::string value = given[key].text;
-    if (!unit.empty()) value += unit;
-    header.fields.push_back({std::string(label), std::move(value)});
+  const auto add = [&](std::string_view label, const std::optional<std::string>& text,
+                       std::string_view unit) {
+    if (!text) return;
+    header.fields.push_back({std::string(label), *text + std::string(unit)});
   };
-  if (given[CommandLineKey::kSex].found) {
+  if (given.sex) {
     const std::string_view sex = result.inputs.sexCode == kSexMale ? texts::kMaleUtf8 : texts::kFemaleUtf8;
-    header.fields.push_back({std::string(texts::kReportSexUtf8),
-                             std::string(sex) + " (" + given[CommandLineKey::kSex].text + ")"});
+    header.fields.push_back({std::string(texts::kReportSexUtf8), std::string(sex) + " (" + *given.sex + ")"});
   }
-  add(texts::kReportAgeUtf8, CommandLineKey::kAge, std::string(texts::kYearsSuffixUtf8));
-  add(texts::kReportHeightUtf8, CommandLineKey::kHeight, " cm");
-  add("VC", CommandLineKey::kVc, " L");
-  add("FVC", CommandLineKey::kFvc, " L");
-  add("FEV1", CommandLineKey::kFev1, " L");
+  add(texts::kReportAgeUtf8, given.age, texts::kYearsSuffixUtf8);
+  add(texts::kReportHeightUtf8, given.height, " cm");
+  add("VC", given.vc, " L");
+  add("FVC", given.fvc, " L");
+  add("FEV1", given.fev1, " L");
   return FormatHtml(header, result);
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::report

@@ -1,4 +1,4 @@
-#include "cli/paths.h"
+#include "batch/paths.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -19,7 +19,7 @@
 #include <unistd.h>
 #endif
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 #ifdef _WIN32
 
@@ -188,4 +188,4 @@ Sameness Compare(const FileIdentity& a, const FileIdentity& b) {
   return Sameness::kSame;
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

@@ -1,4 +1,4 @@
-#include "cli/batch.h"
+#include "batch/batch.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "cli/csv.h"
-#include "cli/result_columns.h"
+#include "batch/csv.h"
 #include "kestrova/kestrova.h"
+#include "report/result_columns.h"
 #include "tests/cli/captured_stream.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;   // NOLINT
+using namespace kestrova::report;  // NOLINT
 namespace {
 
 struct BatchRun {

@@ -1,12 +1,13 @@
-#include "cli/csv.h"
+#include "batch/csv.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "cli/output_file.h"
+#include "batch/output_file.h"
+#include "report/result_columns.h"
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 CsvReader::CsvReader(std::FILE* in, std::size_t bufferSize) : in_(in), buffer_(bufferSize) {}
 
@@ -274,4 +275,26 @@ bool CsvWriter::Flush() {
   return !failed_;
 }
 
-}  // namespace kestrova::cli
+namespace {
+
+class CsvColumnSink final : public report::ResultColumnSink {
+ public:
+  explicit CsvColumnSink(CsvWriter& writer) : writer_(writer) {}
+  void PlainField(std::string_view text) override { writer_.PlainField(text); }
+
+ private:
+  CsvWriter& writer_;
+};
+
+}  // namespace
+
+void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
+  CsvColumnSink sink(writer);
+  report::WriteResultColumns(result, sink);
+}
+
+void WriteEmptyResultColumns(CsvWriter& writer) {
+  for (std::size_t i = 0; i < report::ResultColumnNames().size(); ++i) writer.PlainField({});
+}
+
+}  // namespace kestrova::batch

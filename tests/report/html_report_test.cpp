@@ -1,4 +1,4 @@
-#include "cli/html_report.h"
+#include "report/html_report.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "batch/html_batch.h"
 #include "cli/cli.h"
-#include "cli/html_batch.h"
 #include "numtext/number_text.h"
 #include "tests/cli/captured_stream.h"
-#include "tests/cli/well_formed_html.h"
+#include "tests/report/well_formed_html.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;   // NOLINT
+using namespace kestrova::report;  // NOLINT
 namespace {
 
 using testing::HtmlDocument;

@@ -1,5 +1,5 @@
 // kestrova-cli --batch FILE --html-dir DIR: besides the CSV, one HTML report
-// (cli/html_report.h) per computed row in DIR, and DIR/index.html listing every
+// (report/html_report.h) per computed row in DIR, and DIR/index.html listing every
 // row in order with its pattern and red flags, or with its error (such a row
 // gets no report).
 //
@@ -18,8 +18,8 @@
 // The index is renamed last, once every row is in it and the CSV output is
 // complete: a run that fails or is killed leaves the reports of the rows it
 // has done and the old index (or none), never one cut short.
-#ifndef KESTROVA_CLI_HTML_BATCH_H_
-#define KESTROVA_CLI_HTML_BATCH_H_
+#ifndef KESTROVA_BATCH_HTML_BATCH_H_
+#define KESTROVA_BATCH_HTML_BATCH_H_
 
 #include <cstdint>
 #include <cstdio>
@@ -28,11 +28,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/batch.h"
-#include "cli/output_file.h"
-#include "cli/paths.h"
+#include "batch/batch.h"
+#include "batch/output_file.h"
+#include "batch/paths.h"
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 // The safe name (without ".html") for a row: from `id`, or "row-<row>".
 std::string SafeReportName(std::string_view id, std::uint64_t row);
@@ -121,6 +121,6 @@ class HtmlBatchWriter : public BatchRowObserver {
   std::string indexError_;  // why the index could not be written; empty while it can
 };
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch
 
-#endif  // KESTROVA_CLI_HTML_BATCH_H_
+#endif  // KESTROVA_BATCH_HTML_BATCH_H_

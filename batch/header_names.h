@@ -8,8 +8,8 @@
 //   fev1    1秒量, 一秒量, FEV1.0 (the same units)
 // A name matches in any case, with full-width letters, digits and brackets,
 // and with blanks (ASCII or ideographic) anywhere.
-#ifndef KESTROVA_CLI_HEADER_NAMES_H_
-#define KESTROVA_CLI_HEADER_NAMES_H_
+#ifndef KESTROVA_BATCH_HEADER_NAMES_H_
+#define KESTROVA_BATCH_HEADER_NAMES_H_
 
 #include <array>
 #include <cstddef>
@@ -18,9 +18,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/text_encoding.h"
+#include "batch/text_encoding.h"
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 // The batch columns, in this order, and their names in messages.
 enum BatchColumn : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1, kColumnCount };
@@ -38,6 +38,6 @@ std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncodin
 // character becomes U+FFFD too.
 std::u32string NameKey(std::string_view text, TextEncoding encoding);
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch
 
-#endif  // KESTROVA_CLI_HEADER_NAMES_H_
+#endif  // KESTROVA_BATCH_HEADER_NAMES_H_

@@ -1,19 +1,19 @@
-#include "cli/batch.h"
+#include "batch/batch.h"
 
 #include <array>
 #include <cstring>
 #include <vector>
 
-#include "cli/chunk_pipeline.h"
-#include "cli/csv.h"
-#include "cli/header_names.h"
-#include "cli/output_file.h"
-#include "cli/result_columns.h"
+#include "batch/chunk_pipeline.h"
+#include "batch/csv.h"
+#include "batch/header_names.h"
+#include "batch/output_file.h"
 #include "kestrova/kestrova.h"
 #include "numtext/number_text.h"
+#include "report/result_columns.h"
 #include "texts/japanese_texts.h"
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 namespace {
 
 using Column = BatchColumn;
@@ -172,7 +172,8 @@ bool IsOneOf(std::string_view s, const Spellings& spellings) {
 // results, or the error and empty results. False (with `error`) when the row failed.
 bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PanelResult& result,
               std::string& error, CsvWriter& writer) {
-  for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(i < record.count ? record[i] : std::string_view{});
+  for (std::size_t i = 0; i < layout.fieldCount; ++i)
+    writer.Field(i < record.count ? record[i] : std::string_view{});
   RowTexts texts;
   error.clear();
   const bool ok = ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding, result, error);
@@ -374,7 +375,7 @@ int RunBatch(const BatchStreams& streams) {
   writer.UseCrLf(record.crLf);
   for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);
   writer.Field("error");
-  for (const std::string& column : ResultColumnNames()) writer.Field(column);
+  for (const std::string& column : report::ResultColumnNames()) writer.Field(column);
   writer.EndRow();
 
   std::uint64_t rows = 0;
@@ -427,4 +428,4 @@ int RunBatch(const BatchStreams& streams) {
   return kExitOk;
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

@@ -1,4 +1,4 @@
-#include "cli/output_file.h"
+#include "batch/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,7 +26,7 @@
 #include <unistd.h>
 #endif
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".kestrova-";
@@ -456,4 +456,4 @@ void OutputFile::Discard() {
   temporary_.clear();
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

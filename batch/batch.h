@@ -1,10 +1,10 @@
 // kestrova-cli --batch: one CSV row of results per CSV row of patients.
 //
 // The header names the columns sex, age, height, vc, fvc and fev1 in any order
-// and case, in English or Japanese (cli/header_names.h); sex, age and height
+// and case, in English or Japanese (batch/header_names.h); sex, age and height
 // are required, and a missing volume column reads as not measured. Every input column, the named ones too,
 // is passed through unchanged and in input order, ahead of an `error` column and the result columns
-// (cli/result_columns.h), so the sheet shows what was computed.
+// (report/result_columns.h), so the sheet shows what was computed.
 //
 // A row is read strictly: sex is M/F, 1/2, 男/女, 男性/女性 or full-width Ｍ/Ｆ (UTF-8 or Shift-JIS);
 // age (above 0, at most 150) and height (above 0, at most 272 cm) are numbers;
@@ -13,14 +13,14 @@
 // and empty results, and a message on the error stream names its line; every other row is computed exactly as
 // the window computes it. The output has exactly one row per input row, in order; empty lines are no rows.
 //
-// The file's encoding is decided once (cli/text_encoding.h); its byte order
+// The file's encoding is decided once (batch/text_encoding.h); its byte order
 // mark is not part of the header. The output is in the same encoding: it
 // starts with a byte order mark when the input did and is UTF-8, passed-through
 // bytes stay as they are, and the texts it adds are ASCII (in UTF-8 an error
 // about the sex also names 男性/女性). Its rows end with CR LF when the
 // input's header does (as Excel writes), else with LF.
-#ifndef KESTROVA_CLI_BATCH_H_
-#define KESTROVA_CLI_BATCH_H_
+#ifndef KESTROVA_BATCH_BATCH_H_
+#define KESTROVA_BATCH_BATCH_H_
 
 #include <array>
 #include <cstdint>
@@ -29,15 +29,15 @@
 #include <string>
 #include <string_view>
 
-#include "cli/header_names.h"
-#include "cli/text_encoding.h"
+#include "batch/header_names.h"
+#include "batch/text_encoding.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova {
 struct PanelResult;
 }  // namespace kestrova
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 struct CsvRecord;
 class OutputFile;
@@ -101,6 +101,6 @@ bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& in
 // must compute; false with `error` set (and `result` not to be used) otherwise.
 bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error);
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch
 
-#endif  // KESTROVA_CLI_BATCH_H_
+#endif  // KESTROVA_BATCH_BATCH_H_

@@ -1,4 +1,4 @@
-#include "cli/csv.h"
+#include "batch/csv.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <vector>
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;  // NOLINT
 namespace {
 
 struct Parsed {

@@ -11,8 +11,8 @@
 // The caller fills and submits chunks one at a time and takes them back in the
 // order submitted; `work` runs on one of `jobs` worker threads for each. At most
 // 2 * jobs + 2 chunks exist, reused, so memory stays bounded whatever the input.
-#ifndef KESTROVA_CLI_CHUNK_PIPELINE_H_
-#define KESTROVA_CLI_CHUNK_PIPELINE_H_
+#ifndef KESTROVA_BATCH_CHUNK_PIPELINE_H_
+#define KESTROVA_BATCH_CHUNK_PIPELINE_H_
 
 #include <condition_variable>
 #include <cstddef>
@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 template <class Chunk>
 class ChunkPipeline {
@@ -114,6 +114,6 @@ class ChunkPipeline {
   std::vector<std::thread> workers_;  // last: started after everything they use
 };
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch
 
-#endif  // KESTROVA_CLI_CHUNK_PIPELINE_H_
+#endif  // KESTROVA_BATCH_CHUNK_PIPELINE_H_

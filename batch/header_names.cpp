@@ -1,8 +1,8 @@
-#include "cli/header_names.h"
+#include "batch/header_names.h"
 
 #include <algorithm>
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -130,4 +130,4 @@ std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncodin
   return std::nullopt;
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

@@ -1,14 +1,16 @@
 // The encoding decision of batch files and the names their headers may use.
-#include "cli/text_encoding.h"
+#include "batch/text_encoding.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-#include "cli/header_names.h"
+#include "batch/header_names.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;  // NOLINT
 namespace {
 
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }

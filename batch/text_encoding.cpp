@@ -1,4 +1,4 @@
-#include "cli/text_encoding.h"
+#include "batch/text_encoding.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -14,7 +14,7 @@
 
 #include <cstdio>
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 namespace {
 
 std::string LowerAscii(std::string_view s) {
@@ -200,4 +200,4 @@ std::optional<TextEncoding> ParseEncodingName(std::string_view name) {
   return std::nullopt;
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

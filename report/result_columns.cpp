@@ -1,8 +1,8 @@
-#include "cli/result_columns.h"
+#include "report/result_columns.h"
 
 #include "kestrova/reading.h"
 
-namespace kestrova::cli {
+namespace kestrova::report {
 
 const std::vector<std::string>& ResultColumnNames() {
   static const std::vector<std::string> names = [] {
@@ -86,11 +86,6 @@ void WriteColumns(const PanelResult& result, Writer& writer) {
 
 }  // namespace
 
-void WriteResultColumns(const PanelResult& result, CsvWriter& writer) { WriteColumns(result, writer); }
 void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) { WriteColumns(result, sink); }
 
-void WriteEmptyResultColumns(CsvWriter& writer) {
-  for (std::size_t i = 0; i < ResultColumnNames().size(); ++i) writer.PlainField({});
-}
-
-}  // namespace kestrova::cli
+}  // namespace kestrova::report

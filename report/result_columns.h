@@ -1,4 +1,4 @@
-// The result columns of kestrova-cli's CSV output (one patient or a batch), in
+// The result columns of the CSV output (one patient or a batch), in
 // order:
 //   for each of the fifteen results (vcJrs2014 … fev1RatioJrs2001G):
 //     <name>       the number text as the window shows it ("4.48"), empty when
@@ -22,25 +22,20 @@
 //     ersAtsFev1Z, copdStage (I to IV, or notStaged), copdPercentFev1;
 //     lungAge (1 decimal), lungAgeYears ("62", "<18", ">95"), lungAgeCorrected;
 //     disabilityIndex, disabilityGrade (grade1/grade3/grade4/none).
-#ifndef KESTROVA_CLI_RESULT_COLUMNS_H_
-#define KESTROVA_CLI_RESULT_COLUMNS_H_
+#ifndef KESTROVA_REPORT_RESULT_COLUMNS_H_
+#define KESTROVA_REPORT_RESULT_COLUMNS_H_
 
 #include <string>
 #include <vector>
 
-#include "cli/csv.h"
 #include "kestrova/kestrova.h"
 
-namespace kestrova::cli {
+namespace kestrova::report {
 
 const std::vector<std::string>& ResultColumnNames();
 
-// Writes the result columns of `result` (a FullResult too), or as many empty fields.
-void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
-void WriteEmptyResultColumns(CsvWriter& writer);
-
-// Receives the texts of the result columns one by one, in order (for a caller
-// that keeps them other than as CSV).
+// Receives the texts of the result columns one by one, in order (a CSV
+// writer, or a caller that keeps them other than as CSV).
 class ResultColumnSink {
  public:
   virtual void PlainField(std::string_view text) = 0;
@@ -50,6 +45,6 @@ class ResultColumnSink {
 };
 void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink);
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::report
 
-#endif  // KESTROVA_CLI_RESULT_COLUMNS_H_
+#endif  // KESTROVA_REPORT_RESULT_COLUMNS_H_

@@ -29,20 +29,20 @@
 // (chmod 444, so root too), or on Windows read-only (attrib +r). A replaced
 // file keeps its permissions and, where the process may set them, its owner
 // and group.
-#ifndef KESTROVA_CLI_OUTPUT_FILE_H_
-#define KESTROVA_CLI_OUTPUT_FILE_H_
+#ifndef KESTROVA_BATCH_OUTPUT_FILE_H_
+#define KESTROVA_BATCH_OUTPUT_FILE_H_
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "cli/paths.h"
+#include "batch/paths.h"
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 
 // True when `path` may name the file open as `stream`: the same file however
-// spelled (see Compare in cli/paths.h), or one the system will not identify.
+// spelled (see Compare in batch/paths.h), or one the system will not identify.
 bool IsSameFile(std::FILE* stream, const std::string& path);
 
 enum class LinkPolicy {
@@ -109,6 +109,6 @@ class OutputFile {
   std::string error_;
 };
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch
 
-#endif  // KESTROVA_CLI_OUTPUT_FILE_H_
+#endif  // KESTROVA_BATCH_OUTPUT_FILE_H_

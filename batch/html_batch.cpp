@@ -1,16 +1,16 @@
-#include "cli/html_batch.h"
+#include "batch/html_batch.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "cli/csv.h"
-#include "cli/html_report.h"
-#include "cli/paths.h"
+#include "batch/csv.h"
+#include "batch/paths.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
+#include "report/html_report.h"
 #include "texts/japanese_texts.h"
 
-namespace kestrova::cli {
+namespace kestrova::batch {
 namespace {
 
 constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
@@ -149,13 +149,13 @@ std::string HtmlIndexStart(std::string_view source) {
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>";
   out += texts::kIndexTitleUtf8;
   out += " - ";
-  AppendHtmlEscaped(source, out);
+  report::AppendHtmlEscaped(source, out);
   out += "</title>\n<style>\n";
-  out += HtmlStyleSheet();
+  out += report::HtmlStyleSheet();
   out += "</style>\n</head>\n<body>\n<main class=\"page\">\n<h1>";
   out += texts::kIndexTitleUtf8;
   out += " <span class=\"en\">";
-  AppendHtmlEscaped(source, out);
+  report::AppendHtmlEscaped(source, out);
   out += "</span></h1>\n<table class=\"index\">\n<thead><tr><th class=\"num\">";
   out += texts::kIndexRowUtf8;
   out += "</th><th>id</th><th>";
@@ -172,26 +172,26 @@ void AppendHtmlIndexRow(const HtmlIndexEntry& entry, std::string& out) {
   out += "<tr><td class=\"num\">";
   out += std::to_string(entry.row);
   out += "</td><td>";
-  AppendHtmlEscaped(entry.id, out);
+  report::AppendHtmlEscaped(entry.id, out);
   out += "</td>";
   if (entry.file.empty()) {
     out += "<td></td><td class=\"error\" colspan=\"3\">";
     out += texts::kIndexErrorUtf8;
     out += ": ";
-    AppendHtmlEscaped(entry.error, out);
+    report::AppendHtmlEscaped(entry.error, out);
     out += "</td></tr>\n";
     return;
   }
   out += "<td><a href=\"";
-  AppendHtmlEscaped(entry.file, out);
+  report::AppendHtmlEscaped(entry.file, out);
   out += "\">";
-  AppendHtmlEscaped(entry.file, out);
+  report::AppendHtmlEscaped(entry.file, out);
   out += "</a></td><td>";
-  AppendHtmlEscaped(entry.pattern, out);
+  report::AppendHtmlEscaped(entry.pattern, out);
   out += "</td><td>";
-  AppendHtmlEscaped(entry.ersAts, out);
+  report::AppendHtmlEscaped(entry.ersAts, out);
   out += "</td><td class=\"red\">";
-  AppendHtmlEscaped(entry.flags, out);
+  report::AppendHtmlEscaped(entry.flags, out);
   out += "</td></tr>\n";
 }
 
@@ -282,12 +282,12 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
     entry.error = error;
   } else {
     entry.file = names_.Next(entry.id, row) + ".html";
-    HtmlHeader header;
+    report::HtmlHeader header;
     header.name = entry.id;
     for (std::size_t i = 0; i < columns_.size() && i < record.count; ++i) {
       header.fields.push_back({columns_[i], std::string(record[i])});
     }
-    WriteFile(entry.file, FormatHtml(header, *result));
+    WriteFile(entry.file, report::FormatHtml(header, *result));
   }
   if (indexOpen_ && indexError_.empty()) {
     std::string line;
@@ -323,4 +323,4 @@ bool HtmlBatchWriter::CommitIndex() {
   return false;
 }
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

@@ -8,8 +8,8 @@
 // or text after a closing quote, is kept as data. Bytes are not decoded, so
 // UTF-8 and Shift-JIS pass through unchanged (no Shift-JIS byte below 0x40 is
 // a trail byte, so commas, quotes and line ends are never part of a character).
-#ifndef KESTROVA_CLI_CSV_H_
-#define KESTROVA_CLI_CSV_H_
+#ifndef KESTROVA_BATCH_CSV_H_
+#define KESTROVA_BATCH_CSV_H_
 
 #include <algorithm>
 #include <cstdint>
@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kestrova::cli {
+#include "kestrova/kestrova.h"
+
+namespace kestrova::batch {
 
 // Bounds on one record, so that memory stays flat whatever the input (a file
 // with no line end, a field of gigabytes): a field holds at most
@@ -159,6 +161,11 @@ class CsvWriter {
   int streamError_ = 0;
 };
 
-}  // namespace kestrova::cli
+// The result columns of report/result_columns.h for `result` (a FullResult
+// too), or as many empty fields.
+void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
+void WriteEmptyResultColumns(CsvWriter& writer);
 
-#endif  // KESTROVA_CLI_CSV_H_
+}  // namespace kestrova::batch
+
+#endif  // KESTROVA_BATCH_CSV_H_

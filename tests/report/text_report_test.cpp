@@ -1,4 +1,4 @@
-#include "cli/single_patient.h"
+#include "report/text_report.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch.h"
+#include "batch/batch.h"
 #include "cli/cli.h"
 #include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;   // NOLINT
+using namespace kestrova::report;  // NOLINT
 namespace {
 
 struct CliRun {
