@@ -69,10 +69,6 @@ struct PanelContents {
 // calculation. Reuses out's strings, so a repeated call allocates nothing.
 void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out);
 
-// The percentage text t and the cell text for `measured` against `predicted`.
-std::string PercentText(double measured, double predicted);
-std::string PercentCellText(double measured, double predicted);
-
 }  // namespace kestrova
 
 #endif  // KESTROVA_DISPLAY_PANEL_CONTENTS_H_
