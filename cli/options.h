@@ -1,14 +1,17 @@
 // kestrova-cli's command line, read with getopt_long:
 //
-//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…]
-//   [/FVC=…] [/FEV1=…] kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
+//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color]
+//                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
+//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
+//                [--html-dir DIR] [--jobs N]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
 // other arguments. Anything else is refused with a one-line reason: an unknown
 // option or value, a missing value, an option given twice, an option that does
-// not go with the others (-o, --encoding or --html-dir without --batch, --format or /Key=
-// words with it), a word that is not a /Key=value, or no patient at all.
+// not go with the others (-o, --encoding, --html-dir or --jobs without --batch,
+// --format or /Key= words with it), a word that is not a /Key=value, or no
+// patient at all.
 #ifndef KESTROVA_CLI_OPTIONS_H_
 #define KESTROVA_CLI_OPTIONS_H_
 
@@ -17,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/text_encoding.h"
+#include "batch/text_encoding.h"
 
 namespace kestrova::cli {
 
@@ -34,9 +37,12 @@ struct Options {
   bool batch = false;
   std::string batchInput;
   std::string batchOutput = "-";
-  std::optional<TextEncoding> encoding;
+  std::optional<batch::TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
+  unsigned jobs = 0;    // --jobs: threads for the batch; 0 = one per core
 };
+
+inline constexpr unsigned kMaxJobs = 256;
 
 // Reads `args` (without the program name) into `options`; false with `error`
 // (one line, no program name) when they cannot be used.
