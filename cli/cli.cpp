@@ -12,6 +12,7 @@
 #include <string>
 
 #include "cli/batch.h"
+#include "cli/chart_text.h"
 #include "cli/html_batch.h"
 #include "cli/html_report.h"
 #include "cli/options.h"
@@ -21,6 +22,7 @@
 #include "equations/calculation.h"
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
+#include "kestrova/reading.h"
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
 
@@ -112,8 +114,13 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
     text = FormatJson(inputs, result);
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
-  } else if (options.format == Format::kHtml) {
-    text = FormatHtml(given, result);
+  } else if (options.format == Format::kHtml || options.format == Format::kChart) {
+    HtmlHeader header = HeaderOf(given, result);
+    header.id = options.patientId;
+    header.patientName = options.patientName;
+    header.date = options.examDate;
+    text = options.format == Format::kHtml ? FormatHtml(header, result)
+                                           : FormatChartText(header, result, ReadResult(result));
   } else {
     text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
   }

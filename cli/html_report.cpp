@@ -426,7 +426,7 @@ std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
   return out;
 }
 
-std::string FormatHtml(const CommandLineValues& given, const PanelResult& result) {
+HtmlHeader HeaderOf(const CommandLineValues& given, const PanelResult& result) {
   HtmlHeader header;
   const auto add = [&](std::string_view label, CommandLineKey key, std::string_view unit) {
     if (!given[key].found) return;
@@ -444,7 +444,11 @@ std::string FormatHtml(const CommandLineValues& given, const PanelResult& result
   add("VC", CommandLineKey::kVc, " L");
   add("FVC", CommandLineKey::kFvc, " L");
   add("FEV1", CommandLineKey::kFev1, " L");
-  return FormatHtml(header, result);
+  return header;
+}
+
+std::string FormatHtml(const CommandLineValues& given, const PanelResult& result) {
+  return FormatHtml(HeaderOf(given, result), result);
 }
 
 }  // namespace kestrova::cli

@@ -43,6 +43,10 @@ struct HtmlField {
 struct HtmlHeader {
   std::string name;               // shown before the title (a batch row's id); may be empty
   std::vector<HtmlField> fields;  // the inputs
+  // The patient block, each as given (UTF-8); empty when unknown.
+  std::string id;
+  std::string patientName;
+  std::string date;
 };
 
 // The chart's z axis, in the SVG's user units.
@@ -59,8 +63,10 @@ void AppendHtmlEscaped(std::string_view text, std::string& out);
 // The page for a computed result (result.computed).
 std::string FormatHtml(const HtmlHeader& header, const PanelResult& result);
 
-// The page for one patient on the command line: the header lists the keys
-// found with their texts as given.
+// The header for one patient on the command line: the keys found with their
+// texts as given.
+HtmlHeader HeaderOf(const CommandLineValues& given, const PanelResult& result);
+// The page for one patient on the command line (with HeaderOf's header).
 std::string FormatHtml(const CommandLineValues& given, const PanelResult& result);
 
 // The style sheet every page of kestrova-cli shares (the report and the index).
