@@ -117,7 +117,7 @@ void RunInLinkedFolder(const PanelResult& result, const std::vector<std::string>
 
   HtmlBatchWriter writer(dir.string(), "fuzz.csv", messages);
   Require(writer.Open(), "the folder opens");
-  writer.Header(RecordOf("id"));
+  writer.Header(RecordOf("id"), TextEncoding::kUtf8);
   for (std::size_t i = 0; i < rows; ++i) {
     writer.Row(i + 1, RecordOf(texts[i]), result.computed ? &result : nullptr, "error");
   }
