@@ -39,7 +39,7 @@ constexpr std::string_view kStyle =
     ".patient{display:flex;gap:6mm;margin:0 0 2mm}\n"
     ".patient div{display:flex;gap:1.5mm;align-items:baseline;flex:0 1 auto;min-width:0}\n"
     ".patient div:nth-child(2){flex:1 1 auto}\n"
-    ".patient dt{font-weight:bold}\n"
+    ".patient dt{font-weight:bold;white-space:nowrap}\n"
     ".patient dd{margin:0;min-width:35mm;border-bottom:0.3mm solid #000;overflow-wrap:anywhere}\n"
     ".patient dd.blank{height:6mm}\n"
     "footer{margin-top:3mm;font-size:8pt;color:#333}\n"
