@@ -6,10 +6,7 @@
 #include <cstring>
 
 #include "input/command_line.h"
-
-#ifndef KESTROVA_VERSION
-#error "KESTROVA_VERSION (the project version) must be defined"
-#endif
+#include "version/version.h"
 
 namespace kestrova::cli {
 

@@ -7,10 +7,7 @@
 #include "equations/prediction_set.h"
 #include "report/html_report.h"
 #include "texts/japanese_texts.h"
-
-#ifndef KESTROVA_VERSION
-#error "KESTROVA_VERSION (the project version) must be defined"
-#endif
+#include "version/version.h"
 
 namespace kestrova::report {
 namespace {

@@ -7,10 +7,7 @@
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
-
-#ifndef KESTROVA_VERSION
-#error "KESTROVA_VERSION (the project version) must be defined"
-#endif
+#include "version/version.h"
 
 namespace kestrova::report {
 namespace {
