@@ -17,7 +17,6 @@ namespace kestrova::batch {
 namespace {
 
 using Column = BatchColumn;
-constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
 // Upper limits: the window's fields take heights up to 272 cm and volumes up to
 // 15 L; ages above 150 years are typing errors. Beyond them the texts would
@@ -27,12 +26,6 @@ constexpr std::array<std::string_view, kColumnCount> kUpperLimitTexts = {"", "15
 
 // Progress is shown every this many rows, so small inputs never show it.
 constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 bool IsDecimalNumber(std::string_view s) {
   std::size_t i = 0;

@@ -28,6 +28,9 @@ namespace kestrova::batch {
 
 // The batch columns, in this order, and their names in messages.
 enum BatchColumn : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1, kColumnCount };
+// A column the file does not have (a field index nothing has).
+inline constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
 inline constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex", "age", "height",
                                                                             "vc",  "fvc", "fev1"};
 

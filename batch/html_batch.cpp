@@ -6,6 +6,7 @@
 #include "batch/csv.h"
 #include "batch/header_names.h"
 #include "batch/paths.h"
+#include "batch/text_encoding.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/html_report.h"
@@ -14,7 +15,6 @@
 namespace kestrova::batch {
 namespace {
 
-constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 constexpr std::size_t kMaxNameBytes = 64;
 
 bool IsSafe(char c) {
@@ -23,26 +23,12 @@ bool IsSafe(char c) {
 
 bool IsAlnum(char c) { return IsSafe(c) && c != '-' && c != '_'; }
 
-std::string Lower(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 // Device names Windows refuses as file names, with any extension.
 bool IsReservedOnWindows(std::string_view name) {
-  const std::string lower = Lower(name);
+  const std::string lower = LowerAscii(name);
   if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul") return true;
   return lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) && lower[3] >= '0' &&
          lower[3] <= '9';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
 }
 
 std::string PathIn(std::string_view directory, std::string_view name) {
@@ -62,7 +48,7 @@ std::string Utf8Name(const fs::path& path) {
 }
 
 // index.html or a report's name: any .html, in any case.
-bool IsPageName(const fs::path& path) { return Lower(Utf8Name(path)).ends_with(".html"); }
+bool IsPageName(const fs::path& path) { return LowerAscii(Utf8Name(path)).ends_with(".html"); }
 
 // The absolute name of the file `path` finally stands for: links followed,
 // also one that dangles (its target is what a write through it would create).
@@ -121,7 +107,7 @@ std::string HtmlDirConflict(const std::string& directory, const BatchFiles& file
 std::string SafeReportName(std::string_view id, std::uint64_t row) {
   std::string name;
   bool hasAlnum = false;
-  for (char c : Trim(id)) {
+  for (char c : TrimBlanks(id)) {
     if (name.size() >= kMaxNameBytes) break;
     if (IsSafe(c)) {
       name += name.empty() && c == '-' ? '_' : c;
@@ -140,7 +126,8 @@ ReportNames::ReportNames() { used_.insert("index"); }
 std::string ReportNames::Next(std::string_view id, std::uint64_t row) {
   const std::string base = SafeReportName(id, row);
   std::string name = base;
-  for (std::uint64_t n = 2; !used_.insert(Lower(name)).second; ++n) name = base + "-" + std::to_string(n);
+  for (std::uint64_t n = 2; !used_.insert(LowerAscii(name)).second; ++n)
+    name = base + "-" + std::to_string(n);
   return name;
 }
 
@@ -250,8 +237,7 @@ bool HtmlBatchWriter::Open() {
 void HtmlBatchWriter::Header(const CsvRecord& header, TextEncoding encoding) {
   encoding_ = encoding;
   for (std::size_t i = 0; i < header.count; ++i) {
-    std::string_view name = header[i];
-    if (i == 0 && name.substr(0, 3) == "\xEF\xBB\xBF") name.remove_prefix(3);
+    const std::string_view name = header[i];
     columns_.push_back(TextAsUtf8(name, encoding));
     if (const std::optional<PatientColumn> column = PatientColumnOfHeaderName(name, encoding)) {
       std::size_t& index = *column == PatientColumn::kId     ? idColumn_

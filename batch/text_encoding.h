@@ -53,6 +53,12 @@ std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 // `cutAtEnd`, an incomplete character at the very end is accepted.
 bool IsValidUtf8(std::string_view bytes, bool cutAtEnd = false);
 
+// ASCII letters in lower case; other bytes as they are.
+std::string LowerAscii(std::string_view s);
+
+// Without the blanks (spaces and tabs) at either end.
+std::string_view TrimBlanks(std::string_view s);
+
 }  // namespace kestrova::batch
 
 #endif  // KESTROVA_BATCH_TEXT_ENCODING_H_

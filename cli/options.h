@@ -3,15 +3,16 @@
 //   kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]
 //                [--id ID] [--name NAME] [--date DATE]
 //                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
-//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
-//                [--jobs N]
+//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
+//                [--html-dir DIR] [--jobs N]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
 // other arguments. Anything else is refused with a one-line reason: an unknown
 // option or value, a missing value, an option given twice, an option that does
-// not go with the others (-o, --encoding or --html-dir without --batch, --format or /Key=
-// words with it), a word that is not a /Key=value, or no patient at all.
+// not go with the others (-o, --encoding, --html-dir or --jobs without --batch,
+// --format or /Key= words with it), a word that is not a /Key=value, or no
+// patient at all.
 #ifndef KESTROVA_CLI_OPTIONS_H_
 #define KESTROVA_CLI_OPTIONS_H_
 

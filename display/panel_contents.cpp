@@ -86,18 +86,6 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
 
 double PercentCell::PercentValue() const { return percent.empty() ? 0 : ParseNumber(percent); }
 
-std::string PercentText(double measured, double predicted) {
-  const double percentage = (measured * 100) / predicted;
-  return FormatFixed(percentage, 1);
-}
-
-std::string PercentCellText(double measured, double predicted) {
-  if (!(measured * predicted > 0)) return std::string(kBlankCellWidth, ' ');
-  std::string cell;
-  FillCellText(PercentText(measured, predicted), cell);
-  return cell;
-}
-
 void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out) {
   FillMeasuredRatio(inputs, results, out.measuredRatio);
   for (std::size_t i = 0; i < kResultCount; ++i) {

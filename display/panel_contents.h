@@ -17,7 +17,7 @@
 // paint: the contents depend on the inputs and results alone.
 //
 // Example: female, 45 years, 160 cm, VC 3.1, FVC 3.0, FEV1 2.4:
-//   rows[kVcJrs2014]: line "3.04 :JRS2014", cell "102.0 %   ", not red;
+//   rows[kVcJrs2014]: line "3.24 :JRS2014", cell " 95.7 %   ", not red;
 //   measuredRatio: "0.800", value 0.8.
 #ifndef KESTROVA_DISPLAY_PANEL_CONTENTS_H_
 #define KESTROVA_DISPLAY_PANEL_CONTENTS_H_
@@ -68,10 +68,6 @@ struct PanelContents {
 // Fills `out` completely from the inputs and the results of the last
 // calculation. Reuses out's strings, so a repeated call allocates nothing.
 void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out);
-
-// The percentage text t and the cell text for `measured` against `predicted`.
-std::string PercentText(double measured, double predicted);
-std::string PercentCellText(double measured, double predicted);
 
 }  // namespace kestrova
 

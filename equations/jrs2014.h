@@ -30,7 +30,7 @@ enum class Jrs2014Quantity : std::uint8_t { kVc, kFvc, kFev1, kRatio };
 static_assert(static_cast<std::size_t>(Jrs2014Quantity::kRatio) + 1 == kJrs2014QuantityCount);
 
 inline constexpr double kSmallL = 1e-4;
-inline constexpr double kLlnZ = 1.645;
+inline constexpr double kLlnZ = 1.645;  // z of the 5th and 95th percentiles
 
 // The LMS parameters of a quantity for sex, age and height, or nothing when the
 // quantity's limits do not hold (male: H >= 110 and 16 < A < 96, VC 16 < A < 91;

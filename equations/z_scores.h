@@ -30,7 +30,7 @@
 
 namespace kestrova {
 
-inline constexpr double kUlnZ = 1.645;
+inline constexpr double kUlnZ = kLlnZ;  // as far above the median as the LLN is below
 
 // z of `measured`; NaN when measured is not > 0 or the parameters are unusable
 // (M or S not > 0).

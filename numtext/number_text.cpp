@@ -117,7 +117,9 @@ bool RoundUpLastDigit(char* digits, int count) {
   return true;
 }
 
-// The digit generation of DecimalDigits for a finite, non-zero magnitude.
+// `count` digits D and the exponent E with value ~ 0.D × 10^E, for a finite,
+// non-zero magnitude: normalised against the thresholds 0.999999999999999 and
+// 9.99999999999999 and rounded half up on the remainder (2.35 -> "235…", E = 1).
 // Invariant of the digit loop: 0 <= value < 10, so truncation is the floor.
 int GenerateDigits(double value, char* digits, int count) {
   int exponent = 1;
@@ -141,7 +143,7 @@ int GenerateDigits(double value, char* digits, int count) {
   return exponent;
 }
 
-// DecimalDigits with count 15, into a fixed buffer. Infinity is handled by the caller.
+// GenerateDigits with count 15, into a fixed buffer. Infinity is handled by the caller.
 RawDigits FifteenDigits(double value) {
   RawDigits d{};
   if (value == 0 || std::isnan(value)) {
@@ -247,24 +249,6 @@ double ParseNumber(std::string_view text) {
   text.remove_prefix(pos);
   if (!text.empty() && text[0] == '&') return ParseRadixForm(text);
   return ParseDecimalForm(text);
-}
-
-DigitString DecimalDigits(double value, int count) {
-  DigitString result;
-  if (count < 1) return result;
-  result.digits.assign(static_cast<std::size_t>(count), '0');
-  if (value == 0 || std::isnan(value)) return result;
-  if (value < 0) {
-    result.negative = true;
-    value = value * -1;
-  }
-  if (std::isinf(value)) {
-    result.digits.assign(static_cast<std::size_t>(count), '9');
-    result.exponent = 309;
-    return result;
-  }
-  result.exponent = GenerateDigits(value, result.digits.data(), count);
-  return result;
 }
 
 std::string FormatNumber(double value) {

@@ -20,15 +20,6 @@
 //   are powers of two held in a double (exact), so radix texts past 2^63 read
 //   as the nearest sum, or infinity, with no integer overflow.
 //
-// DecimalDigits(value, count)
-//   `count` digits D, exponent E and sign with |value| ~ 0.D × 10^E, normalised
-//   against the thresholds 0.999999999999999 and 9.99999999999999 and rounded
-//   half up on the remainder: 2.35 -> "235000000000000", E = 1.
-//   Zero and NaN give count zeros, E = 0. Outside the rules: infinity gives
-//   count nines and E = 309 (a deterministic "too large"), a count below 1 gives
-//   no digits, and a carry out of the first digit (never seen inside the rules)
-//   becomes "1000…" with E + 1.
-//
 // FormatNumber(value)
 //   Up to 15 significant digits, trailing zeros removed, fixed form for
 //   -3 <= E <= 15, else d.dddddddddddddde+NNN / d.dddddddddddddde-NN:
@@ -65,15 +56,7 @@
 
 namespace kestrova {
 
-struct DigitString {
-  std::string digits;  // exactly `count` characters '0'..'9'
-  int exponent = 0;    // magnitude ~ 0.digits × 10^exponent
-  bool negative = false;
-};
-
 double ParseNumber(std::string_view text);
-
-DigitString DecimalDigits(double value, int count);
 
 std::string FormatNumber(double value);
 

@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "equations/z_scores.h"
 #include "kestrova/kestrova.h"
 #include "report/given_inputs.h"
 
@@ -52,7 +53,7 @@ struct HtmlHeader {
 // The chart's z axis, in the SVG's user units.
 inline constexpr double kChartZMin = -5;
 inline constexpr double kChartZMax = 3;
-inline constexpr double kChartLlnZ = -1.645;
+inline constexpr double kChartLlnZ = -kLlnZ;
 
 // `text` for HTML text and attribute values: & < > " ' as references; bytes that
 // are not valid UTF-8, control characters other than tab, LF and CR, and the

@@ -125,7 +125,8 @@ def compute_frame(df, columns=None, *, threads=None):
     any case, in English or Japanese: sex 性別, age 年齢, height 身長 (also
     身長(cm), height[cm]), vc 肺活量, fvc 努力肺活量, fev1 1秒量 / 一秒量 /
     FEV1.0 (also with a unit, 肺活量(L)). ``columns`` maps any of "sex", "age",
-    "height", "vc", "fvc", "fev1" to a column label instead. sex, age and height
+    "height", "vc", "fvc", "fev1" to a column label instead (other columns of
+    that name are then passed through). sex, age and height
     are required; a missing volume column means not measured.
 
     The result has the DataFrame's columns and index as they are, then "error"
@@ -139,20 +140,21 @@ def compute_frame(df, columns=None, *, threads=None):
     """
     import pandas as pd
 
-    labels = {}
-    for label in df.columns:
-        role = _kestrova._column_of_header_name(str(label))
-        if role is None:
-            continue
-        if role in labels:
-            raise ValueError(f"the header names the column '{role}' twice")
-        labels[role] = label
-    for role, label in (columns or {}).items():
+    given = dict(columns or {})
+    for role, label in given.items():
         if role not in INPUT_COLUMNS:
             raise ValueError(f"columns: '{role}' is none of {', '.join(INPUT_COLUMNS)}")
         if label not in df.columns:
             raise ValueError(f"columns: the DataFrame has no column {label!r} for {role}")
+    labels = {}
+    for label in df.columns:
+        role = _kestrova._column_of_header_name(str(label))
+        if role is None or role in given or label in given.values():
+            continue
+        if role in labels:
+            raise ValueError(f"the header names the column '{role}' twice")
         labels[role] = label
+    labels.update(given)
     for role in ("sex", "age", "height"):
         if role not in labels:
             raise ValueError(

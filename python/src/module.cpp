@@ -61,19 +61,29 @@ py::str JsonOfPatient(const py::list& values) {
   return py::str(report::FormatJson(result.inputs, result));
 }
 
-// An object array of `texts`, one str object per distinct text.
+// An object array of `texts`, one str object per distinct text. A column has
+// few distinct texts (keys, "62", "<18"): the last ones made are looked for
+// first, the map only holds them all.
 py::array ObjectArray(const std::vector<std::string>& texts) {
   py::array out(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(texts.size())});
   auto** cells = static_cast<PyObject**>(out.mutable_data());
   std::unordered_map<std::string_view, py::str> made;
-  PyObject* text = nullptr;
+  std::array<std::pair<std::string_view, PyObject*>, 8> recent{};
+  std::size_t next = 0;
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (text == nullptr || texts[i] != texts[i - 1]) {  // runs of one text are common ("" above all)
-      auto found = made.find(texts[i]);
-      if (found == made.end()) {
-        found = made.emplace(texts[i], py::str(texts[i].data(), texts[i].size())).first;
+    const std::string_view key = texts[i];
+    PyObject* text = nullptr;
+    for (const auto& [seen, object] : recent) {
+      if (object != nullptr && seen == key) {
+        text = object;
+        break;
       }
+    }
+    if (text == nullptr) {
+      auto found = made.find(key);
+      if (found == made.end()) found = made.emplace(key, py::str(key.data(), key.size())).first;
       text = found->second.ptr();
+      recent[next++ % recent.size()] = {key, text};
     }
     Py_INCREF(text);
     Py_XDECREF(cells[i]);

@@ -75,6 +75,14 @@ def test_error_rows_and_missing_values_in_arrays():
     assert list(r["vcJrs2014Red"]) == [True, False, False]
 
 
+def test_columns_named_in_the_call_win():
+    df = pd.DataFrame({"性別": ["F"], "age": [45], "height": [160], "VC": [9.0], "肺活量": [3.1]})
+    with pytest.raises(ValueError, match="the header names the column 'vc' twice"):
+        kestrova.compute_frame(df)
+    r = kestrova.compute_frame(df, {"vc": "肺活量"})
+    assert r["vcJrs2014Pct"][0] == kestrova.compute("F", 45, 160, 3.1)["results"][0]["percent"]
+
+
 def test_version_is_the_programs():
     project = re.search(r"project\(kestrova VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text())
     assert kestrova.__version__ == project.group(1)

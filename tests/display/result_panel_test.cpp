@@ -47,24 +47,6 @@ struct Panel {
   PanelContext context() { return {inputs, LoadedSplineTable(), results, state, device}; }
 };
 
-struct PercentCase {
-  double measured;
-  double predicted;
-  std::string cell;
-};
-
-TEST(DrawPercent, CellTexts) {
-  const PercentCase cases[] = {
-      {3.2, 3.45, " 92.8 %   "}, {4.0, 4.0, "100.0 %   "}, {0.3, 4.0, "  7.5 %   "}, {2.4, 3.0, " 80.0 %   "},
-      {3.99, 5.0, " 79.8 %   "}, {15, 1.2, "250.0 %   "},  // 1250.0 loses its leading digit
-      {0, 3.0, "           "},                             // eleven blanks wipe an earlier cell
-      {3.0, 0, "           "},   {-1, 3.0, "           "},
-  };
-  for (const PercentCase& c : cases) {
-    EXPECT_EQ(PercentCellText(c.measured, c.predicted), c.cell) << c.measured << "/" << c.predicted;
-  }
-}
-
 TEST(DrawPanelText, ResetsThePendingColour) {
   Panel p;
   p.state.pendingColour = kRed;

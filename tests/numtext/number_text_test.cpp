@@ -128,40 +128,6 @@ TEST(FormatNumber, NotANumberAndInfinities) {
   EXPECT_EQ(FormatNumber(std::numeric_limits<double>::max()), "1.79769313486232e+308");
 }
 
-struct DigitsCase {
-  double value;
-  std::string digits;
-  int exponent;
-  bool negative;
-};
-
-TEST(DecimalDigits, NormalisesAndRoundsTheLastDigit) {
-  const DigitsCase cases[] = {
-      {2.35, "235000000000000", 1, false},
-      {0.05, "500000000000000", -1, false},
-      {-1.5, "150000000000000", 1, true},
-      {0, "000000000000000", 0, false},
-      // Between the low threshold and 1: D[0] = 0 takes the last carry.
-      {0.9999999999999995, "100000000000000", 1, false},
-      {9.99999999999999, "100000000000000", 2, false},
-  };
-  for (const DigitsCase& c : cases) {
-    const DigitString d = DecimalDigits(c.value, 15);
-    EXPECT_EQ(d.digits, c.digits) << c.value;
-    EXPECT_EQ(d.exponent, c.exponent) << c.value;
-    EXPECT_EQ(d.negative, c.negative) << c.value;
-  }
-}
-
-TEST(DecimalDigits, OtherCounts) {
-  EXPECT_EQ(DecimalDigits(2.35, 3).digits, "235");
-  EXPECT_EQ(DecimalDigits(2.35, 2).digits, "24");  // remainder 5 rounds up
-  EXPECT_EQ(DecimalDigits(2.35, 0).digits, "");
-  EXPECT_EQ(DecimalDigits(2.35, -4).digits, "");
-  EXPECT_EQ(DecimalDigits(0.96, 1).digits, "1");  // 9 carries into a new leading digit
-  EXPECT_EQ(DecimalDigits(0.96, 1).exponent, 1);
-}
-
 struct FixedCase {
   double value;
   int decimals;
