@@ -1,6 +1,7 @@
 // kestrova-cli's command line, read with getopt_long:
 //
-//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color]
+//   kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]
+//                [--id ID] [--name NAME] [--date DATE]
 //                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
 //   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
 //                [--html-dir DIR] [--jobs N]
@@ -26,7 +27,7 @@ namespace kestrova::cli {
 
 inline constexpr int kExitUsage = 64;  // the command line cannot be used (EX_USAGE)
 
-enum class Format { kReport, kLines, kTsv, kJson, kCsv, kHtml };
+enum class Format { kReport, kLines, kTsv, kJson, kCsv, kHtml, kChart };
 
 struct Options {
   Format format = Format::kReport;
@@ -39,7 +40,11 @@ struct Options {
   std::string batchOutput = "-";
   std::optional<batch::TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
-  unsigned jobs = 0;    // --jobs: threads for the batch; 0 = one per core
+  // --id, --name, --date: whose results (one patient only); empty when not given.
+  std::string patientId;
+  std::string patientName;
+  std::string examDate;
+  unsigned jobs = 0;  // --jobs: threads for the batch; 0 = one per core
 };
 
 inline constexpr unsigned kMaxJobs = 256;
