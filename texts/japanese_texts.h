@@ -118,7 +118,6 @@ KESTROVA_TEXT(kReportBelowLln, "LLN未満");
 KESTROVA_TEXT(kReportNoMeasured, "測定値なし");
 KESTROVA_TEXT(kReportNoPrediction, "予測値なし（JRS2014の範囲外）");
 KESTROVA_TEXT(kReportBeyondAxis, "軸の範囲外");
-KESTROVA_TEXT(kReportPatient, "受診者");
 KESTROVA_TEXT(kReportName, "氏名");
 KESTROVA_TEXT(kReportDate, "検査日");
 KESTROVA_TEXT(kReportFooter, "表示の値は医師の判断のための参考値です。");
