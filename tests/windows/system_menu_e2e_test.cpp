@@ -156,11 +156,11 @@ TEST(SystemMenu, CopiesFollowWhatTheWindowShows) {
   ASSERT_TRUE(app.ok());
   ExpectCopiesMatch(app, kFemaleExample);
   // A new VC typed in, then FEV1 emptied: the copies follow the panel.
-  EXPECT_FALSE(LeaveFieldWith(app, kVcField, "2.5"));
-  ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=2.5 /FVC=3.0 /FEV1=2.4");
+  EXPECT_FALSE(LeaveFieldWith(app, kVcField, "3.5"));
+  ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=3.5 /FVC=3.0 /FEV1=2.4");
   NotifyField(app, kFev1Field, EN_SETFOCUS);
   EXPECT_FALSE(LeaveFieldWith(app, kFev1Field, ""));
-  ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=2.5 /FVC=3.0");
+  ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=3.5 /FVC=3.0");
   EXPECT_EQ(app.Close(), 0u);
 }
 
@@ -208,6 +208,14 @@ TEST(SystemMenu, EmptyPanelGreysTheResultItems) {
   const std::optional<Clipboard> seen = ReadClipboard();
   ASSERT_TRUE(seen);
   EXPECT_EQ(seen->ansi, "before");
+  // The version box stays available.
+  ASSERT_TRUE(ChooseItem(app, 'V'));
+  const std::optional<MessageBoxSeen> box = WaitForMessageBox(app.window());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kestrova::texts::kVersionCaption);
+  EXPECT_EQ(box->text.rfind("Kestrova ver.26", 0), 0u) << box->text;
+  EXPECT_NE(box->text.find(kestrova::texts::kVersionEquations), std::string::npos) << box->text;
+  EXPECT_TRUE(PressOk(*box));
   EXPECT_EQ(app.Close(), 0u);
 }
 
