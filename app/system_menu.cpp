@@ -27,6 +27,15 @@ const MenuItem kMenuItems[] = {
     {kVersionCommand, texts::kMenuVersion, false},
 };
 
+// A function of a system DLL that start-up does not load (shell32, comdlg32):
+// loaded when an item first needs it, so the items cost start-up nothing.
+template <typename Function>
+Function* LateFunction(const char* library, const char* name) {
+  HMODULE module = LoadLibraryA(library);
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Tells the user what failed (OK only, a warning icon, owned by the window).
 void ShowFailure(std::string_view text) {
   const std::string message(text);
@@ -141,8 +150,10 @@ void ShowReport() {
     ShowFailure(texts::kTempReportFailed);
     return;
   }
-  const HINSTANCE opened =
-      ShellExecuteA(g_app.mainWindow, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  auto* shellExecute = LateFunction<decltype(ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  const HINSTANCE opened = shellExecute == nullptr ? nullptr
+                                                   : shellExecute(g_app.mainWindow, "open", path.c_str(),
+                                                                  nullptr, nullptr, SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(opened) <= 32) ShowFailure(texts::kBrowserFailed);
 }
 
@@ -167,7 +178,12 @@ void SaveReport() {
   // and says so in the program's own words.
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER |
                  OFN_NOTESTFILECREATE;
-  if (!GetSaveFileNameA(&dialog)) return;  // cancelled
+  auto* getSaveFileName = LateFunction<decltype(GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+  if (getSaveFileName == nullptr) {
+    ShowFailure(texts::kSaveReportFailed);
+    return;
+  }
+  if (!getSaveFileName(&dialog)) return;  // cancelled
   if (!WriteWholeFile(path, ReportPage())) ShowFailure(texts::kSaveReportFailed);
 }
 
