@@ -56,6 +56,10 @@ CommandLineValues ProgramCommandLine() {
 void ApplyProgramCommandLine() {
   const CommandLineValues given = ProgramCommandLine();
   ApplyCommandLine(given, g_app.inputs);
+  if (given[CommandLineKey::kSex].found) {
+    g_app.givenSex = given[CommandLineKey::kSex].text;
+    g_app.givenSexCode = g_app.inputs.sexCode;
+  }
   if (given.sexCode) CheckRadio(*given.sexCode == kSexMale ? g_app.maleButton : g_app.femaleButton);
   const struct {
     CommandLineKey key;

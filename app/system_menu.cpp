@@ -10,6 +10,8 @@
 #include "app/field_handlers.h"
 #include "app/main_window.h"
 #include "app/result_texts.h"
+#include "batch/output_file.h"
+#include "batch/paths.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::app {
@@ -42,14 +44,21 @@ void ShowFailure(std::string_view text) {
   MessageBoxA(g_app.mainWindow, message.c_str(), kMainWindowTitle, MB_OK | MB_ICONWARNING);
 }
 
-// A UTF-8 text with LF line ends as UTF-16 with CRLF line ends, NUL-terminated.
-std::wstring ClipboardText(std::string_view utf8) {
+// `text` with CRLF line ends, as Windows programs write text (kestrova-cli's
+// standard output there too): "a\nb\n" -> "a\r\nb\r\n".
+std::string WindowsLines(std::string_view text) {
   std::string crlf;
-  crlf.reserve(utf8.size() + 64);
-  for (const char c : utf8) {
+  crlf.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
+  return crlf;
+}
+
+// A UTF-8 text with LF line ends as UTF-16 with CRLF line ends, NUL-terminated.
+std::wstring ClipboardText(std::string_view utf8) {
+  const std::string crlf = WindowsLines(utf8);
   if (crlf.empty()) return std::wstring(1, L'\0');
   const int size = static_cast<int>(crlf.size());
   const int length = MultiByteToWideChar(CP_UTF8, 0, crlf.data(), size, nullptr, 0);
@@ -88,25 +97,23 @@ bool PutOnClipboard(std::string_view utf8) {
   return put;
 }
 
-// Writes `bytes` to `path` whole or not at all: into a new temporary file in
-// the same folder, then renamed over `path`. On failure no file is left.
+// An ANSI (CP932) path as UTF-8, the spelling the output file takes.
+std::string Utf8Path(const std::string& ansi) {
+  const int size = static_cast<int>(ansi.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
+  return batch::Utf8Of(wide);
+}
+
+// Writes `bytes` to `path` (ANSI) whole or not at all: a temporary file in the
+// same folder, renamed over `path` once complete. On failure no file is left.
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const std::size_t slash = path.find_last_of("\\/");
-  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-  char temporary[MAX_PATH] = {};
-  if (GetTempFileNameA(folder.c_str(), "kes", 0, temporary) == 0) return false;
-  HANDLE file =
-      CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool written = file != INVALID_HANDLE_VALUE;
-  if (written) {
-    DWORD done = 0;
-    written = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) != 0 &&
-              done == bytes.size() && FlushFileBuffers(file) != 0;
-    written = CloseHandle(file) != 0 && written;
-  }
-  if (written) written = MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-  if (!written) DeleteFileA(temporary);
-  return written;
+  batch::OutputFile file;
+  std::string error;
+  if (!file.Open(Utf8Path(path), error)) return false;
+  if (!file.Write(bytes)) return false;  // the destructor removes the temporary file
+  return file.Commit(error);
 }
 
 // The report's file name: examination date, sex and age, e.g.
@@ -146,7 +153,7 @@ std::string ReportFolder() {
 void ShowReport() {
   const std::string folder = ReportFolder();
   const std::string path = folder + "\\" + ReportFileName();
-  if (folder.empty() || !WriteWholeFile(path, ReportPage())) {
+  if (folder.empty() || !WriteWholeFile(path, WindowsLines(ReportPage()))) {
     ShowFailure(texts::kTempReportFailed);
     return;
   }
@@ -184,7 +191,7 @@ void SaveReport() {
     return;
   }
   if (!getSaveFileName(&dialog)) return;  // cancelled
-  if (!WriteWholeFile(path, ReportPage())) ShowFailure(texts::kSaveReportFailed);
+  if (!WriteWholeFile(path, WindowsLines(ReportPage()))) ShowFailure(texts::kSaveReportFailed);
 }
 
 void ShowVersion() {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/batch.h"
+#include "batch/batch.h"
 #include "kestrova/kestrova.h"
 
 namespace kestrova {
@@ -36,8 +36,8 @@ void BM_BatchRows(benchmark::State& state) {
   std::FILE* sink = std::fopen("/dev/null", "wb");
   for (auto _ : state) {
     std::FILE* in = fmemopen(input.data(), input.size(), "rb");
-    cli::BatchStreams streams{in, sink, sink, "bench"};
-    benchmark::DoNotOptimize(cli::RunBatch(streams));
+    batch::BatchStreams streams{in, sink, sink, "bench"};
+    benchmark::DoNotOptimize(batch::RunBatch(streams));
     std::fclose(in);
   }
   std::fclose(sink);

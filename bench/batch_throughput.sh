@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Times kestrova-cli --batch on a generated file of patients (default 1,000,000
-# rows) and prints patients per second, CSV in to CSV out, on one core.
+# rows) and prints patients per second, CSV in to CSV out: --jobs 1 on one
+# core, then --jobs 2 on two, and the ratio; both outputs must be the same.
 #   bash bench/batch_throughput.sh [ROWS]
 # Builds the native preset first when kestrova-cli is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rows=${1:-1000000}
-cli=build/native/cli/kestrova-cli
+cli=${KESTROVA_CLI:-build/native/cli/kestrova-cli}
 if [ ! -x "$cli" ]; then
   cmake --preset native >/dev/null
   cmake --build --preset native --target kestrova-cli >/dev/null
@@ -32,22 +33,32 @@ awk -v n="$rows" 'BEGIN {
   }
 }' > "$work/patients.csv"
 
-# One core: pin to CPU 0 when taskset is there.
-pin=()
-command -v taskset >/dev/null && pin=(taskset -c 0)
+# Pinned to N cores when taskset is there.
+run() {
+  local jobs=$1 pin=()
+  command -v taskset >/dev/null && pin=(taskset -c "0-$((jobs - 1))")
+  local start end
+  start=$(date +%s.%N)
+  "${pin[@]}" "$cli" --batch "$work/patients.csv" -o "$work/results$jobs.csv" --jobs "$jobs"
+  end=$(date +%s.%N)
+  local out_rows=$(($(wc -l < "$work/results$jobs.csv") - 1))
+  if [ "$out_rows" -ne "$rows" ]; then
+    echo "expected $rows result rows, got $out_rows" >&2
+    exit 1
+  fi
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f", e - s }'
+}
 
-start=$(date +%s.%N)
-"${pin[@]}" "$cli" --batch "$work/patients.csv" -o "$work/results.csv"
-end=$(date +%s.%N)
-
-out_rows=$(($(wc -l < "$work/results.csv") - 1))
-if [ "$out_rows" -ne "$rows" ]; then
-  echo "expected $rows result rows, got $out_rows" >&2
+t1=$(run 1)
+t2=$(run 2)
+if ! cmp -s "$work/results1.csv" "$work/results2.csv"; then
+  echo "--jobs 2 wrote other bytes than --jobs 1" >&2
   exit 1
 fi
 # The output's checksum: a change that must not alter any digit keeps it.
-echo "output sha256: $(sha256sum < "$work/results.csv" | cut -d' ' -f1)"
-awk -v n="$rows" -v s="$start" -v e="$end" 'BEGIN {
-  t = e - s;
-  printf "%d patients in %.2f s: %.0f patients per second (goal 500000)\n", n, t, n / t;
+echo "output sha256: $(sha256sum < "$work/results1.csv" | cut -d' ' -f1)"
+awk -v n="$rows" -v t1="$t1" -v t2="$t2" 'BEGIN {
+  printf "--jobs 1, one core:  %d patients in %.2f s: %.0f patients per second (goal 500000)\n", n, t1, n / t1;
+  printf "--jobs 2, two cores: %d patients in %.2f s: %.0f patients per second (goal 700000)\n", n, t2, n / t2;
+  printf "two jobs / one job: %.2fx (goal 1.8x)\n", t1 / t2;
 }'

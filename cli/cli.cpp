@@ -6,25 +6,32 @@
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
-#include "cli/batch.h"
-#include "cli/html_batch.h"
-#include "cli/html_report.h"
+#include "batch/batch.h"
+#include "batch/html_batch.h"
+#include "batch/output_file.h"
+#include "batch/paths.h"
 #include "cli/options.h"
-#include "cli/output_file.h"
-#include "cli/paths.h"
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
 #include "numtext/number_text.h"
+#include "report/html_report.h"
+#include "report/text_report.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;   // NOLINT: the batch and report layers are
+using namespace kestrova::report;  // NOLINT: what this dispatch drives
+
 namespace {
 
 std::string Exact(double value) {
@@ -113,9 +120,9 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
   } else if (options.format == Format::kHtml) {
-    text = FormatHtml(given, result);
+    text = FormatHtml(GivenFromCommandLine(given), result);
   } else {
-    text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
+    text = FormatReport(GivenFromCommandLine(given), result, options.colour && terminal.stdoutIsTerminal);
   }
   return WriteStandardOutput(text, out, err);
 }
@@ -188,6 +195,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   BatchStreams streams{input, out, err, options.batchInput, terminal.stderrIsTerminal, 0};
   if (!outputIsStdout) streams.file = &file;
   streams.encoding = options.encoding;
+  streams.jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))
     streams.inputSize = static_cast<std::uint64_t>(st.st_size);

@@ -14,7 +14,7 @@
 // After windows.h, whose types it uses.
 #include <shellapi.h>
 
-#include "cli/paths.h"
+#include "batch/paths.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::vector<std::string> Arguments() {
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide == nullptr) return words;
-  for (int i = 1; i < count; ++i) words.push_back(kestrova::cli::Utf8Of(wide[i]));
+  for (int i = 1; i < count; ++i) words.push_back(kestrova::batch::Utf8Of(wide[i]));
   LocalFree(wide);
   return words;
 }

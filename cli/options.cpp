@@ -16,7 +16,7 @@ namespace kestrova::cli {
 const std::string_view kUsage =
     "usage: kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
-    "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]\n"
+    "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR] [--jobs N]\n"
     "       kestrova-cli --help | --version\n";
 
 const std::string_view kHelp =
@@ -31,6 +31,8 @@ const std::string_view kHelp =
     "  --encoding E    the input's encoding, utf-8 or sjis (default: decided from\n"
     "                  its bytes); the output is in the same encoding\n"
     "  --html-dir DIR  also an HTML report per row, and index.html, in DIR\n"
+    "  --jobs N        compute on N threads (default: one per core); the output\n"
+    "                  is the same for any N\n"
     "  Columns: sex (M/F, 1/2), age and height (cm); vc, fvc and fev1 (L) if\n"
     "  measured; or their Japanese names (see README). All pass through.\n"
     "  -h, --help      this help\n"
@@ -53,6 +55,7 @@ enum OptionId : int {
   kEncodingOption,
   kVersionOption,
   kHtmlDirOption,
+  kJobsOption,
 };
 
 constexpr option kLongOptions[] = {
@@ -63,6 +66,7 @@ constexpr option kLongOptions[] = {
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
     {"html-dir", required_argument, nullptr, kHtmlDirOption},
+    {"jobs", required_argument, nullptr, kJobsOption},
     {nullptr, 0, nullptr, 0},
 };
 // '-': every argument in order (keys come back as 1), whatever POSIXLY_CORRECT
@@ -113,6 +117,12 @@ std::string RefusedWord(const char* word) {
   std::string text = word != nullptr ? word : "?";
   if (text.rfind("--", 0) == 0) text = text.substr(0, text.find('='));
   return text;
+}
+
+bool ParseJobs(std::string_view text, unsigned& jobs) {
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != text.npos) return false;
+  jobs = static_cast<unsigned>(std::stoul(std::string(text)));
+  return jobs >= 1 && jobs <= kMaxJobs;
 }
 
 }  // namespace
@@ -182,7 +192,7 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
         }
         break;
       case kEncodingOption:
-        options.encoding = ParseEncodingName(value);
+        options.encoding = batch::ParseEncodingName(value);
         if (!options.encoding) {
           error = "unknown encoding '" + std::string(value) + "' (utf-8 or sjis)";
           return false;
@@ -206,6 +216,13 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
         break;
       case kHtmlDirOption:
         options.htmlDir = std::string(value);
+        break;
+      case kJobsOption:
+        if (!ParseJobs(value, options.jobs)) {
+          error = "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
+                  std::string(value) + "'";
+          return false;
+        }
         break;
       default:
         error = "unknown option '" + RefusedWord(argv[optind - 1]) + "'";
@@ -232,6 +249,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
                                                     : kHtmlDirOption;
     error = OptionName(option) + " goes with --batch only (one patient's results go to standard output";
     error += option == kHtmlDirOption ? "; --format html writes one report)" : ")";
+  } else if (given[kJobsOption] > 0) {
+    error = "--jobs goes with --batch only (one patient is one computation)";
   } else if (!hasKeys) {
     error = "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE";
   }

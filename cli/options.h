@@ -2,6 +2,7 @@
 //
 //   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…]
 //   [/FVC=…] [/FEV1=…] kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
+//   [--jobs N]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
@@ -17,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/text_encoding.h"
+#include "batch/text_encoding.h"
 
 namespace kestrova::cli {
 
@@ -34,9 +35,12 @@ struct Options {
   bool batch = false;
   std::string batchInput;
   std::string batchOutput = "-";
-  std::optional<TextEncoding> encoding;
+  std::optional<batch::TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
+  unsigned jobs = 0;    // --jobs: threads for the batch; 0 = one per core
 };
+
+inline constexpr unsigned kMaxJobs = 256;
 
 // Reads `args` (without the program name) into `options`; false with `error`
 // (one line, no program name) when they cannot be used.

@@ -1,15 +1,6 @@
-// kestrova-cli's outputs for one patient given on the command line.
-//
-// Report (default): what the window's panel shows, grouped VC / FVC / FEV1 /
-// FEV1.0 %. Each result row is a mark column, the percentage cell exactly as
-// the window draws it (padded to 11 characters), a blank and the result line:
-//   "*" + " 71.4 %   " + " " + " " + "4.48 :JRS2014"
-// In colour (a terminal, no --no-color) red cells are printed in red and the
-// mark column stays blank; otherwise "*" marks them. The "FEV1.0 %" heading
-// carries the measured FEV1/FVC, followed by " *" when it is red in plain mode.
-//
-// JSON and CSV carry the same results with the JRS2014 ULN, z-scores and
-// percentiles (cli/result_columns.h names the CSV columns).
+// kestrova-cli's outputs for one patient given on the command line: the
+// reports of report/ from the inputs as given, and the CSV (a header line and
+// one row of the result columns).
 #ifndef KESTROVA_CLI_SINGLE_PATIENT_H_
 #define KESTROVA_CLI_SINGLE_PATIENT_H_
 
@@ -17,11 +8,13 @@
 
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
+#include "report/given_inputs.h"
 
 namespace kestrova::cli {
 
-std::string FormatReport(const CommandLineValues& given, const FullResult& result, bool colour);
-std::string FormatJson(const PatientInputs& inputs, const FullResult& result);
+// The keys found on the command line, with their texts as given.
+report::GivenInputs GivenFromCommandLine(const CommandLineValues& values);
+
 std::string FormatCsv(const FullResult& result);
 
 }  // namespace kestrova::cli

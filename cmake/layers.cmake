@@ -2,8 +2,12 @@
 # its own folder and of the libraries it links to, nothing else: the include
 # path of folder F is a directory holding only a link named F to the sources.
 # So an #include of a folder that is not a dependency fails to compile, and the
-# layers (numtext, texts -> records -> equations, input -> display -> kestrova
-# -> cli; display, input -> app) are kept by the build.
+# layers are kept by the build:
+#   numtext, texts -> records -> equations, input -> display -> kestrova
+#     -> report -> batch -> cli
+#   report, batch (the safe output file), display, input -> app
+# report/ (the formats of a result) and batch/ (CSV files, encodings, the safe
+# output file, the per-row pages) never see cli/; app/ never links cli/.
 #
 #   kestrova_folder_library(<target> <folder> [INTERFACE | sources...])
 #   kestrova_folder_include(<target> <folder>)   for an executable's own folder

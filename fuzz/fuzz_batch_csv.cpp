@@ -16,13 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/batch.h"
-#include "cli/csv.h"
+#include "batch/batch.h"
+#include "batch/csv.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
 
-using namespace kestrova::cli;
+using namespace kestrova::batch;
 
 using kestrova::fuzz::Require;
 
@@ -111,6 +111,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int status = RunBatch(streams);
   std::fclose(in);
   std::fclose(out);
+
+  // Two jobs write the same bytes with the same status.
+  static std::string twoJobs;
+  twoJobs.clear();
+  source.pos = 0;
+  streams.in = ReadFrom(source);
+  streams.out = WriteTo(twoJobs);
+  streams.jobs = 2;
+  Require(RunBatch(streams) == status, "the status of one job with two");
+  std::fclose(streams.in);
+  std::fclose(streams.out);
+  Require(twoJobs == output, "the output of one job with two");
 
   Require(status == kExitOk || status == kExitBadInput, "exit status 0 or 2");
   const Counted read = CountRecords(input);

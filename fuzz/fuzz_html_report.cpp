@@ -1,6 +1,6 @@
 // The HTML writers on arbitrary inputs and texts: the report of a patient with
 // hostile header fields and the batch index with hostile ids and errors.
-// Properties: the pages are well-formed (tests/cli/well_formed_html.h: sound
+// Properties: the pages are well-formed (tests/report/well_formed_html.h: sound
 // HTML and XML, valid UTF-8, no script); every report name is safe (ASCII
 // letters, digits, '-' and '_', not empty, at most 64 bytes or "row-N" with
 // its suffix, no leading '-', not a Windows device name) and unique without
@@ -23,17 +23,18 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/csv.h"
-#include "cli/html_batch.h"
-#include "cli/html_report.h"
+#include "batch/csv.h"
+#include "batch/html_batch.h"
 #include "fuzz/fuzz_support.h"
 #include "kestrova/kestrova.h"
-#include "tests/cli/well_formed_html.h"
+#include "report/html_report.h"
+#include "tests/report/well_formed_html.h"
 
 namespace {
 
 using namespace kestrova;
-using namespace kestrova::cli;
+using namespace kestrova::batch;
+using namespace kestrova::report;
 using kestrova::fuzz::Require;
 
 // Texts separated by NUL bytes (so every other byte, newlines included, can be in a text).

@@ -14,6 +14,10 @@ pkgs+=(chromium poppler-utils libpng-dev libxml2-dev fonts-ipafont-gothic)
 # (a Node.js that already brings its own npm keeps it).
 pkgs+=(emscripten nodejs)
 command -v npm >/dev/null 2>&1 || pkgs+=(npm)
+# The Python package (python/), built and tested with Debian's Python; matplotlib
+# for the README's plot.
+pkgs+=(python3 python3-dev python3-venv python3-setuptools python3-pybind11 python3-numpy python3-pandas
+  python3-pytest python3-matplotlib)
 if [ "$want_windows" = 1 ]; then
   pkgs+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth locales x11-utils)
   # The release: the installer, reading version resources back, the guide as

@@ -23,6 +23,9 @@ ctest --preset native -j "$jobs"
 # same JSON as kestrova-cli for 2,000 patients, the form's wiring, printing,
 # no network request, axe-core.
 bash tests/web/run.sh
+# The Python package, installed as README says (Debian's Python, a fresh
+# virtual environment), and its tests against the kestrova-cli just built.
+bash scripts/python-test.sh
 
 # Sanitizers over the whole native suite, and the fuzz targets from their seeds
 # for a bounded time each (long sessions: scripts/fuzz.sh 600).

@@ -10,13 +10,15 @@
 #include <emscripten/emscripten.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
-#include "cli/batch.h"
-#include "cli/html_report.h"
-#include "cli/single_patient.h"
+#include "batch/batch.h"
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
+#include "report/given_inputs.h"
+#include "report/html_report.h"
+#include "report/text_report.h"
 
 namespace {
 
@@ -26,15 +28,21 @@ std::string output;  // the last text returned
 // The page's values, given as kestrova-cli's arguments ("/Sex=F /Age=45
 // /Setake=160"), and what kestrova-cli computes from them.
 struct Patient {
-  kestrova::CommandLineValues given;
+  kestrova::report::GivenInputs given;
   kestrova::PatientInputs inputs;
   kestrova::FullResult result;
 };
 
 Patient Compute() {
   Patient p;
-  p.given = kestrova::ParseCommandLine("kestrova-cli " + input + " ");
-  kestrova::ApplyCommandLine(p.given, p.inputs);
+  const kestrova::CommandLineValues values = kestrova::ParseCommandLine("kestrova-cli " + input + " ");
+  kestrova::ApplyCommandLine(values, p.inputs);
+  const auto text = [&](kestrova::CommandLineKey key) {
+    return values[key].found ? std::optional<std::string>(values[key].text) : std::nullopt;
+  };
+  using Key = kestrova::CommandLineKey;
+  p.given = {text(Key::kSex), text(Key::kAge), text(Key::kHeight),
+             text(Key::kVc),  text(Key::kFvc), text(Key::kFev1)};
   kestrova::ComputeFullResult(p.inputs, p.result);
   return p;
 }
@@ -60,30 +68,30 @@ EMSCRIPTEN_KEEPALIVE const char* kestrova_version() { return Output(KESTROVA_VER
 // kestrova-cli --format json for the arguments in the input.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_json() {
   const Patient p = Compute();
-  return Output(kestrova::cli::FormatJson(p.inputs, p.result));
+  return Output(kestrova::report::FormatJson(p.inputs, p.result));
 }
 
 // kestrova-cli's text report, plain (no colours, "*" marks red cells); empty
 // when the panel stays empty.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_report() {
   const Patient p = Compute();
-  return Output(p.result.computed ? kestrova::cli::FormatReport(p.given, p.result, false) : std::string());
+  return Output(p.result.computed ? kestrova::report::FormatReport(p.given, p.result, false) : std::string());
 }
 
 // kestrova-cli --format html; empty when the panel stays empty.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_html() {
   const Patient p = Compute();
-  return Output(p.result.computed ? kestrova::cli::FormatHtml(p.given, p.result) : std::string());
+  return Output(p.result.computed ? kestrova::report::FormatHtml(p.given, p.result) : std::string());
 }
 
 // The input checked as the batch checks column `column` (0 sex, 1 age,
 // 2 height, 3 VC, 4 FVC, 5 FEV1): empty when accepted, else the reason.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_check(int column) {
   std::string error;
-  if (column == kestrova::cli::kSex) {
-    kestrova::cli::ReadSex(input, error);
-  } else if (column > kestrova::cli::kSex && column < kestrova::cli::kColumnCount) {
-    kestrova::cli::ReadColumnValue(static_cast<kestrova::cli::BatchColumn>(column), input, error);
+  if (column == kestrova::batch::kSex) {
+    kestrova::batch::ReadSex(input, error);
+  } else if (column > kestrova::batch::kSex && column < kestrova::batch::kColumnCount) {
+    kestrova::batch::ReadColumnValue(static_cast<kestrova::batch::BatchColumn>(column), input, error);
   } else {
     error = "no such column";
   }
@@ -93,7 +101,7 @@ EMSCRIPTEN_KEEPALIVE const char* kestrova_check(int column) {
 // "M" or "F" for a sex the batch accepts (M/F, 1/2, 男性/女性), else "".
 EMSCRIPTEN_KEEPALIVE const char* kestrova_sex() {
   std::string error;
-  const auto sex = kestrova::cli::ReadSex(input, error);
+  const auto sex = kestrova::batch::ReadSex(input, error);
   return Output(!sex ? "" : *sex == kestrova::kSexMale ? "M" : "F");
 }
 

@@ -45,3 +45,11 @@ file(READ ${WORK}/good.csv after)
 if(NOT status EQUAL 64 OR NOT after STREQUAL "${good}\n")
   message(FATAL_ERROR "writing over the input was not refused (status ${status})")
 endif()
+
+# --jobs 2 writes the bytes of --jobs 1 (the rows and their order are checked
+# on large inputs by the unit tests; here the option's wiring).
+execute_process(COMMAND ${CLI} --batch ${INPUT} --jobs 2 OUTPUT_VARIABLE two RESULT_VARIABLE status2 ERROR_QUIET)
+execute_process(COMMAND ${CLI} --batch ${INPUT} --jobs 1 OUTPUT_VARIABLE one RESULT_VARIABLE status1 ERROR_QUIET)
+if(NOT status2 EQUAL status1 OR NOT two STREQUAL one OR NOT one STREQUAL written)
+  message(FATAL_ERROR "--jobs 2 differs from --jobs 1 (status ${status2}, ${status1})")
+endif()

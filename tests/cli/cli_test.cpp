@@ -14,12 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch.h"
+#include "batch/batch.h"
+#include "batch/paths.h"
 #include "cli/options.h"
-#include "cli/paths.h"
 #include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
+
+using namespace kestrova::batch;  // NOLINT
 namespace {
 
 namespace fs = std::filesystem;
@@ -66,6 +68,10 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
        "--html-dir goes with --batch only (one patient's results go to standard output; --format html writes "
        "one "
        "report)"},
+      {{"--jobs", "2", keys}, "--jobs goes with --batch only (one patient is one computation)"},
+      {{"--batch", "-", "--jobs", "0"}, "--jobs takes a whole number from 1 to 256, not '0'"},
+      {{"--batch", "-", "--jobs", "257"}, "--jobs takes a whole number from 1 to 256, not '257'"},
+      {{"--batch", "-", "--jobs", "2x"}, "--jobs takes a whole number from 1 to 256, not '2x'"},
       {{"--format", "json", "--format", "json", keys}, "--format is given twice"},
       {{"--no-color", "--no-color", keys}, "--no-color is given twice"},
       {{"--batch", "a.csv", "--batch", "b.csv"}, "--batch is given twice"},

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/output_file.h"
+#include "batch/output_file.h"
 #include "tests/windows/e2e_support.h"
 
 namespace {
@@ -213,7 +213,7 @@ TEST(CliOutput, ByteCountPassesTwoAndFourGiB) {
   const std::string output = folder.path() + "\\out.csv";
   for (const std::uint64_t counted : {std::uint64_t{0}, (std::uint64_t{1} << 31) - 4, std::uint64_t{1} << 31,
                                       (std::uint64_t{1} << 32) + 1}) {
-    kestrova::cli::OutputFile file;
+    kestrova::batch::OutputFile file;
     std::string error;
     ASSERT_TRUE(file.Open(output, error)) << error;
     ASSERT_TRUE(file.Write("id\r\n"));

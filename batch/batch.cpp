@@ -1,0 +1,431 @@
+#include "batch/batch.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "batch/chunk_pipeline.h"
+#include "batch/csv.h"
+#include "batch/header_names.h"
+#include "batch/output_file.h"
+#include "kestrova/kestrova.h"
+#include "numtext/number_text.h"
+#include "report/result_columns.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova::batch {
+namespace {
+
+using Column = BatchColumn;
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
+// Upper limits: the window's fields take heights up to 272 cm and volumes up to
+// 15 L; ages above 150 years are typing errors. Beyond them the texts would
+// leave the range in which the panel's numbers are written with fixed decimals.
+constexpr std::array<double, kColumnCount> kUpperLimits = {0, 150, 272, 15, 15, 15};
+constexpr std::array<std::string_view, kColumnCount> kUpperLimitTexts = {"", "150", "272", "15", "15", "15"};
+
+// Progress is shown every this many rows, so small inputs never show it.
+constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool IsDecimalNumber(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  bool digits = false;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    if (s[i] >= '0' && s[i] <= '9') {
+      digits = true;
+    } else if (s[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
+struct Layout {
+  std::array<std::size_t, kColumnCount> index;  // field index of each named column
+  std::size_t fieldCount = 0;
+  // Rows must be valid UTF-8: the file was found to be UTF-8 (--encoding utf-8
+  // takes the bytes as they come).
+  bool utf8Rows = false;
+};
+
+// Reads the header; returns false (with `error`) when it cannot be used.
+bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, std::string& error) {
+  layout.index.fill(kNoColumn);
+  layout.fieldCount = header.count;
+  for (std::size_t i = 0; i < header.count; ++i) {
+    const std::optional<BatchColumn> named = ColumnOfHeaderName(header[i], encoding);
+    const std::size_t column = named ? static_cast<std::size_t>(*named) : kNoColumn;
+    if (column == kNoColumn) continue;
+    if (layout.index[column] != kNoColumn) {
+      error = "the header names the column '" + std::string(kColumnNames[column]) + "' twice";
+      return false;
+    } else {
+      layout.index[column] = i;
+    }
+  }
+  for (Column required : {kSex, kAge, kHeight}) {
+    if (layout.index[required] == kNoColumn) {
+      error = "the header has no '" + std::string(kColumnNames[required]) +
+              "' column (it needs sex, age and height; vc, fvc and fev1 are optional)";
+      return false;
+    }
+  }
+  return true;
+}
+
+// The texts of the named columns of a record; returns false with `error` when
+// the record's fields do not fit the header.
+bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std::string& error) {
+  if (record.overLimit != CsvLimit::kNone) {
+    error = CsvLimitError(record);
+    return false;
+  }
+  for (std::size_t i = 0; i < record.count && layout.utf8Rows; ++i) {
+    if (!IsValidUtf8(record[i])) {
+      error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
+      return false;
+    }
+  }
+  if (record.unterminatedQuote) {
+    error = "a quoted field is not closed before the end of the input";
+    return false;
+  }
+  if (record.count != layout.fieldCount) {
+    error = "the row has " + std::to_string(record.count) + " fields, the header " +
+            std::to_string(layout.fieldCount);
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+      if (layout.index[c] != kNoColumn && layout.index[c] >= record.count) {
+        error += ": missing column '" + std::string(kColumnNames[c]) + "'";
+        break;
+      }
+    }
+    return false;
+  }
+  texts = RowTexts{};
+  for (std::size_t c = 0; c < kColumnCount; ++c) {
+    if (layout.index[c] != kNoColumn) texts[c] = record[layout.index[c]];
+  }
+  return true;
+}
+
+// The next record that is not an empty line.
+bool NextRecord(CsvReader& reader, CsvRecord& record) {
+  while (reader.Next(record)) {
+    if (!record.blankLine) return true;
+  }
+  return false;
+}
+
+// Decides the input's encoding and takes its byte order mark.
+EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> forced) {
+  const std::string_view start = reader.Lookahead(kEncodingSampleBytes);
+  const EncodingDecision decision = DecideEncoding(start, reader.AtEnd(), forced);
+  if (decision.byteOrderMark) reader.Skip(kByteOrderMark.size());
+  return decision;
+}
+
+// "kestrova-cli: NAME:LINE: ERROR" on the error stream, the input's bytes in it
+// shown safely (MessageText).
+void ReportLine(const BatchStreams& s, std::uint64_t line, std::string_view error, TextEncoding encoding) {
+  const std::string text = "kestrova-cli: " + MessageText(s.inputName, TextEncoding::kUtf8) + ":" +
+                           std::to_string(line) + ": " + MessageText(error, encoding) + "\n";
+  std::fwrite(text.data(), 1, text.size(), s.err);
+}
+
+std::string_view Utf8(std::u8string_view s) { return {reinterpret_cast<const char*>(s.data()), s.size()}; }
+
+// The sexes beyond ASCII: 男/女, 男性/女性 and the full-width letters, each in
+// Shift-JIS (plain literals are compiled to code page 932) and in UTF-8. The
+// Shift-JIS bytes are not UTF-8, and the UTF-8 bytes read as Shift-JIS are no
+// word for a sex, so the bytes decide without decoding.
+using Spellings = std::array<std::string_view, 8>;
+const Spellings& MaleSpellings() {
+  static const Spellings spellings = {"男",         "男性",         "Ｍ",         "ｍ",
+                                      Utf8(u8"男"), Utf8(u8"男性"), Utf8(u8"Ｍ"), Utf8(u8"ｍ")};
+  return spellings;
+}
+const Spellings& FemaleSpellings() {
+  static const Spellings spellings = {"女",         "女性",         "Ｆ",         "ｆ",
+                                      Utf8(u8"女"), Utf8(u8"女性"), Utf8(u8"Ｆ"), Utf8(u8"ｆ")};
+  return spellings;
+}
+
+bool IsOneOf(std::string_view s, const Spellings& spellings) {
+  for (std::string_view spelling : spellings) {
+    if (s == spelling) return true;
+  }
+  return false;
+}
+
+// Writes one data row: the passed-through fields, then an empty error and the
+// results, or the error and empty results. False (with `error`) when the row failed.
+bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PanelResult& result,
+              std::string& error, CsvWriter& writer) {
+  for (std::size_t i = 0; i < layout.fieldCount; ++i)
+    writer.Field(i < record.count ? record[i] : std::string_view{});
+  RowTexts texts;
+  error.clear();
+  const bool ok = ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding, result, error);
+  if (ok) {
+    writer.Field({});
+    WriteResultColumns(result, writer);
+  } else {
+    writer.Field(error);
+    WriteEmptyResultColumns(writer);
+  }
+  writer.EndRow();
+  return ok;
+}
+
+// --jobs: rows are read here in chunks, written into each chunk's bytes by
+// WriteRow on `jobs` threads, and the chunks written out here in input order,
+// so the output is the same bytes as one job's.
+struct RowChunk {
+  static constexpr std::size_t kRows = 1024;
+  std::vector<CsvRecord> records = std::vector<CsvRecord>(kRows);
+  std::vector<std::uint64_t> bytesConsumed = std::vector<std::uint64_t>(kRows);
+  std::size_t count = 0;
+  std::string output;
+  std::vector<std::pair<std::size_t, std::string>> errors;  // (row in the chunk, error), in order
+};
+
+template <class RowDone>
+void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding encoding, unsigned jobs,
+                       bool crLf, CsvWriter& writer, const RowDone& rowDone) {
+  ChunkPipeline<RowChunk> pipeline(jobs, [&](RowChunk& chunk) {
+    chunk.output.clear();
+    chunk.errors.clear();
+    CsvWriter out(chunk.output);
+    out.UseCrLf(crLf);
+    PanelResult result;
+    std::string error;
+    for (std::size_t i = 0; i < chunk.count; ++i) {
+      if (!WriteRow(chunk.records[i], layout, encoding, result, error, out))
+        chunk.errors.emplace_back(i, error);
+    }
+    out.Flush();
+  });
+  bool more = true;
+  for (;;) {
+    while (more && pipeline.HasFree()) {
+      RowChunk& chunk = pipeline.Free();
+      chunk.count = 0;
+      while (chunk.count < RowChunk::kRows && NextRecord(reader, chunk.records[chunk.count])) {
+        chunk.bytesConsumed[chunk.count++] = reader.BytesConsumed();
+      }
+      more = chunk.count == RowChunk::kRows;
+      pipeline.Submit();
+    }
+    const RowChunk* chunk = pipeline.Next();
+    if (chunk == nullptr) return;
+    writer.Bytes(chunk->output);
+    writer.Flush();
+    auto error = chunk->errors.begin();
+    for (std::size_t i = 0; i < chunk->count; ++i) {
+      const bool failed = error != chunk->errors.end() && error->first == i;
+      rowDone(chunk->records[i], failed ? &(error++)->second : nullptr, chunk->bytesConsumed[i], nullptr);
+    }
+  }
+}
+
+class Progress {
+ public:
+  explicit Progress(const BatchStreams& s) : s_(s) {}
+  void Row(std::uint64_t rows, std::uint64_t bytes) {
+    if (!s_.showProgress || rows % kProgressEvery != 0) return;
+    if (s_.inputSize > 0) {
+      std::fprintf(s_.err, "\rkestrova-cli: %llu rows, %d%%", static_cast<unsigned long long>(rows),
+                   static_cast<int>(bytes * 100 / s_.inputSize));
+    } else {
+      std::fprintf(s_.err, "\rkestrova-cli: %llu rows", static_cast<unsigned long long>(rows));
+    }
+    std::fflush(s_.err);
+    shown_ = true;
+  }
+  // Clears the progress line before another message or at the end.
+  void Clear() {
+    if (!shown_) return;
+    std::fputs("\r\x1b[K", s_.err);
+    shown_ = false;
+  }
+
+ private:
+  const BatchStreams& s_;
+  bool shown_ = false;
+};
+
+}  // namespace
+
+std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, TextEncoding encoding) {
+  const std::string_view s = TrimBlanks(text);
+  if (s == "M" || s == "m" || s == "1") return kSexMale;
+  if (s == "F" || s == "f" || s == "2") return kSexFemale;
+  if (IsOneOf(s, MaleSpellings())) return kSexMale;
+  if (IsOneOf(s, FemaleSpellings())) return kSexFemale;
+  if (s.empty()) {
+    error = "sex is empty";
+  } else if (encoding == TextEncoding::kShiftJis) {
+    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor male/female in Japanese";
+  } else {
+    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor " + std::string(texts::kMaleUtf8) + "/" +
+            std::string(texts::kFemaleUtf8);
+  }
+  return std::nullopt;
+}
+
+std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
+                                 std::string& error) {
+  const std::string_view s = TrimBlanks(text);
+  if (s.empty()) {
+    if (!required) return 0.0;
+    error = std::string(column) + " is empty";
+    return std::nullopt;
+  }
+  if (!IsDecimalNumber(s)) {
+    error = std::string(column) + " '" + std::string(s) + "' is not a number";
+    return std::nullopt;
+  }
+  const double value = ParseNumber(s);
+  if (required ? !(value > 0) : value < 0) {
+    error = std::string(column) + " '" + std::string(s) + (required ? "' is not above 0" : "' is negative");
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
+  const auto value = ReadNumber(kColumnNames[column], text, column == kAge || column == kHeight, error);
+  if (value && *value > kUpperLimits[column]) {
+    error = std::string(kColumnNames[column]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
+            std::string(kUpperLimitTexts[column]);
+    return std::nullopt;
+  }
+  return value;
+}
+
+bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error) {
+  const auto sex = ReadSex(texts[kSex], error, encoding);
+  if (!sex) return false;
+  inputs.sexCode = *sex;
+  double PatientInputs::*const targets[] = {nullptr,
+                                            &PatientInputs::age,
+                                            &PatientInputs::height,
+                                            &PatientInputs::vc,
+                                            &PatientInputs::fvc,
+                                            &PatientInputs::fev1};
+  for (std::size_t c = kAge; c < kColumnCount; ++c) {
+    const auto value = ReadColumnValue(static_cast<Column>(c), texts[c], error);
+    if (!value) return false;
+    inputs.*targets[c] = *value;
+  }
+  return true;
+}
+
+bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error) {
+  PatientInputs inputs;
+  if (!ReadPatient(texts, encoding, inputs, error)) return false;
+  ComputePanelResult(inputs, result);
+  if (!result.computed) {
+    error = "nothing could be computed from these values";
+    return false;
+  }
+  return true;
+}
+
+int RunBatch(const BatchStreams& streams) {
+  CsvReader reader(streams.in, streams.readBufferSize);
+  CsvWriter writer = streams.file != nullptr ? CsvWriter(*streams.file, streams.writeBlockSize)
+                                             : CsvWriter(streams.out, streams.writeBlockSize);
+  CsvRecord record;
+  Layout layout;
+  std::string error;
+  Progress progress(streams);
+  const auto name = [&] { return std::string(streams.inputName); };
+  const EncodingDecision encoding = StartInput(reader, streams.encoding);
+
+  if (!NextRecord(reader, record)) {
+    if (reader.ReadError()) {
+      std::fprintf(streams.err, "kestrova-cli: %s: cannot be read\n", name().c_str());
+      return kExitIoError;
+    }
+    std::fprintf(streams.err, "kestrova-cli: %s: the input is empty (a header row is needed)\n",
+                 name().c_str());
+    return kExitBadInput;
+  }
+  if (record.overLimit != CsvLimit::kNone) error = "the header: " + CsvLimitError(record);
+  if (!error.empty() || !ReadHeader(record, encoding.encoding, layout, error)) {
+    ReportLine(streams, record.line, error, encoding.encoding);
+    return kExitBadInput;
+  }
+  layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
+  if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
+  if (streams.observer != nullptr) streams.observer->Header(record);
+  // The output's rows end as the input's header does (Excel writes CR LF).
+  writer.UseCrLf(record.crLf);
+  for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);
+  writer.Field("error");
+  for (const std::string& column : report::ResultColumnNames()) writer.Field(column);
+  writer.EndRow();
+
+  std::uint64_t rows = 0;
+  std::uint64_t failed = 0;
+  // After each row, in input order: its message, the observer, the progress.
+  const auto rowDone = [&](const CsvRecord& row, const std::string* rowError, std::uint64_t bytesConsumed,
+                           const PanelResult* rowResult) {
+    ++rows;
+    if (rowError != nullptr) {
+      ++failed;
+      progress.Clear();
+      ReportLine(streams, row.line, *rowError, encoding.encoding);
+    }
+    if (streams.observer != nullptr) {
+      streams.observer->Row(rows, row, rowResult, rowError != nullptr ? *rowError : std::string_view{});
+    }
+    progress.Row(rows, bytesConsumed);
+  };
+  if (streams.jobs > 1 && streams.observer == nullptr) {
+    RunRowsInParallel(reader, layout, encoding.encoding, streams.jobs, record.crLf, writer, rowDone);
+  } else {
+    PanelResult result;  // the rows' texts are written straight from its recording
+    while (NextRecord(reader, record)) {
+      const bool ok = WriteRow(record, layout, encoding.encoding, result, error, writer);
+      rowDone(record, ok ? nullptr : &error, reader.BytesConsumed(), ok ? &result : nullptr);
+    }
+  }
+  progress.Clear();
+  const bool written = writer.Flush();
+  if (reader.ReadError()) {
+    std::fprintf(streams.err, "kestrova-cli: %s: read error after %llu rows\n", name().c_str(),
+                 static_cast<unsigned long long>(rows));
+    return kExitIoError;
+  }
+  if (!written && streams.file != nullptr) {
+    std::fprintf(streams.err, "kestrova-cli: %s: cannot be written (%s)\n", streams.file->target().c_str(),
+                 streams.file->Error().c_str());
+    return kExitIoError;
+  }
+  if (!written) {
+    std::fprintf(streams.err, "kestrova-cli: standard output: cannot be written (%s)\n",
+                 writer.StreamError() != 0 ? std::strerror(writer.StreamError()) : "write error");
+    return kExitIoError;
+  }
+  if (failed > 0) {
+    std::fprintf(streams.err, "kestrova-cli: %llu of %llu rows could not be read\n",
+                 static_cast<unsigned long long>(failed), static_cast<unsigned long long>(rows));
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+}  // namespace kestrova::batch

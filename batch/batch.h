@@ -1,0 +1,106 @@
+// kestrova-cli --batch: one CSV row of results per CSV row of patients.
+//
+// The header names the columns sex, age, height, vc, fvc and fev1 in any order
+// and case, in English or Japanese (batch/header_names.h); sex, age and height
+// are required, and a missing volume column reads as not measured. Every input column, the named ones too,
+// is passed through unchanged and in input order, ahead of an `error` column and the result columns
+// (report/result_columns.h), so the sheet shows what was computed.
+//
+// A row is read strictly: sex is M/F, 1/2, 男/女, 男性/女性 or full-width Ｍ/Ｆ (UTF-8 or Shift-JIS);
+// age (above 0, at most 150) and height (above 0, at most 272 cm) are numbers;
+// a volume is empty (not measured) or a number from 0 to 15 L. Numbers are [+|-]digits[.digits], read with
+// ParseNumber as the window reads its command line. A row that fails gets the reason in its `error` column
+// and empty results, and a message on the error stream names its line; every other row is computed exactly as
+// the window computes it. The output has exactly one row per input row, in order; empty lines are no rows.
+//
+// The file's encoding is decided once (batch/text_encoding.h); its byte order
+// mark is not part of the header. The output is in the same encoding: it
+// starts with a byte order mark when the input did and is UTF-8, passed-through
+// bytes stay as they are, and the texts it adds are ASCII (in UTF-8 an error
+// about the sex also names 男性/女性). Its rows end with CR LF when the
+// input's header does (as Excel writes), else with LF.
+#ifndef KESTROVA_BATCH_BATCH_H_
+#define KESTROVA_BATCH_BATCH_H_
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "batch/header_names.h"
+#include "batch/text_encoding.h"
+#include "records/patient_inputs.h"
+
+namespace kestrova {
+struct PanelResult;
+}  // namespace kestrova
+
+namespace kestrova::batch {
+
+struct CsvRecord;
+class OutputFile;
+
+// Sees each row the batch reads, besides the CSV it writes (kestrova-cli
+// --html-dir writes a report per row from it).
+class BatchRowObserver {
+ public:
+  virtual ~BatchRowObserver() = default;
+  // The header, once it has been accepted.
+  virtual void Header(const CsvRecord& header) = 0;
+  // Data row `row` (1-based): its result, or null and what is wrong with it.
+  virtual void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
+                   std::string_view error) = 0;
+};
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitIoError = 1;   // a file could not be opened, read or written
+inline constexpr int kExitBadInput = 2;  // bad arguments, a bad header, or a row failed
+
+struct BatchStreams {
+  std::FILE* in;
+  std::FILE* out;
+  std::FILE* err;
+  std::string_view inputName = "-";                     // for messages
+  bool showProgress = false;                            // the error stream is a terminal
+  std::uint64_t inputSize = 0;                          // bytes, 0 when unknown (a pipe)
+  std::optional<TextEncoding> encoding = std::nullopt;  // --encoding; otherwise decided from the input
+  std::size_t readBufferSize = std::size_t{1} << 20;
+  std::size_t writeBlockSize = std::size_t{1} << 20;
+  BatchRowObserver* observer = nullptr;
+  OutputFile* file = nullptr;  // written instead of `out` when set (the -o file)
+  // Threads that compute the rows (--jobs); the output is the same for any
+  // count. With an observer the rows are computed on the calling thread.
+  unsigned jobs = 1;
+};
+
+// Reads every row, writes every row; returns kExitOk, kExitBadInput when any row
+// or the header failed, or kExitIoError.
+int RunBatch(const BatchStreams& streams);
+
+// The row checks, exposed for tests. Each returns the value, or nothing with
+// `error` set to the reason.
+std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error,
+                                    TextEncoding encoding = TextEncoding::kUtf8);
+std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
+                                 std::string& error);
+// A number column of a row (not kSex) as a row is read: ReadNumber, age and
+// height required, then the column's upper limit (150 years, 272 cm, 15 L).
+std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error);
+
+// The texts of a row's named columns in BatchColumn order (empty when the file
+// has no such column).
+using RowTexts = std::array<std::string_view, kColumnCount>;
+
+// Reads a patient from its texts with the row checks above and the upper
+// limits; false with `error` set to the reason.
+bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error);
+
+// One row as the batch computes it: ReadPatient, then ComputePanelResult, which
+// must compute; false with `error` set (and `result` not to be used) otherwise.
+bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error);
+
+}  // namespace kestrova::batch
+
+#endif  // KESTROVA_BATCH_BATCH_H_

@@ -1,0 +1,171 @@
+// Streaming CSV: a reader that hands out one record at a time from a large
+// buffer, and a writer that collects rows in a large buffer.
+//
+// Reading follows RFC 4180 with the usual leniency: fields are separated by
+// commas and records end at LF, CRLF or a lone CR; a field that starts with a
+// double quote runs to the next lone quote, "" inside it stands for one quote,
+// and commas and line ends inside it are data. A quote inside an unquoted field,
+// or text after a closing quote, is kept as data. Bytes are not decoded, so
+// UTF-8 and Shift-JIS pass through unchanged (no Shift-JIS byte below 0x40 is
+// a trail byte, so commas, quotes and line ends are never part of a character).
+#ifndef KESTROVA_BATCH_CSV_H_
+#define KESTROVA_BATCH_CSV_H_
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kestrova/kestrova.h"
+
+namespace kestrova::batch {
+
+// Bounds on one record, so that memory stays flat whatever the input (a file
+// with no line end, a field of gigabytes): a field holds at most
+// kMaxFieldBytes, a record at most kMaxRecordBytes in all its fields and at
+// most kMaxFields fields.
+inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;   // 1 MiB
+inline constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 24;  // 16 MiB
+inline constexpr std::size_t kMaxFields = std::size_t{1} << 16;       // 65,536
+
+enum class CsvLimit : std::uint8_t { kNone, kFieldBytes, kRecordBytes, kFieldCount };
+
+// One record: fields[0 .. count) are valid; later strings keep their capacity
+// for the next record.
+struct CsvRecord {
+  std::vector<std::string> fields;
+  std::size_t count = 0;
+  std::uint64_t line = 0;          // 1-based line the record starts on
+  bool unterminatedQuote = false;  // the input ended inside a quoted field
+  bool blankLine = false;          // nothing but a line end (one empty field)
+  // A record beyond a bound has no fields (count 0); the reader skips the rest
+  // of it, to its line end, before the next record.
+  CsvLimit overLimit = CsvLimit::kNone;
+  std::size_t overLimitField = 0;  // 1-based field that went beyond kMaxFieldBytes
+  bool crLf = false;               // the record ended with CR LF
+
+  std::string_view operator[](std::size_t i) const { return fields[i]; }
+};
+
+// What is wrong with a record beyond a bound: "field 3 is longer than 1 MiB";
+// empty for one within them.
+std::string CsvLimitError(const CsvRecord& record);
+
+class CsvReader {
+ public:
+  explicit CsvReader(std::FILE* in, std::size_t bufferSize = std::size_t{1} << 20);
+
+  // Reads the next record; false at the end of the input (or on a read error).
+  bool Next(CsvRecord& record);
+
+  // The next bytes of the input without taking them: `n` of them, fewer only at
+  // the end of the input. The buffer grows to hold them if it must.
+  std::string_view Lookahead(std::size_t n);
+  // Takes the first `n` bytes of a Lookahead as no record's data (a byte order mark).
+  void Skip(std::size_t n) { pos_ += std::min(n, end_ - pos_); }
+  // True once the input has been read to its end (or a read failed).
+  bool AtEnd() const { return eof_; }
+
+  bool ReadError() const { return readError_; }
+  // Bytes of the input taken up by the records returned so far.
+  std::uint64_t BytesConsumed() const { return bytesRead_ - (end_ - pos_); }
+
+ private:
+  bool Refill();
+  // Ends a record at a bound: drops its fields and remembers where the rest of
+  // it starts (inside a quoted part, at the start of a field).
+  bool CutRecord(CsvRecord& record, CsvLimit limit, bool quoted, bool atFieldStart);
+  // Reads past the rest of a record that was cut, to its line end.
+  void SkipCutRecord();
+  // Next byte, or -1 at the end of the input.
+  int Get() {
+    if (pos_ == end_ && !Refill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_++]);
+  }
+  int Peek() {
+    if (pos_ == end_ && !Refill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+  }
+
+  std::FILE* in_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  std::uint64_t line_ = 1;
+  std::uint64_t bytesRead_ = 0;
+  bool eof_ = false;
+  bool readError_ = false;
+  bool cut_ = false;  // the last record was cut at a bound; the rest of it is still to skip
+  bool cutQuoted_ = false;
+  bool cutAtFieldStart_ = false;
+};
+
+class OutputFile;
+
+// Collects output and writes it in large blocks. Fields are quoted only when
+// they hold a comma, a quote, CR or LF.
+class CsvWriter {
+ public:
+  explicit CsvWriter(std::FILE* out, std::size_t blockSize = std::size_t{1} << 20);
+  // Writes through `file`, which counts the bytes and keeps the reason of a failure.
+  explicit CsvWriter(OutputFile& file, std::size_t blockSize = std::size_t{1} << 20);
+  // Appends to `sink` instead of writing to a stream.
+  explicit CsvWriter(std::string& sink);
+  ~CsvWriter();
+
+  void Field(std::string_view text);
+  // A field the program wrote itself (a number, an ASCII key), which never
+  // needs quotes: copied without looking for bytes that would.
+  void PlainField(std::string_view text) {
+    char* out = Room(text.size() + 1);
+    if (rowStarted_) *out++ = ',';
+    for (char c : text) *out++ = c;
+    used_ += text.size() + (rowStarted_ ? 1 : 0);
+    rowStarted_ = true;
+  }
+  // Bytes written as they stand, outside any field (a byte order mark).
+  void Bytes(std::string_view bytes);
+  // Ends rows with CR LF instead of LF.
+  void UseCrLf(bool crLf) { crLf_ = crLf; }
+  void EndRow();
+  // Writes what is buffered and flushes the stream; false when writing failed.
+  bool Flush();
+  bool Failed() const { return failed_; }
+  // The errno of the first failed write to a stream; 0 when none failed.
+  int StreamError() const { return streamError_; }
+
+ private:
+  void WriteBlock();
+  // Room for `n` more bytes at the end of the buffered output.
+  char* Room(std::size_t n) {
+    if (buffer_.size() - used_ < n) Grow(n);
+    return buffer_.data() + used_;
+  }
+  void Grow(std::size_t n);
+  void QuotedField(std::string_view text);
+
+  std::FILE* out_ = nullptr;
+  OutputFile* file_ = nullptr;
+  std::string* sink_ = nullptr;
+  // Output goes into buffer_[0 .. used_); the vector's size is the room. Plain
+  // bytes rather than std::string appends: most fields are a few characters,
+  // and a row has some sixty of them.
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+  std::size_t blockSize_;
+  bool rowStarted_ = false;
+  bool crLf_ = false;
+  bool failed_ = false;
+  int streamError_ = 0;
+};
+
+// The result columns of report/result_columns.h for `result` (a FullResult
+// too), or as many empty fields.
+void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
+void WriteEmptyResultColumns(CsvWriter& writer);
+
+}  // namespace kestrova::batch
+
+#endif  // KESTROVA_BATCH_CSV_H_

@@ -1,0 +1,326 @@
+#include "batch/html_batch.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "batch/csv.h"
+#include "batch/paths.h"
+#include "kestrova/kestrova.h"
+#include "kestrova/reading.h"
+#include "report/html_report.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova::batch {
+namespace {
+
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+constexpr std::size_t kMaxNameBytes = 64;
+
+bool IsSafe(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+
+bool IsAlnum(char c) { return IsSafe(c) && c != '-' && c != '_'; }
+
+std::string Lower(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// Device names Windows refuses as file names, with any extension.
+bool IsReservedOnWindows(std::string_view name) {
+  const std::string lower = Lower(name);
+  if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul") return true;
+  return lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) && lower[3] >= '0' &&
+         lower[3] <= '9';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string PathIn(std::string_view directory, std::string_view name) {
+  std::string path(directory);
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+namespace fs = std::filesystem;
+
+fs::path FsPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string Utf8Name(const fs::path& path) {
+  const std::u8string name = path.filename().u8string();
+  return std::string(name.begin(), name.end());
+}
+
+// index.html or a report's name: any .html, in any case.
+bool IsPageName(const fs::path& path) { return Lower(Utf8Name(path)).ends_with(".html"); }
+
+// The absolute name of the file `path` finally stands for: links followed,
+// also one that dangles (its target is what a write through it would create).
+fs::path Resolved(fs::path path) {
+  std::error_code error;
+  path = fs::absolute(path, error);
+  for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  const fs::path resolved = fs::weakly_canonical(path, error);
+  return error ? path.lexically_normal() : resolved;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  return fs::equivalent(a, b, error) || Resolved(a) == Resolved(b);
+}
+
+std::string Conflict(const std::string& what, bool known, const std::string& page,
+                     const std::string& directory, const char* choose) {
+  return what + (known ? " is " : " may be (the system does not identify it) ") + page +
+         ", a file --html-dir " + directory + " replaces; choose another " + choose;
+}
+
+}  // namespace
+
+std::string HtmlDirConflict(const std::string& directory, const BatchFiles& files) {
+  const std::string input = files.inputName == "-" ? "standard input" : "the input " + files.inputName;
+  const bool toStdout = files.outputName == "-";
+  const std::string output = toStdout ? "standard output" : "-o " + files.outputName;
+  const fs::path dir = FsPath(directory);
+  std::error_code error;
+  fs::directory_iterator entry(dir, error);
+  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+    if (!IsPageName(entry->path())) continue;
+    const std::string page = PathIn(directory, Utf8Name(entry->path()));
+    const FileIdentity id = IdentityOf(page);
+    if (const Sameness same = Compare(files.input, id); same != Sameness::kDifferent) {
+      return Conflict(input, same == Sameness::kSame, page, directory, "folder");
+    }
+    if (const Sameness same = Compare(files.output, id); same != Sameness::kDifferent) {
+      return Conflict(output, same == Sameness::kSame, page, directory, "output file");
+    }
+  }
+  if (!toStdout) {
+    const fs::path target = Resolved(FsPath(files.outputName));
+    if (IsPageName(target) && SameFolder(target.parent_path(), Resolved(dir))) {
+      return Conflict(output, true, PathIn(directory, Utf8Name(target)), directory, "output file");
+    }
+  }
+  return {};
+}
+
+std::string SafeReportName(std::string_view id, std::uint64_t row) {
+  std::string name;
+  bool hasAlnum = false;
+  for (char c : Trim(id)) {
+    if (name.size() >= kMaxNameBytes) break;
+    if (IsSafe(c)) {
+      name += name.empty() && c == '-' ? '_' : c;
+      hasAlnum = hasAlnum || IsAlnum(c);
+    } else if (name.empty() || name.back() != '_') {
+      name += '_';
+    }
+  }
+  if (!hasAlnum) return "row-" + std::to_string(row);
+  if (IsReservedOnWindows(name)) name += '_';
+  return name;
+}
+
+ReportNames::ReportNames() { used_.insert("index"); }
+
+std::string ReportNames::Next(std::string_view id, std::uint64_t row) {
+  const std::string base = SafeReportName(id, row);
+  std::string name = base;
+  for (std::uint64_t n = 2; !used_.insert(Lower(name)).second; ++n) name = base + "-" + std::to_string(n);
+  return name;
+}
+
+std::string HtmlIndexStart(std::string_view source) {
+  std::string out =
+      "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\"/>\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>";
+  out += texts::kIndexTitleUtf8;
+  out += " - ";
+  report::AppendHtmlEscaped(source, out);
+  out += "</title>\n<style>\n";
+  out += report::HtmlStyleSheet();
+  out += "</style>\n</head>\n<body>\n<main class=\"page\">\n<h1>";
+  out += texts::kIndexTitleUtf8;
+  out += " <span class=\"en\">";
+  report::AppendHtmlEscaped(source, out);
+  out += "</span></h1>\n<table class=\"index\">\n<thead><tr><th class=\"num\">";
+  out += texts::kIndexRowUtf8;
+  out += "</th><th>id</th><th>";
+  out += texts::kIndexReportUtf8;
+  out += "</th><th>";
+  out += texts::kVentilatoryNameUtf8;
+  out += "</th><th>ERS/ATS 2022</th><th>";
+  out += texts::kIndexFlagsUtf8;
+  out += "</th></tr></thead>\n<tbody>\n";
+  return out;
+}
+
+void AppendHtmlIndexRow(const HtmlIndexEntry& entry, std::string& out) {
+  out += "<tr><td class=\"num\">";
+  out += std::to_string(entry.row);
+  out += "</td><td>";
+  report::AppendHtmlEscaped(entry.id, out);
+  out += "</td>";
+  if (entry.file.empty()) {
+    out += "<td></td><td class=\"error\" colspan=\"3\">";
+    out += texts::kIndexErrorUtf8;
+    out += ": ";
+    report::AppendHtmlEscaped(entry.error, out);
+    out += "</td></tr>\n";
+    return;
+  }
+  out += "<td><a href=\"";
+  report::AppendHtmlEscaped(entry.file, out);
+  out += "\">";
+  report::AppendHtmlEscaped(entry.file, out);
+  out += "</a></td><td>";
+  report::AppendHtmlEscaped(entry.pattern, out);
+  out += "</td><td>";
+  report::AppendHtmlEscaped(entry.ersAts, out);
+  out += "</td><td class=\"red\">";
+  report::AppendHtmlEscaped(entry.flags, out);
+  out += "</td></tr>\n";
+}
+
+std::string_view HtmlIndexEnd() { return "</tbody>\n</table>\n</main>\n</body>\n</html>\n"; }
+
+HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
+  HtmlIndexEntry entry;
+  const Reading reading = ReadResult(result);
+  entry.pattern = reading.ventilatory.computed ? reading.ventilatory.label.ja : texts::kNotReadUtf8;
+  const LlnReading& lln = reading.ersAts2022;
+  entry.ersAts = lln.computed ? lln.label.ja : texts::kNotReadUtf8;
+  if (lln.computed && lln.severity != Severity::kNone) {
+    entry.ersAts += " ";
+    entry.ersAts += lln.severityLabel.ja;
+  }
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    if (!result.panel.rows[i].cell.red) continue;
+    if (!entry.flags.empty()) entry.flags += ", ";
+    entry.flags += ResultFields()[i].group;
+    entry.flags += ' ';
+    entry.flags += ResultFields()[i].label;
+  }
+  if (result.panel.measuredRatio.red) {
+    if (!entry.flags.empty()) entry.flags += ", ";
+    entry.flags += "FEV1/FVC ";
+    entry.flags += result.panel.measuredRatio.text;
+  }
+  return entry;
+}
+
+HtmlBatchWriter::HtmlBatchWriter(std::string directory, std::string source, std::FILE* err)
+    : directory_(std::move(directory)), source_(std::move(source)), err_(err), idColumn_(kNoColumn) {}
+
+std::string HtmlBatchWriter::Path(std::string_view name) const { return PathIn(directory_, name); }
+
+bool HtmlBatchWriter::Open() {
+  std::string error;
+  if (!MakeDirectory(directory_, error)) {
+    std::fprintf(err_, "kestrova-cli: %s: the report directory cannot be made (%s)\n", directory_.c_str(),
+                 error.c_str());
+    return false;
+  }
+  return true;
+}
+
+void HtmlBatchWriter::Header(const CsvRecord& header) {
+  for (std::size_t i = 0; i < header.count; ++i) {
+    std::string_view name = header[i];
+    if (i == 0 && name.substr(0, 3) == "\xEF\xBB\xBF") name.remove_prefix(3);
+    columns_.emplace_back(name);
+    if (idColumn_ == kNoColumn && Lower(Trim(name)) == "id") idColumn_ = i;
+  }
+  std::string error;
+  indexOpen_ = index_.Open(Path("index.html"), error, LinkPolicy::kReplaceLink);
+  if (!indexOpen_ || !index_.Write(HtmlIndexStart(source_))) IndexFailed(indexOpen_ ? index_.Error() : error);
+}
+
+void HtmlBatchWriter::IndexFailed(const std::string& reason) {
+  if (!indexError_.empty()) return;
+  indexError_ = reason.empty() ? "write error" : reason;
+  index_.Discard();
+}
+
+bool HtmlBatchWriter::WriteFile(const std::string& name, const std::string& text) {
+  const std::string path = Path(name);
+  OutputFile file;
+  std::string error;
+  // Many small files: renamed without waiting for the disk each time.
+  bool ok = file.Open(path, error, LinkPolicy::kReplaceLink);
+  if (ok && !file.Write(text)) {
+    ok = false;
+    error = file.Error();
+  }
+  ok = ok && file.Commit(error, Durability::kUnsynced);
+  if (!ok && unwritten_++ == 0) {
+    std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", path.c_str(), error.c_str());
+  }
+  return ok;
+}
+
+void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
+                          std::string_view error) {
+  HtmlIndexEntry entry;
+  if (result != nullptr) entry = IndexEntryOf(*result);
+  entry.row = row;
+  if (idColumn_ != kNoColumn && idColumn_ < record.count) entry.id = record[idColumn_];
+  if (result == nullptr) {
+    entry.error = error;
+  } else {
+    entry.file = names_.Next(entry.id, row) + ".html";
+    report::HtmlHeader header;
+    header.name = entry.id;
+    for (std::size_t i = 0; i < columns_.size() && i < record.count; ++i) {
+      header.fields.push_back({columns_[i], std::string(record[i])});
+    }
+    WriteFile(entry.file, report::FormatHtml(header, *result));
+  }
+  if (indexOpen_ && indexError_.empty()) {
+    std::string line;
+    AppendHtmlIndexRow(entry, line);
+    if (!index_.Write(line)) IndexFailed(index_.Error());
+  }
+}
+
+bool HtmlBatchWriter::Finish() {
+  bool ok = true;
+  if (indexOpen_ && indexError_.empty() && !(index_.Write(HtmlIndexEnd()) && index_.Flush())) {
+    IndexFailed(index_.Error());
+  }
+  if (!indexError_.empty()) {
+    std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", Path("index.html").c_str(),
+                 indexError_.c_str());
+    ok = false;
+  }
+  if (unwritten_ > 0) {
+    std::fprintf(err_, "kestrova-cli: %llu reports could not be written to %s\n",
+                 static_cast<unsigned long long>(unwritten_), directory_.c_str());
+    ok = false;
+  }
+  return ok;
+}
+
+bool HtmlBatchWriter::CommitIndex() {
+  if (!indexOpen_ || !indexError_.empty()) return indexError_.empty();
+  indexOpen_ = false;
+  std::string error;
+  if (index_.Commit(error)) return true;
+  std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", Path("index.html").c_str(), error.c_str());
+  return false;
+}
+
+}  // namespace kestrova::batch

@@ -1,0 +1,203 @@
+#include "batch/text_encoding.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+#include <cstdio>
+
+namespace kestrova::batch {
+namespace {
+
+std::string LowerAscii(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Beyond a byte order mark, the header decides when it has text beyond ASCII
+// (a header is short, and Japanese in Shift-JIS is practically never valid
+// UTF-8); otherwise the other lines with such text decide by majority, so
+// that one stray byte in a UTF-8 file leaves it UTF-8.
+bool LooksLikeUtf8(std::string_view start, bool complete) {
+  if (IsValidUtf8(start, !complete)) return true;
+  std::size_t valid = 0;
+  std::size_t invalid = 0;
+  bool header = true;
+  while (!start.empty()) {
+    const std::size_t end = start.find_first_of("\r\n");
+    const std::string_view line = start.substr(0, end);
+    const bool last = end == std::string_view::npos;
+    start.remove_prefix(last ? start.size() : end + 1);
+    if (line.empty()) continue;
+    if (!IsAscii(line)) {
+      const bool ok = IsValidUtf8(line, last && !complete);
+      if (header) return ok;
+      ++(ok ? valid : invalid);
+    }
+    header = false;
+  }
+  return valid > invalid;
+}
+
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// One Shift-JIS (code page 932) character, one or two bytes, appended to `out`
+// in UTF-8; false when the bytes are no character.
+bool AppendShiftJisAsUtf8(std::string_view ch, std::string& out) {
+#ifdef _WIN32
+  wchar_t wide[2];
+  const int n =
+      MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, ch.data(), static_cast<int>(ch.size()), wide, 2);
+  char utf8[8];
+  const int m = n > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, n, utf8, sizeof utf8, nullptr, nullptr) : 0;
+  if (m <= 0) return false;
+  out.append(utf8, static_cast<std::size_t>(m));
+  return true;
+#else
+  static const iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  char in[2];
+  ch.copy(in, sizeof in);
+  char utf8[8];
+  char* inPtr = in;
+  char* outPtr = utf8;
+  std::size_t inLeft = ch.size();
+  std::size_t outLeft = sizeof utf8;
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
+    return false;
+  }
+  out.append(utf8, sizeof utf8 - outLeft);
+  return true;
+#endif
+}
+
+void AppendEscaped(std::string_view bytes, std::string& out) {
+  for (char c : bytes) {
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    out += escaped;
+  }
+}
+
+}  // namespace
+
+std::string MessageText(std::string_view text, TextEncoding encoding) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = 1;
+    if (c < 0x80) {
+      if (c < 0x20 || c == 0x7F) {
+        AppendEscaped(text.substr(i, 1), out);
+      } else {
+        out += static_cast<char>(c);
+      }
+    } else if (encoding == TextEncoding::kUtf8) {
+      length = Utf8Length(c);
+      const std::string_view ch = text.substr(i, length);
+      const bool c1 = c == 0xC2 && ch.size() == 2 && static_cast<unsigned char>(ch[1]) < 0xA0;
+      if (length == 0 || !IsValidUtf8(ch) || ch.size() < length) {
+        length = 1;
+        AppendEscaped(text.substr(i, 1), out);
+      } else if (c1) {
+        AppendEscaped(ch, out);
+      } else {
+        out += ch;
+      }
+    } else {
+      const bool pair = IsShiftJisLead(c) && i + 1 < text.size() && IsShiftJisTrail(text[i + 1]);
+      length = pair ? 2 : 1;
+      if (!AppendShiftJisAsUtf8(text.substr(i, length), out)) AppendEscaped(text.substr(i, length), out);
+    }
+    i += length;
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view bytes, bool cutAtEnd) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    unsigned char low = 0x80;  // bounds of the second byte
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;   // no overlong forms
+      if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+      if (i + k >= n) return cutAtEnd;
+      const unsigned char t = p[i + k];
+      if (k == 1 ? (t < low || t > high) : (t < 0x80 || t > 0xBF)) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+EncodingDecision DecideEncoding(std::string_view start, bool complete, std::optional<TextEncoding> forced) {
+  EncodingDecision decision;
+  decision.byteOrderMark = start.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+  if (forced) {
+    decision.encoding = *forced;
+  } else if (decision.byteOrderMark || LooksLikeUtf8(start, complete)) {
+    decision.encoding = TextEncoding::kUtf8;
+  } else {
+    decision.encoding = TextEncoding::kShiftJis;
+  }
+  return decision;
+}
+
+std::optional<TextEncoding> ParseEncodingName(std::string_view name) {
+  const std::string lower = LowerAscii(name);
+  if (lower == "utf-8" || lower == "utf8") return TextEncoding::kUtf8;
+  if (lower == "sjis" || lower == "shift_jis" || lower == "shift-jis" || lower == "cp932") {
+    return TextEncoding::kShiftJis;
+  }
+  return std::nullopt;
+}
+
+}  // namespace kestrova::batch

@@ -1,0 +1,25 @@
+from typing import Any, Mapping, Optional, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+import pandas
+
+_Value = Union[str, int, float, None]
+_Column = Union[Sequence[_Value], npt.ArrayLike]
+
+__version__: str
+INPUT_COLUMNS: tuple[str, ...]
+RESULT_COLUMNS: tuple[tuple[str, str], ...]
+
+def compute(
+    sex: Union[str, int], age: Union[int, float, str], height: Union[int, float, str],
+    vc: _Value = 0, fvc: _Value = 0, fev1: _Value = 0,
+) -> dict[str, Any]: ...
+def compute_many(
+    sex: _Column, age: _Column, height: _Column,
+    vc: Optional[_Column] = None, fvc: Optional[_Column] = None, fev1: Optional[_Column] = None,
+    *, texts: bool = True, threads: Optional[int] = None,
+) -> dict[str, np.ndarray]: ...
+def compute_frame(
+    df: pandas.DataFrame, columns: Optional[Mapping[str, Any]] = None, *, threads: Optional[int] = None,
+) -> pandas.DataFrame: ...

@@ -1,0 +1,23 @@
+// The patient's inputs as the user gave them, for the reports that show them:
+// the text of each value exactly as typed ("3.0" stays "3.0"), or nothing when
+// the value was not given.
+#ifndef KESTROVA_REPORT_GIVEN_INPUTS_H_
+#define KESTROVA_REPORT_GIVEN_INPUTS_H_
+
+#include <optional>
+#include <string>
+
+namespace kestrova::report {
+
+struct GivenInputs {
+  std::optional<std::string> sex;  // as given ("M", "F", "男" …)
+  std::optional<std::string> age;
+  std::optional<std::string> height;
+  std::optional<std::string> vc;
+  std::optional<std::string> fvc;
+  std::optional<std::string> fev1;
+};
+
+}  // namespace kestrova::report
+
+#endif  // KESTROVA_REPORT_GIVEN_INPUTS_H_

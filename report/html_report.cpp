@@ -1,0 +1,448 @@
+#include "report/html_report.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "kestrova/reading.h"
+#include "numtext/number_text.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova::report {
+namespace {
+
+// Every literal here is ASCII: the build writes plain literals as CP932, so
+// Japanese texts come from texts/japanese_texts.h as their UTF-8 twins.
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// A4 portrait with 12 mm margins leaves 186 x 273 mm; the report is laid out
+// to fit that at 100 % (results beside the reading, the chart below).
+constexpr std::string_view kStyle =
+    "@page{size:A4 portrait;margin:12mm}\n"
+    "*{box-sizing:border-box}\n"
+    "html{-webkit-print-color-adjust:exact;print-color-adjust:exact}\n"
+    "body{margin:0;color:#000;background:#fff;font:10pt/1.35 \"IPAPGothic\",\"IPAexGothic\",\"IPAGothic\","
+    "\"Noto Sans CJK JP\",\"Hiragino Sans\",\"Yu Gothic\",\"Meiryo\",sans-serif}\n"
+    ".page{width:186mm;margin:0 auto;padding:4mm 0}\n"
+    "h1{font-size:14pt;margin:0 0 2mm;overflow-wrap:anywhere}\n"
+    "h2{font-size:11pt;margin:0 0 1.5mm;border-bottom:0.4mm solid #000}\n"
+    ".en{font-size:8pt;font-weight:normal;color:#444}\n"
+    ".inputs{display:flex;flex-wrap:wrap;gap:1mm 5mm;margin:0 0 3mm;padding:1.5mm 2mm;"
+    "border:0.3mm solid #000}\n"
+    ".inputs div{display:flex;gap:1.5mm}\n"
+    ".inputs dt{font-weight:bold}\n"
+    ".inputs dd{margin:0;overflow-wrap:anywhere}\n"
+    ".columns{display:flex;gap:5mm;align-items:flex-start}\n"
+    ".results{flex:0 0 78mm}\n"
+    ".reading{flex:1 1 auto}\n"
+    "table{border-collapse:collapse;width:100%}\n"
+    "th,td{padding:0.4mm 1.5mm;text-align:left;vertical-align:top}\n"
+    ".results td,.results thead th{border-bottom:0.2mm solid #bbb}\n"
+    ".results thead th{font-size:8.5pt}\n"
+    ".results .group th{padding-top:1.2mm;border-bottom:0.3mm solid #000}\n"
+    ".num{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}\n"
+    ".mark{display:inline-block;width:3mm;text-align:left;font-size:1.3em;line-height:0}\n"
+    ".red{color:#c00000;font-weight:bold}\n"
+    ".legend{font-size:8pt;margin:1mm 0 0}\n"
+    ".reading th{width:30mm;font-weight:bold;border-bottom:0.2mm solid #bbb}\n"
+    ".reading td{border-bottom:0.2mm solid #bbb}\n"
+    ".reading .label{font-weight:bold}\n"
+    ".reading .numbers,.reading .note{display:block;font-size:8.5pt;color:#333}\n"
+    ".chart{margin-top:4mm}\n"
+    ".chart svg{display:block;width:100%;height:auto}\n"
+    "svg text{font-size:11px;fill:#000}\n"
+    "svg .quantity{font-weight:bold;font-size:12px}\n"
+    "svg .measured,svg .note,svg .axis-label{font-size:10px;fill:#333}\n"
+    "svg .z{font-weight:bold}\n"
+    ".index td,.index th{border-bottom:0.2mm solid #bbb;white-space:nowrap}\n"
+    ".index td.red,.index td.error{white-space:normal}\n"
+    ".index .error{color:#c00000}\n"
+    "@media print{.page{padding:0}.columns,.chart,table{break-inside:avoid}}\n";
+
+// Chart geometry (SVG user units).
+constexpr double kChartWidth = 720;
+constexpr double kAxisLeft = 150;
+constexpr double kAxisRight = 690;
+constexpr double kTracksTop = 32;
+constexpr double kTrackHeight = 40;
+constexpr double kDotRadius = 5.5;
+constexpr double kArrowLength = 10;
+
+double ChartX(double z) {
+  return kAxisLeft + (z - kChartZMin) * (kAxisRight - kAxisLeft) / (kChartZMax - kChartZMin);
+}
+
+std::string Coordinate(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.2f", v);
+  return buffer;
+}
+
+void Append(std::string& out, std::initializer_list<std::string_view> parts) {
+  for (std::string_view p : parts) out += p;
+}
+
+void AppendEscaped(std::string& out, std::string_view text) { AppendHtmlEscaped(text, out); }
+
+// Length of the valid UTF-8 sequence at text[i], or 0.
+std::size_t Utf8Length(std::string_view text, std::size_t i, std::uint32_t& codePoint) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char b0 = byte(i);
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (b0 < 0x80) {
+    codePoint = b0;
+    return 1;
+  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2;
+    codePoint = b0 & 0x1Fu;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3;
+    codePoint = b0 & 0x0Fu;
+    if (b0 == 0xE0) low = 0xA0;   // no overlong forms
+    if (b0 == 0xED) high = 0x9F;  // no surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4;
+    codePoint = b0 & 0x07u;
+    if (b0 == 0xF0) low = 0x90;
+    if (b0 == 0xF4) high = 0x8F;  // at most U+10FFFF
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    const unsigned char b = byte(i + k);
+    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
+    codePoint = (codePoint << 6) | (b & 0x3Fu);
+  }
+  return length;
+}
+
+bool Unwanted(std::uint32_t c) {
+  if (c < 0x20) return c != '\t' && c != '\n' && c != '\r';
+  if (c >= 0x7F && c <= 0x9F) return true;      // DEL and the C1 controls
+  if (c >= 0xFDD0 && c <= 0xFDEF) return true;  // noncharacters
+  return (c & 0xFFFEu) == 0xFFFEu;              // U+xFFFE, U+xFFFF
+}
+
+// ---- the results ----
+
+// The number part of a panel line ("3.24" of "3.24 :JRS2014", "*.**" of the placeholder).
+std::string_view LineNumber(std::string_view line) {
+  const std::size_t colon = line.rfind(" :");
+  std::string_view number = line.substr(0, colon == std::string_view::npos ? line.size() : colon);
+  while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
+  return number;
+}
+
+void AppendMark(bool red, std::string& out) {
+  Append(out, {"<span class=\"mark\">", red ? "*" : "", "</span>"});
+}
+
+void AppendResults(const PanelResult& result, std::string& out) {
+  Append(out, {"<section class=\"results\">\n<h2>", texts::kReportResultsUtf8,
+               " <span class=\"en\" lang=\"en\">Predicted values</span></h2>\n<table>\n<thead><tr><th>",
+               texts::kReportEquationUtf8, "</th><th class=\"num\">", texts::kReportPredictedUtf8,
+               "</th><th class=\"num\">", texts::kReportPercentUtf8, "</th></tr></thead>\n<tbody>\n"});
+  std::string_view group;
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    const ResultField& field = ResultFields()[i];
+    const PanelRow& row = result.panel.rows[i];
+    if (field.group != group) {
+      group = field.group;
+      out += "<tr class=\"group\"><th colspan=\"3\">";
+      AppendEscaped(out, group);
+      const MeasuredRatioText& ratio = result.panel.measuredRatio;
+      if (field.group == "FEV1.0 %" && ratio.shown) {
+        Append(out, {" <span class=\"num", ratio.red ? " red" : "", "\">", texts::kReportMeasuredUtf8, " "});
+        AppendEscaped(out, ratio.text);
+        if (ratio.red) out += " *";
+        out += "</span>";
+      }
+      out += "</th></tr>\n";
+    }
+    const bool red = row.cell.red;
+    Append(out, {"<tr data-name=\"", field.name, "\"><td>"});
+    AppendEscaped(out, field.label);
+    out += "</td><td class=\"num\">";
+    AppendEscaped(out, LineNumber(row.line));
+    out += "</td><td class=\"num pct";
+    if (red) out += " red";
+    out += "\">";
+    if (!row.cell.percent.empty()) {
+      AppendMark(red, out);
+      AppendEscaped(out, row.cell.percent);
+      out += " %";
+    }
+    out += "</td></tr>\n";
+  }
+  Append(out,
+         {"</tbody>\n</table>\n<p class=\"legend\">", texts::kReportRedLegendUtf8, "</p>\n</section>\n"});
+}
+
+// ---- the reading ----
+
+void AppendReadingRow(std::string_view name, bool computed, const ReadingLabel& label, std::string_view extra,
+                      std::string_view numbers, const ReadingLabel& note, std::string& out) {
+  out += "<tr><th>";
+  AppendEscaped(out, name);
+  out += "</th><td>";
+  if (!computed) {
+    Append(out, {texts::kNotReadUtf8, " <span class=\"en\" lang=\"en\">not read</span></td></tr>\n"});
+    return;
+  }
+  out += "<span class=\"label\">";
+  AppendEscaped(out, label.ja);
+  out += "</span>";
+  if (!extra.empty()) {
+    out += " ";
+    AppendEscaped(out, extra);
+  }
+  if (!label.en.empty()) {
+    out += " <span class=\"en\" lang=\"en\">";
+    AppendEscaped(out, label.en);
+    out += "</span>";
+  }
+  if (!numbers.empty()) {
+    out += "<span class=\"numbers\">";
+    AppendEscaped(out, numbers);
+    out += "</span>";
+  }
+  if (!note.ja.empty()) {
+    out += "<span class=\"note\">";
+    AppendEscaped(out, note.ja);
+    out += "</span>";
+  }
+  out += "</td></tr>\n";
+}
+
+void AppendReading(const Reading& r, std::string& out) {
+  Append(out, {"<section class=\"reading\">\n<h2>", texts::kReadingTitleUtf8,
+               " <span class=\"en\" lang=\"en\">Reading</span></h2>\n<table>\n"});
+  for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
+    // The pattern by Baldwin's %VC is for reference.
+    const std::string_view mark = v == &r.ventilatoryBaldwin ? texts::kReferenceMarkUtf8 : "";
+    AppendReadingRow(
+        std::string(texts::kVentilatoryNameUtf8) + std::string(mark) + " (" + std::string(v->equation) + ")",
+        v->computed, v->label, "", "%VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio, {}, out);
+  }
+  const LlnReading& lln = r.ersAts2022;
+  const ReadingLabel severity = lln.severityLabel.ja.empty()
+                                    ? ReadingLabel{}
+                                    : ReadingLabel{"", lln.severityLabel.ja, lln.severityLabel.en};
+  AppendReadingRow("ERS/ATS 2022 (" + std::string(lln.equation) + ")", lln.computed, lln.label,
+                   lln.severity == Severity::kNone ? "" : lln.severityLabel.ja,
+                   lln.fev1Z.empty() ? std::string() : "FEV1 z " + lln.fev1Z,
+                   !lln.note.ja.empty()              ? lln.note
+                   : lln.severity == Severity::kNone ? severity
+                                                     : ReadingLabel{},
+                   out);
+  const CopdReading& copd = r.copd;
+  const bool staged = copd.stage != CopdStage::kNotStaged;
+  AppendReadingRow(std::string(texts::kCopdNameUtf8) + " (" + std::string(copd.equation) + ")", copd.computed,
+                   copd.label, staged ? texts::kCopdPostBronchodilatorUtf8 : "",
+                   "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
+                   staged ? ReadingLabel{} : copd.note, out);
+  const LungAgeReading& age = r.lungAge;
+  // "18歳未満" and "95歳以上" stand without the formula's value.
+  AppendReadingRow(std::string(texts::kLungAgeNameUtf8) + " (" + std::string(age.equation) + ")",
+                   age.computed, ReadingLabel{"", age.ja, ""}, "",
+                   age.band == LungAgeBand::kYears ? age.value : std::string(),
+                   age.corrected ? age.correction : ReadingLabel{}, out);
+  const DisabilityReading& d = r.disability;
+  AppendReadingRow(std::string(texts::kDisabilityNameUtf8) + " (" + std::string(d.equation) + ")", d.computed,
+                   d.label, "", d.index, d.note, out);
+  out += "</table>\n</section>\n";
+}
+
+// ---- the chart ----
+
+void AppendText(std::string& out, std::string_view cls, double x, double y, std::string_view anchor,
+                std::string_view text) {
+  Append(out, {"<text class=\"", cls, "\" x=\"", Coordinate(x), "\" y=\"", Coordinate(y), "\" text-anchor=\"",
+               anchor, "\">"});
+  AppendEscaped(out, text);
+  out += "</text>\n";
+}
+
+void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
+  static constexpr std::string_view kNames[] = {"VC", "FVC", "FEV1", "FEV1/FVC"};
+  const StandingView& s = result.jrs2014[q];
+  const double cy = kTracksTop + kTrackHeight * (static_cast<double>(q) + 0.5);
+  Append(out, {"<g class=\"track\" data-quantity=\"", s.name, "\">\n"});
+  AppendText(out, "quantity", 8, cy - 2, "start", kNames[q]);
+  const double measured[] = {result.inputs.vc, result.inputs.fvc, result.inputs.fev1};
+  std::string measuredText;
+  if (q < 3 && measured[q] > 0) measuredText = FormatFixed(measured[q], 2) + " L";
+  if (q == 3 && result.panel.measuredRatio.shown) measuredText = result.panel.measuredRatio.text;
+  if (!measuredText.empty()) AppendText(out, "measured", 8, cy + 11, "start", measuredText);
+  const bool drawn = s.computed && s.hasZ && !s.zText.empty();
+  Append(out, {"<line class=\"track-line\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(cy),
+               "\" x2=\"", Coordinate(kAxisRight), "\" y2=\"", Coordinate(cy),
+               "\" stroke=\"#666\" stroke-width=\"", drawn ? "1" : "1\" stroke-dasharray=\"3 3", "\"/>\n"});
+  if (!drawn) {
+    AppendText(out, "note empty", ChartX(-1), cy + 4, "middle",
+               s.computed ? texts::kReportNoMeasuredUtf8 : texts::kReportNoPredictionUtf8);
+    out += "</g>\n";
+    return;
+  }
+  // The dot stands at the z as printed, so it agrees with its text.
+  const double z = ParseNumber(s.zText);
+  const bool below = z < kChartZMin;
+  const bool above = z > kChartZMax;
+  const double x = ChartX(below ? kChartZMin : above ? kChartZMax : z);
+  if (below || above) {
+    const double tip = below ? x - kDotRadius - kArrowLength : x + kDotRadius + kArrowLength;
+    const double base = below ? x - kDotRadius - 1 : x + kDotRadius + 1;
+    Append(out, {"<polygon class=\"arrow\" points=\"", Coordinate(tip), ",", Coordinate(cy), " ",
+                 Coordinate(base), ",", Coordinate(cy - 5), " ", Coordinate(base), ",", Coordinate(cy + 5),
+                 "\" fill=\"#000\"><title>", texts::kReportBeyondAxisUtf8, "</title></polygon>\n"});
+  }
+  Append(out, {"<circle class=\"dot", below || above ? " beyond" : "", "\" data-z=\""});
+  AppendEscaped(out, s.zText);
+  Append(out, {"\" cx=\"", Coordinate(x), "\" cy=\"", Coordinate(cy), "\" r=\"", Coordinate(kDotRadius),
+               "\" fill=\"#000\"/>\n"});
+  // The text goes right of the dot, or left of it near the right end.
+  const bool left = z > kChartZMax - 1.5;
+  const double offset = kDotRadius + 4;
+  const double tx = left ? x - offset : x + offset;
+  AppendText(out, "z", tx, cy - 7, left ? "end" : "start", s.zText);
+  out += "</g>\n";
+}
+
+void AppendChart(const PanelResult& result, std::string& out) {
+  const double tracksBottom = kTracksTop + kTrackHeight * 4;
+  const double height = tracksBottom + 34;
+  Append(out, {"<section class=\"chart\">\n<h2>", texts::kReportChartUtf8,
+               " <span class=\"en\" lang=\"en\">z-scores of the measured values</span></h2>\n",
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ", Coordinate(kChartWidth), " ",
+               Coordinate(height), "\" role=\"img\" aria-label=\"JRS2014 z\">\n"});
+  const double lln = ChartX(kChartLlnZ);
+  // Below the LLN: shaded, its edge a dashed line.
+  Append(out, {"<rect class=\"below-lln\" x=\"", Coordinate(kAxisLeft), "\" y=\"", Coordinate(kTracksTop),
+               "\" width=\"", Coordinate(lln - kAxisLeft), "\" height=\"",
+               Coordinate(tracksBottom - kTracksTop), "\" fill=\"#d9d9d9\"/>\n"});
+  AppendText(out, "axis-label", (kAxisLeft + lln) / 2, kTracksTop - 8, "middle", texts::kReportBelowLlnUtf8);
+  // Grid and ticks at whole numbers.
+  for (int z = static_cast<int>(kChartZMin); z <= static_cast<int>(kChartZMax); ++z) {
+    const std::string x = Coordinate(ChartX(z));
+    Append(out,
+           {"<line class=\"grid\" x1=\"", x, "\" y1=\"", Coordinate(kTracksTop), "\" x2=\"", x, "\" y2=\"",
+            Coordinate(tracksBottom), "\" stroke=\"", z == 0 ? "#888" : "#ccc", "\" stroke-width=\"1\"/>\n"});
+    Append(out, {"<line class=\"tick\" data-z=\"", std::to_string(z), "\" x1=\"", x, "\" y1=\"",
+                 Coordinate(tracksBottom), "\" x2=\"", x, "\" y2=\"", Coordinate(tracksBottom + 5),
+                 "\" stroke=\"#000\" stroke-width=\"1\"/>\n"});
+    AppendText(out, "tick-label", ChartX(z), tracksBottom + 17, "middle", std::to_string(z));
+  }
+  Append(out, {"<line class=\"axis\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(tracksBottom),
+               "\" x2=\"", Coordinate(kAxisRight), "\" y2=\"", Coordinate(tracksBottom),
+               "\" stroke=\"#000\" stroke-width=\"1\"/>\n"});
+  AppendText(out, "axis-label", kAxisRight, tracksBottom + 30, "end", "z");
+  Append(out, {"<line class=\"lln\" x1=\"", Coordinate(lln), "\" y1=\"", Coordinate(kTracksTop - 4),
+               "\" x2=\"", Coordinate(lln), "\" y2=\"", Coordinate(tracksBottom),
+               "\" stroke=\"#000\" stroke-width=\"1.5\" "
+               "stroke-dasharray=\"5 3\"/>\n"});
+  AppendText(out, "axis-label", lln, kTracksTop - 20, "middle", "LLN (z = -1.645)");
+  for (std::size_t q = 0; q < 4; ++q) AppendTrack(result, q, out);
+  out += "</svg>\n</section>\n";
+}
+
+void AppendPageStart(std::string_view title, std::string& out) {
+  Append(out, {"<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\"/>\n"
+               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>"});
+  AppendEscaped(out, title);
+  Append(out, {"</title>\n<style>\n", kStyle, "</style>\n</head>\n<body>\n<main class=\"page\">\n"});
+}
+
+}  // namespace
+
+std::string_view HtmlStyleSheet() { return kStyle; }
+
+void AppendHtmlEscaped(std::string_view text, std::string& out) {
+  for (std::size_t i = 0; i < text.size();) {
+    std::uint32_t c = 0;
+    const std::size_t length = Utf8Length(text, i, c);
+    if (length == 0 || Unwanted(c)) {
+      out += kReplacement;
+      i += length == 0 ? 1 : length;
+      continue;
+    }
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out.append(text.substr(i, length));
+    }
+    i += length;
+  }
+}
+
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendHtmlEscaped(text, out);
+  return out;
+}
+
+std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
+  std::string out;
+  out.reserve(24 * 1024);
+  std::string title(texts::kReportTitleUtf8);
+  if (!header.name.empty()) title = header.name + " - " + title;
+  AppendPageStart(title, out);
+  out += "<header>\n<h1>";
+  if (!header.name.empty()) {
+    AppendEscaped(out, header.name);
+    out += " ";
+  }
+  Append(out, {texts::kReportTitleUtf8, "</h1>\n<dl class=\"inputs\">\n"});
+  for (const HtmlField& field : header.fields) {
+    out += "<div><dt>";
+    AppendEscaped(out, field.label);
+    out += "</dt><dd>";
+    AppendEscaped(out, field.value);
+    out += "</dd></div>\n";
+  }
+  out += "</dl>\n</header>\n<div class=\"columns\">\n";
+  AppendResults(result, out);
+  AppendReading(ReadResult(result), out);
+  out += "</div>\n";
+  AppendChart(result, out);
+  out += "</main>\n</body>\n</html>\n";
+  return out;
+}
+
+std::string FormatHtml(const GivenInputs& given, const PanelResult& result) {
+  HtmlHeader header;
+  const auto add = [&](std::string_view label, const std::optional<std::string>& text,
+                       std::string_view unit) {
+    if (!text) return;
+    header.fields.push_back({std::string(label), *text + std::string(unit)});
+  };
+  if (given.sex) {
+    const std::string_view sex = result.inputs.sexCode == kSexMale ? texts::kMaleUtf8 : texts::kFemaleUtf8;
+    header.fields.push_back({std::string(texts::kReportSexUtf8), std::string(sex) + " (" + *given.sex + ")"});
+  }
+  add(texts::kReportAgeUtf8, given.age, texts::kYearsSuffixUtf8);
+  add(texts::kReportHeightUtf8, given.height, " cm");
+  add("VC", given.vc, " L");
+  add("FVC", given.fvc, " L");
+  add("FEV1", given.fev1, " L");
+  return FormatHtml(header, result);
+}
+
+}  // namespace kestrova::report

@@ -1,0 +1,50 @@
+// The result columns of the CSV output (one patient or a batch), in
+// order:
+//   for each of the fifteen results (vcJrs2014 … fev1RatioJrs2001G):
+//     <name>       the number text as the window shows it ("4.48"), empty when
+//                  not computed;
+//     <name>Pct    the measured value as a percentage of it, FormatFixed with
+//                  1 decimal ("71.4"), empty when the cell is blank; and
+//     <name>Red    1 when the window shows that percentage in red, else 0
+//                  (the two are left out for the four LLN rows, which have no
+//                  percentage);
+//   measuredRatio, measuredRatioRed   the measured FEV1/FVC ("0.667") and its flag;
+//   for vc, fvc, fev1, fev1Ratio (JRS2014):
+//     <q>Uln        upper limit of normal (z = +1.645), 2 or 3 decimals;
+//     <q>Z          z-score of the measured value, 2 decimals;
+//     <q>Percentile its percentile, 1 decimal;
+//   the clinical reading (kestrova/reading.h) as ASCII keys, empty when not read:
+//     ventilatoryClass, ventilatoryPercentVc, ventilatoryBaldwinClass,
+//     ventilatoryBaldwinPercentVc   normal/restrictive/obstructive/mixed, %VC;
+//     ersAtsPattern   normal/obstruction/possibleRestriction/prism/possibleMixed;
+//     ersAtsSeverity  mild/moderate/severe, fev1NotBelowLln, or empty (normal);
+//     ersAtsFev1FvcBelowLln, ersAtsFvcBelowLln, ersAtsFev1BelowLln  1 or 0;
+//     ersAtsFev1Z, copdStage (I to IV, or notStaged), copdPercentFev1;
+//     lungAge (1 decimal), lungAgeYears ("62", "<18", ">95"), lungAgeCorrected;
+//     disabilityIndex, disabilityGrade (grade1/grade3/grade4/none).
+#ifndef KESTROVA_REPORT_RESULT_COLUMNS_H_
+#define KESTROVA_REPORT_RESULT_COLUMNS_H_
+
+#include <string>
+#include <vector>
+
+#include "kestrova/kestrova.h"
+
+namespace kestrova::report {
+
+const std::vector<std::string>& ResultColumnNames();
+
+// Receives the texts of the result columns one by one, in order (a CSV
+// writer, or a caller that keeps them other than as CSV).
+class ResultColumnSink {
+ public:
+  virtual void PlainField(std::string_view text) = 0;
+
+ protected:
+  ~ResultColumnSink() = default;
+};
+void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink);
+
+}  // namespace kestrova::report
+
+#endif  // KESTROVA_REPORT_RESULT_COLUMNS_H_

@@ -1,0 +1,413 @@
+#include "report/text_report.h"
+
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+#include "kestrova/reading.h"
+#include "numtext/number_text.h"
+#include "texts/japanese_texts.h"
+
+namespace kestrova::report {
+namespace {
+
+constexpr std::string_view kRedOn = "\x1b[31m";
+constexpr std::string_view kColourOff = "\x1b[0m";
+
+void AppendInputs(const GivenInputs& given, std::string& out) {
+  const std::pair<const char*, const std::optional<std::string>*> keys[] = {
+      {"Sex", &given.sex}, {"Age", &given.age}, {"Height", &given.height},
+      {"VC", &given.vc},   {"FVC", &given.fvc}, {"FEV1", &given.fev1}};
+  bool first = true;
+  for (const auto& [label, text] : keys) {
+    if (!*text) continue;
+    if (!first) out += "  ";
+    first = false;
+    out += label;
+    out += ' ';
+    out += **text;
+  }
+  out += '\n';
+}
+
+void AppendRow(const ResultView& row, bool colour, std::string& out) {
+  std::string cell = row.cell;
+  if (cell.size() < 11) cell.resize(11, ' ');
+  if (row.red && colour) {
+    out += ' ';
+    out += kRedOn;
+    out += cell;
+    out += kColourOff;
+  } else {
+    out += row.red ? '*' : ' ';
+    out += cell;
+  }
+  out += ' ';
+  out += row.line;
+  out += '\n';
+}
+
+void AppendJsonString(std::string_view s, std::string& out) {
+  out += '"';
+  for (char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+bool IsJsonNumber(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && s[i] == '-') ++i;
+  const std::size_t digitsFrom = i;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+  if (i == digitsFrom) return false;
+  if (i < s.size() && s[i] == '.') {
+    const std::size_t from = ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    if (i == from) return false;
+  }
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t from = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    if (i == from) return false;
+  }
+  return i == s.size();
+}
+
+// A number written with the digits of `text`, or null.
+void AppendJsonNumberText(std::string_view text, std::string& out) {
+  out += IsJsonNumber(text) ? text : std::string_view("null");
+}
+
+void AppendJsonNumber(double value, std::string& out) { AppendJsonNumberText(FormatNumber(value), out); }
+
+void AppendJsonTextOrNull(std::string_view text, std::string& out) {
+  if (text.empty()) {
+    out += "null";
+  } else {
+    AppendJsonString(text, out);
+  }
+}
+
+// One reading line: "<name> (<numbers>): <ja> / <en>", or the name and "判定なし / not read".
+void AppendReadingLine(std::string_view name, bool computed, std::string_view numbers,
+                       const ReadingLabel& label, std::string& out) {
+  out += name;
+  if (!computed) {
+    out += ": ";
+    out += texts::kNotReadUtf8;
+    out += " / not read\n";
+    return;
+  }
+  out += " (";
+  out += numbers;
+  out += "): ";
+  out += label.ja;
+  out += " / ";
+  out += label.en;
+  out += '\n';
+}
+
+void AppendReadingNote(const ReadingLabel& note, std::string& out) {
+  if (note.ja.empty()) return;
+  out += "  ";
+  out += note.ja;
+  out += " / ";
+  out += note.en;
+  out += '\n';
+}
+
+// The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
+void AppendVentilatory(const VentilatoryReading& v, bool reference, std::string& out) {
+  const std::string numbers =
+      std::string(v.equation) + " %VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
+  const std::string name = reference ? std::string(texts::kVentilatoryNameUtf8) +
+                                           std::string(texts::kReferenceMarkUtf8) +
+                                           " / ventilatory pattern (reference)"
+                                     : std::string(texts::kVentilatoryNameUtf8) + " / ventilatory pattern";
+  AppendReadingLine(name, v.computed, numbers, v.label, out);
+}
+
+void AppendReadingReport(const Reading& r, std::string& out) {
+  out += "Reading / ";
+  out += texts::kReadingTitleUtf8;
+  out += '\n';
+  AppendVentilatory(r.ventilatory, false, out);
+  AppendVentilatory(r.ventilatoryBaldwin, true, out);
+  const LlnReading& lln = r.ersAts2022;
+  AppendReadingLine("ERS/ATS 2022", lln.computed, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z,
+                    lln.label, out);
+  if (lln.computed && !lln.severityLabel.ja.empty()) {
+    out += "  ";
+    out += lln.severityLabel.ja;
+    out += " / ";
+    out += lln.severityLabel.en;
+    out += '\n';
+  }
+  if (lln.computed) AppendReadingNote(lln.note, out);
+  const CopdReading& copd = r.copd;
+  const bool staged = copd.stage != CopdStage::kNotStaged;
+  const std::string stageJa = std::string(copd.label.ja) + std::string(texts::kCopdPostBronchodilatorUtf8);
+  const std::string stageEn = std::string(copd.label.en) + " (on post-bronchodilator values)";
+  AppendReadingLine(
+      std::string(texts::kCopdNameUtf8) + " / COPD stage", copd.computed,
+      std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
+      staged ? ReadingLabel{copd.label.key, stageJa, stageEn} : copd.label, out);
+  if (copd.computed && !staged) AppendReadingNote(copd.note, out);
+  const LungAgeReading& age = r.lungAge;
+  const ReadingLabel ageLabel{"", age.ja, age.en};
+  // "18歳未満" and "95歳以上" stand without the formula's value.
+  AppendReadingLine(std::string(texts::kLungAgeNameUtf8) + " / lung age", age.computed,
+                    age.band == LungAgeBand::kYears ? std::string(age.equation) + " " + age.value
+                                                    : std::string(age.equation),
+                    ageLabel, out);
+  if (age.corrected) AppendReadingNote(age.correction, out);
+  const DisabilityReading& d = r.disability;
+  AppendReadingLine(std::string(texts::kDisabilityNameUtf8) + " / respiratory disability index", d.computed,
+                    std::string(d.equation) + " " + d.index, d.label, out);
+  if (d.computed) AppendReadingNote(d.note, out);
+}
+
+// One JSON object on one line, its members in the order written:
+//   {"key": value, "key": value}
+class JsonLine {
+ public:
+  explicit JsonLine(std::string& out) : out_(out) { out_ += '{'; }
+  ~JsonLine() { out_ += '}'; }
+  JsonLine& Text(std::string_view key, std::string_view value) {
+    AppendJsonString(value, Key(key));
+    return *this;
+  }
+  JsonLine& TextOrNull(std::string_view key, std::string_view value) {
+    AppendJsonTextOrNull(value, Key(key));
+    return *this;
+  }
+  JsonLine& Number(std::string_view key, std::string_view digits) {
+    AppendJsonNumberText(digits, Key(key));
+    return *this;
+  }
+  JsonLine& Bool(std::string_view key, bool value) {
+    Key(key) += value ? "true" : "false";
+    return *this;
+  }
+
+ private:
+  std::string& Key(std::string_view key) {
+    if (!first_) out_ += ", ";
+    first_ = false;
+    AppendJsonString(key, out_);
+    return out_ += ": ";
+  }
+  std::string& out_;
+  bool first_ = true;
+};
+
+void AppendJsonVentilatory(const VentilatoryReading& v, std::string& out) {
+  if (!v.computed) {
+    out += "null";
+    return;
+  }
+  JsonLine(out)
+      .Text("equation", v.equation)
+      .Number("percentVc", v.percentVc)
+      .Number("measuredRatio", v.measuredRatio)
+      .Text("class", v.label.key)
+      .Text("label", v.label.ja)
+      .Text("labelEn", v.label.en);
+}
+
+void AppendJsonLln(const LlnReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .Bool("fev1FvcBelowLln", r.fev1FvcBelowLln)
+      .Bool("fvcBelowLln", r.fvcBelowLln)
+      .Bool("fev1BelowLln", r.fev1BelowLln)
+      .Text("pattern", r.label.key)
+      .Text("label", r.label.ja)
+      .Text("labelEn", r.label.en)
+      .TextOrNull("severity", r.severity == Severity::kNone ? std::string_view() : r.severityLabel.key)
+      .TextOrNull("severityLabel", r.severityLabel.ja)
+      .TextOrNull("severityLabelEn", r.severityLabel.en)
+      .Number("fev1Z", r.fev1Z)
+      .TextOrNull("note", r.note.ja)
+      .TextOrNull("noteEn", r.note.en);
+}
+
+void AppendJsonCopd(const CopdReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .TextOrNull("stage", r.label.key)
+      .Number("percentFev1", r.percentFev1)
+      .Number("measuredRatio", r.measuredRatio)
+      .Text("label", r.label.ja)
+      .Text("labelEn", r.label.en)
+      .Text("note", r.note.ja)
+      .Text("noteEn", r.note.en);
+}
+
+void AppendJsonLungAge(const LungAgeReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .Text("value", r.value)
+      .Text("text", r.ja)
+      .Text("textEn", r.en)
+      .Bool("corrected", r.corrected);
+}
+
+void AppendJsonDisability(const DisabilityReading& r, std::string& out) {
+  if (!r.computed) {
+    out += "null";
+    return;
+  }
+  JsonLine(out)
+      .Text("equation", r.equation)
+      .Number("index", r.index)
+      .Text("grade", r.label.ja)
+      .Text("gradeKey", r.label.key)
+      .Text("gradeEn", r.label.en)
+      .Text("note", r.note.ja)
+      .Text("noteEn", r.note.en);
+}
+
+void AppendReadingJson(const Reading& r, std::string& out) {
+  out += "{\n    \"ventilatory\": ";
+  AppendJsonVentilatory(r.ventilatory, out);
+  out += ",\n    \"ventilatoryBaldwin\": ";
+  AppendJsonVentilatory(r.ventilatoryBaldwin, out);
+  out += ",\n    \"ersAts2022\": ";
+  AppendJsonLln(r.ersAts2022, out);
+  out += ",\n    \"copdStage\": ";
+  AppendJsonCopd(r.copd, out);
+  out += ",\n    \"lungAge\": ";
+  AppendJsonLungAge(r.lungAge, out);
+  out += ",\n    \"disabilityIndex\": ";
+  AppendJsonDisability(r.disability, out);
+  out += "\n  }";
+}
+
+}  // namespace
+
+std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour) {
+  std::string out;
+  AppendInputs(given, out);
+  std::string_view group;
+  for (const ResultView& row : result.rows) {
+    if (row.group != group) {
+      group = row.group;
+      out += group;
+      if (group == "FEV1.0 %" && result.panel.measuredRatio.shown) {
+        out += "   ";
+        const bool red = result.panel.measuredRatio.red;
+        if (red && colour) out += kRedOn;
+        out += result.panel.measuredRatio.text;
+        if (red && colour) out += kColourOff;
+        if (red && !colour) out += " *";
+      }
+      out += '\n';
+    }
+    AppendRow(row, colour, out);
+  }
+  AppendReadingReport(ReadResult(result), out);
+  return out;
+}
+
+std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
+  std::string out = "{\n  \"inputs\": {\"sexCode\": ";
+  AppendJsonNumber(inputs.sexCode, out);
+  const std::pair<const char*, double> values[] = {{"age", inputs.age},
+                                                   {"height", inputs.height},
+                                                   {"vc", inputs.vc},
+                                                   {"fvc", inputs.fvc},
+                                                   {"fev1", inputs.fev1}};
+  for (const auto& [name, value] : values) {
+    out += ", \"";
+    out += name;
+    out += "\": ";
+    AppendJsonNumber(value, out);
+  }
+  out += "},\n  \"computed\": ";
+  out += result.computed ? "true" : "false";
+  out += ",\n  \"results\": [";
+  bool first = true;
+  for (const ResultView& row : result.rows) {
+    out += first ? "\n" : ",\n";
+    first = false;
+    out += "    {\"name\": ";
+    AppendJsonString(row.name, out);
+    out += ", \"group\": ";
+    AppendJsonString(row.group, out);
+    out += ", \"label\": ";
+    AppendJsonString(row.label, out);
+    out += ", \"value\": ";
+    AppendJsonNumber(row.value, out);
+    out += ", \"text\": ";
+    AppendJsonTextOrNull(row.text, out);
+    out += ", \"line\": ";
+    AppendJsonTextOrNull(row.line, out);
+    if (row.hasPercent) {
+      out += ", \"percent\": ";
+      AppendJsonNumberText(row.percent.empty() ? "null" : row.percent, out);
+      out += ", \"cell\": ";
+      AppendJsonTextOrNull(row.cell, out);
+      out += ", \"red\": ";
+      out += row.red ? "true" : "false";
+    }
+    out += '}';
+  }
+  out += "\n  ],\n  \"measuredRatio\": ";
+  if (result.panel.measuredRatio.shown) {
+    out += "{\"value\": ";
+    AppendJsonNumber(result.panel.measuredRatio.value, out);
+    out += ", \"text\": ";
+    AppendJsonString(result.panel.measuredRatio.text, out);
+    out += ", \"red\": ";
+    out += result.panel.measuredRatio.red ? "true" : "false";
+    out += '}';
+  } else {
+    out += "null";
+  }
+  out += ",\n  \"jrs2014\": [";
+  first = true;
+  for (const StandingView& s : result.jrs2014) {
+    out += first ? "\n" : ",\n";
+    first = false;
+    out += "    {\"quantity\": ";
+    AppendJsonString(s.name, out);
+    out += ", \"uln\": ";
+    AppendJsonNumberText(s.ulnText.empty() ? "null" : s.ulnText, out);
+    out += ", \"z\": ";
+    AppendJsonNumberText(s.zText.empty() ? "null" : s.zText, out);
+    out += ", \"percentile\": ";
+    AppendJsonNumberText(s.percentileText.empty() ? "null" : s.percentileText, out);
+    out += '}';
+  }
+  out += "\n  ],\n  \"reading\": ";
+  AppendReadingJson(ReadResult(result), out);
+  out += "\n}\n";
+  return out;
+}
+
+}  // namespace kestrova::report
