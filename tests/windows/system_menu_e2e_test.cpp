@@ -47,13 +47,21 @@ HWND OpenSystemMenu(Kestrova& app) {
   return menu;
 }
 
-// Alt+Space, then `accessKey`; returns once the menu has closed and the item's
-// handler has finished or shows a box.
+// Alt+Space, then `accessKey`; returns once the menu has closed. The item's
+// WM_SYSCOMMAND is posted when the menu closes, so it may not have run yet:
+// callers wait for what it does.
 bool ChooseItem(Kestrova& app, char accessKey) {
   if (OpenSystemMenu(app) == nullptr) return false;
   Key(static_cast<WORD>(accessKey), false);
   Key(static_cast<WORD>(accessKey), true);
   return WaitUntil([&] { return OpenMenu(app) == nullptr; }, kTimeoutMs) && Sync(app.window());
+}
+
+// Chooses a copy item and waits until the clipboard has changed.
+bool ChooseCopyItem(Kestrova& app, char accessKey) {
+  const DWORD before = GetClipboardSequenceNumber();
+  return ChooseItem(app, accessKey) &&
+         WaitUntil([&] { return GetClipboardSequenceNumber() != before; }, kTimeoutMs);
 }
 
 std::wstring Wide(std::string_view text, UINT codePage) {
@@ -136,14 +144,14 @@ std::string Read(const std::string& path) {
 
 // Both copies, chosen from the menu, hold what the CLI gives for the window's values.
 void ExpectCopiesMatch(Kestrova& app, const std::string& arguments) {
-  ASSERT_TRUE(ChooseItem(app, 'K'));
+  ASSERT_TRUE(ChooseCopyItem(app, 'K'));
   std::optional<Clipboard> seen = ReadClipboard();
   ASSERT_TRUE(seen);
   const std::wstring chart = ExpectedChart(arguments);
   EXPECT_TRUE(seen->unicode == chart) << Narrow(seen->unicode, CP_UTF8) << "\n---\n"
                                       << Narrow(chart, CP_UTF8);
   EXPECT_EQ(seen->ansi, Narrow(chart, 932));
-  ASSERT_TRUE(ChooseItem(app, 'T'));
+  ASSERT_TRUE(ChooseCopyItem(app, 'T'));
   seen = ReadClipboard();
   ASSERT_TRUE(seen);
   const std::wstring table = ExpectedTable(arguments);
@@ -205,16 +213,16 @@ TEST(SystemMenu, EmptyPanelGreysTheResultItems) {
   EXPECT_LT(blackEmpty + 200, blackWithResults) << blackEmpty;
   PutSentinelOnClipboard();
   ASSERT_TRUE(ChooseItem(app, 'K'));
-  const std::optional<Clipboard> seen = ReadClipboard();
-  ASSERT_TRUE(seen);
-  EXPECT_EQ(seen->ansi, "before");
-  // The version box stays available.
+  // The version box stays available; once it is up, anything K posted has run.
   ASSERT_TRUE(ChooseItem(app, 'V'));
   const std::optional<MessageBoxSeen> box = WaitForMessageBox(app.window());
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kestrova::texts::kVersionCaption);
   EXPECT_EQ(box->text.rfind("Kestrova ver.26", 0), 0u) << box->text;
   EXPECT_NE(box->text.find(kestrova::texts::kVersionEquations), std::string::npos) << box->text;
+  const std::optional<Clipboard> seen = ReadClipboard();
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->ansi, "before");
   EXPECT_TRUE(PressOk(*box));
   EXPECT_EQ(app.Close(), 0u);
 }
@@ -259,8 +267,7 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 // it through Wine's browser list) was asked to open it.
 TEST(SystemMenu, ShowReportOpensTheCliPageInTheBrowser) {
   const std::string scratch = UnixScratch("browser");
-  const std::string unixScratch = scratch.substr(2);
-  std::string unixPath = unixScratch;
+  std::string unixPath = scratch.substr(2);  // without "Z:"
   for (char& c : unixPath) {
     if (c == '\\') c = '/';
   }
@@ -280,10 +287,11 @@ TEST(SystemMenu, ShowReportOpensTheCliPageInTheBrowser) {
   Kestrova app(kFemaleExample);
   ASSERT_TRUE(app.ok());
   ASSERT_TRUE(ChooseItem(app, 'P'));
+  // The page is written before the browser is asked to open it.
+  EXPECT_TRUE(WaitUntil([&] { return !Read(scratch + "\\opened.txt").empty(); }, kTimeoutMs));
   const std::vector<std::string> files = FilesIn(folder);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_TRUE(Read(folder + "\\" + files[0]) == CliOutput("--format html " + std::string(kFemaleExample)));
-  EXPECT_TRUE(WaitUntil([&] { return !Read(scratch + "\\opened.txt").empty(); }, kTimeoutMs));
   EXPECT_NE(Read(scratch + "\\opened.txt").find(".html"), std::string::npos)
       << Read(scratch + "\\opened.txt");
   EXPECT_EQ(app.Close(), 0u);
