@@ -3,6 +3,7 @@
 // must be what kestrova-cli gives for the same values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -291,7 +292,13 @@ TEST(SystemMenu, ShowReportOpensTheCliPageInTheBrowser) {
   EXPECT_TRUE(WaitUntil([&] { return !Read(scratch + "\\opened.txt").empty(); }, kTimeoutMs));
   const std::vector<std::string> files = FilesIn(folder);
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_TRUE(Read(folder + "\\" + files[0]) == CliOutput("--format html " + std::string(kFemaleExample)));
+  const std::string shown = Read(folder + "\\" + files[0]);
+  const std::optional<std::string> page = CliOutput("--format html " + std::string(kFemaleExample));
+  ASSERT_TRUE(page);
+  EXPECT_TRUE(shown == *page) << shown.size() << " bytes, the CLI's " << page->size()
+                              << "; first difference at "
+                              << std::mismatch(shown.begin(), shown.end(), page->begin(), page->end()).first -
+                                     shown.begin();
   EXPECT_NE(Read(scratch + "\\opened.txt").find(".html"), std::string::npos)
       << Read(scratch + "\\opened.txt");
   EXPECT_EQ(app.Close(), 0u);
