@@ -4,12 +4,13 @@
 #define KESTROVA_APP_MAIN_WINDOW_H_
 
 #include "app/win.h"
+#include "version/version.h"
 
 namespace kestrova::app {
 
 inline constexpr const char* kMainWindowClass = "NORMAL0";
 inline constexpr const char* kDialogClass = "NORMALDLG";
-inline constexpr const char* kMainWindowTitle = "Kestrova ver.26";
+inline constexpr const char* kMainWindowTitle = "Kestrova ver." KESTROVA_VERSION;
 inline constexpr int kMainWindowWidth = 380;  // outer size
 inline constexpr int kMainWindowHeight = 630;
 // WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX: no sizing border, no maximise box.

@@ -7,6 +7,8 @@
 #include "app/field_handlers.h"
 #include "input/input_fields.h"
 #include "kestrova/kestrova.h"
+#include "kestrova/reading.h"
+#include "report/chart_text.h"
 #include "report/given_inputs.h"
 #include "report/html_report.h"
 #include "report/result_columns.h"
@@ -63,7 +65,10 @@ bool PanelShowsResults() {
   return result.computed;
 }
 
-std::string ChartText() { return {}; }
+std::string ChartText() {
+  const FullResult result = ComputeFullResult(g_app.inputs);
+  return report::FormatChartText(WindowGivenInputs(), result, ReadResult(result));
+}
 
 std::string TableText() {
   TabRow header;

@@ -128,8 +128,7 @@ std::string ReportFileName() {
     if ((c >= '0' && c <= '9') || c == '.') age += c;
   }
   const std::string_view sex = g_app.inputs.sexCode == kSexFemale ? texts::kFemale : texts::kMale;
-  return std::string(date) + "_" + std::string(sex) + "_" + age + std::string(texts::kFileNameYears) +
-         ".html";
+  return std::string(date) + "_" + std::string(sex) + "_" + age + std::string(texts::kYearsSuffix) + ".html";
 }
 
 void CopyChart() {

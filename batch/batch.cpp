@@ -370,7 +370,7 @@ int RunBatch(const BatchStreams& streams) {
   }
   layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
-  if (streams.observer != nullptr) streams.observer->Header(record);
+  if (streams.observer != nullptr) streams.observer->Header(record, encoding.encoding);
   // The output's rows end as the input's header does (Excel writes CR LF).
   writer.UseCrLf(record.crLf);
   for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);

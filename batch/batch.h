@@ -47,8 +47,8 @@ class OutputFile;
 class BatchRowObserver {
  public:
   virtual ~BatchRowObserver() = default;
-  // The header, once it has been accepted.
-  virtual void Header(const CsvRecord& header) = 0;
+  // The header, once it has been accepted, and the file's encoding.
+  virtual void Header(const CsvRecord& header, TextEncoding encoding) = 0;
   // Data row `row` (1-based): its result, or null and what is wrong with it.
   virtual void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
                    std::string_view error) = 0;

@@ -19,16 +19,33 @@ constexpr ShiftJisChar kShiftJisChars[] = {
     {0x816A, 0xFF09},  // ）
     {0x816D, 0xFF3B},  // ［
     {0x816E, 0xFF3D},  // ］
+    {0x834A, 0x30AB},  // カ
+    {0x8365, 0x30C6},  // テ
+    {0x838B, 0x30EB},  // ル
     {0x88EA, 0x4E00},  // 一
     {0x8A88, 0x6D3B},  // 活
+    {0x8AB3, 0x60A3},  // 患
+    {0x8C9F, 0x691C},  // 検
+    {0x8D86, 0x53F7},  // 号
+    {0x8DB8, 0x67FB},  // 査
+    {0x8E81, 0x6C0F},  // 氏
+    {0x8ED2, 0x8005},  // 者
+    {0x8EF3, 0x53D7},  // 受
+    {0x9066, 0x8A3A},  // 診
     {0x9067, 0x8EAB},  // 身
     {0x90AB, 0x6027},  // 性
+    {0x914F, 0x524D},  // 前
+    {0x91AA, 0x6E2C},  // 測
     {0x92B7, 0x9577},  // 長
+    {0x92E8, 0x5B9A},  // 定
     {0x9377, 0x52AA},  // 努
+    {0x93FA, 0x65E5},  // 日
     {0x944E, 0x5E74},  // 年
     {0x9478, 0x80BA},  // 肺
+    {0x94D4, 0x756A},  // 番
     {0x9562, 0x79D2},  // 秒
     {0x95CA, 0x5225},  // 別
+    {0x96BC, 0x540D},  // 名
     {0x97CA, 0x91CF},  // 量
     {0x97CD, 0x529B},  // 力
     {0x97EE, 0x9F62},  // 齢
@@ -97,6 +114,20 @@ constexpr Alias kAliases[] = {
     {U"1秒量", kFev1, true},    {U"一秒量", kFev1, true},
 };
 
+struct PatientAlias {
+  std::u32string_view name;
+  PatientColumn column;
+};
+
+constexpr PatientAlias kPatientAliases[] = {
+    {U"id", PatientColumn::kId},         {U"患者id", PatientColumn::kId},
+    {U"カルテ番号", PatientColumn::kId}, {U"受診者番号", PatientColumn::kId},
+    {U"name", PatientColumn::kName},     {U"氏名", PatientColumn::kName},
+    {U"名前", PatientColumn::kName},     {U"患者名", PatientColumn::kName},
+    {U"date", PatientColumn::kDate},     {U"検査日", PatientColumn::kDate},
+    {U"測定日", PatientColumn::kDate},   {U"受診日", PatientColumn::kDate},
+};
+
 }  // namespace
 
 std::u32string NameKey(std::string_view text, TextEncoding encoding) {
@@ -126,6 +157,14 @@ std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncodin
         return alias.column;
       }
     }
+  }
+  return std::nullopt;
+}
+
+std::optional<PatientColumn> PatientColumnOfHeaderName(std::string_view name, TextEncoding encoding) {
+  const std::u32string key = NameKey(name, encoding);
+  for (const PatientAlias& alias : kPatientAliases) {
+    if (key == alias.name) return alias.column;
   }
   return std::nullopt;
 }

@@ -6,6 +6,10 @@
 //   vc      肺活量               also with a unit: 肺活量(L), VC[L]
 //   fvc     努力肺活量           (the same units)
 //   fev1    1秒量, 一秒量, FEV1.0 (the same units)
+// and the patient's columns, shown in the reports (passed through like any other):
+//   id      ID, 患者ID, カルテ番号, 受診者番号
+//   name    氏名, 名前, 患者名
+//   date    検査日, 測定日, 受診日
 // A name matches in any case, with full-width letters, digits and brackets,
 // and with blanks (ASCII or ideographic) anywhere.
 #ifndef KESTROVA_BATCH_HEADER_NAMES_H_
@@ -29,6 +33,11 @@ inline constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex
 
 // The column a header name stands for, or nothing (a column passed through).
 std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncoding encoding);
+
+enum class PatientColumn : std::uint8_t { kId, kName, kDate };
+
+// The patient column a header name stands for, or nothing.
+std::optional<PatientColumn> PatientColumnOfHeaderName(std::string_view name, TextEncoding encoding);
 
 // The text decoded to code points, for matching names: full-width ASCII forms
 // and the ideographic space become their ASCII twins, ASCII letters become

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "batch/csv.h"
+#include "batch/header_names.h"
 #include "batch/paths.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
@@ -159,6 +160,8 @@ std::string HtmlIndexStart(std::string_view source) {
   out += "</span></h1>\n<table class=\"index\">\n<thead><tr><th class=\"num\">";
   out += texts::kIndexRowUtf8;
   out += "</th><th>id</th><th>";
+  out += texts::kReportNameUtf8;
+  out += "</th><th>";
   out += texts::kIndexReportUtf8;
   out += "</th><th>";
   out += texts::kVentilatoryNameUtf8;
@@ -173,6 +176,8 @@ void AppendHtmlIndexRow(const HtmlIndexEntry& entry, std::string& out) {
   out += std::to_string(entry.row);
   out += "</td><td>";
   report::AppendHtmlEscaped(entry.id, out);
+  out += "</td><td>";
+  report::AppendHtmlEscaped(entry.name, out);
   out += "</td>";
   if (entry.file.empty()) {
     out += "<td></td><td class=\"error\" colspan=\"3\">";
@@ -223,7 +228,12 @@ HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
 }
 
 HtmlBatchWriter::HtmlBatchWriter(std::string directory, std::string source, std::FILE* err)
-    : directory_(std::move(directory)), source_(std::move(source)), err_(err), idColumn_(kNoColumn) {}
+    : directory_(std::move(directory)),
+      source_(std::move(source)),
+      err_(err),
+      idColumn_(kNoColumn),
+      nameColumn_(kNoColumn),
+      dateColumn_(kNoColumn) {}
 
 std::string HtmlBatchWriter::Path(std::string_view name) const { return PathIn(directory_, name); }
 
@@ -237,12 +247,18 @@ bool HtmlBatchWriter::Open() {
   return true;
 }
 
-void HtmlBatchWriter::Header(const CsvRecord& header) {
+void HtmlBatchWriter::Header(const CsvRecord& header, TextEncoding encoding) {
+  encoding_ = encoding;
   for (std::size_t i = 0; i < header.count; ++i) {
     std::string_view name = header[i];
     if (i == 0 && name.substr(0, 3) == "\xEF\xBB\xBF") name.remove_prefix(3);
-    columns_.emplace_back(name);
-    if (idColumn_ == kNoColumn && Lower(Trim(name)) == "id") idColumn_ = i;
+    columns_.push_back(TextAsUtf8(name, encoding));
+    if (const std::optional<PatientColumn> column = PatientColumnOfHeaderName(name, encoding)) {
+      std::size_t& index = *column == PatientColumn::kId     ? idColumn_
+                           : *column == PatientColumn::kName ? nameColumn_
+                                                             : dateColumn_;
+      if (index == kNoColumn) index = i;
+    }
   }
   std::string error;
   indexOpen_ = index_.Open(Path("index.html"), error, LinkPolicy::kReplaceLink);
@@ -277,15 +293,24 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
   HtmlIndexEntry entry;
   if (result != nullptr) entry = IndexEntryOf(*result);
   entry.row = row;
-  if (idColumn_ != kNoColumn && idColumn_ < record.count) entry.id = record[idColumn_];
+  const auto field = [&](std::size_t column) {
+    return column < record.count ? TextAsUtf8(record[column], encoding_) : std::string();
+  };
+  entry.id = field(idColumn_);
+  entry.name = field(nameColumn_);
   if (result == nullptr) {
     entry.error = error;
   } else {
-    entry.file = names_.Next(entry.id, row) + ".html";
+    // Named by the id's bytes, as before: SafeReportName keeps only ASCII.
+    entry.file =
+        names_.Next(idColumn_ < record.count ? record[idColumn_] : std::string_view(), row) + ".html";
     report::HtmlHeader header;
     header.name = entry.id;
+    header.id = entry.id;
+    header.patientName = entry.name;
+    header.date = field(dateColumn_);
     for (std::size_t i = 0; i < columns_.size() && i < record.count; ++i) {
-      header.fields.push_back({columns_[i], std::string(record[i])});
+      header.fields.push_back({columns_[i], TextAsUtf8(record[i], encoding_)});
     }
     WriteFile(entry.file, report::FormatHtml(header, *result));
   }

@@ -3,8 +3,9 @@
 // row in order with its pattern and red flags, or with its error (such a row
 // gets no report).
 //
-// A report is named after the row's `id` column (the header name "id" in any
-// case) when there is one, else after its row number: "A-1.html", "row-3.html".
+// A report shows the patient's id, name and date columns (cli/header_names.h;
+// the first of each), their texts in UTF-8 whatever the file's encoding. It is
+// named after the id column when there is one, else after its row number: "A-1.html", "row-3.html".
 // Names are made safe for every file system: ASCII letters, digits, '-' and
 // '_' stay, each run of other bytes becomes one '_', a leading '-' becomes '_',
 // the name is cut at 64 bytes, and the names Windows reserves (CON, NUL, COM1,
@@ -50,7 +51,8 @@ class ReportNames {
 // One line of the index.
 struct HtmlIndexEntry {
   std::uint64_t row = 0;
-  std::string id;
+  std::string id;       // UTF-8, as the name
+  std::string name;     // the patient's name; empty when the file has none
   std::string file;     // "A-1.html"; empty for a row with an error
   std::string pattern;  // the ventilatory pattern (JRS2001), UTF-8
   std::string ersAts;   // the ERS/ATS 2022 reading and its severity, UTF-8
@@ -93,7 +95,7 @@ class HtmlBatchWriter : public BatchRowObserver {
   // Makes the directory when it is missing; false (after a message) when it
   // cannot be made.
   bool Open();
-  void Header(const CsvRecord& header) override;
+  void Header(const CsvRecord& header, TextEncoding encoding) override;
   void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
            std::string_view error) override;
   // Ends the index; false (after a message) when it or any report could not
@@ -114,8 +116,11 @@ class HtmlBatchWriter : public BatchRowObserver {
   std::FILE* err_;
   OutputFile index_;
   bool indexOpen_ = false;
-  std::vector<std::string> columns_;  // the header's names
+  std::vector<std::string> columns_;  // the header's names, in UTF-8
+  TextEncoding encoding_ = TextEncoding::kUtf8;
   std::size_t idColumn_;
+  std::size_t nameColumn_;
+  std::size_t dateColumn_;
   ReportNames names_;
   std::uint64_t unwritten_ = 0;
   std::string indexError_;  // why the index could not be written; empty while it can

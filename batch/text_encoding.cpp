@@ -108,6 +108,23 @@ void AppendEscaped(std::string_view bytes, std::string& out) {
 
 }  // namespace
 
+std::string TextAsUtf8(std::string_view text, TextEncoding encoding) {
+  if (encoding == TextEncoding::kUtf8) return std::string(text);
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool pair = IsShiftJisLead(c) && i + 1 < text.size() && IsShiftJisTrail(text[i + 1]);
+    const std::size_t length = pair ? 2 : 1;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (!AppendShiftJisAsUtf8(text.substr(i, length), out)) {
+      out += "\xEF\xBF\xBD";  // U+FFFD
+    }
+    i += length;
+  }
+  return out;
+}
+
 std::string MessageText(std::string_view text, TextEncoding encoding) {
   std::string out;
   std::size_t i = 0;

@@ -41,6 +41,11 @@ EncodingDecision DecideEncoding(std::string_view start, bool complete,
 //   "\x8E\x52\x93\x63" (Shift-JIS) -> "山田"
 std::string MessageText(std::string_view text, TextEncoding encoding);
 
+// `text` (input bytes in `encoding`) in UTF-8, for a page: Shift-JIS converted,
+// UTF-8 as it stands; a byte that is no character of the encoding becomes U+FFFD.
+//   "\x8E\x81\x96\xBC\xFF" (Shift-JIS) -> "氏名\uFFFD"
+std::string TextAsUtf8(std::string_view text, TextEncoding encoding);
+
 // "utf-8" (also "utf8") or "sjis" (also "shift_jis", "shift-jis", "cp932"), any case.
 std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 

@@ -22,7 +22,9 @@
 #include "equations/calculation.h"
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
+#include "kestrova/reading.h"
 #include "numtext/number_text.h"
+#include "report/chart_text.h"
 #include "report/html_report.h"
 #include "report/text_report.h"
 #include "texts/japanese_texts.h"
@@ -119,8 +121,13 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
     text = FormatJson(inputs, result);
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
-  } else if (options.format == Format::kHtml) {
-    text = FormatHtml(GivenFromCommandLine(given), result);
+  } else if (options.format == Format::kHtml || options.format == Format::kChart) {
+    GivenInputs patient = GivenFromCommandLine(given);
+    patient.id = options.patientId;
+    patient.name = options.patientName;
+    patient.date = options.examDate;
+    text = options.format == Format::kHtml ? FormatHtml(patient, result)
+                                           : FormatChartText(patient, result, ReadResult(result));
   } else {
     text = FormatReport(GivenFromCommandLine(given), result, options.colour && terminal.stdoutIsTerminal);
   }

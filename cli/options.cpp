@@ -6,23 +6,24 @@
 #include <cstring>
 
 #include "input/command_line.h"
-
-#ifndef KESTROVA_VERSION
-#error "KESTROVA_VERSION (the project version) must be defined"
-#endif
+#include "version/version.h"
 
 namespace kestrova::cli {
 
 const std::string_view kUsage =
-    "usage: kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color]\n"
+    "usage: kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]\n"
+    "                    [--id ID] [--name NAME] [--date DATE]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
     "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR] [--jobs N]\n"
     "       kestrova-cli --help | --version\n";
 
 const std::string_view kHelp =
     "One patient, given as on the program's command line; results to standard output:\n"
-    "  --format F      report (the default), lines, tsv, json, csv, or html (a\n"
-    "                  one-page report with a z-score chart)\n"
+    "  --format F      report (the default), lines, tsv, json, csv, html (a\n"
+    "                  one-page report with a z-score chart), or chart (Japanese\n"
+    "                  text for an electronic chart, 80 columns)\n"
+    "  --id, --name, --date  the patient's ID, name and examination date, shown\n"
+    "                  by html and chart (left blank on the page when not given)\n"
     "  --no-color      mark red results with * also on a terminal\n"
     "Many patients, one CSV row of results for each CSV row of patients:\n"
     "  --batch FILE    the patients' CSV file (- : standard input)\n"
@@ -34,7 +35,8 @@ const std::string_view kHelp =
     "  --jobs N        compute on N threads (default: one per core); the output\n"
     "                  is the same for any N\n"
     "  Columns: sex (M/F, 1/2), age and height (cm); vc, fvc and fev1 (L) if\n"
-    "  measured; or their Japanese names (see README). All pass through.\n"
+    "  measured; or their Japanese names (see README). All pass through. The\n"
+    "  reports show the id, name and date columns (or 患者ID, 氏名, 検査日, ...).\n"
     "  -h, --help      this help\n"
     "  --version       the program's name and version\n"
     "Exit status: 0 done; 1 a file could not be read or written; 2 bad input\n"
@@ -55,6 +57,9 @@ enum OptionId : int {
   kEncodingOption,
   kVersionOption,
   kHtmlDirOption,
+  kIdOption,
+  kNameOption,
+  kDateOption,
   kJobsOption,
 };
 
@@ -66,6 +71,9 @@ constexpr option kLongOptions[] = {
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
     {"html-dir", required_argument, nullptr, kHtmlDirOption},
+    {"id", required_argument, nullptr, kIdOption},
+    {"name", required_argument, nullptr, kNameOption},
+    {"date", required_argument, nullptr, kDateOption},
     {"jobs", required_argument, nullptr, kJobsOption},
     {nullptr, 0, nullptr, 0},
 };
@@ -92,7 +100,8 @@ bool TakesValue(int id) {
 bool ParseFormat(std::string_view text, Format& format) {
   const std::pair<std::string_view, Format> formats[] = {
       {"report", Format::kReport}, {"lines", Format::kLines}, {"tsv", Format::kTsv},
-      {"json", Format::kJson},     {"csv", Format::kCsv},     {"html", Format::kHtml}};
+      {"json", Format::kJson},     {"csv", Format::kCsv},     {"html", Format::kHtml},
+      {"chart", Format::kChart}};
   for (const auto& [name, value] : formats) {
     if (text == name) {
       format = value;
@@ -187,7 +196,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     switch (id) {
       case kFormatOption:
         if (!ParseFormat(value, options.format)) {
-          error = "unknown format '" + std::string(value) + "' (report, lines, tsv, json, csv or html)";
+          error =
+              "unknown format '" + std::string(value) + "' (report, lines, tsv, json, csv, html or chart)";
           return false;
         }
         break;
@@ -217,6 +227,15 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
       case kHtmlDirOption:
         options.htmlDir = std::string(value);
         break;
+      case kIdOption:
+        options.patientId = std::string(value);
+        break;
+      case kNameOption:
+        options.patientName = std::string(value);
+        break;
+      case kDateOption:
+        options.examDate = std::string(value);
+        break;
       case kJobsOption:
         if (!ParseJobs(value, options.jobs)) {
           error = "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
@@ -239,6 +258,11 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
   if (options.batch) {
     if (hasKeys) {
       error = "--batch reads the patients from the file, not from /Key= values";
+    } else if (given[kIdOption] > 0 || given[kNameOption] > 0 || given[kDateOption] > 0) {
+      const int option = given[kIdOption] > 0     ? kIdOption
+                         : given[kNameOption] > 0 ? kNameOption
+                                                  : kDateOption;
+      error = OptionName(option) + " does not go with --batch (its id, name and date columns give them)";
     } else if (given[kFormatOption] > 0 || given[kNoColorOption] > 0) {
       error = OptionName(given[kFormatOption] > 0 ? kFormatOption : kNoColorOption) +
               " does not go with --batch (its output is CSV)";

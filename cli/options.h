@@ -1,8 +1,10 @@
 // kestrova-cli's command line, read with getopt_long:
 //
-//   kestrova-cli [--format report|lines|tsv|json|csv|html] [--no-color] /Sex=M|F /Age=… /Setake=… [/VC=…]
-//   [/FVC=…] [/FEV1=…] kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
-//   [--jobs N]
+//   kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]
+//                [--id ID] [--name NAME] [--date DATE]
+//                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
+//   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR]
+//                [--jobs N]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
@@ -24,7 +26,7 @@ namespace kestrova::cli {
 
 inline constexpr int kExitUsage = 64;  // the command line cannot be used (EX_USAGE)
 
-enum class Format { kReport, kLines, kTsv, kJson, kCsv, kHtml };
+enum class Format { kReport, kLines, kTsv, kJson, kCsv, kHtml, kChart };
 
 struct Options {
   Format format = Format::kReport;
@@ -37,7 +39,11 @@ struct Options {
   std::string batchOutput = "-";
   std::optional<batch::TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
-  unsigned jobs = 0;    // --jobs: threads for the batch; 0 = one per core
+  // --id, --name, --date: whose results (one patient only); empty when not given.
+  std::string patientId;
+  std::string patientName;
+  std::string examDate;
+  unsigned jobs = 0;  // --jobs: threads for the batch; 0 = one per core
 };
 
 inline constexpr unsigned kMaxJobs = 256;

@@ -9,8 +9,14 @@ report::GivenInputs GivenFromCommandLine(const CommandLineValues& values) {
   const auto text = [&](CommandLineKey key) {
     return values[key].found ? std::optional<std::string>(values[key].text) : std::nullopt;
   };
-  return {text(CommandLineKey::kSex), text(CommandLineKey::kAge), text(CommandLineKey::kHeight),
-          text(CommandLineKey::kVc),  text(CommandLineKey::kFvc), text(CommandLineKey::kFev1)};
+  report::GivenInputs given;
+  given.sex = text(CommandLineKey::kSex);
+  given.age = text(CommandLineKey::kAge);
+  given.height = text(CommandLineKey::kHeight);
+  given.vc = text(CommandLineKey::kVc);
+  given.fvc = text(CommandLineKey::kFvc);
+  given.fev1 = text(CommandLineKey::kFev1);
+  return given;
 }
 
 std::string FormatCsv(const FullResult& result) {

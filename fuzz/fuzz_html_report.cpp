@@ -4,7 +4,8 @@
 // HTML and XML, valid UTF-8, no script); every report name is safe (ASCII
 // letters, digits, '-' and '_', not empty, at most 64 bytes or "row-N" with
 // its suffix, no leading '-', not a Windows device name) and unique without
-// regard to case.
+// regard to case. The chart text of the same patient and texts keeps its
+// lines within 80 columns, without trailing blanks or control characters.
 //
 // When the first byte has its two high bits set, the batch writer also runs
 // into a real folder where the names it will write (and the texts themselves,
@@ -25,8 +26,11 @@
 
 #include "batch/csv.h"
 #include "batch/html_batch.h"
+#include "batch/text_encoding.h"
 #include "fuzz/fuzz_support.h"
 #include "kestrova/kestrova.h"
+#include "kestrova/reading.h"
+#include "report/chart_text.h"
 #include "report/html_report.h"
 #include "tests/report/well_formed_html.h"
 
@@ -52,6 +56,19 @@ void RequireWellFormed(const std::string& page, const char* what) {
   const kestrova::testing::HtmlDocument doc = kestrova::testing::ParseStrictHtml(page);
   if (!doc.ok) std::fprintf(stderr, "%s\n", doc.error.c_str());
   Require(doc.ok, what);
+}
+
+// The chart text: valid UTF-8, lines of at most 80 columns ending without a
+// blank, and no control character but the line ends.
+void RequireChartText(const std::string& text) {
+  Require(IsValidUtf8(text) && !text.empty() && text.back() == '\n', "the chart text is UTF-8 lines");
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string_view line = std::string_view(text).substr(start, end - start);
+    Require(DisplayColumns(line) <= kChartColumns, "a chart line fits 80 columns");
+    Require(line.empty() || (line.back() != ' ' && !line.ends_with("\xE3\x80\x80")), "no trailing blank");
+    for (char c : line) Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F, "no control character");
+  }
 }
 
 bool SafeName(const std::string& name) {
@@ -118,7 +135,7 @@ void RunInLinkedFolder(const PanelResult& result, const std::vector<std::string>
 
   HtmlBatchWriter writer(dir.string(), "fuzz.csv", messages);
   Require(writer.Open(), "the folder opens");
-  writer.Header(RecordOf("id"));
+  writer.Header(RecordOf("id"), TextEncoding::kUtf8);
   for (std::size_t i = 0; i < rows; ++i) {
     writer.Row(i + 1, RecordOf(texts[i]), result.computed ? &result : nullptr, "error");
   }
@@ -157,8 +174,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (result.computed) {
     HtmlHeader header;
     header.name = texts[0];
+    header.id = texts[0];
+    header.patientName = texts[texts.size() / 2];
+    header.date = texts.back();
     for (std::size_t i = 1; i + 1 < texts.size(); i += 2) header.fields.push_back({texts[i], texts[i + 1]});
     RequireWellFormed(FormatHtml(header, result), "the report is well-formed");
+    GivenInputs given;
+    given.id = header.id;
+    given.name = header.patientName;
+    given.date = header.date;
+    if (texts.size() > 1) given.sex = texts[1];
+    if (texts.size() > 2) given.vc = texts[2];
+    RequireChartText(FormatChartText(given, result, ReadResult(result)));
   }
 
   ReportNames names;
@@ -168,6 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HtmlIndexEntry entry = result.computed ? IndexEntryOf(result) : HtmlIndexEntry{};
     entry.row = i + 1;
     entry.id = texts[i];
+    entry.name = texts[texts.size() - 1 - i];
     if (i % 3 == 2 || !result.computed) {
       entry.error = texts[(i + 1) % texts.size()];
     } else {

@@ -16,6 +16,11 @@ struct GivenInputs {
   std::optional<std::string> vc;
   std::optional<std::string> fvc;
   std::optional<std::string> fev1;
+  // Whose results: the patient's ID, name and examination date, UTF-8; empty
+  // when unknown (the window has no such fields).
+  std::string id;
+  std::string name;
+  std::string date;
 };
 
 }  // namespace kestrova::report

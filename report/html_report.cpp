@@ -7,6 +7,7 @@
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
+#include "version/version.h"
 
 namespace kestrova::report {
 namespace {
@@ -32,6 +33,13 @@ constexpr std::string_view kStyle =
     ".inputs div{display:flex;gap:1.5mm}\n"
     ".inputs dt{font-weight:bold}\n"
     ".inputs dd{margin:0;overflow-wrap:anywhere}\n"
+    ".patient{display:flex;gap:6mm;margin:0 0 2mm}\n"
+    ".patient div{display:flex;gap:1.5mm;align-items:baseline;flex:0 1 auto;min-width:0}\n"
+    ".patient div:nth-child(2){flex:1 1 auto}\n"
+    ".patient dt{font-weight:bold;white-space:nowrap}\n"
+    ".patient dd{margin:0;min-width:35mm;border-bottom:0.3mm solid #000;overflow-wrap:anywhere}\n"
+    ".patient dd.blank{height:6mm}\n"
+    "footer{margin-top:3mm;font-size:8pt;color:#333}\n"
     ".columns{display:flex;gap:5mm;align-items:flex-start}\n"
     ".results{flex:0 0 78mm}\n"
     ".reading{flex:1 1 auto}\n"
@@ -348,6 +356,22 @@ void AppendChart(const PanelResult& result, std::string& out) {
   out += "</svg>\n</section>\n";
 }
 
+// Whose report it is: each of ID, name and date as given, or a blank line to
+// write on.
+void AppendPatient(const HtmlHeader& header, std::string& out) {
+  const std::pair<std::string_view, const std::string*> items[] = {
+      {"ID", &header.id},
+      {texts::kReportNameUtf8, &header.patientName},
+      {texts::kReportDateUtf8, &header.date}};
+  out += "<dl class=\"patient\">\n";
+  for (const auto& [label, value] : items) {
+    Append(out, {"<div><dt>", label, "</dt><dd", value->empty() ? " class=\"blank\"" : "", ">"});
+    AppendEscaped(out, *value);
+    out += "</dd></div>\n";
+  }
+  out += "</dl>\n";
+}
+
 void AppendPageStart(std::string_view title, std::string& out) {
   Append(out, {"<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\"/>\n"
                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>"});
@@ -409,7 +433,9 @@ std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
     AppendEscaped(out, header.name);
     out += " ";
   }
-  Append(out, {texts::kReportTitleUtf8, "</h1>\n<dl class=\"inputs\">\n"});
+  Append(out, {texts::kReportTitleUtf8, "</h1>\n"});
+  AppendPatient(header, out);
+  out += "<dl class=\"inputs\">\n";
   for (const HtmlField& field : header.fields) {
     out += "<div><dt>";
     AppendEscaped(out, field.label);
@@ -422,11 +448,12 @@ std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
   AppendReading(ReadResult(result), out);
   out += "</div>\n";
   AppendChart(result, out);
-  out += "</main>\n</body>\n</html>\n";
+  Append(out, {"<footer>Kestrova ver." KESTROVA_VERSION " \xE2\x80\x94 ", texts::kReportFooterUtf8,
+               "</footer>\n</main>\n</body>\n</html>\n"});
   return out;
 }
 
-std::string FormatHtml(const GivenInputs& given, const PanelResult& result) {
+HtmlHeader HeaderOf(const GivenInputs& given, const PanelResult& result) {
   HtmlHeader header;
   const auto add = [&](std::string_view label, const std::optional<std::string>& text,
                        std::string_view unit) {
@@ -442,7 +469,14 @@ std::string FormatHtml(const GivenInputs& given, const PanelResult& result) {
   add("VC", given.vc, " L");
   add("FVC", given.fvc, " L");
   add("FEV1", given.fev1, " L");
-  return FormatHtml(header, result);
+  header.id = given.id;
+  header.patientName = given.name;
+  header.date = given.date;
+  return header;
+}
+
+std::string FormatHtml(const GivenInputs& given, const PanelResult& result) {
+  return FormatHtml(HeaderOf(given, result), result);
 }
 
 }  // namespace kestrova::report

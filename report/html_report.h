@@ -43,6 +43,10 @@ struct HtmlField {
 struct HtmlHeader {
   std::string name;               // shown before the title (a batch row's id); may be empty
   std::vector<HtmlField> fields;  // the inputs
+  // The patient block, each as given (UTF-8); empty when unknown.
+  std::string id;
+  std::string patientName;
+  std::string date;
 };
 
 // The chart's z axis, in the SVG's user units.
@@ -59,7 +63,10 @@ void AppendHtmlEscaped(std::string_view text, std::string& out);
 // The page for a computed result (result.computed).
 std::string FormatHtml(const HtmlHeader& header, const PanelResult& result);
 
-// The page for one patient: the header lists the inputs given, with their texts.
+// The header for one patient: the inputs given with their texts, and the
+// patient block.
+HtmlHeader HeaderOf(const GivenInputs& given, const PanelResult& result);
+// The page for one patient (with HeaderOf's header).
 std::string FormatHtml(const GivenInputs& given, const PanelResult& result);
 
 // The style sheet every page of kestrova-cli shares (the report and the index).

@@ -118,6 +118,10 @@ KESTROVA_TEXT(kReportBelowLln, "LLN未満");
 KESTROVA_TEXT(kReportNoMeasured, "測定値なし");
 KESTROVA_TEXT(kReportNoPrediction, "予測値なし（JRS2014の範囲外）");
 KESTROVA_TEXT(kReportBeyondAxis, "軸の範囲外");
+KESTROVA_TEXT(kReportPatient, "受診者");
+KESTROVA_TEXT(kReportName, "氏名");
+KESTROVA_TEXT(kReportDate, "検査日");
+KESTROVA_TEXT(kReportFooter, "表示の値は医師の判断のための参考値です。");
 KESTROVA_TEXT(kIndexTitle, "レポート一覧");
 KESTROVA_TEXT(kIndexRow, "行");
 KESTROVA_TEXT(kIndexReport, "レポート");
@@ -136,10 +140,13 @@ KESTROVA_TEXT(kBrowserFailed, "レポートをブラウザーで開けません�
 KESTROVA_TEXT(kSaveReportFailed, "レポートを保存できませんでした。保存先のフォルダーに書き込めません。");
 KESTROVA_TEXT(kSaveReportTitle, "レポートを保存");
 KESTROVA_TEXT(kSaveReportFilter, "HTML レポート (*.html)");
-KESTROVA_TEXT(kFileNameYears, "歳");
 KESTROVA_TEXT(kVersionCaption, "バージョン情報");
 KESTROVA_TEXT(kVersionEquations, "予測式: JRS2014（LLN）、JRS2001、Baldwin（VC）、Berglund（FEV1）");
 KESTROVA_TEXT(kVersionLicence, "Copyright (c) 2026 Kestrova. All rights reserved.");
+
+// The chart text (kestrova-cli --format chart, the window's copy for the chart).
+KESTROVA_TEXT(kChartInputs, "入力");
+KESTROVA_TEXT(kChartMark, "＊");
 
 #undef KESTROVA_TEXT
 

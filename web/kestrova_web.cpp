@@ -19,6 +19,7 @@
 #include "report/given_inputs.h"
 #include "report/html_report.h"
 #include "report/text_report.h"
+#include "version/version.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "kestrova/kestrova.h"
 #include "python/src/columns.h"
 #include "report/text_report.h"
+#include "version/version.h"
 
 namespace py = pybind11;
 

@@ -250,14 +250,42 @@ TEST(HtmlBatch, ReportsAndIndex) {
   }
   const std::string error = std::string(texts::kIndexErrorUtf8) + ": age 'forty' is not a number";
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_TRUE(rows[0].starts_with("1|<x>&'||_x_.html|")) << rows[0];
+  EXPECT_TRUE(rows[0].starts_with("1|<x>&'|||_x_.html|")) << rows[0];
   EXPECT_NE(rows[0].find("VC JRS2014"), std::string::npos) << rows[0];
-  EXPECT_EQ(rows[1], "2|P||" + error + "|");
-  EXPECT_TRUE(rows[2].starts_with("3|p||p.html|")) << rows[2];
+  EXPECT_EQ(rows[1], "2|P|||" + error + "|");
+  EXPECT_TRUE(rows[2].starts_with("3|p|||p.html|")) << rows[2];
 
   const std::string report = ReadFile(dir / "_x_.html");
   EXPECT_TRUE(ParseStrictHtml(report).ok);
   EXPECT_NE(report.find("<h1>&lt;x&gt;&amp;&#39; "), std::string::npos);
+  // No name or date column: blank lines to write on.
+  EXPECT_NE(report.find(std::string(texts::kReportNameUtf8) + "</dt><dd class=\"blank\"></dd>"),
+            std::string::npos);
+}
+
+// A Shift-JIS batch whose patients are named in Japanese (ソ and 表 end in a
+// backslash byte, 髙 is an extension character; \xFF is no character at all):
+// reports named by the カルテ番号 column that show the name and the date in UTF-8.
+TEST(HtmlBatch, ShiftJisPatientColumns) {
+  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kestrova_html_sjis";
+  std::filesystem::remove_all(dir);
+  const std::filesystem::path input = std::filesystem::path(::testing::TempDir()) / "kestrova_html_sjis.csv";
+  // カルテ番号,氏名,検査日,性別,年齢,身長
+  std::ofstream(input, std::ios::binary)
+      << "\x83\x4A\x83\x8B\x83\x65\x94\xD4\x8D\x86,\x8E\x81\x96\xBC,\x8C\x9F\x8D\xB8\x93\xFA,"
+         "\x90\xAB\x95\xCA,\x94\x4E\x97\xEE,\x90\x67\x92\xB7\n"
+         "1001,\xFB\xFC\x8B\xB4 \x83\x5C\x95\x5C\xFF,2026-12-07,M,40,170\n";
+  CapturedStream out;
+  CapturedStream err;
+  EXPECT_EQ(RunCli({"--batch", input.string(), "--html-dir", dir.string()}, stdin, out.file(), err.file(),
+                   Terminal{}),
+            0)
+      << err.Take();
+  const std::string report = ReadFile(dir / "1001.html");
+  const std::string name = reinterpret_cast<const char*>(u8"髙橋 ソ表\uFFFD");
+  EXPECT_NE(report.find("<dd>" + name + "</dd>"), std::string::npos) << report;
+  EXPECT_NE(report.find("<dd>2026-12-07</dd>"), std::string::npos);
+  EXPECT_NE(ReadFile(dir / "index.html").find("<td>" + name + "</td>"), std::string::npos);
 }
 
 // A directory that cannot be made stops the run before the output is touched.
