@@ -170,6 +170,14 @@ TEST(SystemMenu, CopiesFollowWhatTheWindowShows) {
   NotifyField(app, kFev1Field, EN_SETFOCUS);
   EXPECT_FALSE(LeaveFieldWith(app, kFev1Field, ""));
   ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=3.5 /FVC=3.0");
+  // The clipboard held by another program: the window says so and goes on.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  ASSERT_TRUE(ChooseItem(app, 'K'));
+  const std::optional<MessageBoxSeen> box = WaitForMessageBox(app.window());
+  CloseClipboard();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, kestrova::texts::kClipboardFailed);
+  EXPECT_TRUE(PressOk(*box));
   EXPECT_EQ(app.Close(), 0u);
 }
 
