@@ -5,6 +5,9 @@
 #ifndef KESTROVA_APP_APP_STATE_H_
 #define KESTROVA_APP_APP_STATE_H_
 
+#include <cstdint>
+#include <string>
+
 #include "app/win.h"
 #include "display/result_panel.h"
 #include "equations/prediction_set.h"
@@ -35,10 +38,12 @@ struct AppState {
   HWND maleButton = nullptr;    // radio button 1007 "男性"
   HWND femaleButton = nullptr;  // radio button 1008 "女性"
 
-  PatientInputs inputs;     // what the user (or the command line) entered
-  PredictionSet results;    // the fifteen results of the last calculation
-  SplineTable splineTable;  // JRS2014 age-spline terms, loaded by the set-up
-  PanelState panelState;    // pending text colour and the measured FEV1/FVC
+  PatientInputs inputs;           // what the user (or the command line) entered
+  PredictionSet results;          // the fifteen results of the last calculation
+  SplineTable splineTable;        // JRS2014 age-spline terms, loaded by the set-up
+  PanelState panelState;          // pending text colour and the measured FEV1/FVC
+  std::string givenSex;           // the command line's sex text ("F"), for the reports; empty when none
+  std::uint8_t givenSexCode = 0;  // the sex code it gave; a radio button choosing another drops the text
 };
 
 // The program's state; the only global of kestrova.exe.

@@ -6,6 +6,7 @@
 #include "app/controls.h"
 #include "app/field_handlers.h"
 #include "app/instance_guard.h"
+#include "app/system_menu.h"
 #include "app/window_panel.h"
 #include "input/command_line.h"
 
@@ -55,6 +56,10 @@ CommandLineValues ProgramCommandLine() {
 void ApplyProgramCommandLine() {
   const CommandLineValues given = ProgramCommandLine();
   ApplyCommandLine(given, g_app.inputs);
+  if (given[CommandLineKey::kSex].found) {
+    g_app.givenSex = given[CommandLineKey::kSex].text;
+    g_app.givenSexCode = g_app.inputs.sexCode;
+  }
   if (given.sexCode) CheckRadio(*given.sexCode == kSexMale ? g_app.maleButton : g_app.femaleButton);
   const struct {
     CommandLineKey key;
@@ -87,6 +92,7 @@ void RunWindowSetUp() {
     return;
   }
   g_app.instanceBlock = guard.block;
+  AddSystemMenuItems(window);
 
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -154,6 +160,18 @@ LRESULT OnCommand(WPARAM wParam) {
   return 0;
 }
 
+// The system menu's own commands go on to the default handling.
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (RunSystemMenuItem(static_cast<UINT>(wParam & 0xFFF0))) return 0;
+  return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+}
+
+// Before the system menu opens: its result items follow the panel.
+LRESULT OnInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(lParam)) UpdateSystemMenuItems(reinterpret_cast<HMENU>(wParam));
+  return DefWindowProcA(window, WM_INITMENUPOPUP, wParam, lParam);
+}
+
 LRESULT OnClose(HWND window) {
   DestroyWindow(window);
   return 0;
@@ -182,6 +200,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return OnPaint(window);
     case WM_COMMAND:
       return OnCommand(wParam);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(window, wParam, lParam);
+    case WM_INITMENUPOPUP:
+      return OnInitMenuPopup(window, wParam, lParam);
     case WM_CLOSE:
       return OnClose(window);
     case WM_DESTROY:

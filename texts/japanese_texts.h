@@ -127,6 +127,22 @@ KESTROVA_TEXT(kIndexReport, "レポート");
 KESTROVA_TEXT(kIndexFlags, "赤の項目");
 KESTROVA_TEXT(kIndexError, "エラー");
 
+// The items the window adds to its system menu, and what they say when they fail.
+KESTROVA_TEXT(kMenuCopyChart, "カルテ用にコピー(&K)");
+KESTROVA_TEXT(kMenuCopyTable, "表形式でコピー(&T)");
+KESTROVA_TEXT(kMenuShowReport, "レポートを表示・印刷(&P)");
+KESTROVA_TEXT(kMenuSaveReport, "レポートを保存(&A)...");
+KESTROVA_TEXT(kMenuVersion, "バージョン情報(&V)");
+KESTROVA_TEXT(kClipboardFailed, "クリップボードにコピーできませんでした。もう一度お試しください。");
+KESTROVA_TEXT(kTempReportFailed, "一時フォルダーにレポートを書き込めませんでした。");
+KESTROVA_TEXT(kBrowserFailed, "レポートをブラウザーで開けませんでした。既定のブラウザーを確認してください。");
+KESTROVA_TEXT(kSaveReportFailed, "レポートを保存できませんでした。保存先のフォルダーに書き込めません。");
+KESTROVA_TEXT(kSaveReportTitle, "レポートを保存");
+KESTROVA_TEXT(kSaveReportFilter, "HTML レポート (*.html)");
+KESTROVA_TEXT(kVersionCaption, "バージョン情報");
+KESTROVA_TEXT(kVersionEquations, "予測式: JRS2014（LLN）、JRS2001、Baldwin（VC）、Berglund（FEV1）");
+KESTROVA_TEXT(kVersionLicence, "Copyright (c) 2026 Kestrova. All rights reserved.");
+
 // The chart text (kestrova-cli --format chart, the window's copy for the chart).
 KESTROVA_TEXT(kChartInputs, "入力");
 KESTROVA_TEXT(kChartMark, "＊");

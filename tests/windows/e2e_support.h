@@ -84,6 +84,11 @@ bool Sync(HWND window);
 // The visible top-level windows of class `className` of process `processId`.
 std::vector<HWND> VisibleWindowsOf(DWORD processId, const char* className);
 
+// Runs kestrova-cli.exe with `arguments`, its standard output going to a
+// temporary file, and returns that output once the process has ended with exit
+// code 0 within kTimeoutMs; nothing otherwise (the reason goes to the log).
+std::optional<std::string> CliOutput(const std::string& arguments);
+
 // --- Message boxes ----------------------------------------------------------
 
 struct MessageBoxSeen {

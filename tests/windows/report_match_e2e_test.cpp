@@ -191,63 +191,6 @@ class JsonReader {
   std::size_t i_ = 0;
 };
 
-// --- kestrova-cli under the same Wine ------------------------------------------
-
-// Runs kestrova-cli.exe with `arguments`, its standard output going to a
-// temporary file, and returns that output once the process has ended with exit
-// code 0 within kTimeoutMs; nothing otherwise (the reason goes to the log).
-std::optional<std::string> RunCli(const std::string& arguments) {
-  char directory[MAX_PATH] = {};
-  char path[MAX_PATH] = {};
-  if (GetTempPathA(sizeof directory, directory) == 0 || GetTempFileNameA(directory, "kcl", 0, path) == 0) {
-    ADD_FAILURE() << "no temporary file";
-    return std::nullopt;
-  }
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE output = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (output == INVALID_HANDLE_VALUE) {
-    ADD_FAILURE() << "cannot write " << path;
-    return std::nullopt;
-  }
-  const std::string exe = WindowsPath(g_kestrovaCliExe);
-  std::string commandLine = "\"" + exe + "\" " + arguments;
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = output;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION info{};
-  const bool started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &info) != 0;
-  CloseHandle(output);
-  std::optional<std::string> result;
-  if (!started) {
-    ADD_FAILURE() << "cannot start " << exe;
-  } else {
-    DWORD code = 1;
-    if (WaitForSingleObject(info.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
-      ADD_FAILURE() << exe << " did not end within " << kTimeoutMs << " ms";
-      TerminateProcess(info.hProcess, 99);
-      WaitForSingleObject(info.hProcess, kTimeoutMs);
-    } else if (GetExitCodeProcess(info.hProcess, &code), code != 0) {
-      ADD_FAILURE() << exe << " " << arguments << " ended with exit code " << code;
-    } else {
-      std::ifstream file(path, std::ios::binary);
-      std::ostringstream text;
-      text << file.rdbuf();
-      result = text.str();
-    }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
-  DeleteFileA(path);
-  return result;
-}
-
 // --- What the report says the panel shows --------------------------------------
 
 // One text of the panel as the report gives it.
@@ -324,7 +267,7 @@ std::vector<PanelText> TextsOfReport(const Json& report) {
 }
 
 std::vector<PanelText> ReportFor(const std::string& arguments) {
-  const std::optional<std::string> output = RunCli("--format json " + arguments);
+  const std::optional<std::string> output = CliOutput("--format json " + arguments);
   if (!output) return {};
   const std::optional<Json> report = JsonReader(*output).Parse();
   if (!report) {

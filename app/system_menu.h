@@ -1,0 +1,35 @@
+// The items kestrova.exe adds to its window's system menu (the title-bar icon's
+// menu, also opened with Alt+Space): copy the chart text or the results as a
+// table, show or save the one-page report, and the version box. Nothing here
+// runs before an item is chosen, and nothing touches the client area.
+#ifndef KESTROVA_APP_SYSTEM_MENU_H_
+#define KESTROVA_APP_SYSTEM_MENU_H_
+
+#include "app/win.h"
+
+namespace kestrova::app {
+
+// Command ids of the added items, below 0xF000 and with the low four bits
+// clear, as WM_SYSCOMMAND requires of an application's own items.
+enum SystemMenuCommand : UINT {
+  kCopyChartCommand = 0x0010,
+  kCopyTableCommand = 0x0020,
+  kShowReportCommand = 0x0030,
+  kSaveReportCommand = 0x0040,
+  kVersionCommand = 0x0050,
+};
+
+// Appends a separator and the five items to `window`'s system menu.
+void AddSystemMenuItems(HWND window);
+
+// Greys the four items that carry results while the panel shows none, and
+// enables them otherwise.
+void UpdateSystemMenuItems(HMENU systemMenu);
+
+// Runs the item `command` (wParam & 0xFFF0 of WM_SYSCOMMAND); false when it is
+// not one of the added items.
+bool RunSystemMenuItem(UINT command);
+
+}  // namespace kestrova::app
+
+#endif  // KESTROVA_APP_SYSTEM_MENU_H_
