@@ -16,6 +16,8 @@
 #include "batch/batch.h"
 #include "input/command_line.h"
 #include "kestrova/kestrova.h"
+#include "kestrova/reading.h"
+#include "report/chart_text.h"
 #include "report/given_inputs.h"
 #include "report/html_report.h"
 #include "report/text_report.h"
@@ -42,8 +44,12 @@ Patient Compute() {
     return values[key].found ? std::optional<std::string>(values[key].text) : std::nullopt;
   };
   using Key = kestrova::CommandLineKey;
-  p.given = {text(Key::kSex), text(Key::kAge), text(Key::kHeight),
-             text(Key::kVc),  text(Key::kFvc), text(Key::kFev1)};
+  p.given.sex = text(Key::kSex);
+  p.given.age = text(Key::kAge);
+  p.given.height = text(Key::kHeight);
+  p.given.vc = text(Key::kVc);
+  p.given.fvc = text(Key::kFvc);
+  p.given.fev1 = text(Key::kFev1);
   kestrova::ComputeFullResult(p.inputs, p.result);
   return p;
 }
@@ -77,6 +83,14 @@ EMSCRIPTEN_KEEPALIVE const char* kestrova_json() {
 EMSCRIPTEN_KEEPALIVE const char* kestrova_report() {
   const Patient p = Compute();
   return Output(p.result.computed ? kestrova::report::FormatReport(p.given, p.result, false) : std::string());
+}
+
+// kestrova-cli --format chart (the chart text); empty when the panel stays empty.
+EMSCRIPTEN_KEEPALIVE const char* kestrova_chart() {
+  const Patient p = Compute();
+  return Output(p.result.computed
+                    ? kestrova::report::FormatChartText(p.given, p.result, kestrova::ReadResult(p.result))
+                    : std::string());
 }
 
 // kestrova-cli --format html; empty when the panel stays empty.

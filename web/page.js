@@ -85,6 +85,11 @@
       ready();
       return call("kestrova_report", commandLine(patient));
     },
+    // kestrova-cli --format chart; "" when nothing is computed.
+    chart(patient) {
+      ready();
+      return call("kestrova_chart", commandLine(patient));
+    },
     // kestrova-cli --format html; "" when nothing is computed.
     html(patient) {
       ready();
@@ -208,7 +213,7 @@
   }
 
   async function copyReport() {
-    const text = call("kestrova_report", commandLine(current));
+    const text = call("kestrova_chart", commandLine(current));
     try {
       await navigator.clipboard.writeText(text);
     } catch (e) {
@@ -222,7 +227,7 @@
       document.execCommand("copy");
       area.remove();
     }
-    $("status").textContent = "レポートをコピーしました。";
+    $("status").textContent = "カルテ用テキストをコピーしました。";
   }
 
   function saveReport() {

@@ -63,14 +63,18 @@ function patients(count) {
 }
 
 async function cliJson(p) {
-  const args = ["--format", "json"];
+  return JSON.parse(await cliText(p, "json"));
+}
+
+async function cliText(p, format) {
+  const args = ["--format", format];
   const keys = { sex: "/Sex=", age: "/Age=", height: "/Setake=", vc: "/VC=", fvc: "/FVC=", fev1: "/FEV1=" };
   for (const [name, key] of Object.entries(keys)) if (p[name] !== undefined) args.push(key + p[name]);
   // Exit status 2 with its JSON ("computed": false) when the panel stays empty.
   const stdout = await promisify(execFile)(cliPath, args, { encoding: "utf8" }).then(
     (r) => r.stdout,
     (e) => (e.code === 2 ? e.stdout : Promise.reject(e)));
-  return JSON.parse(stdout);
+  return stdout;
 }
 
 // kestrova-cli's JSON for each patient, a few processes at a time.
@@ -156,6 +160,12 @@ try {
     }
     const shown = computed.filter((r) => r.computed).length;
     check(differ === 0, `2000 patients (${shown} computed): kestrova.compute equals kestrova-cli --format json (${differ} differ)`);
+    // The copy button's text is the CLI's chart text.
+    const some = list.filter((p, i) => computed[i].computed).slice(0, 20);
+    const charts = await page.evaluate((ps) => ps.map((p) => kestrova.chart(p)), some);
+    const cliCharts = await Promise.all(some.map((p) => cliText(p, "chart")));
+    const chartsDiffer = charts.filter((c, i) => c !== cliCharts[i]).length;
+    check(chartsDiffer === 0, `20 patients: kestrova.chart equals kestrova-cli --format chart (${chartsDiffer} differ)`);
     await page.context().close();
   }
 
