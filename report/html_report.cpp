@@ -123,12 +123,12 @@ void AppendResults(const PanelResult& result, std::string& out) {
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const ResultField& field = ResultFields()[i];
     const PanelRow& row = result.panel.rows[i];
-    if (field.group != group) {
-      group = field.group;
+    if (RowLayouts()[i].group != group) {
+      group = RowLayouts()[i].group;
       out += "<tr class=\"group\"><th colspan=\"3\">";
       AppendEscaped(out, group);
       const MeasuredRatioText& ratio = result.panel.measuredRatio;
-      if (field.group == "FEV1.0 %" && ratio.shown) {
+      if (RowLayouts()[i].group == "FEV1.0 %" && ratio.shown) {
         Append(out, {" <span class=\"num", ratio.red ? " red" : "", "\">", texts::kReportMeasuredUtf8, " "});
         AppendEscaped(out, ratio.text);
         if (ratio.red) out += " *";
