@@ -10,6 +10,7 @@
 #include "batch/output_file.h"
 #include "kestrova/kestrova.h"
 #include "numtext/number_text.h"
+#include "numtext/utf8.h"
 #include "report/result_columns.h"
 #include "texts/japanese_texts.h"
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "numtext/utf8.h"
+
 namespace kestrova::batch {
 namespace {
 
@@ -85,18 +87,14 @@ std::u32string DecodeUtf8(std::string_view text) {
   std::u32string out;
   std::size_t i = 0;
   while (i < text.size()) {
-    const unsigned c = static_cast<unsigned char>(text[i]);
-    const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (!IsValidUtf8(text.substr(i, length)) || i + length > text.size()) {
+    const Utf8Char ch = ReadUtf8Char(text, i);
+    if (ch.length == 0) {
       out += kReplacement;
       ++i;
       continue;
     }
-    char32_t ch = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-    for (std::size_t k = 1; k < length; ++k)
-      ch = (ch << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    out += ch;
-    i += length;
+    out += static_cast<char32_t>(ch.codePoint);
+    i += ch.length;
   }
   return out;
 }

@@ -202,7 +202,7 @@ HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
   for (std::size_t i = 0; i < kResultCount; ++i) {
     if (!result.panel.rows[i].cell.red) continue;
     if (!entry.flags.empty()) entry.flags += ", ";
-    entry.flags += ResultFields()[i].group;
+    entry.flags += RowLayouts()[i].group;
     entry.flags += ' ';
     entry.flags += ResultFields()[i].label;
   }

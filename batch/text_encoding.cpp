@@ -14,6 +14,8 @@
 
 #include <cstdio>
 
+#include "numtext/utf8.h"
+
 namespace kestrova::batch {
 namespace {
 
@@ -47,13 +49,6 @@ bool LooksLikeUtf8(std::string_view start, bool complete) {
     header = false;
   }
   return valid > invalid;
-}
-
-std::size_t Utf8Length(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
 }
 
 bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -130,13 +125,13 @@ std::string MessageText(std::string_view text, TextEncoding encoding) {
         out += static_cast<char>(c);
       }
     } else if (encoding == TextEncoding::kUtf8) {
-      length = Utf8Length(c);
+      const Utf8Char read = ReadUtf8Char(text, i);
+      length = read.length;
       const std::string_view ch = text.substr(i, length);
-      const bool c1 = c == 0xC2 && ch.size() == 2 && static_cast<unsigned char>(ch[1]) < 0xA0;
-      if (length == 0 || !IsValidUtf8(ch) || ch.size() < length) {
+      if (length == 0) {
         length = 1;
         AppendEscaped(text.substr(i, 1), out);
-      } else if (c1) {
+      } else if (read.codePoint >= 0x80 && read.codePoint < 0xA0) {  // C1 controls
         AppendEscaped(ch, out);
       } else {
         out += ch;
@@ -149,42 +144,6 @@ std::string MessageText(std::string_view text, TextEncoding encoding) {
     i += length;
   }
   return out;
-}
-
-bool IsValidUtf8(std::string_view bytes, bool cutAtEnd) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char c = p[i];
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t length;
-    unsigned char low = 0x80;  // bounds of the second byte
-    unsigned char high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      if (c == 0xE0) low = 0xA0;   // no overlong forms
-      if (c == 0xED) high = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    } else {
-      return false;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-      if (i + k >= n) return cutAtEnd;
-      const unsigned char t = p[i + k];
-      if (k == 1 ? (t < low || t > high) : (t < 0x80 || t > 0xBF)) return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 EncodingDecision DecideEncoding(std::string_view start, bool complete, std::optional<TextEncoding> forced) {

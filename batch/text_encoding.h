@@ -49,10 +49,6 @@ std::string TextAsUtf8(std::string_view text, TextEncoding encoding);
 // "utf-8" (also "utf8") or "sjis" (also "shift_jis", "shift-jis", "cp932"), any case.
 std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. With
-// `cutAtEnd`, an incomplete character at the very end is accepted.
-bool IsValidUtf8(std::string_view bytes, bool cutAtEnd = false);
-
 // ASCII letters in lower case; other bytes as they are.
 std::string LowerAscii(std::string_view s);
 

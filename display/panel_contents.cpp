@@ -1,5 +1,6 @@
 #include "display/panel_contents.h"
 
+#include "display/panel_layout.h"
 #include "numtext/number_text.h"
 
 namespace kestrova {
@@ -35,15 +36,14 @@ void FillCellText(const std::string& t, std::string& cell) {
   text[6] = '%';
 }
 
-bool RuleHolds(ResultId id, const ResultField& field, double measured, const PercentCell& cell,
-               const PredictionSet& results) {
-  switch (field.colour) {
+bool RuleHolds(ResultId id, double measured, const PercentCell& cell, const PredictionSet& results) {
+  switch (LayoutOf(id).colour) {
     case ColourRule::kBelowLln:
       return measured < results.*FieldOf(static_cast<ResultId>(static_cast<std::size_t>(id) + 1)).value;
     case ColourRule::kPercentUnder80:
       return cell.PercentValue() < 80;
     case ColourRule::kRatioBelowPrediction: {
-      const double predicted = results.*field.value;
+      const double predicted = results.*FieldOf(id).value;
       return predicted > 0 && measured / predicted < 1;
     }
     case ColourRule::kNever:
@@ -54,18 +54,18 @@ bool RuleHolds(ResultId id, const ResultField& field, double measured, const Per
 
 void FillCell(ResultId id, const PatientInputs& inputs, const PredictionSet& results, double measuredRatio,
               PercentCell& cell) {
-  const ResultField& field = FieldOf(id);
-  const double measured = MeasuredValue(field.measured, inputs, measuredRatio);
-  const double predicted = results.*field.value;
-  if (!HasPercentCell(field) || !(measured * predicted > 0)) {
-    cell.text.assign(HasPercentCell(field) ? kBlankCellWidth : 0, ' ');
+  const RowLayout& row = LayoutOf(id);
+  const double measured = MeasuredValue(row.measured, inputs, measuredRatio);
+  const double predicted = results.*FieldOf(id).value;
+  if (!HasPercentCell(row) || !(measured * predicted > 0)) {
+    cell.text.assign(HasPercentCell(row) ? kBlankCellWidth : 0, ' ');
     cell.percent.clear();
     cell.red = false;
     return;
   }
   FormatFixedTo((measured * 100) / predicted, 1, cell.percent);
   FillCellText(cell.percent, cell.text);
-  cell.red = RuleHolds(id, field, measured, cell, results);
+  cell.red = RuleHolds(id, measured, cell, results);
 }
 
 // Without both volumes there is no ratio: a ratio of earlier values would stand

@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 
+#include "display/panel_layout.h"
 #include "equations/prediction_set.h"
 #include "records/patient_inputs.h"
 

@@ -34,7 +34,7 @@ void DrawPercent(const PanelContext& panel, const PercentCell& cell, std::uint16
 void PaintResultLines(const PanelContext& panel, const PanelContents& contents) {
   panel.device.SetOpaqueBackground();
   for (std::size_t i = 0; i < kResultCount; ++i) {
-    DrawPanelText(panel, kResultLineX, ResultFields()[i].rowY, contents.rows[i].line);
+    DrawPanelText(panel, kResultLineX, RowLayouts()[i].rowY, contents.rows[i].line);
   }
 }
 
@@ -44,13 +44,13 @@ void PaintPercentages(const PanelContext& panel, const PanelContents& contents) 
   panel.device.SetOpaqueBackground();
   bool ratioDrawn = false;
   for (std::size_t i = 0; i < kResultCount; ++i) {
-    const ResultField& field = ResultFields()[i];
-    if (!HasPercentCell(field)) continue;
-    if (field.measured == MeasuredInput::kMeasuredRatio && !ratioDrawn) {
+    const RowLayout& row = RowLayouts()[i];
+    if (!HasPercentCell(row)) continue;
+    if (row.measured == MeasuredInput::kMeasuredRatio && !ratioDrawn) {
       PaintMeasuredRatio(panel, contents.measuredRatio);
       ratioDrawn = true;
     }
-    DrawPercent(panel, contents.rows[i].cell, kPercentX, field.rowY);
+    DrawPercent(panel, contents.rows[i].cell, kPercentX, row.rowY);
   }
 }
 

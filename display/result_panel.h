@@ -2,7 +2,7 @@
 // pure code. Everything is drawn through a PanelDevice, so the same code paints
 // the real window (app/) and a test's recording device.
 //
-// Each row stands at its ResultField's rowY; result lines at x = 230,
+// Each row stands at its RowLayout's rowY (panel_layout.h); result lines at x = 230,
 // percentage cells at x = 160, the measured FEV1/FVC at x = 100 on row 490.
 // What is drawn, and in which colour (black, or red RGB(255, 0, 0)), is decided
 // by BuildPanelContents (panel_contents.h); this file only draws it.

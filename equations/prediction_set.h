@@ -87,33 +87,16 @@ enum class ResultId : std::uint8_t {
   kFev1RatioJrs2001G,
 };
 
-// The measured value a result's percentage cell compares with the prediction;
-// kNone for the four LLN rows, which have no cell.
-enum class MeasuredInput : std::uint8_t { kNone, kVc, kFvc, kFev1, kMeasuredRatio };
-
-// When a result's percentage cell is red (never when the cell is blank):
-//   kNever                 the cell is always black;
-//   kBelowLln              measured < the group's LLN (the row after this one);
-//   kPercentUnder80        the percentage as shown (1 decimal) < 80;
-//   kRatioBelowPrediction  prediction > 0 and measured ratio / prediction < 1.
-enum class ColourRule : std::uint8_t { kNever, kBelowLln, kPercentUnder80, kRatioBelowPrediction };
-
-// Describes one of the fifteen results: the one table every walk over the
-// results reads.
+// Describes one of the fifteen results as the calculation needs it; where it
+// stands on the panel is display/panel_layout.h.
 struct ResultField {
   std::string_view name;  // the value field's name, e.g. "vcJrs2014"
   double PredictionSet::*value;
   ResultLine PredictionSet::*line;
   std::string_view label;        // "JRS2014", "LLN", "JRS2001(T)", …
-  std::string_view group;        // the panel's group: "VC", "FVC", "FEV1", "FEV1.0 %"
   std::string_view placeholder;  // "  *.** :JRS2014", …
   std::uint8_t decimals;         // 2 for litres, 3 for fractions
-  std::uint16_t rowY;            // the row's y on the result panel
-  MeasuredInput measured;
-  ColourRule colour;
 };
-
-constexpr bool HasPercentCell(const ResultField& field) { return field.measured != MeasuredInput::kNone; }
 
 // The fifteen results in display order.
 // (The table itself; read through these two, which the compiler can inline.)

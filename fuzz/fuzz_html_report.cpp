@@ -30,6 +30,7 @@
 #include "fuzz/fuzz_support.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
+#include "numtext/utf8.h"
 #include "report/chart_text.h"
 #include "report/html_report.h"
 #include "tests/report/well_formed_html.h"

@@ -1,5 +1,6 @@
 #include "kestrova/kestrova.h"
 
+#include "display/panel_layout.h"
 #include "equations/calculation.h"
 #include "equations/spline_table.h"
 
@@ -26,8 +27,8 @@ void FillRow(std::size_t i, FullResult& out) {
   ResultView& row = out.rows[i];
   row.name = field.name;
   row.label = field.label;
-  row.group = field.group;
-  row.hasPercent = HasPercentCell(field);
+  row.group = RowLayouts()[i].group;
+  row.hasPercent = HasPercentCell(RowLayouts()[i]);
   row.computed = shown.computed;
   row.value = out.computed ? out.predictions.*field.value : 0;
   row.text.assign(shown.Text());

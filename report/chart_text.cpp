@@ -227,8 +227,8 @@ std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const ResultField& field = ResultFields()[i];
     const PanelRow& row = result.panel.rows[i];
-    if (field.group != group) {
-      group = field.group;
+    if (RowLayouts()[i].group != group) {
+      group = RowLayouts()[i].group;
       std::string heading(group);
       const MeasuredRatioText& ratio = result.panel.measuredRatio;
       if (group == "FEV1.0 %" && ratio.shown) {

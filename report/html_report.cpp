@@ -6,6 +6,7 @@
 
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
+#include "numtext/utf8.h"
 #include "texts/japanese_texts.h"
 #include "version/version.h"
 
@@ -92,41 +93,6 @@ void Append(std::string& out, std::initializer_list<std::string_view> parts) {
 
 void AppendEscaped(std::string& out, std::string_view text) { AppendHtmlEscaped(text, out); }
 
-// Length of the valid UTF-8 sequence at text[i], or 0.
-std::size_t Utf8Length(std::string_view text, std::size_t i, std::uint32_t& codePoint) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char b0 = byte(i);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (b0 < 0x80) {
-    codePoint = b0;
-    return 1;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-    codePoint = b0 & 0x1Fu;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    codePoint = b0 & 0x0Fu;
-    if (b0 == 0xE0) low = 0xA0;   // no overlong forms
-    if (b0 == 0xED) high = 0x9F;  // no surrogates
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    codePoint = b0 & 0x07u;
-    if (b0 == 0xF0) low = 0x90;
-    if (b0 == 0xF4) high = 0x8F;  // at most U+10FFFF
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    const unsigned char b = byte(i + k);
-    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
-    codePoint = (codePoint << 6) | (b & 0x3Fu);
-  }
-  return length;
-}
-
 bool Unwanted(std::uint32_t c) {
   if (c < 0x20) return c != '\t' && c != '\n' && c != '\r';
   if (c >= 0x7F && c <= 0x9F) return true;      // DEL and the C1 controls
@@ -157,12 +123,12 @@ void AppendResults(const PanelResult& result, std::string& out) {
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const ResultField& field = ResultFields()[i];
     const PanelRow& row = result.panel.rows[i];
-    if (field.group != group) {
-      group = field.group;
+    if (RowLayouts()[i].group != group) {
+      group = RowLayouts()[i].group;
       out += "<tr class=\"group\"><th colspan=\"3\">";
       AppendEscaped(out, group);
       const MeasuredRatioText& ratio = result.panel.measuredRatio;
-      if (field.group == "FEV1.0 %" && ratio.shown) {
+      if (RowLayouts()[i].group == "FEV1.0 %" && ratio.shown) {
         Append(out, {" <span class=\"num", ratio.red ? " red" : "", "\">", texts::kReportMeasuredUtf8, " "});
         AppendEscaped(out, ratio.text);
         if (ratio.red) out += " *";
@@ -385,8 +351,9 @@ std::string_view HtmlStyleSheet() { return kStyle; }
 
 void AppendHtmlEscaped(std::string_view text, std::string& out) {
   for (std::size_t i = 0; i < text.size();) {
-    std::uint32_t c = 0;
-    const std::size_t length = Utf8Length(text, i, c);
+    const Utf8Char read = ReadUtf8Char(text, i);
+    const std::size_t length = read.length;
+    const std::uint32_t c = read.codePoint;
     if (length == 0 || Unwanted(c)) {
       out += kReplacement;
       i += length == 0 ? 1 : length;

@@ -36,7 +36,7 @@ std::vector<ResultColumn> MakeResultColumns() {
     const std::string name(ResultFields()[i].name);
     c.push_back(
         {name, [](const ColumnSource& s, std::size_t r) { return s.result.panel.rows[r].Text(); }, i});
-    if (HasPercentCell(ResultFields()[i])) {
+    if (HasPercentCell(RowLayouts()[i])) {
       c.push_back({name + "Pct",
                    [](const ColumnSource& s, std::size_t r) -> std::string_view {
                      return s.result.panel.rows[r].cell.percent;
