@@ -16,14 +16,25 @@
 #define KESTROVA_REPORT_READING_ITEMS_H_
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kestrova/reading.h"
 
 namespace kestrova::report {
 
+// One member of an item's JSON object: its name and value as text.
+struct ReadingField {
+  enum class Kind : std::uint8_t { kText, kTextOrNull, kNumber, kBool };
+  std::string_view name;  // "percentVc"
+  Kind kind;
+  std::string value;  // "74.8"; kTextOrNull: empty for null; kBool: "true" or "false"
+};
+
 struct ReadingItem {
+  std::string_view key;            // its member in JSON: "ventilatory", "copdStage", …
   std::string name;                // UTF-8: "換気障害区分（参考）", "ERS/ATS 2022"
   std::string_view nameEn;         // "ventilatory pattern (reference)"; empty when the name is English
   std::string_view equation;       // "JRS2001"
@@ -31,18 +42,25 @@ struct ReadingItem {
   bool computed = false;
   std::string details;  // "%VC 74.8, FEV1/FVC 0.552"; empty when there are none
   ReadingLabel label;
-  bool labelEnRepeatsJa = false;  // "62" beside "62歳": the page leaves it out
-  ReadingLabel condition;         // what the label holds on, written after it; empty when none
-  ReadingLabel severity;          // the grade, or why there is none; empty when neither
-  bool graded = false;            // `severity` is a grade
-  ReadingLabel note;              // shown on its own; empty when none is shown
+  bool labelEnRepeatsJa = false;     // "62" beside "62歳": the page leaves it out
+  ReadingLabel condition;            // what the label holds on, written after it; empty when none
+  ReadingLabel severity;             // the grade, or why there is none; empty when neither
+  bool graded = false;               // `severity` is a grade
+  ReadingLabel note;                 // shown on its own; empty when none is shown
+  std::vector<ReadingField> fields;  // the reading's values in JSON order; empty when not computed
 };
 
-inline constexpr std::size_t kReadingItemCount = 6;
+// The items in the order every format shows them.
+enum ReadingItemIndex : std::size_t {
+  kVentilatoryItem,         // the ventilatory pattern by JRS2001's %VC
+  kVentilatoryBaldwinItem,  // the same by Baldwin's, for reference
+  kErsAts2022Item,
+  kCopdItem,
+  kLungAgeItem,
+  kDisabilityItem,
+  kReadingItemCount
+};
 
-// The items in the order every format shows them: the ventilatory pattern by
-// JRS2001, the same by Baldwin (for reference), ERS/ATS 2022, the COPD stage,
-// the lung age and the respiratory disability index.
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one

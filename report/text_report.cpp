@@ -173,98 +173,37 @@ class JsonLine {
   bool first_ = true;
 };
 
-void AppendJsonVentilatory(const VentilatoryReading& v, std::string& out) {
-  if (!v.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", v.equation)
-      .Number("percentVc", v.percentVc)
-      .Number("measuredRatio", v.measuredRatio)
-      .Text("class", v.label.key)
-      .Text("label", v.label.ja)
-      .Text("labelEn", v.label.en);
-}
-
-void AppendJsonLln(const LlnReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .Bool("fev1FvcBelowLln", r.fev1FvcBelowLln)
-      .Bool("fvcBelowLln", r.fvcBelowLln)
-      .Bool("fev1BelowLln", r.fev1BelowLln)
-      .Text("pattern", r.label.key)
-      .Text("label", r.label.ja)
-      .Text("labelEn", r.label.en)
-      .TextOrNull("severity", r.severity == Severity::kNone ? std::string_view() : r.severityLabel.key)
-      .TextOrNull("severityLabel", r.severityLabel.ja)
-      .TextOrNull("severityLabelEn", r.severityLabel.en)
-      .Number("fev1Z", r.fev1Z)
-      .TextOrNull("note", r.note.ja)
-      .TextOrNull("noteEn", r.note.en);
-}
-
-void AppendJsonCopd(const CopdReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .TextOrNull("stage", r.label.key)
-      .Number("percentFev1", r.percentFev1)
-      .Number("measuredRatio", r.measuredRatio)
-      .Text("label", r.label.ja)
-      .Text("labelEn", r.label.en)
-      .Text("note", r.note.ja)
-      .Text("noteEn", r.note.en);
-}
-
-void AppendJsonLungAge(const LungAgeReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .Text("value", r.value)
-      .Text("text", r.ja)
-      .Text("textEn", r.en)
-      .Bool("corrected", r.corrected);
-}
-
-void AppendJsonDisability(const DisabilityReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .Number("index", r.index)
-      .Text("grade", r.label.ja)
-      .Text("gradeKey", r.label.key)
-      .Text("gradeEn", r.label.en)
-      .Text("note", r.note.ja)
-      .Text("noteEn", r.note.en);
-}
-
+// The reading as one object, a member an item: null when not read, else the
+// item's fields on one line.
 void AppendReadingJson(const Reading& r, std::string& out) {
-  out += "{\n    \"ventilatory\": ";
-  AppendJsonVentilatory(r.ventilatory, out);
-  out += ",\n    \"ventilatoryBaldwin\": ";
-  AppendJsonVentilatory(r.ventilatoryBaldwin, out);
-  out += ",\n    \"ersAts2022\": ";
-  AppendJsonLln(r.ersAts2022, out);
-  out += ",\n    \"copdStage\": ";
-  AppendJsonCopd(r.copd, out);
-  out += ",\n    \"lungAge\": ";
-  AppendJsonLungAge(r.lungAge, out);
-  out += ",\n    \"disabilityIndex\": ";
-  AppendJsonDisability(r.disability, out);
+  bool first = true;
+  for (const ReadingItem& item : ReadingItems(r)) {
+    out += first ? "{\n    " : ",\n    ";
+    first = false;
+    AppendJsonString(item.key, out);
+    out += ": ";
+    if (!item.computed) {
+      out += "null";
+      continue;
+    }
+    JsonLine line(out);
+    for (const ReadingField& field : item.fields) {
+      switch (field.kind) {
+        case ReadingField::Kind::kText:
+          line.Text(field.name, field.value);
+          break;
+        case ReadingField::Kind::kTextOrNull:
+          line.TextOrNull(field.name, field.value);
+          break;
+        case ReadingField::Kind::kNumber:
+          line.Number(field.name, field.value);
+          break;
+        case ReadingField::Kind::kBool:
+          line.Bool(field.name, field.value == "true");
+          break;
+      }
+    }
+  }
   out += "\n  }";
 }
 
