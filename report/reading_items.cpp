@@ -9,6 +9,12 @@ using Kind = ReadingField::Kind;
 
 ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool, value ? "true" : "false"}; }
 
+std::string Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
+
+std::string KeyIfRead(bool computed, std::string_view key) {
+  return computed ? std::string(key) : std::string();
+}
+
 // The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
 ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   ReadingItem item;
@@ -21,6 +27,9 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   item.computed = v.computed;
   item.details = "%VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
   item.label = v.label;
+  item.columns = {
+      {reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
+      {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}};
   if (v.computed) {
     item.fields = {{"equation", Kind::kText, std::string(v.equation)},
                    {"percentVc", Kind::kNumber, v.percentVc},
@@ -41,6 +50,12 @@ ReadingItem LlnItem(const LlnReading& lln) {
   item.computed = lln.computed;
   if (!lln.fev1Z.empty()) item.details = "FEV1 z " + lln.fev1Z;
   item.label = lln.label;
+  item.columns = {{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
+                  {"ersAtsSeverity", std::string(lln.severityLabel.key)},
+                  {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
+                  {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
+                  {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
+                  {"ersAtsFev1Z", lln.fev1Z}};
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
     item.graded = lln.severity != Severity::kNone;
@@ -74,6 +89,10 @@ ReadingItem CopdItem(const CopdReading& copd) {
   item.computed = copd.computed;
   item.details = "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio;
   item.label = copd.label;
+  item.columns = {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
+                                                             ? std::string_view("notStaged")
+                                                             : copd.label.key)},
+                  {"copdPercentFev1", copd.percentFev1}};
   if (!copd.computed) return item;
   item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
                  {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
@@ -103,6 +122,9 @@ ReadingItem LungAgeItem(const LungAgeReading& age) {
   if (age.band == LungAgeBand::kYears) item.details = age.value;
   item.label = {"", age.ja, age.en};
   item.labelEnRepeatsJa = true;
+  item.columns = {{"lungAge", age.value},
+                  {"lungAgeYears", age.en},
+                  {"lungAgeCorrected", Flag(age.computed, age.corrected)}};
   if (age.corrected) item.note = age.correction;
   if (age.computed) {
     item.fields = {{"equation", Kind::kText, std::string(age.equation)},
@@ -124,6 +146,7 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
   item.computed = d.computed;
   item.details = d.index;
   item.label = d.label;
+  item.columns = {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}};
   if (!d.computed) return item;
   item.note = d.note;
   item.fields = {

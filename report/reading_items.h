@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kestrova/reading.h"
@@ -48,6 +49,8 @@ struct ReadingItem {
   bool graded = false;               // `severity` is a grade
   ReadingLabel note;                 // shown on its own; empty when none is shown
   std::vector<ReadingField> fields;  // the reading's values in JSON order; empty when not computed
+  // Its CSV columns as ASCII keys, names always, values empty when not read.
+  std::vector<std::pair<std::string_view, std::string>> columns;
 };
 
 // The items in the order every format shows them.
