@@ -10,6 +10,7 @@
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/html_report.h"
+#include "report/reading_items.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::batch {
@@ -191,13 +192,14 @@ std::string_view HtmlIndexEnd() { return "</tbody>\n</table>\n</main>\n</body>\n
 
 HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
   HtmlIndexEntry entry;
-  const Reading reading = ReadResult(result);
-  entry.pattern = reading.ventilatory.computed ? reading.ventilatory.label.ja : texts::kNotReadUtf8;
-  const LlnReading& lln = reading.ersAts2022;
-  entry.ersAts = lln.computed ? lln.label.ja : texts::kNotReadUtf8;
-  if (lln.computed && lln.severity != Severity::kNone) {
+  const auto items = report::ReadingItems(ReadResult(result));
+  const report::ReadingItem& pattern = items[report::kVentilatoryItem];
+  const report::ReadingItem& ersAts = items[report::kErsAts2022Item];
+  entry.pattern = pattern.computed ? pattern.label.ja : texts::kNotReadUtf8;
+  entry.ersAts = ersAts.computed ? ersAts.label.ja : texts::kNotReadUtf8;
+  if (ersAts.graded) {
     entry.ersAts += " ";
-    entry.ersAts += lln.severityLabel.ja;
+    entry.ersAts += ersAts.severity.ja;
   }
   for (std::size_t i = 0; i < kResultCount; ++i) {
     if (!result.panel.rows[i].cell.red) continue;

@@ -6,6 +6,7 @@
 
 #include "equations/prediction_set.h"
 #include "report/html_report.h"
+#include "report/reading_items.h"
 #include "texts/japanese_texts.h"
 #include "version/version.h"
 
@@ -154,52 +155,22 @@ std::string JoinFields(const std::vector<HtmlField>& fields, std::string_view se
   return out;
 }
 
-// The reading, one item a line (with its note, if any, on the next), walked
-// as the text report walks it.
+// The reading, one item a line (with its note, if any, on the next), as the
+// text report writes it.
 void AppendReading(const Reading& r, std::vector<std::string>& lines) {
   lines.emplace_back(texts::kReadingTitleUtf8);
-  const auto item = [&](std::string_view name, bool computed, std::string_view label,
-                        std::string_view numbers) {
-    std::string line = std::string(name) + ": ";
-    if (!computed) {
-      line += texts::kNotReadUtf8;
-    } else {
-      line += label;
-      if (!numbers.empty()) ((line += " (") += numbers) += ')';
+  for (const ReadingItem& item : ReadingItems(r)) {
+    std::string line = item.name + ": ";
+    if (!item.computed) {
+      lines.push_back(line.append(texts::kNotReadUtf8));
+      continue;
     }
+    (line += item.label.ja) += item.condition.ja;
+    if (!item.severity.ja.empty()) (line += ' ') += item.severity.ja;
+    ((line += " (") += EquationAndDetails(item)) += ')';
     lines.push_back(std::move(line));
-  };
-  const auto note = [&](bool shown, const ReadingLabel& label) {
-    if (!shown || label.ja.empty()) return;
-    std::string line(2, ' ');
-    lines.push_back(line.append(label.ja));
-  };
-  for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
-    const std::string_view mark = v == &r.ventilatoryBaldwin ? texts::kReferenceMarkUtf8 : "";
-    item(std::string(texts::kVentilatoryNameUtf8) + std::string(mark), v->computed, v->label.ja,
-         std::string(v->equation) + " %VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio);
+    if (!item.note.ja.empty()) lines.push_back(std::string(2, ' ').append(item.note.ja));
   }
-  const LlnReading& lln = r.ersAts2022;
-  std::string llnLabel(lln.label.ja);
-  if (!lln.severityLabel.ja.empty()) (llnLabel += ' ') += lln.severityLabel.ja;
-  item("ERS/ATS 2022", lln.computed, llnLabel, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z);
-  note(lln.computed, lln.note);
-  const CopdReading& copd = r.copd;
-  const bool staged = copd.stage != CopdStage::kNotStaged;
-  item(texts::kCopdNameUtf8, copd.computed,
-       staged ? std::string(copd.label.ja) + std::string(texts::kCopdPostBronchodilatorUtf8)
-              : std::string(copd.label.ja),
-       std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio);
-  note(copd.computed && !staged, copd.note);
-  const LungAgeReading& age = r.lungAge;
-  // "18歳未満" and "95歳以上" stand without the formula's value.
-  item(texts::kLungAgeNameUtf8, age.computed, age.ja,
-       age.band == LungAgeBand::kYears ? std::string(age.equation) + " " + age.value
-                                       : std::string(age.equation));
-  note(age.corrected, age.correction);
-  const DisabilityReading& d = r.disability;
-  item(texts::kDisabilityNameUtf8, d.computed, d.label.ja, std::string(d.equation) + " " + d.index);
-  note(d.computed, d.note);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
 #include "numtext/utf8.h"
+#include "report/reading_items.h"
 #include "texts/japanese_texts.h"
 #include "version/version.h"
 
@@ -157,32 +158,38 @@ void AppendResults(const PanelResult& result, std::string& out) {
 
 // ---- the reading ----
 
-void AppendReadingRow(std::string_view name, bool computed, const ReadingLabel& label, std::string_view extra,
-                      std::string_view numbers, const ReadingLabel& note, std::string& out) {
+// One row an item: its name and equation, then the label (with its condition
+// or grade), the details and the note.
+void AppendReadingRow(const ReadingItem& item, std::string& out) {
   out += "<tr><th>";
-  AppendEscaped(out, name);
+  AppendEscaped(out, item.name + " (" + std::string(item.equation) + ")");
   out += "</th><td>";
-  if (!computed) {
+  if (!item.computed) {
     Append(out, {texts::kNotReadUtf8, " <span class=\"en\" lang=\"en\">not read</span></td></tr>\n"});
     return;
   }
   out += "<span class=\"label\">";
-  AppendEscaped(out, label.ja);
+  AppendEscaped(out, item.label.ja);
   out += "</span>";
+  const std::string_view extra = !item.condition.ja.empty() ? item.condition.ja
+                                 : item.graded              ? item.severity.ja
+                                                            : std::string_view();
   if (!extra.empty()) {
     out += " ";
     AppendEscaped(out, extra);
   }
-  if (!label.en.empty()) {
+  if (!item.label.en.empty() && !item.labelEnRepeatsJa) {
     out += " <span class=\"en\" lang=\"en\">";
-    AppendEscaped(out, label.en);
+    AppendEscaped(out, item.label.en);
     out += "</span>";
   }
-  if (!numbers.empty()) {
+  if (!item.details.empty()) {
     out += "<span class=\"numbers\">";
-    AppendEscaped(out, numbers);
+    AppendEscaped(out, item.details);
     out += "</span>";
   }
+  // Where nothing is graded, the reason stands as the note.
+  const ReadingLabel& note = !item.note.ja.empty() || item.graded ? item.note : item.severity;
   if (!note.ja.empty()) {
     out += "<span class=\"note\">";
     AppendEscaped(out, note.ja);
@@ -194,39 +201,7 @@ void AppendReadingRow(std::string_view name, bool computed, const ReadingLabel& 
 void AppendReading(const Reading& r, std::string& out) {
   Append(out, {"<section class=\"reading\">\n<h2>", texts::kReadingTitleUtf8,
                " <span class=\"en\" lang=\"en\">Reading</span></h2>\n<table>\n"});
-  for (const VentilatoryReading* v : {&r.ventilatory, &r.ventilatoryBaldwin}) {
-    // The pattern by Baldwin's %VC is for reference.
-    const std::string_view mark = v == &r.ventilatoryBaldwin ? texts::kReferenceMarkUtf8 : "";
-    AppendReadingRow(
-        std::string(texts::kVentilatoryNameUtf8) + std::string(mark) + " (" + std::string(v->equation) + ")",
-        v->computed, v->label, "", "%VC " + v->percentVc + ", FEV1/FVC " + v->measuredRatio, {}, out);
-  }
-  const LlnReading& lln = r.ersAts2022;
-  const ReadingLabel severity = lln.severityLabel.ja.empty()
-                                    ? ReadingLabel{}
-                                    : ReadingLabel{"", lln.severityLabel.ja, lln.severityLabel.en};
-  AppendReadingRow("ERS/ATS 2022 (" + std::string(lln.equation) + ")", lln.computed, lln.label,
-                   lln.severity == Severity::kNone ? "" : lln.severityLabel.ja,
-                   lln.fev1Z.empty() ? std::string() : "FEV1 z " + lln.fev1Z,
-                   !lln.note.ja.empty()              ? lln.note
-                   : lln.severity == Severity::kNone ? severity
-                                                     : ReadingLabel{},
-                   out);
-  const CopdReading& copd = r.copd;
-  const bool staged = copd.stage != CopdStage::kNotStaged;
-  AppendReadingRow(std::string(texts::kCopdNameUtf8) + " (" + std::string(copd.equation) + ")", copd.computed,
-                   copd.label, staged ? texts::kCopdPostBronchodilatorUtf8 : "",
-                   "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
-                   staged ? ReadingLabel{} : copd.note, out);
-  const LungAgeReading& age = r.lungAge;
-  // "18歳未満" and "95歳以上" stand without the formula's value.
-  AppendReadingRow(std::string(texts::kLungAgeNameUtf8) + " (" + std::string(age.equation) + ")",
-                   age.computed, ReadingLabel{"", age.ja, ""}, "",
-                   age.band == LungAgeBand::kYears ? age.value : std::string(),
-                   age.corrected ? age.correction : ReadingLabel{}, out);
-  const DisabilityReading& d = r.disability;
-  AppendReadingRow(std::string(texts::kDisabilityNameUtf8) + " (" + std::string(d.equation) + ")", d.computed,
-                   d.label, "", d.index, d.note, out);
+  for (const ReadingItem& item : ReadingItems(r)) AppendReadingRow(item, out);
   out += "</table>\n</section>\n";
 }
 

@@ -1,20 +1,17 @@
 #include "report/result_columns.h"
 
 #include <iterator>
-#include <utility>
 
 #include "kestrova/reading.h"
+#include "report/reading_items.h"
 
 namespace kestrova::report {
 
 namespace {
 
-std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
-
-// What a column's value is read from: the result and its reading.
+// What a column's value is read from.
 struct ColumnSource {
   const PanelResult& result;
-  const Reading& reading;
 };
 
 // A column: its name and how its text is read (`index` picks a result row,
@@ -25,10 +22,6 @@ struct ResultColumn {
   std::string_view (*value)(const ColumnSource&, std::size_t index);
   std::size_t index = 0;
 };
-
-const VentilatoryReading& Ventilatory(const ColumnSource& s, std::size_t i) {
-  return i == 0 ? s.reading.ventilatory : s.reading.ventilatoryBaldwin;
-}
 
 std::vector<ResultColumn> MakeResultColumns() {
   std::vector<ResultColumn> c;
@@ -72,70 +65,11 @@ std::vector<ResultColumn> MakeResultColumns() {
                  },
                  q});
   }
-  // The reading as ASCII keys (the CSV stays in the encoding of its input).
-  for (std::size_t v = 0; v < 2; ++v) {
-    const std::string name = v == 0 ? "ventilatory" : "ventilatoryBaldwin";
-    c.push_back({name + "Class",
-                 [](const ColumnSource& s, std::size_t i) -> std::string_view {
-                   return Ventilatory(s, i).computed ? Ventilatory(s, i).label.key : "";
-                 },
-                 v});
-    c.push_back(
-        {name + "PercentVc",
-         [](const ColumnSource& s, std::size_t i) -> std::string_view { return Ventilatory(s, i).percentVc; },
-         v});
-  }
-  using Value = std::string_view (*)(const ColumnSource&, std::size_t);
-  const std::pair<const char*, Value> reading[] = {
-      {"ersAtsPattern",
-       [](const ColumnSource& s, std::size_t) -> std::string_view {
-         return s.reading.ersAts2022.computed ? s.reading.ersAts2022.label.key : "";
-       }},
-      {"ersAtsSeverity",
-       [](const ColumnSource& s, std::size_t) -> std::string_view {
-         return s.reading.ersAts2022.severityLabel.key;
-       }},
-      {"ersAtsFev1FvcBelowLln",
-       [](const ColumnSource& s, std::size_t) {
-         return Flag(s.reading.ersAts2022.computed, s.reading.ersAts2022.fev1FvcBelowLln);
-       }},
-      {"ersAtsFvcBelowLln",
-       [](const ColumnSource& s, std::size_t) {
-         return Flag(s.reading.ersAts2022.computed, s.reading.ersAts2022.fvcBelowLln);
-       }},
-      {"ersAtsFev1BelowLln",
-       [](const ColumnSource& s, std::size_t) {
-         return Flag(s.reading.ersAts2022.computed, s.reading.ersAts2022.fev1BelowLln);
-       }},
-      {"ersAtsFev1Z",
-       [](const ColumnSource& s, std::size_t) -> std::string_view { return s.reading.ersAts2022.fev1Z; }},
-      {"copdStage",
-       [](const ColumnSource& s, std::size_t) -> std::string_view {
-         const CopdReading& copd = s.reading.copd;
-         return !copd.computed ? "" : copd.stage == CopdStage::kNotStaged ? "notStaged" : copd.label.key;
-       }},
-      {"copdPercentFev1",
-       [](const ColumnSource& s, std::size_t) -> std::string_view { return s.reading.copd.percentFev1; }},
-      {"lungAge",
-       [](const ColumnSource& s, std::size_t) -> std::string_view { return s.reading.lungAge.value; }},
-      {"lungAgeYears",
-       [](const ColumnSource& s, std::size_t) -> std::string_view { return s.reading.lungAge.en; }},
-      {"lungAgeCorrected",
-       [](const ColumnSource& s, std::size_t) {
-         return Flag(s.reading.lungAge.computed, s.reading.lungAge.corrected);
-       }},
-      {"disabilityIndex",
-       [](const ColumnSource& s, std::size_t) -> std::string_view { return s.reading.disability.index; }},
-      {"disabilityGrade",
-       [](const ColumnSource& s, std::size_t) -> std::string_view {
-         return s.reading.disability.computed ? s.reading.disability.label.key : "";
-       }},
-  };
-  for (const auto& [name, value] : reading) c.push_back({name, value});
   return c;
 }
 
-// One table of the columns, in order: the names and the values come from it.
+// One table of the columns before the reading's, in order: the names and the
+// values come from it; the reading's items then give theirs.
 const std::vector<ResultColumn>& ResultColumns() {
   static const std::vector<ResultColumn> columns = MakeResultColumns();
   return columns;
@@ -147,15 +81,21 @@ const std::vector<std::string>& ResultColumnNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> n;
     for (const ResultColumn& column : ResultColumns()) n.push_back(column.name);
+    for (const ReadingItem& item : ReadingItems(Reading{})) {
+      for (const auto& column : item.columns) n.emplace_back(column.first);
+    }
     return n;
   }();
   return names;
 }
 
 void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
-  const Reading reading = ReadResult(result);
-  const ColumnSource source{result, reading};
+  const ColumnSource source{result};
   for (const ResultColumn& column : ResultColumns()) sink.PlainField(column.value(source, column.index));
+  // The reading as ASCII keys (the CSV stays in the encoding of its input).
+  for (const ReadingItem& item : ReadingItems(ReadResult(result))) {
+    for (const auto& column : item.columns) sink.PlainField(column.second);
+  }
 }
 
 }  // namespace kestrova::report

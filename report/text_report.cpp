@@ -6,6 +6,7 @@
 
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
+#include "report/reading_items.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::report {
@@ -100,83 +101,42 @@ void AppendJsonTextOrNull(std::string_view text, std::string& out) {
   }
 }
 
-// One reading line: "<name> (<numbers>): <ja> / <en>", or the name and "判定なし / not read".
-void AppendReadingLine(std::string_view name, bool computed, std::string_view numbers,
-                       const ReadingLabel& label, std::string& out) {
-  out += name;
-  if (!computed) {
-    out += ": ";
-    out += texts::kNotReadUtf8;
-    out += " / not read\n";
-    return;
-  }
-  out += " (";
-  out += numbers;
-  out += "): ";
+void AppendLabelLine(const ReadingLabel& label, std::string& out) {
+  if (label.ja.empty()) return;
+  out += "  ";
   out += label.ja;
   out += " / ";
   out += label.en;
   out += '\n';
 }
 
-void AppendReadingNote(const ReadingLabel& note, std::string& out) {
-  if (note.ja.empty()) return;
-  out += "  ";
-  out += note.ja;
-  out += " / ";
-  out += note.en;
-  out += '\n';
-}
-
-// The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
-void AppendVentilatory(const VentilatoryReading& v, bool reference, std::string& out) {
-  const std::string numbers =
-      std::string(v.equation) + " %VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
-  const std::string name = reference ? std::string(texts::kVentilatoryNameUtf8) +
-                                           std::string(texts::kReferenceMarkUtf8) +
-                                           " / ventilatory pattern (reference)"
-                                     : std::string(texts::kVentilatoryNameUtf8) + " / ventilatory pattern";
-  AppendReadingLine(name, v.computed, numbers, v.label, out);
-}
-
+// One line an item: "<name> / <English> (<equation and details>): <ja> / <en>",
+// or the name and "判定なし / not read"; its severity and note on lines below.
 void AppendReadingReport(const Reading& r, std::string& out) {
   out += "Reading / ";
   out += texts::kReadingTitleUtf8;
   out += '\n';
-  AppendVentilatory(r.ventilatory, false, out);
-  AppendVentilatory(r.ventilatoryBaldwin, true, out);
-  const LlnReading& lln = r.ersAts2022;
-  AppendReadingLine("ERS/ATS 2022", lln.computed, std::string(lln.equation) + ", FEV1 z " + lln.fev1Z,
-                    lln.label, out);
-  if (lln.computed && !lln.severityLabel.ja.empty()) {
-    out += "  ";
-    out += lln.severityLabel.ja;
+  for (const ReadingItem& item : ReadingItems(r)) {
+    out += item.name;
+    if (!item.nameEn.empty()) (out += " / ") += item.nameEn;
+    if (!item.computed) {
+      out += ": ";
+      out += texts::kNotReadUtf8;
+      out += " / not read\n";
+      continue;
+    }
+    out += " (";
+    out += EquationAndDetails(item);
+    out += "): ";
+    out += item.label.ja;
+    out += item.condition.ja;
     out += " / ";
-    out += lln.severityLabel.en;
+    out += item.label.en;
+    out += item.condition.en;
     out += '\n';
+    AppendLabelLine(item.severity, out);
+    AppendLabelLine(item.note, out);
   }
-  if (lln.computed) AppendReadingNote(lln.note, out);
-  const CopdReading& copd = r.copd;
-  const bool staged = copd.stage != CopdStage::kNotStaged;
-  const std::string stageJa = std::string(copd.label.ja) + std::string(texts::kCopdPostBronchodilatorUtf8);
-  const std::string stageEn = std::string(copd.label.en) + " (on post-bronchodilator values)";
-  AppendReadingLine(
-      std::string(texts::kCopdNameUtf8) + " / COPD stage", copd.computed,
-      std::string(copd.equation) + " %FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio,
-      staged ? ReadingLabel{copd.label.key, stageJa, stageEn} : copd.label, out);
-  if (copd.computed && !staged) AppendReadingNote(copd.note, out);
-  const LungAgeReading& age = r.lungAge;
-  const ReadingLabel ageLabel{"", age.ja, age.en};
-  // "18歳未満" and "95歳以上" stand without the formula's value.
-  AppendReadingLine(std::string(texts::kLungAgeNameUtf8) + " / lung age", age.computed,
-                    age.band == LungAgeBand::kYears ? std::string(age.equation) + " " + age.value
-                                                    : std::string(age.equation),
-                    ageLabel, out);
-  if (age.corrected) AppendReadingNote(age.correction, out);
-  const DisabilityReading& d = r.disability;
-  AppendReadingLine(std::string(texts::kDisabilityNameUtf8) + " / respiratory disability index", d.computed,
-                    std::string(d.equation) + " " + d.index, d.label, out);
-  if (d.computed) AppendReadingNote(d.note, out);
 }
 
 // One JSON object on one line, its members in the order written:
@@ -213,98 +173,37 @@ class JsonLine {
   bool first_ = true;
 };
 
-void AppendJsonVentilatory(const VentilatoryReading& v, std::string& out) {
-  if (!v.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", v.equation)
-      .Number("percentVc", v.percentVc)
-      .Number("measuredRatio", v.measuredRatio)
-      .Text("class", v.label.key)
-      .Text("label", v.label.ja)
-      .Text("labelEn", v.label.en);
-}
-
-void AppendJsonLln(const LlnReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .Bool("fev1FvcBelowLln", r.fev1FvcBelowLln)
-      .Bool("fvcBelowLln", r.fvcBelowLln)
-      .Bool("fev1BelowLln", r.fev1BelowLln)
-      .Text("pattern", r.label.key)
-      .Text("label", r.label.ja)
-      .Text("labelEn", r.label.en)
-      .TextOrNull("severity", r.severity == Severity::kNone ? std::string_view() : r.severityLabel.key)
-      .TextOrNull("severityLabel", r.severityLabel.ja)
-      .TextOrNull("severityLabelEn", r.severityLabel.en)
-      .Number("fev1Z", r.fev1Z)
-      .TextOrNull("note", r.note.ja)
-      .TextOrNull("noteEn", r.note.en);
-}
-
-void AppendJsonCopd(const CopdReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .TextOrNull("stage", r.label.key)
-      .Number("percentFev1", r.percentFev1)
-      .Number("measuredRatio", r.measuredRatio)
-      .Text("label", r.label.ja)
-      .Text("labelEn", r.label.en)
-      .Text("note", r.note.ja)
-      .Text("noteEn", r.note.en);
-}
-
-void AppendJsonLungAge(const LungAgeReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .Text("value", r.value)
-      .Text("text", r.ja)
-      .Text("textEn", r.en)
-      .Bool("corrected", r.corrected);
-}
-
-void AppendJsonDisability(const DisabilityReading& r, std::string& out) {
-  if (!r.computed) {
-    out += "null";
-    return;
-  }
-  JsonLine(out)
-      .Text("equation", r.equation)
-      .Number("index", r.index)
-      .Text("grade", r.label.ja)
-      .Text("gradeKey", r.label.key)
-      .Text("gradeEn", r.label.en)
-      .Text("note", r.note.ja)
-      .Text("noteEn", r.note.en);
-}
-
+// The reading as one object, a member an item: null when not read, else the
+// item's fields on one line.
 void AppendReadingJson(const Reading& r, std::string& out) {
-  out += "{\n    \"ventilatory\": ";
-  AppendJsonVentilatory(r.ventilatory, out);
-  out += ",\n    \"ventilatoryBaldwin\": ";
-  AppendJsonVentilatory(r.ventilatoryBaldwin, out);
-  out += ",\n    \"ersAts2022\": ";
-  AppendJsonLln(r.ersAts2022, out);
-  out += ",\n    \"copdStage\": ";
-  AppendJsonCopd(r.copd, out);
-  out += ",\n    \"lungAge\": ";
-  AppendJsonLungAge(r.lungAge, out);
-  out += ",\n    \"disabilityIndex\": ";
-  AppendJsonDisability(r.disability, out);
+  bool first = true;
+  for (const ReadingItem& item : ReadingItems(r)) {
+    out += first ? "{\n    " : ",\n    ";
+    first = false;
+    AppendJsonString(item.key, out);
+    out += ": ";
+    if (!item.computed) {
+      out += "null";
+      continue;
+    }
+    JsonLine line(out);
+    for (const ReadingField& field : item.fields) {
+      switch (field.kind) {
+        case ReadingField::Kind::kText:
+          line.Text(field.name, field.value);
+          break;
+        case ReadingField::Kind::kTextOrNull:
+          line.TextOrNull(field.name, field.value);
+          break;
+        case ReadingField::Kind::kNumber:
+          line.Number(field.name, field.value);
+          break;
+        case ReadingField::Kind::kBool:
+          line.Bool(field.name, field.value == "true");
+          break;
+      }
+    }
+  }
   out += "\n  }";
 }
 

@@ -169,6 +169,31 @@ TEST(Json, NotComputedResultsAreNull) {
             std::string::npos);
 }
 
+// The reading: a member an item in order, numbers as numbers, null where an
+// item is not read or a text is absent.
+TEST(Json, ReadingItemsInOrder) {
+  const std::string read =
+      RunTool({"--format", "json", "/Sex=M", "/Age=60", "/Setake=170", "/VC=3.0", "/FVC=2.9", "/FEV1=1.6"})
+          .out;
+  const std::string unread = RunTool({"--format", "json", "/Sex=M", "/Age=60", "/Setake=170", "/VC=3.0"}).out;
+  const struct {
+    const std::string& json;
+    std::string_view part;
+  } cases[] = {
+      {read, "\"reading\": {\n    \"ventilatory\": {\"equation\": \"JRS2001\", \"percentVc\": 74.8, "},
+      {read, "\"severity\": \"moderate\", \"severityLabel\": \""},
+      {read, "\"fev1Z\": -3.96, \"note\": null, \"noteEn\": null},\n    \"copdStage\": {"},
+      {read,
+       "\"textEn\": \">95\", \"corrected\": false},\n    \"disabilityIndex\": {\"equation\": "
+       "\"JRS2001\", \"index\": 39.9, "},
+      {unread,
+       "\"reading\": {\n    \"ventilatory\": null,\n    \"ventilatoryBaldwin\": null,\n    "
+       "\"ersAts2022\": null,\n    \"copdStage\": null,\n    \"lungAge\": null,\n    "
+       "\"disabilityIndex\": null\n  }"},
+  };
+  for (const auto& c : cases) EXPECT_NE(c.json.find(c.part), std::string::npos) << c.part << "\n" << c.json;
+}
+
 TEST(Csv, OnePatientHeaderAndRow) {
   const CliRun run =
       RunTool({"--format", "csv", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"});

@@ -1,0 +1,177 @@
+#include "report/reading_items.h"
+
+#include "texts/japanese_texts.h"
+
+namespace kestrova::report {
+namespace {
+
+using Kind = ReadingField::Kind;
+
+ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool, value ? "true" : "false"}; }
+
+std::string Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
+
+std::string KeyIfRead(bool computed, std::string_view key) {
+  return computed ? std::string(key) : std::string();
+}
+
+// The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
+ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
+  ReadingItem item;
+  item.key = reference ? "ventilatoryBaldwin" : "ventilatory";
+  item.name = std::string(texts::kVentilatoryNameUtf8);
+  if (reference) item.name += texts::kReferenceMarkUtf8;
+  item.nameEn = reference ? "ventilatory pattern (reference)" : "ventilatory pattern";
+  item.equation = v.equation;
+  item.afterEquation = " ";
+  item.computed = v.computed;
+  item.details = "%VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
+  item.label = v.label;
+  item.columns = {
+      {reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
+      {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}};
+  if (v.computed) {
+    item.fields = {{"equation", Kind::kText, std::string(v.equation)},
+                   {"percentVc", Kind::kNumber, v.percentVc},
+                   {"measuredRatio", Kind::kNumber, v.measuredRatio},
+                   {"class", Kind::kText, std::string(v.label.key)},
+                   {"label", Kind::kText, std::string(v.label.ja)},
+                   {"labelEn", Kind::kText, std::string(v.label.en)}};
+  }
+  return item;
+}
+
+ReadingItem LlnItem(const LlnReading& lln) {
+  ReadingItem item;
+  item.key = "ersAts2022";
+  item.name = "ERS/ATS 2022";
+  item.equation = lln.equation;
+  item.afterEquation = ", ";
+  item.computed = lln.computed;
+  if (!lln.fev1Z.empty()) item.details = "FEV1 z " + lln.fev1Z;
+  item.label = lln.label;
+  item.columns = {{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
+                  {"ersAtsSeverity", std::string(lln.severityLabel.key)},
+                  {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
+                  {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
+                  {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
+                  {"ersAtsFev1Z", lln.fev1Z}};
+  if (lln.computed) {
+    item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
+    item.graded = lln.severity != Severity::kNone;
+    item.note = lln.note;
+    const bool graded = lln.severity != Severity::kNone;
+    item.fields = {
+        {"equation", Kind::kText, std::string(lln.equation)},
+        Bool("fev1FvcBelowLln", lln.fev1FvcBelowLln),
+        Bool("fvcBelowLln", lln.fvcBelowLln),
+        Bool("fev1BelowLln", lln.fev1BelowLln),
+        {"pattern", Kind::kText, std::string(lln.label.key)},
+        {"label", Kind::kText, std::string(lln.label.ja)},
+        {"labelEn", Kind::kText, std::string(lln.label.en)},
+        {"severity", Kind::kTextOrNull, graded ? std::string(lln.severityLabel.key) : std::string()},
+        {"severityLabel", Kind::kTextOrNull, std::string(lln.severityLabel.ja)},
+        {"severityLabelEn", Kind::kTextOrNull, std::string(lln.severityLabel.en)},
+        {"fev1Z", Kind::kNumber, lln.fev1Z},
+        {"note", Kind::kTextOrNull, std::string(lln.note.ja)},
+        {"noteEn", Kind::kTextOrNull, std::string(lln.note.en)}};
+  }
+  return item;
+}
+
+ReadingItem CopdItem(const CopdReading& copd) {
+  ReadingItem item;
+  item.key = "copdStage";
+  item.name = std::string(texts::kCopdNameUtf8);
+  item.nameEn = "COPD stage";
+  item.equation = copd.equation;
+  item.afterEquation = " ";
+  item.computed = copd.computed;
+  item.details = "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio;
+  item.label = copd.label;
+  item.columns = {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
+                                                             ? std::string_view("notStaged")
+                                                             : copd.label.key)},
+                  {"copdPercentFev1", copd.percentFev1}};
+  if (!copd.computed) return item;
+  item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
+                 {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
+                 {"percentFev1", Kind::kNumber, copd.percentFev1},
+                 {"measuredRatio", Kind::kNumber, copd.measuredRatio},
+                 {"label", Kind::kText, std::string(copd.label.ja)},
+                 {"labelEn", Kind::kText, std::string(copd.label.en)},
+                 {"note", Kind::kText, std::string(copd.note.ja)},
+                 {"noteEn", Kind::kText, std::string(copd.note.en)}};
+  if (copd.stage != CopdStage::kNotStaged) {
+    item.condition = {"", texts::kCopdPostBronchodilatorUtf8, " (on post-bronchodilator values)"};
+  } else {
+    item.note = copd.note;
+  }
+  return item;
+}
+
+ReadingItem LungAgeItem(const LungAgeReading& age) {
+  ReadingItem item;
+  item.key = "lungAge";
+  item.name = std::string(texts::kLungAgeNameUtf8);
+  item.nameEn = "lung age";
+  item.equation = age.equation;
+  item.afterEquation = " ";
+  item.computed = age.computed;
+  // "18歳未満" and "95歳以上" stand without the formula's value.
+  if (age.band == LungAgeBand::kYears) item.details = age.value;
+  item.label = {"", age.ja, age.en};
+  item.labelEnRepeatsJa = true;
+  item.columns = {{"lungAge", age.value},
+                  {"lungAgeYears", age.en},
+                  {"lungAgeCorrected", Flag(age.computed, age.corrected)}};
+  if (age.corrected) item.note = age.correction;
+  if (age.computed) {
+    item.fields = {{"equation", Kind::kText, std::string(age.equation)},
+                   {"value", Kind::kText, age.value},
+                   {"text", Kind::kText, age.ja},
+                   {"textEn", Kind::kText, age.en},
+                   Bool("corrected", age.corrected)};
+  }
+  return item;
+}
+
+ReadingItem DisabilityItem(const DisabilityReading& d) {
+  ReadingItem item;
+  item.key = "disabilityIndex";
+  item.name = std::string(texts::kDisabilityNameUtf8);
+  item.nameEn = "respiratory disability index";
+  item.equation = d.equation;
+  item.afterEquation = " ";
+  item.computed = d.computed;
+  item.details = d.index;
+  item.label = d.label;
+  item.columns = {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}};
+  if (!d.computed) return item;
+  item.note = d.note;
+  item.fields = {
+      {"equation", Kind::kText, std::string(d.equation)}, {"index", Kind::kNumber, d.index},
+      {"grade", Kind::kText, std::string(d.label.ja)},    {"gradeKey", Kind::kText, std::string(d.label.key)},
+      {"gradeEn", Kind::kText, std::string(d.label.en)},  {"note", Kind::kText, std::string(d.note.ja)},
+      {"noteEn", Kind::kText, std::string(d.note.en)}};
+  return item;
+}
+
+}  // namespace
+
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
+  return {VentilatoryItem(r.ventilatory, false),
+          VentilatoryItem(r.ventilatoryBaldwin, true),
+          LlnItem(r.ersAts2022),
+          CopdItem(r.copd),
+          LungAgeItem(r.lungAge),
+          DisabilityItem(r.disability)};
+}
+
+std::string EquationAndDetails(const ReadingItem& item) {
+  std::string out(item.equation);
+  if (!item.details.empty()) (out += item.afterEquation) += item.details;
+  return out;
+}
+
+}  // namespace kestrova::report

@@ -1,0 +1,75 @@
+// The reading as an ordered list of items, the one description that the text
+// report, the chart text, the HTML page and the batch index walk. Each item
+// carries what a format shows of it, already chosen: which notes are shown,
+// which label (the COPD stage with its staging condition, the lung age as
+// years), and the details as text.
+//
+// Example: male, 60 years, 170 cm, VC 3.0, FVC 2.9, FEV1 1.6 gives six items;
+// the first is
+//   name "換気障害区分", nameEn "ventilatory pattern", equation "JRS2001",
+//   details "%VC 74.8, FEV1/FVC 0.552", label {"mixed", "混合性換気障害", …};
+// the text report writes it as
+//   "換気障害区分 / ventilatory pattern (JRS2001 %VC 74.8, FEV1/FVC 0.552): …"
+// and the page as the heading "換気障害区分 (JRS2001)" over the label and the
+// details.
+#ifndef KESTROVA_REPORT_READING_ITEMS_H_
+#define KESTROVA_REPORT_READING_ITEMS_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kestrova/reading.h"
+
+namespace kestrova::report {
+
+// One member of an item's JSON object: its name and value as text.
+struct ReadingField {
+  enum class Kind : std::uint8_t { kText, kTextOrNull, kNumber, kBool };
+  std::string_view name;  // "percentVc"
+  Kind kind;
+  std::string value;  // "74.8"; kTextOrNull: empty for null; kBool: "true" or "false"
+};
+
+struct ReadingItem {
+  std::string_view key;            // its member in JSON: "ventilatory", "copdStage", …
+  std::string name;                // UTF-8: "換気障害区分（参考）", "ERS/ATS 2022"
+  std::string_view nameEn;         // "ventilatory pattern (reference)"; empty when the name is English
+  std::string_view equation;       // "JRS2001"
+  std::string_view afterEquation;  // joins the equation and the details in a line of text
+  bool computed = false;
+  std::string details;  // "%VC 74.8, FEV1/FVC 0.552"; empty when there are none
+  ReadingLabel label;
+  bool labelEnRepeatsJa = false;     // "62" beside "62歳": the page leaves it out
+  ReadingLabel condition;            // what the label holds on, written after it; empty when none
+  ReadingLabel severity;             // the grade, or why there is none; empty when neither
+  bool graded = false;               // `severity` is a grade
+  ReadingLabel note;                 // shown on its own; empty when none is shown
+  std::vector<ReadingField> fields;  // the reading's values in JSON order; empty when not computed
+  // Its CSV columns as ASCII keys, names always, values empty when not read.
+  std::vector<std::pair<std::string_view, std::string>> columns;
+};
+
+// The items in the order every format shows them.
+enum ReadingItemIndex : std::size_t {
+  kVentilatoryItem,         // the ventilatory pattern by JRS2001's %VC
+  kVentilatoryBaldwinItem,  // the same by Baldwin's, for reference
+  kErsAts2022Item,
+  kCopdItem,
+  kLungAgeItem,
+  kDisabilityItem,
+  kReadingItemCount
+};
+
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
+
+// "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
+// line of text shows them.
+std::string EquationAndDetails(const ReadingItem& item);
+
+}  // namespace kestrova::report
+
+#endif  // KESTROVA_REPORT_READING_ITEMS_H_
