@@ -16,9 +16,13 @@ std::string KeyIfRead(bool computed, std::string_view key) {
 }
 
 // The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
-ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
+ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference, ReadingItemParts parts) {
   ReadingItem item;
   item.key = reference ? "ventilatoryBaldwin" : "ventilatory";
+  item.columns = {
+      {reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
+      {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}};
+  if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kVentilatoryNameUtf8);
   if (reference) item.name += texts::kReferenceMarkUtf8;
   item.nameEn = reference ? "ventilatory pattern (reference)" : "ventilatory pattern";
@@ -27,9 +31,6 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   item.computed = v.computed;
   item.details = "%VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
   item.label = v.label;
-  item.columns = {
-      {reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
-      {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}};
   if (v.computed) {
     item.fields = {{"equation", Kind::kText, std::string(v.equation)},
                    {"percentVc", Kind::kNumber, v.percentVc},
@@ -41,21 +42,22 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   return item;
 }
 
-ReadingItem LlnItem(const LlnReading& lln) {
+ReadingItem LlnItem(const LlnReading& lln, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "ersAts2022";
-  item.name = "ERS/ATS 2022";
-  item.equation = lln.equation;
-  item.afterEquation = ", ";
-  item.computed = lln.computed;
-  if (!lln.fev1Z.empty()) item.details = "FEV1 z " + lln.fev1Z;
-  item.label = lln.label;
   item.columns = {{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
                   {"ersAtsSeverity", std::string(lln.severityLabel.key)},
                   {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
                   {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
                   {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
                   {"ersAtsFev1Z", lln.fev1Z}};
+  if (parts == ReadingItemParts::kColumns) return item;
+  item.name = "ERS/ATS 2022";
+  item.equation = lln.equation;
+  item.afterEquation = ", ";
+  item.computed = lln.computed;
+  if (!lln.fev1Z.empty()) item.details = "FEV1 z " + lln.fev1Z;
+  item.label = lln.label;
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
     item.graded = lln.severity != Severity::kNone;
@@ -79,9 +81,14 @@ ReadingItem LlnItem(const LlnReading& lln) {
   return item;
 }
 
-ReadingItem CopdItem(const CopdReading& copd) {
+ReadingItem CopdItem(const CopdReading& copd, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "copdStage";
+  item.columns = {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
+                                                             ? std::string_view("notStaged")
+                                                             : copd.label.key)},
+                  {"copdPercentFev1", copd.percentFev1}};
+  if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kCopdNameUtf8);
   item.nameEn = "COPD stage";
   item.equation = copd.equation;
@@ -89,10 +96,6 @@ ReadingItem CopdItem(const CopdReading& copd) {
   item.computed = copd.computed;
   item.details = "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio;
   item.label = copd.label;
-  item.columns = {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
-                                                             ? std::string_view("notStaged")
-                                                             : copd.label.key)},
-                  {"copdPercentFev1", copd.percentFev1}};
   if (!copd.computed) return item;
   item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
                  {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
@@ -110,9 +113,13 @@ ReadingItem CopdItem(const CopdReading& copd) {
   return item;
 }
 
-ReadingItem LungAgeItem(const LungAgeReading& age) {
+ReadingItem LungAgeItem(const LungAgeReading& age, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "lungAge";
+  item.columns = {{"lungAge", age.value},
+                  {"lungAgeYears", age.en},
+                  {"lungAgeCorrected", Flag(age.computed, age.corrected)}};
+  if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kLungAgeNameUtf8);
   item.nameEn = "lung age";
   item.equation = age.equation;
@@ -122,9 +129,6 @@ ReadingItem LungAgeItem(const LungAgeReading& age) {
   if (age.band == LungAgeBand::kYears) item.details = age.value;
   item.label = {"", age.ja, age.en};
   item.labelEnRepeatsJa = true;
-  item.columns = {{"lungAge", age.value},
-                  {"lungAgeYears", age.en},
-                  {"lungAgeCorrected", Flag(age.computed, age.corrected)}};
   if (age.corrected) item.note = age.correction;
   if (age.computed) {
     item.fields = {{"equation", Kind::kText, std::string(age.equation)},
@@ -136,9 +140,11 @@ ReadingItem LungAgeItem(const LungAgeReading& age) {
   return item;
 }
 
-ReadingItem DisabilityItem(const DisabilityReading& d) {
+ReadingItem DisabilityItem(const DisabilityReading& d, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "disabilityIndex";
+  item.columns = {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}};
+  if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kDisabilityNameUtf8);
   item.nameEn = "respiratory disability index";
   item.equation = d.equation;
@@ -146,7 +152,6 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
   item.computed = d.computed;
   item.details = d.index;
   item.label = d.label;
-  item.columns = {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}};
   if (!d.computed) return item;
   item.note = d.note;
   item.fields = {
@@ -159,13 +164,13 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
 
 }  // namespace
 
-std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
-  return {VentilatoryItem(r.ventilatory, false),
-          VentilatoryItem(r.ventilatoryBaldwin, true),
-          LlnItem(r.ersAts2022),
-          CopdItem(r.copd),
-          LungAgeItem(r.lungAge),
-          DisabilityItem(r.disability)};
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r, ReadingItemParts parts) {
+  return {VentilatoryItem(r.ventilatory, false, parts),
+          VentilatoryItem(r.ventilatoryBaldwin, true, parts),
+          LlnItem(r.ersAts2022, parts),
+          CopdItem(r.copd, parts),
+          LungAgeItem(r.lungAge, parts),
+          DisabilityItem(r.disability, parts)};
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

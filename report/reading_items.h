@@ -64,7 +64,13 @@ enum ReadingItemIndex : std::size_t {
   kReadingItemCount
 };
 
-std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
+// kColumns fills only what a CSV row reads, each item's key and columns: the
+// batch writes one row per patient, and the texts and JSON fields would cost
+// it dozens of allocations each.
+enum class ReadingItemParts : std::uint8_t { kAll, kColumns };
+
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading,
+                                                        ReadingItemParts parts = ReadingItemParts::kAll);
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

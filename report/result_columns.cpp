@@ -93,7 +93,7 @@ void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
   const ColumnSource source{result};
   for (const ResultColumn& column : ResultColumns()) sink.PlainField(column.value(source, column.index));
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
-  for (const ReadingItem& item : ReadingItems(ReadResult(result))) {
+  for (const ReadingItem& item : ReadingItems(ReadResult(result), ReadingItemParts::kColumns)) {
     for (const auto& column : item.columns) sink.PlainField(column.second);
   }
 }
