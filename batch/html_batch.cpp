@@ -192,7 +192,8 @@ std::string_view HtmlIndexEnd() { return "</tbody>\n</table>\n</main>\n</body>\n
 
 HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
   HtmlIndexEntry entry;
-  const auto items = report::ReadingItems(ReadResult(result));
+  const Reading reading = ReadResult(result);  // the items view its texts
+  const auto items = report::ReadingItems(reading);
   const report::ReadingItem& pattern = items[report::kVentilatoryItem];
   const report::ReadingItem& ersAts = items[report::kErsAts2022Item];
   entry.pattern = pattern.computed ? pattern.label.ja : texts::kNotReadUtf8;

@@ -1,5 +1,7 @@
 #include "display/panel_contents.h"
 
+#include <cstring>
+
 #include "display/panel_layout.h"
 #include "numtext/number_text.h"
 
@@ -26,14 +28,13 @@ double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double me
 }
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
-// t has at least three characters ("0.0").
+// t has at least three characters ("0.0"), so `kept` is 3 to 5.
 void FillCellText(const std::string& t, std::string& cell) {
-  cell.resize(kCellWidth);  // in place: a cell drawn before keeps its storage
-  char* const text = cell.data();
+  static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
+  static_assert(sizeof kFrame - 1 == kCellWidth);
+  cell.assign(kFrame, kCellWidth);  // in place: a cell drawn before keeps its storage
   const std::size_t kept = t.size() < 5 ? t.size() : 5;
-  for (std::size_t i = 0; i < kCellWidth; ++i) text[i] = ' ';
-  for (std::size_t i = 0; i < kept; ++i) text[5 - kept + i] = t[t.size() - kept + i];
-  text[6] = '%';
+  std::memcpy(cell.data() + 5 - kept, t.data() + t.size() - kept, kept);
 }
 
 bool RuleHolds(ResultId id, double measured, const PercentCell& cell, const PredictionSet& results) {
@@ -41,7 +42,7 @@ bool RuleHolds(ResultId id, double measured, const PercentCell& cell, const Pred
     case ColourRule::kBelowLln:
       return measured < results.*FieldOf(static_cast<ResultId>(static_cast<std::size_t>(id) + 1)).value;
     case ColourRule::kPercentUnder80:
-      return cell.PercentValue() < 80;
+      return cell.value < 80;
     case ColourRule::kRatioBelowPrediction: {
       const double predicted = results.*FieldOf(id).value;
       return predicted > 0 && measured / predicted < 1;
@@ -60,10 +61,11 @@ void FillCell(ResultId id, const PatientInputs& inputs, const PredictionSet& res
   if (!HasPercentCell(row) || !(measured * predicted > 0)) {
     cell.text.assign(HasPercentCell(row) ? kBlankCellWidth : 0, ' ');
     cell.percent.clear();
+    cell.value = 0;
     cell.red = false;
     return;
   }
-  FormatFixedTo((measured * 100) / predicted, 1, cell.percent);
+  cell.value = RoundThroughText((measured * 100) / predicted, 1, cell.percent);
   FillCellText(cell.percent, cell.text);
   cell.red = RuleHolds(id, measured, cell, results);
 }
@@ -83,8 +85,6 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
 }
 
 }  // namespace
-
-double PercentCell::PercentValue() const { return percent.empty() ? 0 : ParseNumber(percent); }
 
 void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out) {
   FillMeasuredRatio(inputs, results, out.measuredRatio);

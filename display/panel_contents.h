@@ -35,11 +35,11 @@ namespace kestrova {
 struct PercentCell {
   std::string text;     // ten characters, or eleven blanks
   std::string percent;  // t, FormatFixed(percentage, 1); empty when blank
+  // The percentage as shown, ParseNumber(percent); 0 when blank. Kept beside
+  // the text (RoundThroughText gives both), so the colour rule and the reading
+  // never read the digits back.
+  double value = 0;
   bool red = false;
-
-  // The percentage as shown, ParseNumber(percent); 0 when blank. Read on
-  // demand: most callers only write the text out.
-  double PercentValue() const;
 };
 
 struct PanelRow {

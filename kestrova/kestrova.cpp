@@ -16,6 +16,7 @@ void ClearContents(PanelContents& panel) {
     row.line.clear();
     row.cell.text.clear();
     row.cell.percent.clear();
+    row.cell.value = 0;
     row.cell.red = false;
   }
   panel.measuredRatio = {};

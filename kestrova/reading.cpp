@@ -1,5 +1,6 @@
 #include "kestrova/reading.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "numtext/number_text.h"
@@ -49,7 +50,7 @@ VentilatoryReading ReadVentilatory(const PanelResult& r, ResultId vcRow) {
   out.computed = true;
   out.percentVc = cell.percent;
   out.measuredRatio = r.panel.measuredRatio.text;
-  const bool restrictive = cell.PercentValue() < 80;
+  const bool restrictive = cell.value < 80;
   const bool obstructive = Obstructive(r);
   out.type = restrictive && obstructive ? VentilatoryClass::kMixed
              : restrictive              ? VentilatoryClass::kRestrictive
@@ -162,7 +163,7 @@ CopdReading ReadCopd(const PanelResult& r) {
   out.computed = true;
   out.percentFev1 = cell.percent;
   out.measuredRatio = r.panel.measuredRatio.text;
-  if (Obstructive(r)) out.stage = StageOf(cell.PercentValue());
+  if (Obstructive(r)) out.stage = StageOf(cell.value);
   out.label = CopdLabel(out.stage);
   out.note = {"postBronchodilator", texts::kCopdNoteUtf8, "staging requires post-bronchodilator values"};
   return out;
@@ -177,18 +178,20 @@ double LungAgeFormula(std::uint8_t sexCode, double height, double fev1) {
 
 void SetYears(int years, LungAgeReading& out) {
   out.years = years;
-  out.en = std::to_string(years);
-  out.ja = out.en + std::string(texts::kYearsSuffixUtf8);
+  char digits[16];
+  const std::string_view text(digits, std::to_chars(digits, digits + sizeof digits, years).ptr - digits);
+  out.en.assign(text);
+  out.ja.assign(text).append(texts::kYearsSuffixUtf8);
 }
 
 LungAgeReading ReadLungAge(const PanelResult& r) {
   LungAgeReading out;
   if (!Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return out;
   out.computed = true;
-  out.value = FormatFixed(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1);
-  const double shown = ParseNumber(out.value);
+  const double shown =
+      RoundThroughText(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1, out.value);
   const PercentCell& fev1Cell = Row(r, ResultId::kFev1Jrs2001).cell;
-  if (HasMeasuredRatio(r) && Obstructive(r) && !fev1Cell.percent.empty() && fev1Cell.PercentValue() >= 100) {
+  if (HasMeasuredRatio(r) && Obstructive(r) && !fev1Cell.percent.empty() && fev1Cell.value >= 100) {
     out.corrected = true;
     out.correction = {"ownAge", texts::kLungAgeCorrectedUtf8,
                       "FEV1/FVC below 70% with %FEV1 at least 100%: corrected to the patient's own age"};
@@ -233,8 +236,7 @@ DisabilityReading ReadDisability(const PanelResult& r) {
   if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0))
     return out;
   out.computed = true;
-  out.index = FormatFixed(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1);
-  out.grade = GradeOf(ParseNumber(out.index));
+  out.grade = GradeOf(RoundThroughText(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1, out.index));
   out.label = GradeLabel(out.grade);
   out.note = {"certification", texts::kDisabilityNoteUtf8,
               "certification also weighs arterial blood gases and the physician's findings"};
@@ -244,16 +246,15 @@ DisabilityReading ReadDisability(const PanelResult& r) {
 }  // namespace
 
 // A result that is not computed has no cells, lines or measured ratio, so
-// every item below stays not computed.
+// every item below stays not computed. Each reader's result initializes its
+// member in place: no reading is built twice or moved.
 Reading ReadResult(const PanelResult& result) {
-  Reading out;
-  out.ventilatory = ReadVentilatory(result, ResultId::kVcJrs2001);
-  out.ventilatoryBaldwin = ReadVentilatory(result, ResultId::kVcBaldwin);
-  out.ersAts2022 = ReadLln(result);
-  out.copd = ReadCopd(result);
-  out.lungAge = ReadLungAge(result);
-  out.disability = ReadDisability(result);
-  return out;
+  return {ReadVentilatory(result, ResultId::kVcJrs2001),
+          ReadVentilatory(result, ResultId::kVcBaldwin),
+          ReadLln(result),
+          ReadCopd(result),
+          ReadLungAge(result),
+          ReadDisability(result)};
 }
 
 }  // namespace kestrova

@@ -9,19 +9,26 @@ using Kind = ReadingField::Kind;
 
 ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool, value ? "true" : "false"}; }
 
-std::string Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
+std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
 
-std::string KeyIfRead(bool computed, std::string_view key) {
-  return computed ? std::string(key) : std::string();
+std::string_view KeyIfRead(bool computed, std::string_view key) { return computed ? key : std::string_view(); }
+
+// Copies the columns in place; an item with more than the capacity does not
+// compile.
+template <std::size_t N>
+void SetColumns(ReadingItem& item, const ReadingColumn (&columns)[N]) {
+  static_assert(N <= ReadingColumns::kCapacity);
+  for (std::size_t i = 0; i < N; ++i) item.columns.slots[i] = columns[i];
+  item.columns.count = N;
 }
 
 // The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
 ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference, ReadingItemParts parts) {
   ReadingItem item;
   item.key = reference ? "ventilatoryBaldwin" : "ventilatory";
-  item.columns = {
-      {reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
-      {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}};
+  SetColumns(item,
+             {{reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
+              {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}});
   if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kVentilatoryNameUtf8);
   if (reference) item.name += texts::kReferenceMarkUtf8;
@@ -45,12 +52,12 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference, Reading
 ReadingItem LlnItem(const LlnReading& lln, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "ersAts2022";
-  item.columns = {{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
-                  {"ersAtsSeverity", std::string(lln.severityLabel.key)},
-                  {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
-                  {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
-                  {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
-                  {"ersAtsFev1Z", lln.fev1Z}};
+  SetColumns(item, {{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
+                    {"ersAtsSeverity", lln.severityLabel.key},
+                    {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
+                    {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
+                    {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
+                    {"ersAtsFev1Z", lln.fev1Z}});
   if (parts == ReadingItemParts::kColumns) return item;
   item.name = "ERS/ATS 2022";
   item.equation = lln.equation;
@@ -84,10 +91,10 @@ ReadingItem LlnItem(const LlnReading& lln, ReadingItemParts parts) {
 ReadingItem CopdItem(const CopdReading& copd, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "copdStage";
-  item.columns = {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
-                                                             ? std::string_view("notStaged")
-                                                             : copd.label.key)},
-                  {"copdPercentFev1", copd.percentFev1}};
+  SetColumns(item, {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
+                                                               ? std::string_view("notStaged")
+                                                               : copd.label.key)},
+                    {"copdPercentFev1", copd.percentFev1}});
   if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kCopdNameUtf8);
   item.nameEn = "COPD stage";
@@ -116,9 +123,9 @@ ReadingItem CopdItem(const CopdReading& copd, ReadingItemParts parts) {
 ReadingItem LungAgeItem(const LungAgeReading& age, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "lungAge";
-  item.columns = {{"lungAge", age.value},
-                  {"lungAgeYears", age.en},
-                  {"lungAgeCorrected", Flag(age.computed, age.corrected)}};
+  SetColumns(item, {{"lungAge", age.value},
+                    {"lungAgeYears", age.en},
+                    {"lungAgeCorrected", Flag(age.computed, age.corrected)}});
   if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kLungAgeNameUtf8);
   item.nameEn = "lung age";
@@ -143,7 +150,7 @@ ReadingItem LungAgeItem(const LungAgeReading& age, ReadingItemParts parts) {
 ReadingItem DisabilityItem(const DisabilityReading& d, ReadingItemParts parts) {
   ReadingItem item;
   item.key = "disabilityIndex";
-  item.columns = {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}};
+  SetColumns(item, {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}});
   if (parts == ReadingItemParts::kColumns) return item;
   item.name = std::string(texts::kDisabilityNameUtf8);
   item.nameEn = "respiratory disability index";

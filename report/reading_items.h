@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "kestrova/reading.h"
@@ -32,6 +31,24 @@ struct ReadingField {
   std::string_view name;  // "percentVc"
   Kind kind;
   std::string value;  // "74.8"; kTextOrNull: empty for null; kBool: "true" or "false"
+};
+
+// One CSV column of an item: its ASCII name and its value, which views the
+// reading's texts or a constant ("1", a key).
+struct ReadingColumn {
+  std::string_view name;   // "ventilatoryClass"
+  std::string_view value;  // "mixed"; empty when not read
+};
+
+// An item's columns, held in place: the batch reads them for every patient,
+// and a list on the heap would cost it an allocation per item.
+struct ReadingColumns {
+  static constexpr std::size_t kCapacity = 6;  // the most any item has (ERS/ATS 2022)
+  std::array<ReadingColumn, kCapacity> slots{};
+  std::size_t count = 0;
+
+  const ReadingColumn* begin() const { return slots.data(); }
+  const ReadingColumn* end() const { return slots.data() + count; }
 };
 
 struct ReadingItem {
@@ -50,7 +67,7 @@ struct ReadingItem {
   ReadingLabel note;                 // shown on its own; empty when none is shown
   std::vector<ReadingField> fields;  // the reading's values in JSON order; empty when not computed
   // Its CSV columns as ASCII keys, names always, values empty when not read.
-  std::vector<std::pair<std::string_view, std::string>> columns;
+  ReadingColumns columns;
 };
 
 // The items in the order every format shows them.
@@ -66,11 +83,15 @@ enum ReadingItemIndex : std::size_t {
 
 // kColumns fills only what a CSV row reads, each item's key and columns: the
 // batch writes one row per patient, and the texts and JSON fields would cost
-// it dozens of allocations each.
+// it dozens of allocations each. kColumns allocates nothing.
 enum class ReadingItemParts : std::uint8_t { kAll, kColumns };
 
+// The items view the reading's texts (column values, the lung age's label), so
+// the reading must outlive them; a temporary reading does not compile.
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading,
                                                         ReadingItemParts parts = ReadingItemParts::kAll);
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading,
+                                                        ReadingItemParts parts = ReadingItemParts::kAll) = delete;
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

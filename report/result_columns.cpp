@@ -81,8 +81,9 @@ const std::vector<std::string>& ResultColumnNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> n;
     for (const ResultColumn& column : ResultColumns()) n.push_back(column.name);
-    for (const ReadingItem& item : ReadingItems(Reading{})) {
-      for (const auto& column : item.columns) n.emplace_back(column.first);
+    const Reading none;
+    for (const ReadingItem& item : ReadingItems(none)) {
+      for (const ReadingColumn& column : item.columns) n.emplace_back(column.name);
     }
     return n;
   }();
@@ -93,8 +94,9 @@ void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
   const ColumnSource source{result};
   for (const ResultColumn& column : ResultColumns()) sink.PlainField(column.value(source, column.index));
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
-  for (const ReadingItem& item : ReadingItems(ReadResult(result), ReadingItemParts::kColumns)) {
-    for (const auto& column : item.columns) sink.PlainField(column.second);
+  const Reading reading = ReadResult(result);  // the items view its texts
+  for (const ReadingItem& item : ReadingItems(reading, ReadingItemParts::kColumns)) {
+    for (const ReadingColumn& column : item.columns) sink.PlainField(column.value);
   }
 }
 

@@ -82,6 +82,7 @@ TEST(BuildPanelContents, NoMeasuredRatioWithoutBothVolumes) {
     for (ResultId id :
          {ResultId::kFev1RatioJrs2014, ResultId::kFev1RatioJrs2001T, ResultId::kFev1RatioJrs2001G}) {
       EXPECT_EQ(Row(c, id).cell.text, std::string(11, ' '));
+      EXPECT_EQ(Row(c, id).cell.value, 0);  // not the percentage shown before
     }
   }
 }
@@ -92,7 +93,7 @@ TEST(BuildPanelContents, ThousandPercentCell) {
   const PanelContents contents = Build({1, 40, 170, 0, 0, 40});
   const PercentCell& cell = Row(contents, ResultId::kFev1Jrs2014).cell;
   EXPECT_EQ(cell.percent, "1123.6");
-  EXPECT_EQ(cell.PercentValue(), 1123.6);
+  EXPECT_EQ(cell.value, 1123.6);
   EXPECT_EQ(cell.text, "123.6 %   ");
 }
 
