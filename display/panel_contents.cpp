@@ -1,7 +1,5 @@
 #include "display/panel_contents.h"
 
-#include <cstring>
-
 #include "display/panel_layout.h"
 #include "numtext/number_text.h"
 
@@ -28,13 +26,20 @@ double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double me
 }
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
-// t has at least three characters ("0.0"), so `kept` is 3 to 5.
+// t has at least three characters ("0.0"); its last three always show, the
+// fourth and fifth from the end when it has them. Byte by byte: a copy of a
+// variable length costs more than the text.
 void FillCellText(const std::string& t, std::string& cell) {
   static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
   static_assert(sizeof kFrame - 1 == kCellWidth);
   cell.assign(kFrame, kCellWidth);  // in place: a cell drawn before keeps its storage
-  const std::size_t kept = t.size() < 5 ? t.size() : 5;
-  std::memcpy(cell.data() + 5 - kept, t.data() + t.size() - kept, kept);
+  char* const last = cell.data() + 4;  // where t's last character goes
+  const char* const end = t.data() + t.size();
+  last[0] = end[-1];
+  last[-1] = end[-2];
+  last[-2] = end[-3];
+  if (t.size() >= 4) last[-3] = end[-4];
+  if (t.size() >= 5) last[-4] = end[-5];
 }
 
 bool RuleHolds(ResultId id, double measured, const PercentCell& cell, const PredictionSet& results) {

@@ -1,5 +1,7 @@
 #include "report/reading_items.h"
 
+#include <algorithm>
+
 #include "texts/japanese_texts.h"
 
 namespace kestrova::report {
@@ -13,23 +15,62 @@ std::string_view Flag(bool computed, bool value) { return !computed ? "" : value
 
 std::string_view KeyIfRead(bool computed, std::string_view key) { return computed ? key : std::string_view(); }
 
-// Copies the columns in place; an item with more than the capacity does not
-// compile.
+// Each item's columns, the one list that both its ReadingItem and
+// ReadingColumnsOf give. Sizes are part of the types, so a list that outgrows
+// an item's capacity or the row's column count does not compile.
 template <std::size_t N>
-void SetColumns(ReadingItem& item, const ReadingColumn (&columns)[N]) {
+using Columns = std::array<ReadingColumn, N>;
+
+// The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
+Columns<2> VentilatoryColumns(const VentilatoryReading& v, bool reference) {
+  return {{{reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
+           {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}}};
+}
+
+Columns<6> LlnColumns(const LlnReading& lln) {
+  return {{{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
+           {"ersAtsSeverity", lln.severityLabel.key},
+           {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
+           {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
+           {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
+           {"ersAtsFev1Z", lln.fev1Z}}};
+}
+
+Columns<2> CopdColumns(const CopdReading& copd) {
+  const std::string_view stage = copd.stage == CopdStage::kNotStaged ? "notStaged" : copd.label.key;
+  return {{{"copdStage", KeyIfRead(copd.computed, stage)}, {"copdPercentFev1", copd.percentFev1}}};
+}
+
+Columns<3> LungAgeColumns(const LungAgeReading& age) {
+  return {{{"lungAge", age.value},
+           {"lungAgeYears", age.en},
+           {"lungAgeCorrected", Flag(age.computed, age.corrected)}}};
+}
+
+Columns<2> DisabilityColumns(const DisabilityReading& d) {
+  return {{{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}}};
+}
+
+template <std::size_t N>
+void SetColumns(ReadingItem& item, const Columns<N>& columns) {
   static_assert(N <= ReadingColumns::kCapacity);
-  for (std::size_t i = 0; i < N; ++i) item.columns.slots[i] = columns[i];
+  std::copy(columns.begin(), columns.end(), item.columns.slots.begin());
   item.columns.count = N;
 }
 
-// The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
-ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference, ReadingItemParts parts) {
+// The lists one after the other, their sizes added.
+template <std::size_t... N>
+Columns<(N + ...)> Concatenate(const Columns<N>&... lists) {
+  Columns<(N + ...)> out;
+  auto at = out.begin();
+  ((at = std::copy(lists.begin(), lists.end(), at)), ...);
+  return out;
+}
+
+ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   ReadingItem item;
   item.key = reference ? "ventilatoryBaldwin" : "ventilatory";
-  SetColumns(item,
-             {{reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
-              {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}});
-  if (parts == ReadingItemParts::kColumns) return item;
+  SetColumns(item, VentilatoryColumns(v, reference));
   item.name = std::string(texts::kVentilatoryNameUtf8);
   if (reference) item.name += texts::kReferenceMarkUtf8;
   item.nameEn = reference ? "ventilatory pattern (reference)" : "ventilatory pattern";
@@ -49,16 +90,10 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference, Reading
   return item;
 }
 
-ReadingItem LlnItem(const LlnReading& lln, ReadingItemParts parts) {
+ReadingItem LlnItem(const LlnReading& lln) {
   ReadingItem item;
   item.key = "ersAts2022";
-  SetColumns(item, {{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
-                    {"ersAtsSeverity", lln.severityLabel.key},
-                    {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
-                    {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
-                    {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
-                    {"ersAtsFev1Z", lln.fev1Z}});
-  if (parts == ReadingItemParts::kColumns) return item;
+  SetColumns(item, LlnColumns(lln));
   item.name = "ERS/ATS 2022";
   item.equation = lln.equation;
   item.afterEquation = ", ";
@@ -88,14 +123,10 @@ ReadingItem LlnItem(const LlnReading& lln, ReadingItemParts parts) {
   return item;
 }
 
-ReadingItem CopdItem(const CopdReading& copd, ReadingItemParts parts) {
+ReadingItem CopdItem(const CopdReading& copd) {
   ReadingItem item;
   item.key = "copdStage";
-  SetColumns(item, {{"copdStage", KeyIfRead(copd.computed, copd.stage == CopdStage::kNotStaged
-                                                               ? std::string_view("notStaged")
-                                                               : copd.label.key)},
-                    {"copdPercentFev1", copd.percentFev1}});
-  if (parts == ReadingItemParts::kColumns) return item;
+  SetColumns(item, CopdColumns(copd));
   item.name = std::string(texts::kCopdNameUtf8);
   item.nameEn = "COPD stage";
   item.equation = copd.equation;
@@ -120,13 +151,10 @@ ReadingItem CopdItem(const CopdReading& copd, ReadingItemParts parts) {
   return item;
 }
 
-ReadingItem LungAgeItem(const LungAgeReading& age, ReadingItemParts parts) {
+ReadingItem LungAgeItem(const LungAgeReading& age) {
   ReadingItem item;
   item.key = "lungAge";
-  SetColumns(item, {{"lungAge", age.value},
-                    {"lungAgeYears", age.en},
-                    {"lungAgeCorrected", Flag(age.computed, age.corrected)}});
-  if (parts == ReadingItemParts::kColumns) return item;
+  SetColumns(item, LungAgeColumns(age));
   item.name = std::string(texts::kLungAgeNameUtf8);
   item.nameEn = "lung age";
   item.equation = age.equation;
@@ -147,11 +175,10 @@ ReadingItem LungAgeItem(const LungAgeReading& age, ReadingItemParts parts) {
   return item;
 }
 
-ReadingItem DisabilityItem(const DisabilityReading& d, ReadingItemParts parts) {
+ReadingItem DisabilityItem(const DisabilityReading& d) {
   ReadingItem item;
   item.key = "disabilityIndex";
-  SetColumns(item, {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}});
-  if (parts == ReadingItemParts::kColumns) return item;
+  SetColumns(item, DisabilityColumns(d));
   item.name = std::string(texts::kDisabilityNameUtf8);
   item.nameEn = "respiratory disability index";
   item.equation = d.equation;
@@ -171,13 +198,19 @@ ReadingItem DisabilityItem(const DisabilityReading& d, ReadingItemParts parts) {
 
 }  // namespace
 
-std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r, ReadingItemParts parts) {
-  return {VentilatoryItem(r.ventilatory, false, parts),
-          VentilatoryItem(r.ventilatoryBaldwin, true, parts),
-          LlnItem(r.ersAts2022, parts),
-          CopdItem(r.copd, parts),
-          LungAgeItem(r.lungAge, parts),
-          DisabilityItem(r.disability, parts)};
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
+  return {VentilatoryItem(r.ventilatory, false), VentilatoryItem(r.ventilatoryBaldwin, true),
+          LlnItem(r.ersAts2022),
+          CopdItem(r.copd),
+          LungAgeItem(r.lungAge),
+          DisabilityItem(r.disability)};
+}
+
+// In item order, as ReadingItems lists them.
+std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& r) {
+  return Concatenate(VentilatoryColumns(r.ventilatory, false), VentilatoryColumns(r.ventilatoryBaldwin, true),
+                     LlnColumns(r.ersAts2022), CopdColumns(r.copd), LungAgeColumns(r.lungAge),
+                     DisabilityColumns(r.disability));
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

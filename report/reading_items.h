@@ -40,8 +40,7 @@ struct ReadingColumn {
   std::string_view value;  // "mixed"; empty when not read
 };
 
-// An item's columns, held in place: the batch reads them for every patient,
-// and a list on the heap would cost it an allocation per item.
+// An item's columns, held in place (no allocation).
 struct ReadingColumns {
   static constexpr std::size_t kCapacity = 6;  // the most any item has (ERS/ATS 2022)
   std::array<ReadingColumn, kCapacity> slots{};
@@ -81,17 +80,17 @@ enum ReadingItemIndex : std::size_t {
   kReadingItemCount
 };
 
-// kColumns fills only what a CSV row reads, each item's key and columns: the
-// batch writes one row per patient, and the texts and JSON fields would cost
-// it dozens of allocations each. kColumns allocates nothing.
-enum class ReadingItemParts : std::uint8_t { kAll, kColumns };
-
 // The items view the reading's texts (column values, the lung age's label), so
 // the reading must outlive them; a temporary reading does not compile.
-std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading,
-                                                        ReadingItemParts parts = ReadingItemParts::kAll);
-std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading,
-                                                        ReadingItemParts parts = ReadingItemParts::kAll) = delete;
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
+std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading) = delete;
+
+// Every item's columns one after the other, the same as the items' own: what a
+// CSV row reads, without building the items (the batch writes one row per
+// patient). Allocates nothing; the values view `reading`, as above.
+inline constexpr std::size_t kReadingColumnCount = 17;
+std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& reading);
+std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading&& reading) = delete;
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

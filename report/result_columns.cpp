@@ -94,10 +94,8 @@ void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
   const ColumnSource source{result};
   for (const ResultColumn& column : ResultColumns()) sink.PlainField(column.value(source, column.index));
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
-  const Reading reading = ReadResult(result);  // the items view its texts
-  for (const ReadingItem& item : ReadingItems(reading, ReadingItemParts::kColumns)) {
-    for (const ReadingColumn& column : item.columns) sink.PlainField(column.value);
-  }
+  const Reading reading = ReadResult(result);  // the columns view its texts
+  for (const ReadingColumn& column : ReadingColumnsOf(reading)) sink.PlainField(column.value);
 }
 
 }  // namespace kestrova::report
