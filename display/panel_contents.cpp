@@ -1,5 +1,8 @@
 #include "display/panel_contents.h"
 
+#include <array>
+#include <cstring>
+
 #include "display/panel_layout.h"
 #include "numtext/number_text.h"
 
@@ -9,20 +12,18 @@ namespace {
 constexpr std::size_t kCellWidth = 10;
 constexpr std::size_t kBlankCellWidth = 11;
 
-double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double measuredRatio) {
-  switch (which) {
-    case MeasuredInput::kVc:
-      return inputs.vc;
-    case MeasuredInput::kFvc:
-      return inputs.fvc;
-    case MeasuredInput::kFev1:
-      return inputs.fev1;
-    case MeasuredInput::kMeasuredRatio:
-      return measuredRatio;
-    case MeasuredInput::kNone:
-      break;
-  }
-  return 0;
+// The values the cells compare with their predictions, indexed by MeasuredInput
+// (kNone reads 0): one lookup per row instead of a switch.
+using MeasuredValues = std::array<double, 5>;
+static_assert(static_cast<std::size_t>(MeasuredInput::kMeasuredRatio) + 1 == std::tuple_size_v<MeasuredValues>);
+
+MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRatio) {
+  MeasuredValues values{};
+  values[static_cast<std::size_t>(MeasuredInput::kVc)] = inputs.vc;
+  values[static_cast<std::size_t>(MeasuredInput::kFvc)] = inputs.fvc;
+  values[static_cast<std::size_t>(MeasuredInput::kFev1)] = inputs.fev1;
+  values[static_cast<std::size_t>(MeasuredInput::kMeasuredRatio)] = measuredRatio;
+  return values;
 }
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
@@ -32,7 +33,8 @@ double MeasuredValue(MeasuredInput which, const PatientInputs& inputs, double me
 void FillCellText(const std::string& t, std::string& cell) {
   static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
   static_assert(sizeof kFrame - 1 == kCellWidth);
-  cell.assign(kFrame, kCellWidth);  // in place: a cell drawn before keeps its storage
+  cell.resize(kCellWidth);  // in place: a cell drawn before keeps its storage
+  std::memcpy(cell.data(), kFrame, kCellWidth);
   char* const last = cell.data() + 4;  // where t's last character goes
   const char* const end = t.data() + t.size();
   last[0] = end[-1];
@@ -58,10 +60,9 @@ bool RuleHolds(ResultId id, double measured, const PercentCell& cell, const Pred
   return false;
 }
 
-void FillCell(ResultId id, const PatientInputs& inputs, const PredictionSet& results, double measuredRatio,
-              PercentCell& cell) {
+void FillCell(ResultId id, const MeasuredValues& measuredValues, const PredictionSet& results, PercentCell& cell) {
   const RowLayout& row = LayoutOf(id);
-  const double measured = MeasuredValue(row.measured, inputs, measuredRatio);
+  const double measured = measuredValues[static_cast<std::size_t>(row.measured)];
   const double predicted = results.*FieldOf(id).value;
   if (!HasPercentCell(row) || !(measured * predicted > 0)) {
     cell.text.assign(HasPercentCell(row) ? kBlankCellWidth : 0, ' ');
@@ -93,6 +94,7 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
 
 void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& results, PanelContents& out) {
   FillMeasuredRatio(inputs, results, out.measuredRatio);
+  const MeasuredValues measured = MeasuredValuesOf(inputs, out.measuredRatio.value);
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const auto id = static_cast<ResultId>(i);
     const ResultField& field = FieldOf(id);
@@ -103,7 +105,7 @@ void BuildPanelContents(const PatientInputs& inputs, const PredictionSet& result
     row.computed = !line.empty() && line.front() != ' ';
     // A computed line is the number text, " :" and the label.
     row.textLength = row.computed ? line.size() - field.label.size() - 2 : 0;
-    FillCell(id, inputs, results, out.measuredRatio.value, row.cell);
+    FillCell(id, measured, results, row.cell);
   }
 }
 
