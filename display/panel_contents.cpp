@@ -27,21 +27,34 @@ MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRati
 }
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
-// t has at least three characters ("0.0"); its last three always show, the
-// fourth and fifth from the end when it has them. Byte by byte: a copy of a
-// variable length costs more than the text.
+// t has at least three characters ("0.0"). The bytes are placed one by one
+// from the end (a copy of variable length costs more than these few).
 void FillCellText(const std::string& t, std::string& cell) {
   static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
   static_assert(sizeof kFrame - 1 == kCellWidth);
   cell.resize(kCellWidth);  // in place: a cell drawn before keeps its storage
   std::memcpy(cell.data(), kFrame, kCellWidth);
-  char* const last = cell.data() + 4;  // where t's last character goes
-  const char* const end = t.data() + t.size();
-  last[0] = end[-1];
-  last[-1] = end[-2];
-  last[-2] = end[-3];
-  if (t.size() >= 4) last[-3] = end[-4];
-  if (t.size() >= 5) last[-4] = end[-5];
+  char* const to = cell.data() + 5;
+  const char* const from = t.data() + t.size();
+  switch (t.size() < 5 ? t.size() : 5) {
+    case 5:
+      to[-5] = from[-5];
+      [[fallthrough]];
+    case 4:
+      to[-4] = from[-4];
+      [[fallthrough]];
+    case 3:
+      to[-3] = from[-3];
+      [[fallthrough]];
+    case 2:
+      to[-2] = from[-2];
+      [[fallthrough]];
+    case 1:
+      to[-1] = from[-1];
+      [[fallthrough]];
+    default:
+      break;
+  }
 }
 
 bool RuleHolds(ResultId id, double measured, const PercentCell& cell, const PredictionSet& results) {
