@@ -100,6 +100,21 @@ void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double hei
   set.jrs2014Lms[slot] = lms;
 }
 
+// A quantity outside its limits: placeholders, and no parameters.
+void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
+  const Targets targets = TargetsOf(quantity);
+  ResetToPlaceholder(set, targets.median);
+  ResetToPlaceholder(set, targets.lln);
+  const auto slot = static_cast<std::size_t>(quantity);
+  set.hasJrs2014Lms[slot] = false;
+  set.jrs2014Lms[slot] = LmsParameters{};
+}
+
+constexpr Jrs2014Quantity kMaleOrder[] = {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio,
+                                          Jrs2014Quantity::kVc};
+constexpr Jrs2014Quantity kFemaleOrder[] = {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
+                                            Jrs2014Quantity::kRatio};
+
 }  // namespace
 
 std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity quantity, double age,
@@ -119,25 +134,18 @@ double LowerLimitOfNormal(const LmsParameters& lms) {
   return std::exp(logBracket / lms.l + std::log(lms.m));
 }
 
+// Any sex code other than male takes the female equations here; the driver
+// has rejected codes other than 1 and 2 before.
 void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set) {
   const double age = inputs.age;
   const double height = inputs.height;
-  if (inputs.sexCode == kSexMale) {
-    if (height < 110) return;
-    if (MaleLimitsHold(Jrs2014Quantity::kFev1, age, height)) {
-      for (Jrs2014Quantity q : {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio}) {
-        PublishQuantity(true, q, age, height, table, set);
-      }
+  const bool male = inputs.sexCode == kSexMale;
+  for (Jrs2014Quantity q : male ? kMaleOrder : kFemaleOrder) {
+    if (male ? MaleLimitsHold(q, age, height) : FemaleLimitsHold(age, height)) {
+      PublishQuantity(male, q, age, height, table, set);
+    } else {
+      PublishNotComputed(q, set);
     }
-    if (MaleLimitsHold(Jrs2014Quantity::kVc, age, height)) {
-      PublishQuantity(true, Jrs2014Quantity::kVc, age, height, table, set);
-    }
-    return;
-  }
-  if (!FemaleLimitsHold(age, height)) return;
-  for (Jrs2014Quantity q :
-       {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
-    PublishQuantity(false, q, age, height, table, set);
   }
 }
 
