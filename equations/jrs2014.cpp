@@ -44,18 +44,28 @@ const LmsEquation& EquationFor(bool male, Jrs2014Quantity quantity) {
   return male ? kMaleRatio : kFemaleRatio;
 }
 
-LmsParameters EvaluateLms(const LmsEquation& e, double age, double height, const SplineTable& table) {
-  const double m = SplineValue(table, age, e.mColumn) / 10000;
-  const double s = SplineValue(table, age, e.sColumn) / 10000;
-  const double lnAge = std::log(age);
+// Age and height with their logarithms. The logarithms are the same for every
+// quantity of a patient, so they are taken once and shared.
+struct AgeAndHeight {
+  double age;
+  double height;
+  double lnAge;
+  double lnHeight;
+};
+
+AgeAndHeight WithLogarithms(double age, double height) { return {age, height, std::log(age), std::log(height)}; }
+
+LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x, const SplineTable& table) {
+  const double m = SplineValue(table, x.age, e.mColumn) / 10000;
+  const double s = SplineValue(table, x.age, e.sColumn) / 10000;
   LmsParameters lms;
-  lms.m = std::exp(m + ((e.a1 * std::log(height) + e.a0) - e.a2 * lnAge));
-  lms.s = std::exp(s + (e.b1 * lnAge + e.b0));
+  lms.m = std::exp(m + ((e.a1 * x.lnHeight + e.a0) - e.a2 * x.lnAge));
+  lms.s = std::exp(s + (e.b1 * x.lnAge + e.b0));
   if (e.lColumn == 0) {
     lms.l = e.l0;
   } else {
-    const double l = SplineValue(table, age, e.lColumn) / 10000;
-    lms.l = l + (e.l0 - e.l1 * lnAge);
+    const double l = SplineValue(table, x.age, e.lColumn) / 10000;
+    lms.l = l + (e.l0 - e.l1 * x.lnAge);
   }
   return lms;
 }
@@ -88,9 +98,9 @@ Targets TargetsOf(Jrs2014Quantity quantity) {
 
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
 // The parameters are kept beside them.
-void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double height, const SplineTable& table,
+void PublishQuantity(bool male, Jrs2014Quantity quantity, const AgeAndHeight& x, const SplineTable& table,
                      PredictionSet& set) {
-  const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), age, height, table);
+  const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), x, table);
   const double lln = LowerLimitOfNormal(lms);
   const Targets targets = TargetsOf(quantity);
   PublishResult(set, targets.median, lms.m);
@@ -124,7 +134,7 @@ std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity qu
            : (sexCode != kSexFemale || !FemaleLimitsHold(age, height))) {
     return std::nullopt;
   }
-  return EvaluateLms(EquationFor(male, quantity), age, height, table);
+  return EvaluateLms(EquationFor(male, quantity), WithLogarithms(age, height), table);
 }
 
 double LowerLimitOfNormal(const LmsParameters& lms) {
@@ -140,12 +150,18 @@ void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, Predi
   const double age = inputs.age;
   const double height = inputs.height;
   const bool male = inputs.sexCode == kSexMale;
+  AgeAndHeight x{};
+  bool logarithmsTaken = false;  // by the first quantity within its limits
   for (Jrs2014Quantity q : male ? kMaleOrder : kFemaleOrder) {
-    if (male ? MaleLimitsHold(q, age, height) : FemaleLimitsHold(age, height)) {
-      PublishQuantity(male, q, age, height, table, set);
-    } else {
+    if (!(male ? MaleLimitsHold(q, age, height) : FemaleLimitsHold(age, height))) {
       PublishNotComputed(q, set);
+      continue;
     }
+    if (!logarithmsTaken) {
+      x = WithLogarithms(age, height);
+      logarithmsTaken = true;
+    }
+    PublishQuantity(male, q, x, table, set);
   }
 }
 
