@@ -53,7 +53,9 @@ struct AgeAndHeight {
   double lnHeight;
 };
 
-AgeAndHeight WithLogarithms(double age, double height) { return {age, height, std::log(age), std::log(height)}; }
+AgeAndHeight WithLogarithms(double age, double height) {
+  return {age, height, std::log(age), std::log(height)};
+}
 
 LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x, const SplineTable& table) {
   const double m = SplineValue(table, x.age, e.mColumn) / 10000;
@@ -120,10 +122,10 @@ void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
   set.jrs2014Lms[slot] = LmsParameters{};
 }
 
-constexpr Jrs2014Quantity kMaleOrder[] = {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio,
-                                          Jrs2014Quantity::kVc};
-constexpr Jrs2014Quantity kFemaleOrder[] = {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
-                                            Jrs2014Quantity::kRatio};
+constexpr Jrs2014Quantity kMaleOrder[] = {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc,
+                                          Jrs2014Quantity::kRatio, Jrs2014Quantity::kVc};
+constexpr Jrs2014Quantity kFemaleOrder[] = {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc,
+                                            Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio};
 
 }  // namespace
 

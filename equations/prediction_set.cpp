@@ -4,9 +4,10 @@
 
 namespace kestrova {
 
-#define KESTROVA_FIELD(name, label, mask, decimals)                                                      \
-  ResultField {                                                                                          \
-#name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, " :" label, decimals \
+#define KESTROVA_FIELD(name, label, mask, decimals)                                                   \
+  ResultField {                                                                                       \
+#name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, " :" label, \
+        decimals                                                                                      \
   }
 
 constexpr std::array<ResultField, kResultCount> kResultFields = {

@@ -111,17 +111,23 @@ double AddFractionDigits(double value, const char*& p, const char* const end) {
   return value;
 }
 
+// digits[.digits], from `p` on.
+double ParseUnsignedDecimal(const char* p, const char* const end) {
+  double value = ReadWholeDigits(p, end);
+  if (p != end && *p == '.') {
+    ++p;
+    value = AddFractionDigits(value, p, end);
+  }
+  return value;
+}
+
 double ParseDecimalForm(const char* p, const char* const end) {
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) {
     negative = *p == '-';
     ++p;
   }
-  double value = ReadWholeDigits(p, end);
-  if (p != end && *p == '.') {
-    ++p;
-    value = AddFractionDigits(value, p, end);
-  }
+  double value = ParseUnsignedDecimal(p, end);
   if (negative) value = value * -1;
   return value;
 }
@@ -241,8 +247,10 @@ std::int64_t FloorToInt(double x) {
 
 // The fixed texts are written for N = 1 to 4 decimals as separate instances,
 // so that every division, loop and table index on N is by a constant.
+constexpr std::uint64_t PowerOfTen(int n) { return n == 0 ? 1 : 10 * PowerOfTen(n - 1); }
+
 template <int N>
-constexpr std::uint64_t kScale = N == 1 ? 10 : N == 2 ? 100 : N == 3 ? 1000 : 10000;  // 10^N
+constexpr std::uint64_t kScale = PowerOfTen(N);
 
 // FormatFixed's rounding with N decimals: the scaled integer f, or false when
 // the text is FormatNumber(value) instead (value not NaN).
@@ -420,6 +428,8 @@ double WriteFixedClamped(double value, std::uint8_t decimals, std::string_view s
 double ParseNumber(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
+  // Most texts start with a digit: no blank, radix prefix or sign to look for.
+  if (p != end && IsDigit(*p)) return ParseUnsignedDecimal(p, end);
   while (p != end && (*p == ' ' || *p == '\t')) ++p;
   if (p != end && *p == '&') return ParseRadixForm(std::string_view(p, static_cast<std::size_t>(end - p)));
   return ParseDecimalForm(p, end);

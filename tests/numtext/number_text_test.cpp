@@ -306,8 +306,8 @@ TEST(RoundThroughText, CarriesSignsAndIntegerWidths) {
 // The suffix is written in the same pass as the number, and the value is the
 // number's alone; lengths around the copy's 4-, 8- and 16-byte moves.
 TEST(RoundThroughText, SuffixFollowsTheNumber) {
-  for (const char* suffix : {"", " ", " :L", " :ab", " :abcde", " :abcdef", " :JRS2001(T)", " :sixteen bytes!",
-                             " :seventeen bytes"}) {
+  for (const char* suffix : {"", " ", " :L", " :ab", " :abcde", " :abcdef", " :JRS2001(T)",
+                             " :sixteen bytes!", " :seventeen bytes"}) {
     std::string line = "x";
     EXPECT_EQ(RoundThroughText(-2.345, 2, line, suffix), ParseNumber("-2.34")) << suffix;
     EXPECT_EQ(line, "-2.34" + std::string(suffix));
