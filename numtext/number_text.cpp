@@ -1,6 +1,8 @@
 #include "numtext/number_text.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
