@@ -10,7 +10,15 @@ bool Jrs2001Applies(double age, double height) {
   return height >= 120 && height <= 190 && age > 17 && age < 96;
 }
 
+constexpr ResultId kJrs2001Results[] = {ResultId::kVcJrs2001, ResultId::kFvcJrs2001, ResultId::kFev1Jrs2001,
+                                        ResultId::kFev1RatioJrs2001T, ResultId::kFev1RatioJrs2001G};
+
+// The five JRS2001 results, or their placeholders outside its limits.
 void PublishJrs2001(const PatientInputs& inputs, PredictionSet& results) {
+  if (!Jrs2001Applies(inputs.age, inputs.height)) {
+    for (ResultId id : kJrs2001Results) ResetToPlaceholder(results, id);
+    return;
+  }
   const Jrs2001Result r = ComputeJrs2001(inputs.sexCode, inputs.age, inputs.height);
   PublishResult(results, ResultId::kVcJrs2001, r.vc);
   PublishResult(results, ResultId::kFvcJrs2001, r.fvc);
@@ -21,11 +29,15 @@ void PublishJrs2001(const PatientInputs& inputs, PredictionSet& results) {
 
 }  // namespace
 
+// Each field is written once per run (a placeholder first and the number over
+// it would cost two writes of every line).
 bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table, PredictionSet& results) {
-  ResetToPlaceholders(results);
-  if (!IsKnownSexCode(inputs.sexCode)) return false;
+  if (!IsKnownSexCode(inputs.sexCode)) {
+    ResetToPlaceholders(results);
+    return false;
+  }
   ComputeJrs2014(inputs, table, results);
-  if (Jrs2001Applies(inputs.age, inputs.height)) PublishJrs2001(inputs, results);
+  PublishJrs2001(inputs, results);
   PublishResult(results, ResultId::kVcBaldwin, ComputeBaldwinVc(inputs.sexCode, inputs.age, inputs.height));
   PublishResult(results, ResultId::kFev1Berglund,
                 ComputeBerglundFev1(inputs.sexCode, inputs.age, inputs.height));

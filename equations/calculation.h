@@ -1,6 +1,7 @@
 // The calculation driver: patient inputs in, the complete result set out.
 //
-// Every run starts from placeholders, so nothing of an earlier run survives.
+// Every run writes every result, its number or else its placeholder, so
+// nothing of an earlier run survives.
 // Male: JRS2014 (its own limits), JRS2001 when 120 <= height <= 190 and
 // 17 < age < 96, then Baldwin and Berglund always. Female: the same sets with the
 // female equations. Each result is rounded through text (FormatFixed, then

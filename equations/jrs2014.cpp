@@ -44,18 +44,30 @@ const LmsEquation& EquationFor(bool male, Jrs2014Quantity quantity) {
   return male ? kMaleRatio : kFemaleRatio;
 }
 
-LmsParameters EvaluateLms(const LmsEquation& e, double age, double height, const SplineTable& table) {
-  const double m = SplineValue(table, age, e.mColumn) / 10000;
-  const double s = SplineValue(table, age, e.sColumn) / 10000;
-  const double lnAge = std::log(age);
+// Age and height with their logarithms. The logarithms are the same for every
+// quantity of a patient, so they are taken once and shared.
+struct AgeAndHeight {
+  double age;
+  double height;
+  double lnAge;
+  double lnHeight;
+};
+
+AgeAndHeight WithLogarithms(double age, double height) {
+  return {age, height, std::log(age), std::log(height)};
+}
+
+LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x, const SplineTable& table) {
+  const double m = SplineValue(table, x.age, e.mColumn) / 10000;
+  const double s = SplineValue(table, x.age, e.sColumn) / 10000;
   LmsParameters lms;
-  lms.m = std::exp(m + ((e.a1 * std::log(height) + e.a0) - e.a2 * lnAge));
-  lms.s = std::exp(s + (e.b1 * lnAge + e.b0));
+  lms.m = std::exp(m + ((e.a1 * x.lnHeight + e.a0) - e.a2 * x.lnAge));
+  lms.s = std::exp(s + (e.b1 * x.lnAge + e.b0));
   if (e.lColumn == 0) {
     lms.l = e.l0;
   } else {
-    const double l = SplineValue(table, age, e.lColumn) / 10000;
-    lms.l = l + (e.l0 - e.l1 * lnAge);
+    const double l = SplineValue(table, x.age, e.lColumn) / 10000;
+    lms.l = l + (e.l0 - e.l1 * x.lnAge);
   }
   return lms;
 }
@@ -88,9 +100,9 @@ Targets TargetsOf(Jrs2014Quantity quantity) {
 
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
 // The parameters are kept beside them.
-void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double height, const SplineTable& table,
+void PublishQuantity(bool male, Jrs2014Quantity quantity, const AgeAndHeight& x, const SplineTable& table,
                      PredictionSet& set) {
-  const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), age, height, table);
+  const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), x, table);
   const double lln = LowerLimitOfNormal(lms);
   const Targets targets = TargetsOf(quantity);
   PublishResult(set, targets.median, lms.m);
@@ -99,6 +111,21 @@ void PublishQuantity(bool male, Jrs2014Quantity quantity, double age, double hei
   set.hasJrs2014Lms[slot] = true;
   set.jrs2014Lms[slot] = lms;
 }
+
+// A quantity outside its limits: placeholders, and no parameters.
+void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
+  const Targets targets = TargetsOf(quantity);
+  ResetToPlaceholder(set, targets.median);
+  ResetToPlaceholder(set, targets.lln);
+  const auto slot = static_cast<std::size_t>(quantity);
+  set.hasJrs2014Lms[slot] = false;
+  set.jrs2014Lms[slot] = LmsParameters{};
+}
+
+constexpr Jrs2014Quantity kMaleOrder[] = {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc,
+                                          Jrs2014Quantity::kRatio, Jrs2014Quantity::kVc};
+constexpr Jrs2014Quantity kFemaleOrder[] = {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc,
+                                            Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio};
 
 }  // namespace
 
@@ -109,7 +136,7 @@ std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity qu
            : (sexCode != kSexFemale || !FemaleLimitsHold(age, height))) {
     return std::nullopt;
   }
-  return EvaluateLms(EquationFor(male, quantity), age, height, table);
+  return EvaluateLms(EquationFor(male, quantity), WithLogarithms(age, height), table);
 }
 
 double LowerLimitOfNormal(const LmsParameters& lms) {
@@ -119,25 +146,24 @@ double LowerLimitOfNormal(const LmsParameters& lms) {
   return std::exp(logBracket / lms.l + std::log(lms.m));
 }
 
+// Any sex code other than male takes the female equations here; the driver
+// has rejected codes other than 1 and 2 before.
 void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set) {
   const double age = inputs.age;
   const double height = inputs.height;
-  if (inputs.sexCode == kSexMale) {
-    if (height < 110) return;
-    if (MaleLimitsHold(Jrs2014Quantity::kFev1, age, height)) {
-      for (Jrs2014Quantity q : {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio}) {
-        PublishQuantity(true, q, age, height, table, set);
-      }
+  const bool male = inputs.sexCode == kSexMale;
+  AgeAndHeight x{};
+  bool logarithmsTaken = false;  // by the first quantity within its limits
+  for (Jrs2014Quantity q : male ? kMaleOrder : kFemaleOrder) {
+    if (!(male ? MaleLimitsHold(q, age, height) : FemaleLimitsHold(age, height))) {
+      PublishNotComputed(q, set);
+      continue;
     }
-    if (MaleLimitsHold(Jrs2014Quantity::kVc, age, height)) {
-      PublishQuantity(true, Jrs2014Quantity::kVc, age, height, table, set);
+    if (!logarithmsTaken) {
+      x = WithLogarithms(age, height);
+      logarithmsTaken = true;
     }
-    return;
-  }
-  if (!FemaleLimitsHold(age, height)) return;
-  for (Jrs2014Quantity q :
-       {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
-    PublishQuantity(false, q, age, height, table, set);
+    PublishQuantity(male, q, x, table, set);
   }
 }
 

@@ -43,9 +43,10 @@ double LowerLimitOfNormal(const LmsParameters& lms);
 
 // Writes the medians and LLNs that the limits allow, each rounded through text
 // (2 decimals for volumes, 3 for FEV1/FVC). Male order: FEV1, FVC, FEV1/FVC,
-// then VC; female: VC, FVC, FEV1, FEV1/FVC. Fields outside the limits are left
-// as they are (the driver has reset them). Each computed quantity's parameters
-// are kept in set.jrs2014Lms at the quantity's index.
+// then VC; female: VC, FVC, FEV1, FEV1/FVC. Each computed quantity's parameters
+// are kept in set.jrs2014Lms at the quantity's index. A quantity outside its
+// limits gets its two placeholders and no parameters, so all eight JRS2014
+// fields and the four parameter slots are written.
 void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set);
 
 }  // namespace kestrova

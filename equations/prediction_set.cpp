@@ -4,9 +4,10 @@
 
 namespace kestrova {
 
-#define KESTROVA_FIELD(name, label, mask, decimals)                                                \
-  ResultField {                                                                                    \
-#name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, decimals \
+#define KESTROVA_FIELD(name, label, mask, decimals)                                                   \
+  ResultField {                                                                                       \
+#name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, " :" label, \
+        decimals                                                                                      \
   }
 
 constexpr std::array<ResultField, kResultCount> kResultFields = {
@@ -31,20 +32,21 @@ constexpr std::array<ResultField, kResultCount> kResultFields = {
 #undef KESTROVA_FIELD
 
 void ResetToPlaceholders(PredictionSet& set) {
-  for (const ResultField& field : ResultFields()) {
-    set.*field.value = 0;
-    (set.*field.line).assign(field.placeholder);  // keeps the line's storage
-  }
+  for (std::size_t i = 0; i < kResultCount; ++i) ResetToPlaceholder(set, static_cast<ResultId>(i));
   set.hasJrs2014Lms.fill(false);
   set.jrs2014Lms.fill(LmsParameters{});
 }
 
+void ResetToPlaceholder(PredictionSet& set, ResultId id) {
+  const ResultField& field = FieldOf(id);
+  set.*field.value = 0;
+  (set.*field.line).assign(field.placeholder);  // keeps the line's storage
+}
+
 void PublishResult(PredictionSet& set, ResultId id, double raw) {
   const ResultField& field = FieldOf(id);
-  // The line starts as the number text, then gets " :" and the label.
-  std::string& line = set.*field.line;
-  set.*field.value = RoundThroughText(raw, field.decimals, line);
-  line.append(" :").append(field.label);
+  // Number text and suffix in one write into the line's own storage.
+  set.*field.value = RoundThroughText(raw, field.decimals, set.*field.line, field.lineSuffix);
 }
 
 }  // namespace kestrova

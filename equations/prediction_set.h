@@ -25,8 +25,8 @@ inline constexpr std::size_t kJrs2014QuantityCount = 4;
 
 // Fields in display order: the panel's VC, FVC, FEV1 and "FEV1.0 %" groups.
 // Ratios are fractions (0.823, not 82.3). Before the first calculation every
-// value is 0 and every line empty; each calculation resets all fifteen to their
-// placeholders before filling what applies.
+// value is 0 and every line empty; each calculation writes all fifteen: the
+// rounded result where its equation applies, else the placeholder.
 struct PredictionSet {
   double vcJrs2014 = 0;
   ResultLine vcJrs2014Line;
@@ -95,6 +95,7 @@ struct ResultField {
   ResultLine PredictionSet::*line;
   std::string_view label;        // "JRS2014", "LLN", "JRS2001(T)", …
   std::string_view placeholder;  // "  *.** :JRS2014", …
+  std::string_view lineSuffix;   // " :" + label, what follows the number text
   std::uint8_t decimals;         // 2 for litres, 3 for fractions
 };
 
@@ -107,6 +108,9 @@ inline const ResultField& FieldOf(ResultId id) { return kResultFields[static_cas
 // Sets every result to "not computed": value 0 and its placeholder line, and
 // no JRS2014 parameters.
 void ResetToPlaceholders(PredictionSet& set);
+
+// Sets one result to "not computed": value 0 and its placeholder line.
+void ResetToPlaceholder(PredictionSet& set, ResultId id);
 
 // Rounds `raw` through text with the field's decimals and stores both:
 // text = FormatFixed(raw, d); value = ParseNumber(text); line = text + " :" + label.

@@ -32,24 +32,26 @@ double UpperLimitOfNormal(const LmsParameters& lms) {
 
 double PercentileOfZ(double z) { return 50 * std::erfc(-z / std::sqrt(2.0)); }
 
+// Every field of `out` is written exactly once: a text that stays is not
+// cleared first, so a reused record keeps its storage and, mostly, its length.
 void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double measured, Jrs2014Standing& out) {
-  out.computed = false;
-  out.uln = 0;
-  out.ulnText.clear();
-  out.hasZ = false;
-  out.z = 0;
-  out.zText.clear();
-  out.percentile = 0;
-  out.percentileText.clear();
-  if (lms == nullptr) return;
-  out.computed = true;
-  const double uln = UpperLimitOfNormal(*lms);
+  out.computed = lms != nullptr;
+  const double uln = lms != nullptr ? UpperLimitOfNormal(*lms) : kNaN;
   if (std::isfinite(uln)) {
     out.uln = RoundThroughText(uln, decimals, out.ulnText);
+  } else {
+    out.uln = 0;
+    out.ulnText.clear();
   }
-  const double z = ZScore(*lms, measured);
-  if (!std::isfinite(z)) return;
-  out.hasZ = true;
+  const double z = lms != nullptr ? ZScore(*lms, measured) : kNaN;
+  out.hasZ = std::isfinite(z);
+  if (!out.hasZ) {
+    out.z = 0;
+    out.zText.clear();
+    out.percentile = 0;
+    out.percentileText.clear();
+    return;
+  }
   out.z = z;
   FormatFixedTo(z, 2, out.zText);
   out.percentile = PercentileOfZ(z);

@@ -1,6 +1,8 @@
 #include "numtext/number_text.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -9,12 +11,6 @@ namespace kestrova {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Index of the first byte at or after `from` that is not a decimal digit.
-std::size_t EndOfDigits(std::string_view text, std::size_t from) {
-  while (from < text.size() && IsDigit(text[from])) ++from;
-  return from;
-}
 
 // Value of an octal or hexadecimal digit (letters already upper-cased), or -1.
 int RadixDigit(char c, int radix) {
@@ -46,45 +42,94 @@ double ParseRadixForm(std::string_view text) {
   return value;
 }
 
-// Whole part summed right to left. A zero digit adds nothing: that is exact for
-// finite place values and keeps an overflowed place (inf) from making 0 * inf.
-double SumWholeDigits(std::string_view digits) {
+// The double nearest to digit / 10^(k+1) for the fraction's k-th digit (k from
+// 0): the quotient of two exact doubles, so the constant equals the division the
+// summation rule performs. Eight places cover every text the program writes.
+constexpr int kTabulatedPlaces = 8;
+
+struct FractionDigitTable {
+  double value[kTabulatedPlaces][10];
+  double nextDivisor;  // the divisor of the first place past the table
+};
+
+constexpr FractionDigitTable MakeFractionDigitTable() {
+  FractionDigitTable table{};
+  double divisor = 10;
+  for (int place = 0; place < kTabulatedPlaces; ++place) {
+    for (int digit = 0; digit < 10; ++digit) table.value[place][digit] = digit / divisor;
+    divisor *= 10;
+  }
+  table.nextDivisor = divisor;
+  return table;
+}
+
+constexpr FractionDigitTable kFractionDigits = MakeFractionDigitTable();
+
+// Whole parts of up to this many digits are summed as integers: every partial
+// sum of the right-to-left rule is then an integer below 10^15 < 2^53, hence
+// exact, and the result is the integer itself.
+constexpr std::ptrdiff_t kExactWholeDigits = 15;
+
+// Whole part summed right to left, for runs longer than kExactWholeDigits. A
+// zero digit adds nothing: that is exact for finite place values and keeps an
+// overflowed place (inf) from making 0 * inf.
+double SumLongWholeDigits(const char* first, const char* last) {
   double value = 0;
   double place = 1;
-  for (std::size_t i = digits.size(); i > 0; --i) {
-    const int digit = digits[i - 1] - '0';
+  for (const char* p = last; p != first; --p) {
+    const int digit = p[-1] - '0';
     if (digit != 0) value += digit * place;
     place *= 10;
   }
   return value;
 }
 
-// A zero digit adds +0, which leaves the (non-negative) sum as it is, so its
-// division is skipped.
-double AddFractionDigits(double value, std::string_view digits) {
-  double divisor = 10;
-  for (char c : digits) {
-    if (c != '0') value += (c - '0') / divisor;
+// Reads the whole part's digits from `p` on, leaving `p` after them. Short runs
+// are read left to right as an integer in the same pass as the scan (an
+// integer that wraps past 64 bits belongs to a long run and is not used).
+double ReadWholeDigits(const char*& p, const char* const end) {
+  const char* const first = p;
+  std::uint64_t whole = 0;
+  for (; p != end && IsDigit(*p); ++p) whole = whole * 10 + static_cast<std::uint64_t>(*p - '0');
+  if (p - first <= kExactWholeDigits) return static_cast<double>(whole);
+  return SumLongWholeDigits(first, p);
+}
+
+// Adds the fraction digits from `p` on to `value`, left to right, leaving `p`
+// after them: digit / divisor with divisor 10, 100, … (the tabulated places
+// hold those very quotients). A zero digit adds +0, which leaves the
+// (non-negative) sum as it is, so it is skipped.
+double AddFractionDigits(double value, const char*& p, const char* const end) {
+  const char* const first = p;
+  for (; p != end && IsDigit(*p) && p - first < kTabulatedPlaces; ++p) {
+    const int digit = *p - '0';
+    if (digit != 0) value += kFractionDigits.value[p - first][digit];
+  }
+  double divisor = kFractionDigits.nextDivisor;
+  for (; p != end && IsDigit(*p); ++p) {
+    if (*p != '0') value += (*p - '0') / divisor;
     divisor *= 10;
   }
   return value;
 }
 
-double ParseDecimalForm(std::string_view text) {
-  std::size_t pos = 0;
+// digits[.digits], from `p` on.
+double ParseUnsignedDecimal(const char* p, const char* const end) {
+  double value = ReadWholeDigits(p, end);
+  if (p != end && *p == '.') {
+    ++p;
+    value = AddFractionDigits(value, p, end);
+  }
+  return value;
+}
+
+double ParseDecimalForm(const char* p, const char* const end) {
   bool negative = false;
-  if (pos < text.size() && text[pos] == '-') {
-    negative = true;
-    ++pos;
-  } else if (pos < text.size() && text[pos] == '+') {
-    ++pos;
+  if (p != end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
   }
-  const std::size_t wholeEnd = EndOfDigits(text, pos);
-  double value = SumWholeDigits(text.substr(pos, wholeEnd - pos));
-  if (wholeEnd < text.size() && text[wholeEnd] == '.') {
-    const std::size_t fractionEnd = EndOfDigits(text, wholeEnd + 1);
-    value = AddFractionDigits(value, text.substr(wholeEnd + 1, fractionEnd - wholeEnd - 1));
-  }
+  double value = ParseUnsignedDecimal(p, end);
   if (negative) value = value * -1;
   return value;
 }
@@ -195,12 +240,6 @@ int WriteNumber(double value, char* out) {
   return static_cast<int>(p - out);
 }
 
-// Powers of ten for 1 to 5 are exact doubles.
-double PowerOfTen(int n) {
-  constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000};
-  return kPowers[n];
-}
-
 // Floor of a double known to lie well inside the 64-bit range.
 std::int64_t FloorToInt(double x) {
   auto t = static_cast<std::int64_t>(x);
@@ -208,47 +247,194 @@ std::int64_t FloorToInt(double x) {
   return t;
 }
 
-// The integer f written with n decimals: the exact decimal text of f / 10^n.
-void WriteScaledInteger(std::int64_t f, int n, std::string& out) {
-  char buffer[32];
-  char* const end = buffer + sizeof buffer;
-  char* p = end;
-  std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
-  // Inside the rule the magnitude fits 32 bits, where dividing by ten is cheaper.
-  if (magnitude <= 0xFFFFFFFFu) {
-    auto small = static_cast<std::uint32_t>(magnitude);
-    for (int i = 0; i < n; ++i) {
-      *--p = static_cast<char>('0' + small % 10);
-      small /= 10;
-    }
-    *--p = '.';
-    do {
-      *--p = static_cast<char>('0' + small % 10);
-      small /= 10;
-    } while (small != 0);
-  } else {
-    for (int i = 0; i < n; ++i) {
-      *--p = static_cast<char>('0' + magnitude % 10);
-      magnitude /= 10;
-    }
-    *--p = '.';
-    do {
-      *--p = static_cast<char>('0' + magnitude % 10);
-      magnitude /= 10;
-    } while (magnitude != 0);
+// The fixed texts are written for N = 1 to 4 decimals as separate instances,
+// so that every division, loop and table index on N is by a constant.
+constexpr std::uint64_t PowerOfTen(int n) { return n == 0 ? 1 : 10 * PowerOfTen(n - 1); }
+
+template <int N>
+constexpr std::uint64_t kScale = PowerOfTen(N);
+
+// FormatFixed's rounding with N decimals: the scaled integer f, or false when
+// the text is FormatNumber(value) instead (value not NaN).
+template <int N>
+bool RoundToScaledInteger(double value, std::int64_t& f) {
+  // 10^N and 10^(N+1) are exact doubles.
+  const double scaledByP = value * static_cast<double>(kScale<N>);
+  const double scaledByQ = value * static_cast<double>(kScale<N> * 10);
+  const bool insideRule = std::fabs(scaledByQ) < 2147483648.0;
+  if (!insideRule && !(std::fabs(value) < 1e11)) return false;
+
+  // Inside the rule both floors fit 32 bits; below 1e11 they fit 64 bits.
+  f = FloorToInt(scaledByP);
+  const std::int64_t d = FloorToInt(scaledByQ);
+  const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
+  if (roundingDigit >= 5) f += 1;
+  // The text is FormatNumber(f / p), padded with zeros and cut N places after
+  // the point. Inside the rule |f| < 2^31 / 10 + 1 has at most 9 digits, which
+  // the 15-digit general form writes back exactly, so that text is f written
+  // with N decimals; this was checked for every such f and N = 1 to 4, and the
+  // tests compare both routes on a sample. Outside the rule (below 1e11) the
+  // same writing is the documented extension.
+  return true;
+}
+
+std::uint64_t Magnitude(std::int64_t f) {
+  return f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
+}
+
+// "00", "01", … "99": the digits of a number below 100, two per lookup.
+struct DigitPairTable {
+  char pairs[200];
+};
+
+constexpr DigitPairTable MakeDigitPairTable() {
+  DigitPairTable table{};
+  for (int i = 0; i < 100; ++i) {
+    table.pairs[2 * i] = static_cast<char>('0' + i / 10);
+    table.pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
-  if (f < 0) *--p = '-';
-  out.assign(p, end);
+  return table;
+}
+
+constexpr DigitPairTable kDigitPairs = MakeDigitPairTable();
+
+// Count of decimal digits of v, 1 for 0 (v below 10^19).
+int DigitCount(std::uint64_t v) {
+  int count = 1;
+  for (std::uint64_t limit = 10; v >= limit && count < 19; limit *= 10) ++count;
+  return count;
+}
+
+// Writes the last `count` decimal digits of v so that they end just before
+// `end`, leading zeros included; right to left, two digits at a time.
+template <typename UInt>
+void WriteDigits(UInt v, int count, char* end) {
+  for (; count >= 2; count -= 2) {
+    end -= 2;
+    std::memcpy(end, &kDigitPairs.pairs[2 * (v % 100)], 2);
+    v /= 100;
+  }
+  if (count == 1) end[-1] = static_cast<char>('0' + v % 10);
+}
+
+// memcpy for the short texts put after numbers (labels of a few bytes): from 4
+// to 16 bytes as two overlapping fixed-size moves, which compile inline.
+void CopyShort(char* to, const char* from, std::size_t n) {
+  if (n >= 8 && n <= 16) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  } else if (n != 0) {
+    std::memcpy(to, from, n);
+  }
+}
+
+// `out` resized to `length` bytes that the caller then overwrites all of. The
+// library is called only when the length changes: a string reused for one
+// field mostly keeps its length from one text to the next.
+char* ResizeForOverwrite(std::string& out, std::size_t length) {
+  if (out.size() != length) out.resize(length);
+  return out.data();
+}
+
+// The scaled integer with magnitude `magnitude` written with N decimals and
+// followed by `suffix`, into `out`, as ["-"] whole "." fraction with exactly N
+// fraction digits. Returns where the fraction digits stand in `out`.
+template <int N, typename UInt>
+const char* WriteScaledDigits(UInt magnitude, bool negative, std::string_view suffix, std::string& out) {
+  constexpr auto kDivisor = static_cast<UInt>(kScale<N>);
+  const UInt whole = magnitude / kDivisor;
+  const int wholeDigits = DigitCount(whole);
+  const std::size_t numberLength = (negative ? 1 : 0) + static_cast<std::size_t>(wholeDigits) + 1 + N;
+  char* p = ResizeForOverwrite(out, numberLength + suffix.size());
+  if (negative) *p++ = '-';
+  p += wholeDigits;
+  WriteDigits(whole, wholeDigits, p);
+  *p++ = '.';
+  const char* const fraction = p;
+  p += N;
+  WriteDigits(static_cast<UInt>(magnitude % kDivisor), N, p);
+  CopyShort(p, suffix.data(), suffix.size());
+  return fraction;
+}
+
+// f written with N decimals and followed by `suffix`, into `out` (a result
+// rounded to zero has no sign). Returns where the fraction digits stand.
+template <int N>
+const char* WriteScaledInteger(std::int64_t f, std::string_view suffix, std::string& out) {
+  const std::uint64_t magnitude = Magnitude(f);
+  // Inside the rule |f| fits 32 bits, where dividing by constants is cheaper.
+  if (magnitude <= 0xFFFFFFFFu) {
+    return WriteScaledDigits<N>(static_cast<std::uint32_t>(magnitude), f < 0, suffix, out);
+  }
+  return WriteScaledDigits<N>(magnitude, f < 0, suffix, out);
+}
+
+// What ParseNumber reads from the text of f that WriteScaledInteger wrote, its
+// N fraction digits starting at `fraction`: the whole part is at most 10^11
+// (|value| < 1e11), far below 10^15, so the right-to-left sum of its digits is
+// the integer itself; then each non-zero fraction digit over its power of ten,
+// left to right; then the sign.
+template <int N>
+double ReadScaledInteger(std::int64_t f, const char* fraction) {
+  double value = static_cast<double>(Magnitude(f) / kScale<N>);
+  for (int i = 0; i < N; ++i) {
+    const int digit = fraction[i] - '0';
+    if (digit != 0) value += kFractionDigits.value[i][digit];
+  }
+  if (f < 0) value = value * -1;
+  return value;
+}
+
+// FormatNumber's text followed by `suffix`, into `out`.
+void WriteGeneralForm(double value, std::string_view suffix, std::string& out) {
+  char buffer[48];
+  out.assign(buffer, static_cast<std::size_t>(WriteNumber(value, buffer)));
+  out.append(suffix);
+}
+
+// FormatFixed's text with N decimals and then `suffix`, into `out`; returns
+// the value ParseNumber reads from the number text when `readBack` (else 0).
+template <int N, bool readBack>
+double WriteFixed(double value, std::string_view suffix, std::string& out) {
+  if (std::isnan(value)) value = 0;
+  std::int64_t f = 0;
+  if (!RoundToScaledInteger<N>(value, f)) {
+    WriteGeneralForm(value, suffix, out);
+    return readBack ? ParseNumber(std::string_view(out).substr(0, out.size() - suffix.size())) : 0;
+  }
+  const char* const fraction = WriteScaledInteger<N>(f, suffix, out);
+  return readBack ? ReadScaledInteger<N>(f, fraction) : 0;
+}
+
+// WriteFixed for a decimal count clamped into 1 to 4.
+template <bool readBack>
+double WriteFixedClamped(double value, std::uint8_t decimals, std::string_view suffix, std::string& out) {
+  switch (decimals) {
+    case 0:
+    case 1:
+      return WriteFixed<1, readBack>(value, suffix, out);
+    case 2:
+      return WriteFixed<2, readBack>(value, suffix, out);
+    case 3:
+      return WriteFixed<3, readBack>(value, suffix, out);
+    default:
+      return WriteFixed<4, readBack>(value, suffix, out);
+  }
 }
 
 }  // namespace
 
 double ParseNumber(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-  text.remove_prefix(pos);
-  if (!text.empty() && text[0] == '&') return ParseRadixForm(text);
-  return ParseDecimalForm(text);
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  // Most texts start with a digit: no blank, radix prefix or sign to look for.
+  if (p != end && IsDigit(*p)) return ParseUnsignedDecimal(p, end);
+  while (p != end && (*p == ' ' || *p == '\t')) ++p;
+  if (p != end && *p == '&') return ParseRadixForm(std::string_view(p, static_cast<std::size_t>(end - p)));
+  return ParseDecimalForm(p, end);
 }
 
 std::string FormatNumber(double value) {
@@ -262,85 +448,16 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   return text;
 }
 
-namespace {
-
-// FormatFixed's rounding: true with the scaled integer f and the decimal count
-// n when the text is f written with n decimals, false when it is
-// FormatNumber(value) instead.
-bool ScaledInteger(double value, std::uint8_t decimals, std::int64_t& f, int& n) {
-  n = decimals < 1 ? 1 : decimals > 4 ? 4 : decimals;
-  const double p = PowerOfTen(n);
-  const double q = PowerOfTen(n + 1);
-  const double scaledByP = value * p;
-  const double scaledByQ = value * q;
-  const bool insideRule = std::fabs(scaledByQ) < 2147483648.0;
-  if (!insideRule && !(std::fabs(value) < 1e11)) return false;
-
-  // Inside the rule both floors fit 32 bits; below 1e11 they fit 64 bits.
-  f = FloorToInt(scaledByP);
-  const std::int64_t d = FloorToInt(scaledByQ);
-  const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
-  if (roundingDigit >= 5) f += 1;
-  // The text is FormatNumber(f / p), padded with zeros and cut n places after
-  // the point. Inside the rule |f| < 2^31 / 10 + 1 has at most 9 digits, which
-  // the 15-digit general form writes back exactly, so that text is f written
-  // with n decimals; this was checked for every such f and n = 1 to 4, and the
-  // tests compare both routes on a sample. Outside the rule (below 1e11) the
-  // same writing is the documented extension.
-  return true;
-}
-
-// What ParseNumber reads from `text`, which WriteScaledInteger wrote for f and
-// n: the whole part is below 2^53, so the right-to-left sum of its digits is the
-// integer itself; then each non-zero fraction digit (the text's last n bytes)
-// over its power of ten, left to right; then the sign.
-double ReadScaledInteger(std::int64_t f, int n, const std::string& text) {
-  const std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
-  // Constant divisors: no division by a variable on this path.
-  const std::uint64_t whole = n == 1   ? magnitude / 10
-                              : n == 2 ? magnitude / 100
-                              : n == 3 ? magnitude / 1000
-                                       : magnitude / 10000;
-  double value = static_cast<double>(whole);
-  const char* const fraction = text.data() + text.size() - n;
-  double divisor = 10;
-  for (int i = 0; i < n; ++i) {
-    const int digit = fraction[i] - '0';
-    if (digit != 0) value += digit / divisor;
-    divisor *= 10;
-  }
-  if (f < 0) value = value * -1;
-  return value;
-}
-
-}  // namespace
-
-namespace {
-
-// FormatFixed's text into `out`; true, with f and n, when it is the scaled
-// integer f written with n decimals (false: FormatNumber's text).
-bool WriteFixed(double value, std::uint8_t decimals, std::string& out, std::int64_t& f, int& n) {
-  if (std::isnan(value)) value = 0;
-  if (!ScaledInteger(value, decimals, f, n)) {
-    out = FormatNumber(value);
-    return false;
-  }
-  WriteScaledInteger(f, n, out);
-  return true;
-}
-
-}  // namespace
-
 void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
-  std::int64_t f = 0;
-  int n = 0;
-  WriteFixed(value, decimals, out, f, n);
+  WriteFixedClamped<false>(value, decimals, {}, out);
 }
 
 double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
-  std::int64_t f = 0;
-  int n = 0;
-  return WriteFixed(value, decimals, out, f, n) ? ReadScaledInteger(f, n, out) : ParseNumber(out);
+  return WriteFixedClamped<true>(value, decimals, {}, out);
+}
+
+double RoundThroughText(double value, std::uint8_t decimals, std::string& out, std::string_view suffix) {
+  return WriteFixedClamped<true>(value, decimals, suffix, out);
 }
 
 }  // namespace kestrova

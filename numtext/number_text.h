@@ -47,6 +47,10 @@
 //   FormatFixedTo, returning ParseNumber(out): the value rounded through its
 //   text, computed from the digits just written instead of reading them again.
 //     2.345,2 -> "2.35" and 2.35   -2.345,2 -> "-2.34" and -2.34
+//   With a `suffix`, `out` holds the text followed by the suffix, written in one
+//   go (for lines that put a label after the number); the value is still that
+//   of the number text alone:
+//     2.345,2," :LLN" -> "2.35 :LLN" and 2.35
 #ifndef KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 #define KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 
@@ -63,6 +67,7 @@ std::string FormatNumber(double value);
 std::string FormatFixed(double value, std::uint8_t decimals);
 void FormatFixedTo(double value, std::uint8_t decimals, std::string& out);
 double RoundThroughText(double value, std::uint8_t decimals, std::string& out);
+double RoundThroughText(double value, std::uint8_t decimals, std::string& out, std::string_view suffix);
 
 }  // namespace kestrova
 

@@ -126,6 +126,7 @@ TEST(CalculatePredictions, NothingOfAnEarlierRunSurvives) {
   EXPECT_EQ(set.fev1RatioLlnLine, "  **.* :LLN");
   EXPECT_EQ(set.fev1RatioJrs2001TLine, "  *.** :JRS2001(T)");
   EXPECT_EQ(set.vcJrs2001, 0);
+  for (bool has : set.hasJrs2014Lms) EXPECT_FALSE(has);
 }
 
 TEST(CalculatePredictions, UnknownSexCodeIsRejectedWithPlaceholders) {

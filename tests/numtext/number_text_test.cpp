@@ -43,6 +43,23 @@ TEST(ParseNumber, ReadsDecimalTextsByTheAccumulationRule) {
   }
 }
 
+// Short whole parts are read as integers and the first eight fraction digits
+// from a table of quotients; longer runs take the summation itself, whose
+// roundings differ from an exact conversion from 17 digits on.
+TEST(ParseNumber, BoundariesOfTheShortTextPath) {
+  const ParseCase cases[] = {
+      {"999999999999999", 999999999999999},
+      {"39970079531239115", 39970079531239120},  // the exact conversion is ...112
+      {"18446744073709551617", 18446744073709551616.0},
+      {"0000000000000000001.5", 1.5},
+      {"0.12345678", 0.12345678000000002},
+      {"0.123456789", 0.12345678900000001},
+      {"3.99999999999999999999", 3.9999999999999996},
+      {"-7.00000009", -7.0000000900000003},
+  };
+  for (const ParseCase& c : cases) EXPECT_EQ(ParseNumber(c.text), c.expected) << c.text;
+}
+
 TEST(ParseNumber, ReadsRadixForms) {
   const ParseCase cases[] = {
       {"&H1F", 31},
@@ -245,6 +262,59 @@ TEST(FormatFixed, SweepReadsBackWithinOneUnit) {
       ASSERT_EQ(text.size() - point - 1, static_cast<std::size_t>(decimals)) << text;
     }
   }
+}
+
+struct RoundCase {
+  double value;
+  int decimals;
+  std::string text;
+  double readBack;
+};
+
+// Texts are written into the string's own storage, whatever its earlier
+// length, two digits at a time, on 32-bit integers inside the rule and 64-bit
+// ones above: carries that add a whole digit, zeros after the point, signs,
+// and both sides of |f| = 2^32.
+TEST(RoundThroughText, CarriesSignsAndIntegerWidths) {
+  const RoundCase cases[] = {
+      {9.995, 2, "10.00", 10},
+      {-9.995, 2, "-9.99", -9.9900000000000002},
+      {999.95, 1, "1000.0", 1000},
+      {99999.99995, 4, "100000.0000", 100000},
+      {0.95, 1, "1.0", 1},
+      {-0.95, 1, "-0.9", -0.90000000000000002},
+      {0.0005, 3, "0.001", 0.001},
+      {-0.05, 2, "-0.05", -0.050000000000000003},
+      {-0.00005, 4, "0.0000", 0},
+      {1.00005, 4, "1.0001", 1.0001},
+      {214748.3647, 4, "214748.3647", 214748.36469999998},
+      {42949672.95, 2, "42949672.95", 42949672.949999996},
+      {42949672.96, 2, "42949672.96", 42949672.960000001},
+      {-42949672.95, 2, "-42949672.95", -42949672.949999996},
+      {99999999.995, 2, "100000000.00", 100000000},
+  };
+  for (const RoundCase& c : cases) {
+    for (std::string text : {std::string(), std::string("an earlier, longer text")}) {
+      const double value = RoundThroughText(c.value, static_cast<std::uint8_t>(c.decimals), text);
+      EXPECT_EQ(text, c.text) << c.value;
+      EXPECT_EQ(value, c.readBack) << c.value;
+      EXPECT_EQ(std::signbit(value), std::signbit(c.readBack)) << c.value;
+    }
+  }
+}
+
+// The suffix is written in the same pass as the number, and the value is the
+// number's alone; lengths around the copy's 4-, 8- and 16-byte moves.
+TEST(RoundThroughText, SuffixFollowsTheNumber) {
+  for (const char* suffix : {"", " ", " :L", " :ab", " :abcde", " :abcdef", " :JRS2001(T)",
+                             " :sixteen bytes!", " :seventeen bytes"}) {
+    std::string line = "x";
+    EXPECT_EQ(RoundThroughText(-2.345, 2, line, suffix), ParseNumber("-2.34")) << suffix;
+    EXPECT_EQ(line, "-2.34" + std::string(suffix));
+  }
+  std::string line;
+  EXPECT_EQ(RoundThroughText(1e20, 2, line, " :LLN"), 1);
+  EXPECT_EQ(line, "1.00000000000000e+020 :LLN");
 }
 
 // RoundThroughText gives the very double ParseNumber reads from the text, sign
