@@ -85,7 +85,8 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std
     error = CsvLimitError(record);
     return false;
   }
-  for (std::size_t i = 0; i < record.count && layout.utf8Rows; ++i) {
+  // A record of ASCII bytes only is valid UTF-8 without looking at its fields.
+  for (std::size_t i = 0; i < record.count && layout.utf8Rows && record.nonAscii; ++i) {
     if (!IsValidUtf8(record[i])) {
       error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
       return false;
@@ -162,20 +163,29 @@ bool IsOneOf(std::string_view s, const Spellings& spellings) {
   return false;
 }
 
+// What WriteRow needs besides the row, kept from row to row so that a row
+// allocates nothing.
+struct RowScratch {
+  PanelResult result;  // the row's result when it was computed
+  std::string error;   // what is wrong with the row when it failed
+  report::ResultColumnTexts texts;
+};
+
 // Writes one data row: the passed-through fields, then an empty error and the
-// results, or the error and empty results. False (with `error`) when the row failed.
-bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PanelResult& result,
-              std::string& error, CsvWriter& writer) {
+// results, or the error and empty results. False (with scratch.error) when the row failed.
+bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, RowScratch& scratch,
+              CsvWriter& writer) {
   for (std::size_t i = 0; i < layout.fieldCount; ++i)
     writer.Field(i < record.count ? record[i] : std::string_view{});
   RowTexts texts;
-  error.clear();
-  const bool ok = ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding, result, error);
+  scratch.error.clear();
+  const bool ok = ReadRow(record, layout, texts, scratch.error) &&
+                  ComputeRow(texts, encoding, scratch.result, scratch.error);
   if (ok) {
     writer.Field({});
-    WriteResultColumns(result, writer);
+    WriteResultColumns(scratch.result, scratch.texts, writer);
   } else {
-    writer.Field(error);
+    writer.Field(scratch.error);
     WriteEmptyResultColumns(writer);
   }
   writer.EndRow();
@@ -190,7 +200,7 @@ struct RowChunk {
   std::vector<CsvRecord> records = std::vector<CsvRecord>(kRows);
   std::vector<std::uint64_t> bytesConsumed = std::vector<std::uint64_t>(kRows);
   std::size_t count = 0;
-  std::string output;
+  CsvWriter output;  // in memory; its room is reused chunk after chunk
   std::vector<std::pair<std::size_t, std::string>> errors;  // (row in the chunk, error), in order
 };
 
@@ -198,17 +208,14 @@ template <class RowDone>
 void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding encoding, unsigned jobs,
                        bool crLf, CsvWriter& writer, const RowDone& rowDone) {
   ChunkPipeline<RowChunk> pipeline(jobs, [&](RowChunk& chunk) {
-    chunk.output.clear();
+    chunk.output.Clear();
+    chunk.output.UseCrLf(crLf);
     chunk.errors.clear();
-    CsvWriter out(chunk.output);
-    out.UseCrLf(crLf);
-    PanelResult result;
-    std::string error;
+    RowScratch scratch;
     for (std::size_t i = 0; i < chunk.count; ++i) {
-      if (!WriteRow(chunk.records[i], layout, encoding, result, error, out))
-        chunk.errors.emplace_back(i, error);
+      if (!WriteRow(chunk.records[i], layout, encoding, scratch, chunk.output))
+        chunk.errors.emplace_back(i, scratch.error);
     }
-    out.Flush();
   });
   bool more = true;
   for (;;) {
@@ -223,8 +230,7 @@ void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding enc
     }
     const RowChunk* chunk = pipeline.Next();
     if (chunk == nullptr) return;
-    writer.Bytes(chunk->output);
-    writer.Flush();
+    writer.WriteThrough(chunk->output.Buffered());
     auto error = chunk->errors.begin();
     for (std::size_t i = 0; i < chunk->count; ++i) {
       const bool failed = error != chunk->errors.end() && error->first == i;
@@ -391,10 +397,10 @@ int RunBatch(const BatchStreams& streams) {
   if (streams.jobs > 1 && streams.observer == nullptr) {
     RunRowsInParallel(reader, layout, encoding.encoding, streams.jobs, record.crLf, writer, rowDone);
   } else {
-    PanelResult result;  // the rows' texts are written straight from its recording
+    RowScratch scratch;
     while (NextRecord(reader, record)) {
-      const bool ok = WriteRow(record, layout, encoding.encoding, result, error, writer);
-      rowDone(record, ok ? nullptr : &error, reader.BytesConsumed(), ok ? &result : nullptr);
+      const bool ok = WriteRow(record, layout, encoding.encoding, scratch, writer);
+      rowDone(record, ok ? nullptr : &scratch.error, reader.BytesConsumed(), ok ? &scratch.result : nullptr);
     }
   }
   progress.Clear();

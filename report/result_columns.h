@@ -25,17 +25,34 @@
 #ifndef KESTROVA_REPORT_RESULT_COLUMNS_H_
 #define KESTROVA_REPORT_RESULT_COLUMNS_H_
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kestrova/kestrova.h"
+#include "report/reading_items.h"
 
 namespace kestrova::report {
 
 const std::vector<std::string>& ResultColumnNames();
 
-// Receives the texts of the result columns one by one, in order (a CSV
-// writer, or a caller that keeps them other than as CSV).
+// The texts of one row's result columns, one per name of ResultColumnNames(),
+// in order. They are views into the PanelResult read and into the reading's
+// items kept here, valid until the next ReadResultColumns into this object or
+// a change of that result. Reused row after row, it allocates nothing once the
+// first row has been read (the reading's items aside).
+struct ResultColumnTexts {
+  std::vector<std::string_view> texts;
+  // The reading items' columns, which hold the reading's texts (taken from the
+  // items rather than keeping the items: moving all their texts costs more).
+  std::array<decltype(ReadingItem::columns), kReadingItemCount> readingColumns;
+};
+void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out);
+
+// Receives the texts of the result columns one by one, in order (a caller that
+// keeps them other than as CSV). ReadResultColumns hands over a whole row at
+// once, without a call per column.
 class ResultColumnSink {
  public:
   virtual void PlainField(std::string_view text) = 0;
