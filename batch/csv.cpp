@@ -242,12 +242,9 @@ void CsvWriter::WriteThrough(std::string_view bytes) {
 
 static bool IsSpecial(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }
 
-// Copies the field behind its separator while checking for bytes that need
-// quotes, in one pass; the rare field that has one is written again quoted.
+// Looks for bytes that need quotes, then copies the field behind its
+// separator; the rare field that has one is written quoted.
 void CsvWriter::Field(std::string_view text) {
-  char* const start = Room(text.size() + 1);
-  char* out = start;
-  if (rowStarted_) *out++ = ',';
   for (char c : text) {
     // Every byte that needs quotes is at most ',' (0x2C); digits, letters and
     // '.' are above it, so most bytes take one comparison.
@@ -255,10 +252,8 @@ void CsvWriter::Field(std::string_view text) {
       QuotedField(text);
       return;
     }
-    *out++ = c;
   }
-  rowStarted_ = true;
-  used_ += static_cast<std::size_t>(out - start);
+  PlainField(text);
 }
 
 void CsvWriter::PlainFields(std::span<const std::string_view> texts) {
