@@ -284,8 +284,19 @@ std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, T
   return std::nullopt;
 }
 
-std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
-                                 std::string& error) {
+namespace {
+
+// "age '4x' is not a number": the column, the text and what is wrong with it.
+// Apart from the checks, so that these stay small where every row goes.
+std::string NumberError(std::string_view column, std::string_view text, std::string_view wrong) {
+  std::string error(column);
+  error.append(" '").append(text).append("' ").append(wrong);
+  return error;
+}
+
+// ReadNumber, then the column's upper limit; inline in ReadPatient.
+inline std::optional<double> ReadNumberOf(std::string_view column, std::string_view text, bool required,
+                                          std::string& error) {
   const std::string_view s = TrimBlanks(text);
   if (s.empty()) {
     if (!required) return 0.0;
@@ -293,25 +304,36 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
     return std::nullopt;
   }
   if (!IsDecimalNumber(s)) {
-    error = std::string(column) + " '" + std::string(s) + "' is not a number";
+    error = NumberError(column, s, "is not a number");
     return std::nullopt;
   }
   const double value = ParseNumber(s);
   if (required ? !(value > 0) : value < 0) {
-    error = std::string(column) + " '" + std::string(s) + (required ? "' is not above 0" : "' is negative");
+    error = NumberError(column, s, required ? "is not above 0" : "is negative");
     return std::nullopt;
   }
   return value;
 }
 
-std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
-  const auto value = ReadNumber(kColumnNames[column], text, column == kAge || column == kHeight, error);
+inline std::optional<double> ReadValueOf(BatchColumn column, std::string_view text, std::string& error) {
+  const auto value = ReadNumberOf(kColumnNames[column], text, column == kAge || column == kHeight, error);
   if (value && *value > kUpperLimits[column]) {
-    error = std::string(kColumnNames[column]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
-            std::string(kUpperLimitTexts[column]);
+    error = NumberError(kColumnNames[column], TrimBlanks(text),
+                        std::string("is above ").append(kUpperLimitTexts[column]));
     return std::nullopt;
   }
   return value;
+}
+
+}  // namespace
+
+std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
+                                 std::string& error) {
+  return ReadNumberOf(column, text, required, error);
+}
+
+std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
+  return ReadValueOf(column, text, error);
 }
 
 bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error) {
@@ -325,7 +347,7 @@ bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& in
                                             &PatientInputs::fvc,
                                             &PatientInputs::fev1};
   for (std::size_t c = kAge; c < kColumnCount; ++c) {
-    const auto value = ReadColumnValue(static_cast<Column>(c), texts[c], error);
+    const auto value = ReadValueOf(static_cast<Column>(c), texts[c], error);
     if (!value) return false;
     inputs.*targets[c] = *value;
   }

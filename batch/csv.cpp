@@ -34,7 +34,7 @@ std::string_view CsvReader::Lookahead(std::size_t n) {
       pos_ = 0;
     }
     while (end_ < n) {
-      if (end_ == buffer_.size()) buffer_.resize(std::min(n, 2 * buffer_.size() + 1));
+      if (end_ == buffer_.size()) buffer_.Resize(std::min(n, 2 * buffer_.size() + 1), end_);
       const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);
       if (got == 0) {
         eof_ = true;
@@ -217,7 +217,7 @@ CsvWriter::CsvWriter() : buffer_(8192), blockSize_(SIZE_MAX) {}
 
 CsvWriter::~CsvWriter() { Flush(); }
 
-void CsvWriter::Grow(std::size_t n) { buffer_.resize(2 * (used_ + n)); }
+void CsvWriter::Grow(std::size_t n) { buffer_.Resize(2 * (used_ + n), used_); }
 
 void CsvWriter::WriteOut(std::string_view bytes) {
   if (sink_ != nullptr) {

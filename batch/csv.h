@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,6 +25,28 @@
 #include "report/result_columns.h"
 
 namespace kestrova::batch {
+
+// Room for bytes that is not zeroed when it is made or grown: the buffers
+// below are a megabyte each, and each byte is written before it is read.
+class ByteBuffer {
+ public:
+  explicit ByteBuffer(std::size_t size) : bytes_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+  char* data() { return bytes_.get(); }
+  const char* data() const { return bytes_.get(); }
+  std::size_t size() const { return size_; }
+  char operator[](std::size_t i) const { return bytes_[i]; }
+  // Makes the room `size` bytes, keeping the first `keep` (at most both sizes).
+  void Resize(std::size_t size, std::size_t keep) {
+    std::unique_ptr<char[]> bytes = std::make_unique_for_overwrite<char[]>(size);
+    std::memcpy(bytes.get(), bytes_.get(), keep);
+    bytes_ = std::move(bytes);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_;
+};
 
 // Bounds on one record, so that memory stays flat whatever the input (a file
 // with no line end, a field of gigabytes): a field holds at most
@@ -94,7 +117,7 @@ class CsvReader {
   }
 
   std::FILE* in_;
-  std::vector<char> buffer_;
+  ByteBuffer buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::uint64_t line_ = 1;
@@ -197,10 +220,10 @@ class CsvWriter {
   std::FILE* out_ = nullptr;
   OutputFile* file_ = nullptr;
   std::string* sink_ = nullptr;
-  // Output goes into buffer_[0 .. used_); the vector's size is the room. Plain
+  // Output goes into buffer_[0 .. used_); its size is the room. Plain
   // bytes rather than std::string appends: most fields are a few characters,
   // and a row has some sixty of them.
-  std::vector<char> buffer_;
+  ByteBuffer buffer_;
   std::size_t used_ = 0;
   std::size_t blockSize_;
   bool rowStarted_ = false;
