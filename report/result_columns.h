@@ -39,8 +39,8 @@ const std::vector<std::string>& ResultColumnNames();
 
 // The texts of one row's result columns, one per name of ResultColumnNames(),
 // in order. They are views into the PanelResult read and into the reading's
-// items kept here, valid until the next ReadResultColumns into this object or
-// a change of that result. Reused row after row, it allocates nothing once the
+// columns kept here, valid until the next ReadResultColumns into this object
+// or a change of that result. Reused row after row, it allocates nothing once the
 // first row has been read (the reading's items aside).
 struct ResultColumnTexts {
   std::vector<std::string_view> texts;
