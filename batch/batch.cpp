@@ -86,10 +86,12 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std
     return false;
   }
   // A record of ASCII bytes only is valid UTF-8 without looking at its fields.
-  for (std::size_t i = 0; i < record.count && layout.utf8Rows && record.nonAscii; ++i) {
-    if (!IsValidUtf8(record[i])) {
-      error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
-      return false;
+  if (layout.utf8Rows && record.nonAscii) {
+    for (std::size_t i = 0; i < record.count; ++i) {
+      if (!IsValidUtf8(record[i])) {
+        error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
+        return false;
+      }
     }
   }
   if (record.unterminatedQuote) {
@@ -294,7 +296,8 @@ std::string NumberError(std::string_view column, std::string_view text, std::str
   return error;
 }
 
-// ReadNumber, then the column's upper limit; inline in ReadPatient.
+// ReadNumber's checks, shared with ReadPatient, which inlines them: each row
+// reads five numbers.
 inline std::optional<double> ReadNumberOf(std::string_view column, std::string_view text, bool required,
                                           std::string& error) {
   const std::string_view s = TrimBlanks(text);
@@ -315,6 +318,7 @@ inline std::optional<double> ReadNumberOf(std::string_view column, std::string_v
   return value;
 }
 
+// ReadColumnValue's: ReadNumberOf, then the column's upper limit.
 inline std::optional<double> ReadValueOf(BatchColumn column, std::string_view text, std::string& error) {
   const auto value = ReadNumberOf(kColumnNames[column], text, column == kAge || column == kHeight, error);
   if (value && *value > kUpperLimits[column]) {
