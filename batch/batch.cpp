@@ -85,10 +85,13 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std
     error = CsvLimitError(record);
     return false;
   }
-  for (std::size_t i = 0; i < record.count && layout.utf8Rows; ++i) {
-    if (!IsValidUtf8(record[i])) {
-      error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
-      return false;
+  // A record of ASCII bytes only is valid UTF-8 without looking at its fields.
+  if (layout.utf8Rows && record.nonAscii) {
+    for (std::size_t i = 0; i < record.count; ++i) {
+      if (!IsValidUtf8(record[i])) {
+        error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
+        return false;
+      }
     }
   }
   if (record.unterminatedQuote) {
@@ -162,20 +165,29 @@ bool IsOneOf(std::string_view s, const Spellings& spellings) {
   return false;
 }
 
+// What WriteRow needs besides the row, kept from row to row so that a row
+// allocates nothing.
+struct RowScratch {
+  PanelResult result;  // the row's result when it was computed
+  std::string error;   // what is wrong with the row when it failed
+  report::ResultColumnTexts texts;
+};
+
 // Writes one data row: the passed-through fields, then an empty error and the
-// results, or the error and empty results. False (with `error`) when the row failed.
-bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, PanelResult& result,
-              std::string& error, CsvWriter& writer) {
+// results, or the error and empty results. False (with scratch.error) when the row failed.
+bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, RowScratch& scratch,
+              CsvWriter& writer) {
   for (std::size_t i = 0; i < layout.fieldCount; ++i)
     writer.Field(i < record.count ? record[i] : std::string_view{});
   RowTexts texts;
-  error.clear();
-  const bool ok = ReadRow(record, layout, texts, error) && ComputeRow(texts, encoding, result, error);
+  scratch.error.clear();
+  const bool ok = ReadRow(record, layout, texts, scratch.error) &&
+                  ComputeRow(texts, encoding, scratch.result, scratch.error);
   if (ok) {
     writer.Field({});
-    WriteResultColumns(result, writer);
+    WriteResultColumns(scratch.result, scratch.texts, writer);
   } else {
-    writer.Field(error);
+    writer.Field(scratch.error);
     WriteEmptyResultColumns(writer);
   }
   writer.EndRow();
@@ -190,7 +202,7 @@ struct RowChunk {
   std::vector<CsvRecord> records = std::vector<CsvRecord>(kRows);
   std::vector<std::uint64_t> bytesConsumed = std::vector<std::uint64_t>(kRows);
   std::size_t count = 0;
-  std::string output;
+  CsvWriter output;  // in memory; its room is reused chunk after chunk
   std::vector<std::pair<std::size_t, std::string>> errors;  // (row in the chunk, error), in order
 };
 
@@ -198,17 +210,14 @@ template <class RowDone>
 void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding encoding, unsigned jobs,
                        bool crLf, CsvWriter& writer, const RowDone& rowDone) {
   ChunkPipeline<RowChunk> pipeline(jobs, [&](RowChunk& chunk) {
-    chunk.output.clear();
+    chunk.output.Clear();
+    chunk.output.UseCrLf(crLf);
     chunk.errors.clear();
-    CsvWriter out(chunk.output);
-    out.UseCrLf(crLf);
-    PanelResult result;
-    std::string error;
+    RowScratch scratch;
     for (std::size_t i = 0; i < chunk.count; ++i) {
-      if (!WriteRow(chunk.records[i], layout, encoding, result, error, out))
-        chunk.errors.emplace_back(i, error);
+      if (!WriteRow(chunk.records[i], layout, encoding, scratch, chunk.output))
+        chunk.errors.emplace_back(i, scratch.error);
     }
-    out.Flush();
   });
   bool more = true;
   for (;;) {
@@ -223,8 +232,7 @@ void RunRowsInParallel(CsvReader& reader, const Layout& layout, TextEncoding enc
     }
     const RowChunk* chunk = pipeline.Next();
     if (chunk == nullptr) return;
-    writer.Bytes(chunk->output);
-    writer.Flush();
+    writer.WriteThrough(chunk->output.Buffered());
     auto error = chunk->errors.begin();
     for (std::size_t i = 0; i < chunk->count; ++i) {
       const bool failed = error != chunk->errors.end() && error->first == i;
@@ -278,8 +286,20 @@ std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, T
   return std::nullopt;
 }
 
-std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
-                                 std::string& error) {
+namespace {
+
+// "age '4x' is not a number": the column, the text and what is wrong with it.
+// Apart from the checks, so that these stay small where every row goes.
+std::string NumberError(std::string_view column, std::string_view text, std::string_view wrong) {
+  std::string error(column);
+  error.append(" '").append(text).append("' ").append(wrong);
+  return error;
+}
+
+// ReadNumber's checks, shared with ReadPatient, which inlines them: each row
+// reads five numbers.
+inline std::optional<double> ReadNumberOf(std::string_view column, std::string_view text, bool required,
+                                          std::string& error) {
   const std::string_view s = TrimBlanks(text);
   if (s.empty()) {
     if (!required) return 0.0;
@@ -287,25 +307,37 @@ std::optional<double> ReadNumber(std::string_view column, std::string_view text,
     return std::nullopt;
   }
   if (!IsDecimalNumber(s)) {
-    error = std::string(column) + " '" + std::string(s) + "' is not a number";
+    error = NumberError(column, s, "is not a number");
     return std::nullopt;
   }
   const double value = ParseNumber(s);
   if (required ? !(value > 0) : value < 0) {
-    error = std::string(column) + " '" + std::string(s) + (required ? "' is not above 0" : "' is negative");
+    error = NumberError(column, s, required ? "is not above 0" : "is negative");
     return std::nullopt;
   }
   return value;
 }
 
-std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
-  const auto value = ReadNumber(kColumnNames[column], text, column == kAge || column == kHeight, error);
+// ReadColumnValue's: ReadNumberOf, then the column's upper limit.
+inline std::optional<double> ReadValueOf(BatchColumn column, std::string_view text, std::string& error) {
+  const auto value = ReadNumberOf(kColumnNames[column], text, column == kAge || column == kHeight, error);
   if (value && *value > kUpperLimits[column]) {
-    error = std::string(kColumnNames[column]) + " '" + std::string(TrimBlanks(text)) + "' is above " +
-            std::string(kUpperLimitTexts[column]);
+    error = NumberError(kColumnNames[column], TrimBlanks(text),
+                        std::string("is above ").append(kUpperLimitTexts[column]));
     return std::nullopt;
   }
   return value;
+}
+
+}  // namespace
+
+std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
+                                 std::string& error) {
+  return ReadNumberOf(column, text, required, error);
+}
+
+std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
+  return ReadValueOf(column, text, error);
 }
 
 bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error) {
@@ -319,7 +351,7 @@ bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& in
                                             &PatientInputs::fvc,
                                             &PatientInputs::fev1};
   for (std::size_t c = kAge; c < kColumnCount; ++c) {
-    const auto value = ReadColumnValue(static_cast<Column>(c), texts[c], error);
+    const auto value = ReadValueOf(static_cast<Column>(c), texts[c], error);
     if (!value) return false;
     inputs.*targets[c] = *value;
   }
@@ -391,10 +423,10 @@ int RunBatch(const BatchStreams& streams) {
   if (streams.jobs > 1 && streams.observer == nullptr) {
     RunRowsInParallel(reader, layout, encoding.encoding, streams.jobs, record.crLf, writer, rowDone);
   } else {
-    PanelResult result;  // the rows' texts are written straight from its recording
+    RowScratch scratch;
     while (NextRecord(reader, record)) {
-      const bool ok = WriteRow(record, layout, encoding.encoding, result, error, writer);
-      rowDone(record, ok ? nullptr : &error, reader.BytesConsumed(), ok ? &result : nullptr);
+      const bool ok = WriteRow(record, layout, encoding.encoding, scratch, writer);
+      rowDone(record, ok ? nullptr : &scratch.error, reader.BytesConsumed(), ok ? &scratch.result : nullptr);
     }
   }
   progress.Clear();

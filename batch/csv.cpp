@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "batch/output_file.h"
@@ -33,7 +34,7 @@ std::string_view CsvReader::Lookahead(std::size_t n) {
       pos_ = 0;
     }
     while (end_ < n) {
-      if (end_ == buffer_.size()) buffer_.resize(std::min(n, 2 * buffer_.size() + 1));
+      if (end_ == buffer_.size()) buffer_.Resize(std::min(n, 2 * buffer_.size() + 1), end_);
       const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);
       if (got == 0) {
         eof_ = true;
@@ -108,6 +109,7 @@ bool CsvReader::Next(CsvRecord& record) {
   record.unterminatedQuote = false;
   record.overLimit = CsvLimit::kNone;
   record.crLf = false;
+  record.nonAscii = false;
   const int first = Peek();
   if (first < 0) return false;
   record.blankLine = first == '\n' || first == '\r';
@@ -129,17 +131,22 @@ bool CsvReader::Next(CsvRecord& record) {
 
   std::string* field = newField();
   bool atFieldStart = true;
+  // The bytes of the fields ORed together: above 0x7F when one is not ASCII.
+  unsigned char orOfBytes = 0;
   for (;;) {
     // Unquoted run: copy bytes up to the next separator, quote or line end.
     while (pos_ < end_) {
       const char c = buffer_[pos_];
       if (c == ',' || c == '\n' || c == '\r' || (c == '"' && atFieldStart)) break;
       const char* start = buffer_.data() + pos_;
+      const std::size_t available = end_ - pos_;
       std::size_t n = 1;
-      while (pos_ + n < end_) {
-        const char d = start[n];
-        if (d == ',' || d == '\n' || d == '\r') break;
-        ++n;
+      orOfBytes |= static_cast<unsigned char>(c);
+      for (; n < available; ++n) {
+        const auto d = static_cast<unsigned char>(start[n]);
+        // ',', LF and CR are all at most ','; most bytes take one comparison.
+        if (d <= ',' && (d == ',' || d == '\n' || d == '\r')) break;
+        orOfBytes |= d;
       }
       pos_ += n;
       atFieldStart = false;
@@ -148,6 +155,7 @@ bool CsvReader::Next(CsvRecord& record) {
       }
       field->append(start, n);
     }
+    record.nonAscii = orOfBytes > 0x7F;
     const int c = Get();
     if (c < 0) return true;  // last record without a line end
     if (c == ',') {
@@ -171,6 +179,7 @@ bool CsvReader::Next(CsvRecord& record) {
         const int q = Get();
         if (q < 0) {
           record.unterminatedQuote = true;
+          record.nonAscii = orOfBytes > 0x7F;
           return true;
         }
         if (q == '"' && Peek() != '"') break;
@@ -180,6 +189,7 @@ bool CsvReader::Next(CsvRecord& record) {
         if (const CsvLimit limit = limitOf(*field, 1); limit != CsvLimit::kNone) {
           return CutRecord(record, limit, true, false);
         }
+        orOfBytes |= static_cast<unsigned char>(q);
         field->push_back(static_cast<char>(q));
       }
     } else {
@@ -187,6 +197,7 @@ bool CsvReader::Next(CsvRecord& record) {
       if (const CsvLimit limit = limitOf(*field, 1); limit != CsvLimit::kNone) {
         return CutRecord(record, limit, false, false);
       }
+      orOfBytes |= static_cast<unsigned char>(c);
       field->push_back(static_cast<char>(c));
       atFieldStart = false;
     }
@@ -201,39 +212,78 @@ CsvWriter::CsvWriter(OutputFile& file, std::size_t blockSize)
 
 CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), buffer_(8192), blockSize_(4096) {}
 
+// Never reaches its block size, so EndRow never writes a block.
+CsvWriter::CsvWriter() : buffer_(8192), blockSize_(SIZE_MAX) {}
+
 CsvWriter::~CsvWriter() { Flush(); }
 
-void CsvWriter::Grow(std::size_t n) { buffer_.resize(2 * (used_ + n)); }
+void CsvWriter::Grow(std::size_t n) { buffer_.Resize(2 * (used_ + n), used_); }
 
-void CsvWriter::WriteBlock() {
+void CsvWriter::WriteOut(std::string_view bytes) {
   if (sink_ != nullptr) {
-    sink_->append(buffer_.data(), used_);
+    sink_->append(bytes);
   } else if (file_ != nullptr) {
-    if (!file_->Write({buffer_.data(), used_})) failed_ = true;
-  } else if (std::fwrite(buffer_.data(), 1, used_, out_) != used_) {
+    if (!file_->Write(bytes)) failed_ = true;
+  } else if (out_ != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) {
     if (!failed_) streamError_ = errno;
     failed_ = true;
   }
+}
+
+void CsvWriter::WriteBlock() {
+  WriteOut({buffer_.data(), used_});
   used_ = 0;
+}
+
+void CsvWriter::WriteThrough(std::string_view bytes) {
+  if (used_ > 0) WriteBlock();
+  WriteOut(bytes);
 }
 
 static bool IsSpecial(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }
 
-// Copies the field behind its separator while checking for bytes that need
-// quotes, in one pass; the rare field that has one is written again quoted.
+// Looks for bytes that need quotes, then copies the field behind its
+// separator; the rare field that has one is written quoted.
 void CsvWriter::Field(std::string_view text) {
-  char* const start = Room(text.size() + 1);
-  char* out = start;
-  if (rowStarted_) *out++ = ',';
   for (char c : text) {
-    if (IsSpecial(c)) {
+    // Every byte that needs quotes is at most ',' (0x2C); digits, letters and
+    // '.' are above it, so most bytes take one comparison.
+    if (static_cast<unsigned char>(c) <= ',' && IsSpecial(c)) {
       QuotedField(text);
       return;
     }
-    *out++ = c;
+  }
+  PlainField(text);
+}
+
+void CsvWriter::PlainFields(std::span<const std::string_view> texts) {
+  if (texts.empty()) return;
+  std::size_t size = texts.size();  // a separator before each
+  for (std::string_view text : texts) size += text.size();
+  char* const start = Room(size);
+  // Locals, not members: the byte stores could alias a member and make the
+  // compiler reload it for every field.
+  char* out = start;
+  if (rowStarted_) *out++ = ',';
+  CopyBytes(out, texts[0].data(), texts[0].size());
+  out += texts[0].size();
+  for (std::string_view text : texts.subspan(1)) {
+    *out++ = ',';
+    CopyBytes(out, text.data(), text.size());
+    out += text.size();
   }
   rowStarted_ = true;
   used_ += static_cast<std::size_t>(out - start);
+}
+
+void CsvWriter::EmptyFields(std::size_t n) {
+  if (n == 0) return;
+  char* const out = Room(n);
+  // The first field has no separator when it starts the row.
+  const std::size_t separators = rowStarted_ ? n : n - 1;
+  std::memset(out, ',', separators);
+  used_ += separators;
+  rowStarted_ = true;
 }
 
 void CsvWriter::Bytes(std::string_view bytes) {
@@ -266,7 +316,7 @@ void CsvWriter::EndRow() {
 }
 
 bool CsvWriter::Flush() {
-  if (used_ > 0) WriteBlock();
+  if (used_ > 0 && !InMemory()) WriteBlock();
   if (out_ != nullptr && std::fflush(out_) != 0) {
     if (!failed_) streamError_ = errno;
     failed_ = true;
@@ -275,26 +325,16 @@ bool CsvWriter::Flush() {
   return !failed_;
 }
 
-namespace {
-
-class CsvColumnSink final : public report::ResultColumnSink {
- public:
-  explicit CsvColumnSink(CsvWriter& writer) : writer_(writer) {}
-  void PlainField(std::string_view text) override { writer_.PlainField(text); }
-
- private:
-  CsvWriter& writer_;
-};
-
-}  // namespace
+void WriteResultColumns(const PanelResult& result, report::ResultColumnTexts& texts, CsvWriter& writer) {
+  report::ReadResultColumns(result, texts);
+  writer.PlainFields(texts.texts);
+}
 
 void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
-  CsvColumnSink sink(writer);
-  report::WriteResultColumns(result, sink);
+  report::ResultColumnTexts texts;
+  WriteResultColumns(result, texts, writer);
 }
 
-void WriteEmptyResultColumns(CsvWriter& writer) {
-  for (std::size_t i = 0; i < report::ResultColumnNames().size(); ++i) writer.PlainField({});
-}
+void WriteEmptyResultColumns(CsvWriter& writer) { writer.EmptyFields(report::ResultColumnNames().size()); }
 
 }  // namespace kestrova::batch

@@ -14,13 +14,39 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "kestrova/kestrova.h"
+#include "report/result_columns.h"
 
 namespace kestrova::batch {
+
+// Room for bytes that is not zeroed when it is made or grown: the buffers
+// below are a megabyte each, and each byte is written before it is read.
+class ByteBuffer {
+ public:
+  explicit ByteBuffer(std::size_t size) : bytes_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+  char* data() { return bytes_.get(); }
+  const char* data() const { return bytes_.get(); }
+  std::size_t size() const { return size_; }
+  char operator[](std::size_t i) const { return bytes_[i]; }
+  // Makes the room `size` bytes, keeping the first `keep` (at most both sizes).
+  void Resize(std::size_t size, std::size_t keep) {
+    std::unique_ptr<char[]> bytes = std::make_unique_for_overwrite<char[]>(size);
+    std::memcpy(bytes.get(), bytes_.get(), keep);
+    bytes_ = std::move(bytes);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_;
+};
 
 // Bounds on one record, so that memory stays flat whatever the input (a file
 // with no line end, a field of gigabytes): a field holds at most
@@ -45,6 +71,7 @@ struct CsvRecord {
   CsvLimit overLimit = CsvLimit::kNone;
   std::size_t overLimitField = 0;  // 1-based field that went beyond kMaxFieldBytes
   bool crLf = false;               // the record ended with CR LF
+  bool nonAscii = false;           // some byte of its fields is above 0x7F
 
   std::string_view operator[](std::size_t i) const { return fields[i]; }
 };
@@ -90,7 +117,7 @@ class CsvReader {
   }
 
   std::FILE* in_;
-  std::vector<char> buffer_;
+  ByteBuffer buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::uint64_t line_ = 1;
@@ -113,6 +140,9 @@ class CsvWriter {
   explicit CsvWriter(OutputFile& file, std::size_t blockSize = std::size_t{1} << 20);
   // Appends to `sink` instead of writing to a stream.
   explicit CsvWriter(std::string& sink);
+  // Keeps all its output in memory, to be taken with Buffered() (rows made on
+  // one thread and written out on another); it is never written anywhere.
+  CsvWriter();
   ~CsvWriter();
 
   void Field(std::string_view text);
@@ -121,10 +151,14 @@ class CsvWriter {
   void PlainField(std::string_view text) {
     char* out = Room(text.size() + 1);
     if (rowStarted_) *out++ = ',';
-    for (char c : text) *out++ = c;
+    CopyBytes(out, text.data(), text.size());
     used_ += text.size() + (rowStarted_ ? 1 : 0);
     rowStarted_ = true;
   }
+  // PlainField for each text in turn, with one reservation of room.
+  void PlainFields(std::span<const std::string_view> texts);
+  // `n` empty fields.
+  void EmptyFields(std::size_t n);
   // Bytes written as they stand, outside any field (a byte order mark).
   void Bytes(std::string_view bytes);
   // Ends rows with CR LF instead of LF.
@@ -132,12 +166,49 @@ class CsvWriter {
   void EndRow();
   // Writes what is buffered and flushes the stream; false when writing failed.
   bool Flush();
+  // Writes `bytes` as Bytes does, but straight to the stream after what is
+  // buffered, without copying them (a chunk of rows another writer made).
+  void WriteThrough(std::string_view bytes);
   bool Failed() const { return failed_; }
   // The errno of the first failed write to a stream; 0 when none failed.
   int StreamError() const { return streamError_; }
+  // What an in-memory writer holds; Clear() empties it, keeping its room.
+  std::string_view Buffered() const { return {buffer_.data(), used_}; }
+  void Clear() {
+    used_ = 0;
+    rowStarted_ = false;
+  }
 
  private:
+  bool InMemory() const { return out_ == nullptr && file_ == nullptr && sink_ == nullptr; }
   void WriteBlock();
+  void WriteOut(std::string_view bytes);
+  // Copies `n` bytes. The texts of a row are short (most under 16 bytes): a
+  // few overlapping word moves copy them, where a call to memcpy costs more
+  // than the copy.
+  static void CopyBytes(char* out, const char* in, std::size_t n) {
+    if (n >= 8) {
+      if (n > 16) {
+        std::memcpy(out, in, n);
+        return;
+      }
+      std::uint64_t head, tail;
+      std::memcpy(&head, in, 8);
+      std::memcpy(&tail, in + n - 8, 8);
+      std::memcpy(out, &head, 8);
+      std::memcpy(out + n - 8, &tail, 8);
+    } else if (n >= 4) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, in, 4);
+      std::memcpy(&tail, in + n - 4, 4);
+      std::memcpy(out, &head, 4);
+      std::memcpy(out + n - 4, &tail, 4);
+    } else if (n > 0) {  // 1 to 3 bytes: the first, the middle and the last
+      out[0] = in[0];
+      out[n / 2] = in[n / 2];
+      out[n - 1] = in[n - 1];
+    }
+  }
   // Room for `n` more bytes at the end of the buffered output.
   char* Room(std::size_t n) {
     if (buffer_.size() - used_ < n) Grow(n);
@@ -149,10 +220,10 @@ class CsvWriter {
   std::FILE* out_ = nullptr;
   OutputFile* file_ = nullptr;
   std::string* sink_ = nullptr;
-  // Output goes into buffer_[0 .. used_); the vector's size is the room. Plain
+  // Output goes into buffer_[0 .. used_); its size is the room. Plain
   // bytes rather than std::string appends: most fields are a few characters,
   // and a row has some sixty of them.
-  std::vector<char> buffer_;
+  ByteBuffer buffer_;
   std::size_t used_ = 0;
   std::size_t blockSize_;
   bool rowStarted_ = false;
@@ -162,8 +233,10 @@ class CsvWriter {
 };
 
 // The result columns of report/result_columns.h for `result` (a FullResult
-// too), or as many empty fields.
+// too), or as many empty fields. `texts` is room for a row's texts, reused
+// from row to row.
 void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
+void WriteResultColumns(const PanelResult& result, report::ResultColumnTexts& texts, CsvWriter& writer);
 void WriteEmptyResultColumns(CsvWriter& writer);
 
 }  // namespace kestrova::batch

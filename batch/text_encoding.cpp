@@ -12,26 +12,37 @@
 #include <iconv.h>
 #endif
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "numtext/utf8.h"
 
 namespace kestrova::batch {
 namespace {
 
-bool IsAscii(std::string_view s) {
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+// The length of the run of ASCII bytes that starts `s`, read eight bytes at a
+// time (a data file is mostly ASCII, and its first megabyte is looked at).
+std::size_t AsciiPrefixLength(std::string_view s) {
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    if ((word & 0x8080808080808080u) != 0) break;
   }
-  return true;
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
 }
+
+bool IsAscii(std::string_view s) { return AsciiPrefixLength(s) == s.size(); }
 
 // Beyond a byte order mark, the header decides when it has text beyond ASCII
 // (a header is short, and Japanese in Shift-JIS is practically never valid
 // UTF-8); otherwise the other lines with such text decide by majority, so
 // that one stray byte in a UTF-8 file leaves it UTF-8.
 bool LooksLikeUtf8(std::string_view start, bool complete) {
-  if (IsValidUtf8(start, !complete)) return true;
+  // An ASCII byte is a whole character: the check starts after the first run of them.
+  if (IsValidUtf8(start.substr(AsciiPrefixLength(start)), !complete)) return true;
   std::size_t valid = 0;
   std::size_t invalid = 0;
   bool header = true;
@@ -174,12 +185,6 @@ std::string LowerAscii(std::string_view s) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return lower;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
 }
 
 }  // namespace kestrova::batch

@@ -1,78 +1,38 @@
 #include "report/result_columns.h"
 
+#include <cassert>
 #include <iterator>
 
 #include "kestrova/reading.h"
-#include "report/reading_items.h"
 
 namespace kestrova::report {
 
 namespace {
 
-// What a column's value is read from.
-struct ColumnSource {
-  const PanelResult& result;
-};
-
-// A column: its name and how its text is read (`index` picks a result row,
-// a JRS2014 quantity or a ventilatory reading). The texts are read in place,
-// so a row makes no copies.
-struct ResultColumn {
-  std::string name;
-  std::string_view (*value)(const ColumnSource&, std::size_t index);
-  std::size_t index = 0;
-};
-
-std::vector<ResultColumn> MakeResultColumns() {
-  std::vector<ResultColumn> c;
+// The columns before the reading's, in order: calls column(name, suffix, text)
+// for each, the column being named name + suffix. The one walk gives both the
+// names (from any result) and a row's texts, so the two cannot disagree; it is
+// inlined into each, so a row costs no call per column.
+template <class Column>
+void ForEachPanelColumn(const PanelResult& result, Column&& column) {
   for (std::size_t i = 0; i < kResultCount; ++i) {
-    const std::string name(ResultFields()[i].name);
-    c.push_back(
-        {name, [](const ColumnSource& s, std::size_t r) { return s.result.panel.rows[r].Text(); }, i});
+    const PanelRow& row = result.panel.rows[i];
+    const std::string_view name = ResultFields()[i].name;
+    column(name, "", row.Text());
     if (HasPercentCell(RowLayouts()[i])) {
-      c.push_back({name + "Pct",
-                   [](const ColumnSource& s, std::size_t r) -> std::string_view {
-                     return s.result.panel.rows[r].cell.percent;
-                   },
-                   i});
-      c.push_back({name + "Red",
-                   [](const ColumnSource& s, std::size_t r) -> std::string_view {
-                     return s.result.panel.rows[r].cell.red ? "1" : "0";
-                   },
-                   i});
+      column(name, "Pct", row.cell.percent);
+      column(name, "Red", row.cell.red ? "1" : "0");
     }
   }
-  c.push_back({"measuredRatio", [](const ColumnSource& s, std::size_t) -> std::string_view {
-                 return s.result.panel.measuredRatio.text;
-               }});
-  c.push_back({"measuredRatioRed", [](const ColumnSource& s, std::size_t) -> std::string_view {
-                 return s.result.panel.measuredRatio.red ? "1" : "0";
-               }});
-  const char* const quantities[] = {"vc", "fvc", "fev1", "fev1Ratio"};
-  for (std::size_t q = 0; q < std::size(quantities); ++q) {
-    const std::string name(quantities[q]);
-    c.push_back(
-        {name + "Uln",
-         [](const ColumnSource& s, std::size_t i) -> std::string_view { return s.result.jrs2014[i].ulnText; },
-         q});
-    c.push_back(
-        {name + "Z",
-         [](const ColumnSource& s, std::size_t i) -> std::string_view { return s.result.jrs2014[i].zText; },
-         q});
-    c.push_back({name + "Percentile",
-                 [](const ColumnSource& s, std::size_t i) -> std::string_view {
-                   return s.result.jrs2014[i].percentileText;
-                 },
-                 q});
+  column("measuredRatio", "", result.panel.measuredRatio.text);
+  column("measuredRatio", "Red", result.panel.measuredRatio.red ? "1" : "0");
+  constexpr std::string_view kQuantities[] = {"vc", "fvc", "fev1", "fev1Ratio"};
+  for (std::size_t q = 0; q < std::size(kQuantities); ++q) {
+    const auto& standing = result.jrs2014[q];
+    column(kQuantities[q], "Uln", standing.ulnText);
+    column(kQuantities[q], "Z", standing.zText);
+    column(kQuantities[q], "Percentile", standing.percentileText);
   }
-  return c;
-}
-
-// One table of the columns before the reading's, in order: the names and the
-// values come from it; the reading's items then give theirs.
-const std::vector<ResultColumn>& ResultColumns() {
-  static const std::vector<ResultColumn> columns = MakeResultColumns();
-  return columns;
 }
 
 }  // namespace
@@ -80,7 +40,9 @@ const std::vector<ResultColumn>& ResultColumns() {
 const std::vector<std::string>& ResultColumnNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> n;
-    for (const ResultColumn& column : ResultColumns()) n.push_back(column.name);
+    ForEachPanelColumn(PanelResult{}, [&n](std::string_view name, std::string_view suffix, std::string_view) {
+      n.push_back(std::string(name).append(suffix));
+    });
     const Reading none;
     for (const ReadingItem& item : ReadingItems(none)) {
       for (const ReadingColumn& column : item.columns) n.emplace_back(column.name);
@@ -90,12 +52,23 @@ const std::vector<std::string>& ResultColumnNames() {
   return names;
 }
 
-void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
-  const ColumnSource source{result};
-  for (const ResultColumn& column : ResultColumns()) sink.PlainField(column.value(source, column.index));
+void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
+  out.texts.resize(ResultColumnNames().size());
+  std::string_view* next = out.texts.data();
+  ForEachPanelColumn(result, [&next](std::string_view, std::string_view, std::string_view text) {
+    *next++ = text;
+  });
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
-  const Reading reading = ReadResult(result);  // the columns view its texts
-  for (const ReadingColumn& column : ReadingColumnsOf(reading)) sink.PlainField(column.value);
+  out.reading = ReadResult(result);
+  for (const ReadingColumn& column : ReadingColumnsOf(out.reading)) *next++ = column.value;
+  assert(next == out.texts.data() + out.texts.size());
+}
+
+void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
+  // Reused by each thread's calls, so that a row allocates no room for its texts.
+  thread_local ResultColumnTexts row;
+  ReadResultColumns(result, row);
+  for (std::string_view text : row.texts) sink.PlainField(text);
 }
 
 }  // namespace kestrova::report

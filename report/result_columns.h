@@ -25,17 +25,32 @@
 #ifndef KESTROVA_REPORT_RESULT_COLUMNS_H_
 #define KESTROVA_REPORT_RESULT_COLUMNS_H_
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kestrova/kestrova.h"
+#include "report/reading_items.h"
 
 namespace kestrova::report {
 
 const std::vector<std::string>& ResultColumnNames();
 
-// Receives the texts of the result columns one by one, in order (a CSV
-// writer, or a caller that keeps them other than as CSV).
+// The texts of one row's result columns, one per name of ResultColumnNames(),
+// in order. They are views into the PanelResult read and into the reading kept
+// here, valid until the next ReadResultColumns into this object or a change of
+// that result. Reused row after row, it allocates nothing once the first row
+// has been read.
+struct ResultColumnTexts {
+  std::vector<std::string_view> texts;
+  Reading reading;  // the reading's columns view its texts
+};
+void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out);
+
+// Receives the texts of the result columns one by one, in order (a caller that
+// keeps them other than as CSV). ReadResultColumns hands over a whole row at
+// once, without a call per column.
 class ResultColumnSink {
  public:
   virtual void PlainField(std::string_view text) = 0;

@@ -488,6 +488,10 @@ TEST(Batch, MessagesShowTheInputSafely) {
       // One stray byte in a UTF-8 file: the header is still read, the row is an error.
       {"stray byte", utf8Header + "\xFF,M,40,170\n" + Utf8(u8"山田,男性,40,170\n"),
        "kestrova-cli: patients.csv:2: field 1 is not valid UTF-8"},
+      {"stray byte in quotes", utf8Header + "\"\xFF\",M,40,170\n" + Utf8(u8"山田,男性,40,170\n"),
+       "kestrova-cli: patients.csv:2: field 1 is not valid UTF-8"},
+      {"stray byte in an unclosed quote", utf8Header + Utf8(u8"山田,男性,40,170\n") + "\"\xFF,M,40,170\n",
+       "kestrova-cli: patients.csv:3: field 1 is not valid UTF-8"},
   };
   for (const MessageCase& c : cases) {
     const BatchRun run = RunOn(c.input);
