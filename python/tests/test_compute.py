@@ -87,3 +87,22 @@ def test_version_is_the_programs():
     project = re.search(r"project\(kestrova VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text())
     assert kestrova.__version__ == project.group(1)
     assert run_cli("--version").stdout.decode().split() == ["kestrova-cli", kestrova.__version__]
+
+
+# (a float argument, the text the batch reads for it, as its error message quotes it)
+NUMBER_TEXTS = [
+    (200.0, "200"),
+    (150.5, "150.5"),
+    (150.125, "150.125"),  # three decimals
+    (150.0625, "150.0625"),  # four decimals
+    (150.1 + 0.2, "150.29999999999998"),  # no short decimal reads back as it
+    (999999.999, "999999.999"),
+    (1000000.5, "1000000.5"),
+    (1e20, "100000000000000000000"),
+]
+
+
+@pytest.mark.parametrize("age,text", NUMBER_TEXTS)
+def test_a_float_is_read_as_its_shortest_decimal(age, text):
+    r = kestrova.compute_many(np.array(["M"]), np.array([age]), np.array([170.0]), texts=False)
+    assert r["error"][0] == f"age '{text}' is above 150"
