@@ -219,6 +219,10 @@ RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
   PanelResult result;
   std::string error;
   std::array<std::array<char, 400>, batch::kColumnCount> buffers;
+  constexpr std::size_t kCellsPerPage = 4096 / sizeof(void*);
+  for (void** cells : out.nullCells) {
+    for (std::size_t row = begin; row < end; row += kCellsPerPage) cells[row] = nullptr;
+  }
   for (std::size_t from = begin; from < end; from += kBlock) {
     const std::size_t count = std::min(kBlock, end - from);
     for (std::size_t i = 0; i < count; ++i) {

@@ -56,6 +56,11 @@ using InputColumns = std::array<InputColumn, batch::kColumnCount>;
 // column not kept).
 struct OutputArrays {
   std::vector<void*> columns;
+  // Arrays of `rows` null pointers filled later by the caller (NumPy object
+  // arrays, whose fresh memory the kernel zeroes at the first write to each
+  // page): the thread of each row range writes its pages first, so that this
+  // work is shared by the threads rather than left to the one filling them.
+  std::vector<void**> nullCells;
 };
 
 // What one thread's rows [begin, end) left besides the arrays: the texts its

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -166,11 +167,11 @@ void CodeTexts(const py::handle values, std::size_t rows, InputColumn& column, s
   for (std::size_t i = 0; i < rows; ++i) column.codes[i] = coder.CodeOfObject(PyList_GET_ITEM(list.ptr(), i));
 }
 
-// An object array of `rows` str: text codes[row] of the thread's range
-// (`texts` of the range that computed it); equal texts share one str.
-py::array ObjectArrayOfCodes(std::size_t rows, const std::vector<RangeResult>& ranges, std::size_t column,
-                             const std::uint32_t* codes) {
-  py::array out(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(rows)});
+// A new object array of str (all null, as NumPy makes one): the text of
+// codes[row] in the `texts` of the range that computed the row; equal texts
+// share one str.
+void FillObjectArray(py::array& out, const std::vector<RangeResult>& ranges, std::size_t column,
+                     const std::uint32_t* codes) {
   auto** cells = static_cast<PyObject**>(out.mutable_data());
   std::unordered_map<std::string_view, py::str> made;
   std::vector<PyObject*> objects;
@@ -188,13 +189,12 @@ py::array ObjectArrayOfCodes(std::size_t rows, const std::vector<RangeResult>& r
       cells[row] = text;
     }
   }
-  return out;
 }
 
-// The "error" column: "" but for the refused rows' texts.
-py::array ErrorArray(std::size_t rows, const std::vector<RangeResult>& ranges) {
-  py::array out(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(rows)});
+// The "error" column (a new object array): "" but for the refused rows' texts.
+void FillErrorArray(py::array& out, const std::vector<RangeResult>& ranges) {
   auto** cells = static_cast<PyObject**>(out.mutable_data());
+  const auto rows = static_cast<std::size_t>(out.size());
   const py::str empty("");
   for (std::size_t row = 0; row < rows; ++row) {
     Py_INCREF(empty.ptr());
@@ -211,7 +211,6 @@ py::array ErrorArray(std::size_t rows, const std::vector<RangeResult>& ranges) {
       cells[row] = found->second.ptr();
     }
   }
-  return out;
 }
 
 // columns: six items (sex … fev1), each None (absent), a C-contiguous float64
@@ -231,8 +230,15 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
   }
   const std::vector<OutputColumn>& kinds = OutputColumns();
   std::vector<py::array> arrays;
-  std::vector<std::vector<std::uint32_t>> codes(kinds.size());
+  // Every code is written by the loop: no need to zero them first.
+  std::vector<std::unique_ptr<std::uint32_t[]>> codes(kinds.size());
   OutputArrays out;
+  const auto objectArray = [&] {
+    py::array cells(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(rows)});
+    out.nullCells.push_back(static_cast<void**>(cells.mutable_data()));
+    return cells;
+  };
+  py::array errors = objectArray();
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     switch (kinds[k].kind) {
       case ColumnKind::kNumber:
@@ -244,9 +250,9 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
         out.columns.push_back(arrays.back().mutable_data());
         break;
       case ColumnKind::kText:
-        arrays.push_back(py::array());
-        if (keepTexts) codes[k].resize(rows);
-        out.columns.push_back(keepTexts ? codes[k].data() : nullptr);
+        arrays.push_back(keepTexts ? objectArray() : py::array());
+        if (keepTexts) codes[k].reset(new std::uint32_t[rows]);
+        out.columns.push_back(codes[k].get());
         break;
     }
   }
@@ -260,13 +266,14 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
   if (unreadable > 0)
     throw std::runtime_error("result texts that are not numbers: " + std::to_string(unreadable));
   py::dict result;
-  result["error"] = ErrorArray(rows, ranges);
+  FillErrorArray(errors, ranges);
+  result["error"] = errors;
   for (std::size_t k = 0; k < kinds.size(); ++k) {
-    if (kinds[k].kind != ColumnKind::kText) {
-      result[py::str(kinds[k].name)] = arrays[k];
-    } else if (keepTexts) {
-      result[py::str(kinds[k].name)] = ObjectArrayOfCodes(rows, ranges, k, codes[k].data());
+    if (kinds[k].kind == ColumnKind::kText) {
+      if (!keepTexts) continue;
+      FillObjectArray(arrays[k], ranges, k, codes[k].get());
     }
+    result[py::str(kinds[k].name)] = arrays[k];
   }
   return result;
 }
