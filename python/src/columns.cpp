@@ -1,6 +1,7 @@
 #include "python/src/columns.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <exception>
@@ -29,6 +30,41 @@ ColumnKind KindOf(const std::string& name) {
   return name.ends_with("Red") ? ColumnKind::kFlag : ColumnKind::kNumber;
 }
 
+// The digits and decimals of a plain decimal text of 1 to 8 characters
+// ("4.48", "71", "0.731"), read as one 64-bit word; false for any other text
+// (then the general reader decides). The characters are shifted into a word
+// of '0's, the last one in the low byte, so shorter texts are '0'-padded on
+// the left, which leaves their value as it is. The point, if any, is found
+// as the lowest byte equal to '.' (the zero-byte test is exact for the lowest
+// one; a second hit, true or not, sends the text to the general reader); the
+// bytes above it move down one, filling the gap, and the eight bytes must
+// then all be digits.
+bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, int& decimals) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::uint64_t word = kOnes * '0';
+  for (std::size_t i = 0; i < size; ++i) word = (word << 8) | static_cast<unsigned char>(first[i]);
+  const std::uint64_t points = word ^ (kOnes * '.');
+  const std::uint64_t zeros = (points - kOnes) & ~points & kHighBits;
+  decimals = 0;
+  if (zeros != 0) {
+    if ((zeros & (zeros - 1)) != 0 || size == 1) return false;  // two points, or "." alone
+    decimals = std::countr_zero(zeros) / 8;  // the bytes below the point
+    const std::uint64_t below = (std::uint64_t{1} << (8 * decimals)) - 1;
+    word = (word & below) | ((word >> 8) & ~below) | (std::uint64_t{'0'} << 56);
+  }
+  // Every byte a digit: its high nibble 3, and adding 6 leaves it below 0x40.
+  constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0;
+  if (((word & kHighNibbles) | (((word + kOnes * 6) & kHighNibbles) >> 4)) != kOnes * 0x33) return false;
+  // The eight digits, most significant in the low byte, combined in pairs,
+  // fours and then eights (each step multiplies and adds neighbouring lanes).
+  std::uint64_t lanes = __builtin_bswap64(word) & (kOnes * 0x0F);
+  lanes = (lanes * 2561) >> 8;
+  lanes = ((lanes & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+  digits = ((lanes & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+  return true;
+}
+
 // The double nearest to a decimal text; false when the text is not wholly a
 // number. Texts of up to 15 digits are digits / 10^decimals: both are exact
 // doubles, so the one division rounds correctly. Longer ones go to
@@ -43,6 +79,14 @@ bool ReadBack(std::string_view text, double& value) {
   const char* const end = text.data() + text.size();
   const bool negative = text.front() == '-';
   const char* const first = text.data() + (negative ? 1 : 0);
+  const auto size = static_cast<std::size_t>(end - first);
+  std::uint64_t shortDigits = 0;
+  int shortDecimals = 0;
+  if (size >= 1 && size <= 8 && ReadShortPlain(first, size, shortDigits, shortDecimals)) {
+    const double magnitude = static_cast<double>(shortDigits) / kPowersOfTen[shortDecimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+  }
   if (end - first <= 16) {  // at most 16 digits: no overflow
     const char* point = end;  // the '.', or `end` when there is none
     std::uint64_t digits = 0;
