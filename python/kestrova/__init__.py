@@ -70,7 +70,9 @@ def _input_column(name, values):
         raise ValueError(f"{name} must be one-dimensional (a sequence of values), not of shape {array.shape}")
     if array.dtype.kind in "iuf":
         return np.ascontiguousarray(array, dtype=np.float64)
-    if array.dtype.kind in "OU":
+    if array.dtype.kind == "U":  # read in place by the core as native UCS-4
+        return np.ascontiguousarray(array, dtype=array.dtype.newbyteorder("="))
+    if array.dtype.kind == "O":
         return np.ascontiguousarray(array)
     raise TypeError(f"{name}: cannot read values of dtype {array.dtype} (numbers, str or None)")
 

@@ -146,16 +146,17 @@ void CodeUnicodeArray(const py::array& values, InputColumn& column, std::string_
 }
 
 // One input column as codes: `values` is a 1-D C-contiguous NumPy array of
-// objects or of str, or a list.
+// objects or of str (native byte order), or a list.
 void CodeTexts(const py::handle values, std::size_t rows, InputColumn& column, std::string_view argument) {
   column.codes.resize(rows);
   const auto wrongSize = [&] { return py::value_error(std::string(argument) + ": not " + std::to_string(rows) + " values"); };
   if (py::isinstance<py::array>(values)) {
     const auto array = py::reinterpret_borrow<py::array>(values);
     if (array.ndim() != 1 || static_cast<std::size_t>(array.size()) != rows) throw wrongSize();
-    if (array.dtype().kind() == 'U') return CodeUnicodeArray(array, column, argument);
+    if (array.dtype().kind() == 'U' && array.dtype().byteorder() != '>' && (array.flags() & py::array::c_style) != 0)
+      return CodeUnicodeArray(array, column, argument);
     if (array.dtype().kind() != 'O' || (array.flags() & py::array::c_style) == 0)
-      throw py::type_error(std::string(argument) + ": expected a C-contiguous array of objects or str");
+      throw py::type_error(std::string(argument) + ": expected a C-contiguous array of objects or of str in native byte order");
     InputCoder coder(column, argument);
     auto* const* cells = static_cast<PyObject* const*>(array.data());
     for (std::size_t i = 0; i < rows; ++i) column.codes[i] = coder.CodeOfObject(cells[i]);

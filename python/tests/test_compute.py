@@ -106,3 +106,12 @@ NUMBER_TEXTS = [
 def test_a_float_is_read_as_its_shortest_decimal(age, text):
     r = kestrova.compute_many(np.array(["M"]), np.array([age]), np.array([170.0]), texts=False)
     assert r["error"][0] == f"age '{text}' is above 150"
+
+
+def test_str_arrays_of_either_byte_order_read_as_objects():
+    sex = ["M", "F", "男性", "X"]
+    want = kestrova.compute_many(np.array(sex, dtype=object), [40] * 4, [170] * 4, vc=[3.2] * 4)
+    for dtype in ("<U2", ">U2"):
+        got = kestrova.compute_many(np.array(sex, dtype=dtype), [40] * 4, [170] * 4, vc=[3.2] * 4)
+        for name in want:
+            np.testing.assert_array_equal(got[name], want[name], err_msg=f"{dtype} {name}")
