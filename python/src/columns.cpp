@@ -49,7 +49,7 @@ bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, 
   decimals = 0;
   if (zeros != 0) {
     if ((zeros & (zeros - 1)) != 0 || size == 1) return false;  // two points, or "." alone
-    decimals = std::countr_zero(zeros) / 8;  // the bytes below the point
+    decimals = std::countr_zero(zeros) / 8;                     // the bytes below the point
     const std::uint64_t below = (std::uint64_t{1} << (8 * decimals)) - 1;
     word = (word & below) | ((word >> 8) & ~below) | (std::uint64_t{'0'} << 56);
   }
@@ -87,7 +87,7 @@ bool ReadBack(std::string_view text, double& value) {
     value = negative ? -magnitude : magnitude;
     return true;
   }
-  if (end - first <= 16) {  // at most 16 digits: no overflow
+  if (end - first <= 16) {    // at most 16 digits: no overflow
     const char* point = end;  // the '.', or `end` when there is none
     std::uint64_t digits = 0;
     bool plain = true;
@@ -254,7 +254,8 @@ class CellStore final : public report::ResultColumnSink {
 // Computes rows [begin, end) one block at a time: a block's cells are stored
 // column by column in a small staging area and then copied out, so the writes
 // of one row do not touch one cache line in each of the sixty output arrays.
-RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t end, const OutputArrays& out) {
+RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t end,
+                         const OutputArrays& out) {
   constexpr std::size_t kBlock = CellStore::kBlock;
   RangeResult range;
   range.begin = begin;

@@ -44,8 +44,8 @@ const std::vector<OutputColumn>& OutputColumns();
 // code per row into the column's distinct texts (a sex column of a million
 // rows holds two or three).
 struct InputColumn {
-  const double* numbers = nullptr;      // `rows` values, NaN for a missing one
-  std::vector<std::uint32_t> codes;     // `rows` codes into `texts`, when `numbers` is null
+  const double* numbers = nullptr;   // `rows` values, NaN for a missing one
+  std::vector<std::uint32_t> codes;  // `rows` codes into `texts`, when `numbers` is null
   std::vector<std::string> texts;
   bool HasTexts() const { return numbers == nullptr && !codes.empty(); }
 };

@@ -98,7 +98,8 @@ class InputCoder {
     auto found = codes_.find(text);
     if (found == codes_.end()) {
       column_.texts.emplace_back(text);
-      found = codes_.emplace(column_.texts.back(), static_cast<std::uint32_t>(column_.texts.size() - 1)).first;
+      found =
+          codes_.emplace(column_.texts.back(), static_cast<std::uint32_t>(column_.texts.size() - 1)).first;
     }
     return found->second;
   }
@@ -149,14 +150,18 @@ void CodeUnicodeArray(const py::array& values, InputColumn& column, std::string_
 // objects or of str (native byte order), or a list.
 void CodeTexts(const py::handle values, std::size_t rows, InputColumn& column, std::string_view argument) {
   column.codes.resize(rows);
-  const auto wrongSize = [&] { return py::value_error(std::string(argument) + ": not " + std::to_string(rows) + " values"); };
+  const auto wrongSize = [&] {
+    return py::value_error(std::string(argument) + ": not " + std::to_string(rows) + " values");
+  };
   if (py::isinstance<py::array>(values)) {
     const auto array = py::reinterpret_borrow<py::array>(values);
     if (array.ndim() != 1 || static_cast<std::size_t>(array.size()) != rows) throw wrongSize();
-    if (array.dtype().kind() == 'U' && array.dtype().byteorder() != '>' && (array.flags() & py::array::c_style) != 0)
+    if (array.dtype().kind() == 'U' && array.dtype().byteorder() == '=' &&
+        (array.flags() & py::array::c_style) != 0)
       return CodeUnicodeArray(array, column, argument);
     if (array.dtype().kind() != 'O' || (array.flags() & py::array::c_style) == 0)
-      throw py::type_error(std::string(argument) + ": expected a C-contiguous array of objects or of str in native byte order");
+      throw py::type_error(std::string(argument) +
+                           ": expected a C-contiguous array of objects or of str in native byte order");
     InputCoder coder(column, argument);
     auto* const* cells = static_cast<PyObject* const*>(array.data());
     for (std::size_t i = 0; i < rows; ++i) column.codes[i] = coder.CodeOfObject(cells[i]);
@@ -222,7 +227,8 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
   for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
     const py::handle column = columns[c];
     if (column.is_none()) continue;
-    if (py::isinstance<py::array>(column) && py::reinterpret_borrow<py::array>(column).dtype().kind() == 'f') {
+    if (py::isinstance<py::array>(column) &&
+        py::reinterpret_borrow<py::array>(column).dtype().kind() == 'f') {
       numberInputs.push_back(py::array_t<double, py::array::c_style>::ensure(column));
       in[c].numbers = numberInputs.back().data();
     } else {
