@@ -64,14 +64,16 @@ def _threads(threads):
 
 
 def _input_column(name, values):
-    """A float64 array or a list of values, as the compiled core takes them."""
+    """A float64 array, or an array of objects or str, as the compiled core takes them."""
     array = np.asarray(values) if not isinstance(values, np.ndarray) else values
     if array.ndim != 1:
         raise ValueError(f"{name} must be one-dimensional (a sequence of values), not of shape {array.shape}")
     if array.dtype.kind in "iuf":
         return np.ascontiguousarray(array, dtype=np.float64)
-    if array.dtype.kind in "OU":
-        return array.tolist()
+    if array.dtype.kind == "U":  # read in place by the core as native UCS-4
+        return np.ascontiguousarray(array, dtype=array.dtype.newbyteorder("="))
+    if array.dtype.kind == "O":
+        return np.ascontiguousarray(array)
     raise TypeError(f"{name}: cannot read values of dtype {array.dtype} (numbers, str or None)")
 
 

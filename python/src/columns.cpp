@@ -1,11 +1,14 @@
 #include "python/src/columns.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <exception>
 #include <limits>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 
 #include "batch/batch.h"
 #include "kestrova/kestrova.h"
@@ -27,6 +30,41 @@ ColumnKind KindOf(const std::string& name) {
   return name.ends_with("Red") ? ColumnKind::kFlag : ColumnKind::kNumber;
 }
 
+// The digits and decimals of a plain decimal text of 1 to 8 characters
+// ("4.48", "71", "0.731"), read as one 64-bit word; false for any other text
+// (then the general reader decides). The characters are shifted into a word
+// of '0's, the last one in the low byte, so shorter texts are '0'-padded on
+// the left, which leaves their value as it is. The point, if any, is found
+// as the lowest byte equal to '.' (the zero-byte test is exact for the lowest
+// one; a second hit, true or not, sends the text to the general reader); the
+// bytes above it move down one, filling the gap, and the eight bytes must
+// then all be digits.
+bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, int& decimals) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::uint64_t word = kOnes * '0';
+  for (std::size_t i = 0; i < size; ++i) word = (word << 8) | static_cast<unsigned char>(first[i]);
+  const std::uint64_t points = word ^ (kOnes * '.');
+  const std::uint64_t zeros = (points - kOnes) & ~points & kHighBits;
+  decimals = 0;
+  if (zeros != 0) {
+    if ((zeros & (zeros - 1)) != 0 || size == 1) return false;  // two points, or "." alone
+    decimals = std::countr_zero(zeros) / 8;                     // the bytes below the point
+    const std::uint64_t below = (std::uint64_t{1} << (8 * decimals)) - 1;
+    word = (word & below) | ((word >> 8) & ~below) | (std::uint64_t{'0'} << 56);
+  }
+  // Every byte a digit: its high nibble 3, and adding 6 leaves it below 0x40.
+  constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0;
+  if (((word & kHighNibbles) | (((word + kOnes * 6) & kHighNibbles) >> 4)) != kOnes * 0x33) return false;
+  // The eight digits, most significant in the low byte, combined in pairs,
+  // fours and then eights (each step multiplies and adds neighbouring lanes).
+  std::uint64_t lanes = __builtin_bswap64(word) & (kOnes * 0x0F);
+  lanes = (lanes * 2561) >> 8;
+  lanes = ((lanes & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+  digits = ((lanes & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+  return true;
+}
+
 // The double nearest to a decimal text; false when the text is not wholly a
 // number. Texts of up to 15 digits are digits / 10^decimals: both are exact
 // doubles, so the one division rounds correctly. Longer ones go to
@@ -38,95 +76,177 @@ bool ReadBack(std::string_view text, double& value) {
     value = kNaN;
     return true;
   }
+  const char* const end = text.data() + text.size();
   const bool negative = text.front() == '-';
-  std::uint64_t digits = 0;
-  int count = 0;
-  int decimals = -1;  // digits after the point; -1 before it
-  for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      ++count;
-      if (decimals >= 0) ++decimals;
-    } else if (c == '.' && decimals < 0) {
-      decimals = 0;
-    } else {
-      count = 99;  // not the plain form: from_chars decides
-      break;
-    }
-  }
-  if (count > 0 && count <= 15) {
-    const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
+  const char* const first = text.data() + (negative ? 1 : 0);
+  const auto size = static_cast<std::size_t>(end - first);
+  std::uint64_t shortDigits = 0;
+  int shortDecimals = 0;
+  if (size >= 1 && size <= 8 && ReadShortPlain(first, size, shortDigits, shortDecimals)) {
+    const double magnitude = static_cast<double>(shortDigits) / kPowersOfTen[shortDecimals];
     value = negative ? -magnitude : magnitude;
     return true;
   }
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) {
+  if (end - first <= 16) {    // at most 16 digits: no overflow
+    const char* point = end;  // the '.', or `end` when there is none
+    std::uint64_t digits = 0;
+    bool plain = true;
+    for (const char* c = first; c < end; ++c) {
+      const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*c)) - unsigned{'0'};
+      if (digit < 10) {
+        digits = digits * 10 + digit;
+      } else if (*c == '.' && point == end) {
+        point = c;
+      } else {
+        plain = false;  // not the plain form: from_chars decides
+        break;
+      }
+    }
+    const auto count = (end - first) - (point != end ? 1 : 0);
+    if (plain && count > 0 && count <= 15) {
+      const double magnitude = static_cast<double>(digits) / kPowersOfTen[point != end ? end - point - 1 : 0];
+      value = negative ? -magnitude : magnitude;
+      return true;
+    }
+  }
+  const auto [stop, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || stop != end) {
     value = kNaN;
     return false;
   }
   return true;
 }
 
-void StoreEmpty(const std::vector<OutputColumn>& kinds, const OutputArrays& out, std::size_t row) {
-  for (std::size_t k = 0; k < kinds.size(); ++k) {
-    void* column = out.columns[k];
-    if (column == nullptr) continue;
-    switch (kinds[k].kind) {
-      case ColumnKind::kNumber:
-        static_cast<double*>(column)[row] = kNaN;
-        break;
-      case ColumnKind::kFlag:
-        static_cast<std::uint8_t*>(column)[row] = 0;
-        break;
-      case ColumnKind::kText:
-        static_cast<std::string*>(column)[row].clear();
-        break;
-    }
-  }
-}
+// The distinct texts of one output column met by one thread, each with its
+// code (its index); code 0 is "", so a zeroed code is an empty cell.
+class TextTable {
+ public:
+  TextTable() : texts_{std::string()} { codes_.emplace(texts_[0], 0); }
 
-// Stores the result texts of one row, as WriteResultColumns gives them, each
-// in its column as what it reads back as.
+  std::uint32_t CodeOf(std::string_view text) {
+    if (text == texts_[last_]) return last_;  // runs of one text are common
+    auto found = codes_.find(text);
+    if (found == codes_.end()) {
+      texts_.emplace_back(text);
+      found = codes_.emplace(texts_.back(), static_cast<std::uint32_t>(texts_.size() - 1)).first;
+    }
+    last_ = found->second;
+    return last_;
+  }
+  std::vector<std::string> Release() { return std::move(texts_); }
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::vector<std::string> texts_;
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> codes_;
+  std::uint32_t last_ = 0;
+};
+
+// Stores the result texts of one block of rows, as WriteResultColumns gives
+// them, each in its column's staging slots (kBlock values of 8 bytes) as what
+// it reads back as; a kept text column's slot holds its code.
 class CellStore final : public report::ResultColumnSink {
  public:
-  CellStore(const std::vector<OutputColumn>& kinds, const OutputArrays& out) : kinds_(kinds), out_(out) {}
+  static constexpr std::size_t kBlock = 256;
 
-  void StartRow(std::size_t row) {
-    row_ = row;
+  CellStore(const std::vector<OutputColumn>& kinds, const OutputArrays& out)
+      : staging_(kinds.size() * kBlock), tables_(kinds.size()) {
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+      actions_.push_back(kinds[k].kind == ColumnKind::kNumber ? Action::kNumber
+                         : kinds[k].kind == ColumnKind::kFlag ? Action::kFlag
+                         : out.columns[k] != nullptr          ? Action::kText
+                                                              : Action::kSkip);
+    }
+  }
+
+  void StartRow(std::size_t slot) {
+    slot_ = slot;
     next_ = 0;
   }
   void PlainField(std::string_view text) override {
-    if (next_ < kinds_.size()) Store(next_, text);
+    if (next_ < actions_.size()) {
+      double* const cells = &staging_[next_ * kBlock];
+      switch (actions_[next_]) {
+        case Action::kNumber:
+          if (!ReadBack(text, cells[slot_])) ++unreadable_;
+          break;
+        case Action::kFlag:
+          reinterpret_cast<std::uint8_t*>(cells)[slot_] = text == "1" ? 1 : 0;
+          break;
+        case Action::kText:
+          reinterpret_cast<std::uint32_t*>(cells)[slot_] = tables_[next_].CodeOf(text);
+          break;
+        case Action::kSkip:
+          break;
+      }
+    }
     ++next_;
   }
   // Counts a row whose field count is not the columns' (its cells would be shifted).
   void EndRow() {
-    if (next_ != kinds_.size()) ++unreadable_;
+    if (next_ != actions_.size()) ++unreadable_;
+  }
+  // A refused row: NaN numbers, false flags, empty texts.
+  void StoreEmpty(std::size_t slot) {
+    for (std::size_t k = 0; k < actions_.size(); ++k) {
+      double* const cells = &staging_[k * kBlock];
+      switch (actions_[k]) {
+        case Action::kNumber:
+          cells[slot] = kNaN;
+          break;
+        case Action::kFlag:
+          reinterpret_cast<std::uint8_t*>(cells)[slot] = 0;
+          break;
+        case Action::kText:
+          reinterpret_cast<std::uint32_t*>(cells)[slot] = 0;
+          break;
+        case Action::kSkip:
+          break;
+      }
+    }
+  }
+  // Copies the first `count` slots of every kept column to rows [from, from + count).
+  void CopyOut(const OutputArrays& out, std::size_t from, std::size_t count) const {
+    for (std::size_t k = 0; k < actions_.size(); ++k) {
+      const double* const cells = &staging_[k * kBlock];
+      switch (actions_[k]) {
+        case Action::kNumber:
+          std::copy_n(cells, count, static_cast<double*>(out.columns[k]) + from);
+          break;
+        case Action::kFlag:
+          std::copy_n(reinterpret_cast<const std::uint8_t*>(cells), count,
+                      static_cast<std::uint8_t*>(out.columns[k]) + from);
+          break;
+        case Action::kText:
+          std::copy_n(reinterpret_cast<const std::uint32_t*>(cells), count,
+                      static_cast<std::uint32_t*>(out.columns[k]) + from);
+          break;
+        case Action::kSkip:
+          break;
+      }
+    }
   }
   // Cells that went wrong: number texts that did not read back, rows of another field count.
   std::size_t Unreadable() const { return unreadable_; }
-
- private:
-  void Store(std::size_t k, std::string_view text) {
-    void* column = out_.columns[k];
-    if (column == nullptr) return;
-    switch (kinds_[k].kind) {
-      case ColumnKind::kNumber:
-        if (!ReadBack(text, static_cast<double*>(column)[row_])) ++unreadable_;
-        break;
-      case ColumnKind::kFlag:
-        static_cast<std::uint8_t*>(column)[row_] = text == "1" ? 1 : 0;
-        break;
-      case ColumnKind::kText:
-        static_cast<std::string*>(column)[row_].assign(text);
-        break;
+  // The texts the codes stand for, per column (empty for the others).
+  std::vector<std::vector<std::string>> ReleaseTexts() {
+    std::vector<std::vector<std::string>> texts(actions_.size());
+    for (std::size_t k = 0; k < actions_.size(); ++k) {
+      if (actions_[k] == Action::kText) texts[k] = tables_[k].Release();
     }
+    return texts;
   }
 
-  const std::vector<OutputColumn>& kinds_;
-  const OutputArrays& out_;
-  std::size_t row_ = 0;
+ private:
+  enum class Action : std::uint8_t { kNumber, kFlag, kText, kSkip };  // kSkip: a text column not kept
+
+  std::vector<Action> actions_;
+  std::vector<double> staging_;  // kBlock slots per column, column after column
+  std::vector<TextTable> tables_;
+  std::size_t slot_ = 0;
   std::size_t next_ = 0;
   std::size_t unreadable_ = 0;
 };
@@ -134,55 +254,88 @@ class CellStore final : public report::ResultColumnSink {
 // Computes rows [begin, end) one block at a time: a block's cells are stored
 // column by column in a small staging area and then copied out, so the writes
 // of one row do not touch one cache line in each of the sixty output arrays.
-std::size_t ComputeRange(const InputColumns& in, std::size_t begin, std::size_t end,
+RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t end,
                          const OutputArrays& out) {
-  constexpr std::size_t kBlock = 256;
-  const std::vector<OutputColumn>& kinds = OutputColumns();
-  std::vector<double> staging(kinds.size() * kBlock);
-  OutputArrays staged;
+  constexpr std::size_t kBlock = CellStore::kBlock;
+  RangeResult range;
+  range.begin = begin;
+  range.end = end;
+  CellStore store(OutputColumns(), out);
   PanelResult result;
   std::string error;
-  CellStore store(kinds, staged);
   std::array<std::array<char, 400>, batch::kColumnCount> buffers;
+  constexpr std::size_t kCellsPerPage = 4096 / sizeof(void*);
+  for (void** cells : out.nullCells) {
+    for (std::size_t row = begin; row < end; row += kCellsPerPage) cells[row] = nullptr;
+  }
   for (std::size_t from = begin; from < end; from += kBlock) {
     const std::size_t count = std::min(kBlock, end - from);
-    staged.columns.clear();
-    for (std::size_t k = 0; k < kinds.size(); ++k) {
-      staged.columns.push_back(kinds[k].kind != ColumnKind::kText ? static_cast<void*>(&staging[k * kBlock])
-                               : out.columns[k] != nullptr ? static_cast<std::string*>(out.columns[k]) + from
-                                                           : nullptr);
-    }
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t row = from + i;
       batch::RowTexts texts{};
       for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
         if (in[c].numbers != nullptr) {
           texts[c] = NumberText(in[c].numbers[row], buffers[c]);
-        } else if (in[c].hasTexts) {
-          texts[c] = in[c].texts[row];
+        } else if (in[c].HasTexts()) {
+          texts[c] = in[c].texts[in[c].codes[row]];
         }
       }
       error.clear();
       if (!batch::ComputeRow(texts, batch::TextEncoding::kUtf8, result, error)) {
-        out.errors[row] = error;
-        StoreEmpty(kinds, staged, i);
+        range.errors.emplace_back(row, error);
+        store.StoreEmpty(i);
         continue;
       }
-      out.errors[row].clear();
       store.StartRow(i);
       report::WriteResultColumns(result, store);
       store.EndRow();
     }
-    for (std::size_t k = 0; k < kinds.size(); ++k) {
-      if (kinds[k].kind == ColumnKind::kNumber) {
-        std::copy_n(&staging[k * kBlock], count, static_cast<double*>(out.columns[k]) + from);
-      } else if (kinds[k].kind == ColumnKind::kFlag) {
-        std::copy_n(reinterpret_cast<const std::uint8_t*>(&staging[k * kBlock]), count,
-                    static_cast<std::uint8_t*>(out.columns[k]) + from);
-      }
-    }
+    store.CopyOut(out, from, count);
   }
-  return store.Unreadable();
+  range.texts = store.ReleaseTexts();
+  range.unreadable = store.Unreadable();
+  return range;
+}
+
+// Writes the digits of `value` (below 10^19) ending at `end`; returns where they start.
+char* WriteDigitsBackwards(std::uint64_t value, char* end) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+// The text of a positive value below 10^6 with at most three decimals that
+// read back as it (the inputs a clinician types: 170, 75.5, 2.35, 2.924),
+// empty when the value has no such text.
+// With at most 9 digits, value * 10^d is within a tiny fraction of the
+// integer m of a decimal m / 10^d that reads back as the value, so rounding
+// finds m; m / 10^d, both exact doubles, divides to the double nearest to
+// the decimal, which is what reading it gives. Trying d = 0, 1, 2, 3 in turn
+// finds the fewest decimals, and there is at most one decimal of d decimals
+// within the value's rounding interval: it is the shortest text that reads
+// back, the one std::to_chars writes. The text is in `buffer`.
+std::string_view ShortDecimalText(double value, std::array<char, 400>& buffer) {
+  static constexpr double kScales[] = {1, 10, 100, 1000};
+  static constexpr std::uint64_t kWholeScales[] = {1, 10, 100, 1000};
+  if (!(value > 0 && value < 1e6)) return {};
+  for (int d = 0; d < 4; ++d) {
+    const double scaled = std::nearbyint(value * kScales[d]);
+    if (scaled / kScales[d] != value) continue;
+    const auto m = static_cast<std::uint64_t>(scaled);
+    char* const end = buffer.data() + 32;
+    char* start = end;
+    if (d > 0) {
+      const std::uint64_t fraction = m % kWholeScales[d];
+      start = WriteDigitsBackwards(fraction, end);
+      while (end - start < d) *--start = '0';
+      *--start = '.';
+    }
+    start = WriteDigitsBackwards(m / kWholeScales[d], start);
+    return {start, static_cast<std::size_t>(end - start)};
+  }
+  return {};
 }
 
 }  // namespace
@@ -198,21 +351,22 @@ const std::vector<OutputColumn>& OutputColumns() {
 
 std::string_view NumberText(double value, std::array<char, 400>& buffer) {
   if (std::isnan(value)) return {};
+  if (const std::string_view text = ShortDecimalText(value, buffer); !text.empty()) return text;
   const auto [end, ec] =
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
   return ec == std::errc() ? std::string_view(buffer.data(), end - buffer.data()) : std::string_view("?");
 }
 
-std::size_t ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
-                           unsigned threads) {
+std::vector<RangeResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
+                                        unsigned threads) {
   OutputColumns();  // built once, before any thread reads it
   threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(rows / 256 + 1)));
-  std::vector<std::size_t> unreadable(threads, 0);
+  std::vector<RangeResult> ranges(threads);
   std::vector<std::exception_ptr> failures(threads);
   std::vector<std::thread> workers;
   const auto run = [&](unsigned t) {
     try {
-      unreadable[t] = ComputeRange(in, rows * t / threads, rows * (t + 1) / threads, out);
+      ranges[t] = ComputeRange(in, rows * t / threads, rows * (t + 1) / threads, out);
     } catch (...) {
       failures[t] = std::current_exception();
     }
@@ -220,12 +374,10 @@ std::size_t ComputeColumns(const InputColumns& in, std::size_t rows, const Outpu
   for (unsigned t = 1; t < threads; ++t) workers.emplace_back(run, t);
   run(0);
   for (std::thread& worker : workers) worker.join();
-  std::size_t total = 0;
   for (unsigned t = 0; t < threads; ++t) {
     if (failures[t]) std::rethrow_exception(failures[t]);
-    total += unreadable[t];
   }
-  return total;
+  return ranges;
 }
 
 }  // namespace kestrova::python

@@ -87,3 +87,31 @@ def test_version_is_the_programs():
     project = re.search(r"project\(kestrova VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text())
     assert kestrova.__version__ == project.group(1)
     assert run_cli("--version").stdout.decode().split() == ["kestrova-cli", kestrova.__version__]
+
+
+# (a float argument, the text the batch reads for it, as its error message quotes it)
+NUMBER_TEXTS = [
+    (200.0, "200"),
+    (150.5, "150.5"),
+    (150.125, "150.125"),  # three decimals
+    (150.0625, "150.0625"),  # four decimals
+    (150.1 + 0.2, "150.29999999999998"),  # no short decimal reads back as it
+    (999999.999, "999999.999"),
+    (1000000.5, "1000000.5"),
+    (1e20, "100000000000000000000"),
+]
+
+
+@pytest.mark.parametrize("age,text", NUMBER_TEXTS)
+def test_a_float_is_read_as_its_shortest_decimal(age, text):
+    r = kestrova.compute_many(np.array(["M"]), np.array([age]), np.array([170.0]), texts=False)
+    assert r["error"][0] == f"age '{text}' is above 150"
+
+
+def test_str_arrays_of_either_byte_order_read_as_objects():
+    sex = ["M", "F", "男性", "X"]
+    want = kestrova.compute_many(np.array(sex, dtype=object), [40] * 4, [170] * 4, vc=[3.2] * 4)
+    for dtype in ("<U2", ">U2"):
+        got = kestrova.compute_many(np.array(sex, dtype=dtype), [40] * 4, [170] * 4, vc=[3.2] * 4)
+        for name in want:
+            np.testing.assert_array_equal(got[name], want[name], err_msg=f"{dtype} {name}")
