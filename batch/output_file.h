@@ -73,7 +73,9 @@ class OutputFile {
   bool Open(const std::string& path, std::string& error, LinkPolicy policy = LinkPolicy::kReplaceTarget);
 
   // Writes `bytes`; false on failure, with the reason in Error(). Bytes are
-  // counted as they are written.
+  // counted as they are written. On Linux the system is asked to start writing
+  // a growing temporary file to disk every few megabytes, so that the wait for
+  // the disk before the rename (Commit) covers only the last of them.
   bool Write(std::string_view bytes);
   // Flushes the buffered bytes to the system; false on failure (Error()).
   bool Flush();
@@ -101,11 +103,15 @@ class OutputFile {
 
  private:
   bool Fail(std::string reason);
+  // Starts writing to disk what has reached the system since the last start,
+  // without waiting for it (Linux; elsewhere nothing).
+  void StartWriteback();
 
   std::FILE* stream_ = nullptr;
   std::string target_;
   std::string temporary_;  // empty when writing the target directly
   std::uint64_t written_ = 0;
+  std::uint64_t writebackFrom_ = 0;  // offset from which StartWriteback asks next
   std::string error_;
 };
 
