@@ -177,14 +177,18 @@ struct RowScratch {
 // results, or the error and empty results. False (with scratch.error) when the row failed.
 bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, RowScratch& scratch,
               CsvWriter& writer) {
-  for (std::size_t i = 0; i < layout.fieldCount; ++i)
-    writer.Field(i < record.count ? record[i] : std::string_view{});
+  if (record.plain && record.count == layout.fieldCount) {
+    writer.PlainFields(std::span(record.fields.data(), record.count));
+  } else {
+    for (std::size_t i = 0; i < layout.fieldCount; ++i)
+      writer.Field(i < record.count ? record[i] : std::string_view{});
+  }
   RowTexts texts;
   scratch.error.clear();
   const bool ok = ReadRow(record, layout, texts, scratch.error) &&
                   ComputeRow(texts, encoding, scratch.result, scratch.error);
   if (ok) {
-    writer.Field({});
+    writer.PlainField({});  // no error
     WriteResultColumns(scratch.result, scratch.texts, writer);
   } else {
     writer.Field(scratch.error);

@@ -110,6 +110,7 @@ bool CsvReader::Next(CsvRecord& record) {
   record.overLimit = CsvLimit::kNone;
   record.crLf = false;
   record.nonAscii = false;
+  record.plain = true;
   const int first = Peek();
   if (first < 0) return false;
   record.blankLine = first == '\n' || first == '\r';
@@ -142,12 +143,17 @@ bool CsvReader::Next(CsvRecord& record) {
       const std::size_t available = end_ - pos_;
       std::size_t n = 1;
       orOfBytes |= static_cast<unsigned char>(c);
+      bool quote = c == '"';
       for (; n < available; ++n) {
         const auto d = static_cast<unsigned char>(start[n]);
-        // ',', LF and CR are all at most ','; most bytes take one comparison.
-        if (d <= ',' && (d == ',' || d == '\n' || d == '\r')) break;
+        // ',', LF, CR and '"' are all at most ','; most bytes take one comparison.
+        if (d <= ',') {
+          if (d == ',' || d == '\n' || d == '\r') break;
+          quote |= d == '"';
+        }
         orOfBytes |= d;
       }
+      if (quote) record.plain = false;
       pos_ += n;
       atFieldStart = false;
       if (const CsvLimit limit = limitOf(*field, n); limit != CsvLimit::kNone) {
@@ -174,6 +180,7 @@ bool CsvReader::Next(CsvRecord& record) {
       return true;
     } else if (c == '"' && atFieldStart) {
       atFieldStart = false;
+      record.plain = false;
       // Quoted part: runs to a quote that is not doubled.
       for (;;) {
         const int q = Get();
@@ -198,6 +205,7 @@ bool CsvReader::Next(CsvRecord& record) {
         return CutRecord(record, limit, false, false);
       }
       orOfBytes |= static_cast<unsigned char>(c);
+      if (c == '"') record.plain = false;
       field->push_back(static_cast<char>(c));
       atFieldStart = false;
     }
@@ -256,21 +264,31 @@ void CsvWriter::Field(std::string_view text) {
   PlainField(text);
 }
 
-void CsvWriter::PlainFields(std::span<const std::string_view> texts) {
+void CsvWriter::PlainFields(std::span<const std::string_view> texts) { AppendPlainFields(texts); }
+
+void CsvWriter::PlainFields(std::span<const std::string> texts) { AppendPlainFields(texts); }
+
+template <class Text>
+void CsvWriter::AppendPlainFields(std::span<const Text> texts) {
   if (texts.empty()) return;
   std::size_t size = texts.size();  // a separator before each
-  for (std::string_view text : texts) size += text.size();
+  for (const Text& text : texts) size += text.size();
   char* const start = Room(size);
-  // Locals, not members: the byte stores could alias a member and make the
-  // compiler reload it for every field.
+  // Locals, not members, and each text's pointer and size read before its
+  // bytes are stored: a byte store may alias anything, and the compiler would
+  // reload what it could have changed.
   char* out = start;
   if (rowStarted_) *out++ = ',';
-  CopyBytes(out, texts[0].data(), texts[0].size());
-  out += texts[0].size();
-  for (std::string_view text : texts.subspan(1)) {
+  const auto copy = [&out](const Text& text) {
+    const char* const data = text.data();
+    const std::size_t n = text.size();
+    CopyBytes(out, data, n);
+    out += n;
+  };
+  copy(texts[0]);
+  for (const Text& text : texts.subspan(1)) {
     *out++ = ',';
-    CopyBytes(out, text.data(), text.size());
-    out += text.size();
+    copy(text);
   }
   rowStarted_ = true;
   used_ += static_cast<std::size_t>(out - start);

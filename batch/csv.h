@@ -72,6 +72,10 @@ struct CsvRecord {
   std::size_t overLimitField = 0;  // 1-based field that went beyond kMaxFieldBytes
   bool crLf = false;               // the record ended with CR LF
   bool nonAscii = false;           // some byte of its fields is above 0x7F
+  // No quote was read anywhere in the record, so no field holds a quote, a
+  // comma, CR or LF (those only get into a field inside quotes): each field is
+  // written back as it stands, without looking at its bytes.
+  bool plain = true;
 
   std::string_view operator[](std::size_t i) const { return fields[i]; }
 };
@@ -157,6 +161,7 @@ class CsvWriter {
   }
   // PlainField for each text in turn, with one reservation of room.
   void PlainFields(std::span<const std::string_view> texts);
+  void PlainFields(std::span<const std::string> texts);
   // `n` empty fields.
   void EmptyFields(std::size_t n);
   // Bytes written as they stand, outside any field (a byte order mark).
@@ -216,6 +221,8 @@ class CsvWriter {
   }
   void Grow(std::size_t n);
   void QuotedField(std::string_view text);
+  template <class Text>
+  void AppendPlainFields(std::span<const Text> texts);
 
   std::FILE* out_ = nullptr;
   OutputFile* file_ = nullptr;

@@ -70,6 +70,34 @@ TEST(CsvReader, Quoting) {
   }
 }
 
+struct PlainCase {
+  std::string name;
+  std::string input;  // one record
+  bool plain;
+};
+
+// A record is plain only when no quote was read in it: a field written back
+// as it stands must not need quotes.
+TEST(CsvReader, RecordsWithAQuoteAreNotPlain) {
+  const PlainCase cases[] = {
+      {"no quote", "ab,,c d\n", true},
+      {"quoted field", "a,\"b\"\n", false},
+      {"quote starting a run", "a,b\"c\n", false},
+      {"quote inside a run", "abc\"d,e\n", false},
+      {"quote ending the record", "a,bc\"", false},
+  };
+  for (const PlainCase& c : cases) {
+    for (std::size_t bufferSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{64}}) {
+      std::FILE* in = fmemopen(const_cast<char*>(c.input.data()), c.input.size(), "rb");
+      CsvReader reader(in, bufferSize);
+      CsvRecord record;
+      ASSERT_TRUE(reader.Next(record)) << c.name;
+      EXPECT_EQ(record.plain, c.plain) << c.name << " buffer " << bufferSize;
+      std::fclose(in);
+    }
+  }
+}
+
 // Shift-JIS trail bytes never fall on a comma, quote or line end, so the bytes
 // pass through unchanged; so does UTF-8.
 TEST(CsvReader, EncodingsPassThroughByteForByte) {
