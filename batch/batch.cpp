@@ -45,6 +45,18 @@ bool IsDecimalNumber(std::string_view s) {
   return digits;
 }
 
+// True for digits with at most one '.' among them, at least one digit (a
+// subset of IsDecimalNumber: no sign, no blank).
+inline bool IsDigitsWithOnePoint(std::string_view s) {
+  std::size_t points = 0;
+  for (const char c : s) {
+    if (static_cast<unsigned char>(c - '0') <= 9) continue;
+    if (c != '.') return false;
+    ++points;
+  }
+  return points <= 1 && s.size() > points;
+}
+
 struct Layout {
   std::array<std::size_t, kColumnCount> index;  // field index of each named column
   std::size_t fieldCount = 0;
@@ -304,15 +316,20 @@ std::string NumberError(std::string_view column, std::string_view text, std::str
 // reads five numbers.
 inline std::optional<double> ReadNumberOf(std::string_view column, std::string_view text, bool required,
                                           std::string& error) {
-  const std::string_view s = TrimBlanks(text);
-  if (s.empty()) {
-    if (!required) return 0.0;
-    error = std::string(column) + " is empty";
-    return std::nullopt;
-  }
-  if (!IsDecimalNumber(s)) {
-    error = NumberError(column, s, "is not a number");
-    return std::nullopt;
+  std::string_view s = text;
+  // Most texts are digits with at most one point: no blank to trim, and a
+  // decimal number as they stand.
+  if (!IsDigitsWithOnePoint(s)) {
+    s = TrimBlanks(text);
+    if (s.empty()) {
+      if (!required) return 0.0;
+      error = std::string(column) + " is empty";
+      return std::nullopt;
+    }
+    if (!IsDecimalNumber(s)) {
+      error = NumberError(column, s, "is not a number");
+      return std::nullopt;
+    }
   }
   const double value = ParseNumber(s);
   if (required ? !(value > 0) : value < 0) {
