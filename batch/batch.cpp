@@ -45,9 +45,10 @@ bool IsDecimalNumber(std::string_view s) {
   return digits;
 }
 
-// True for digits with at most one '.' among them, at least one digit (a
-// subset of IsDecimalNumber: no sign, no blank).
-inline bool IsDigitsWithOnePoint(std::string_view s) {
+// True for digits with at most one '.' among them and at least one digit: a
+// decimal number without sign or blanks (what IsDecimalNumber accepts, less
+// those).
+inline bool IsBareDecimal(std::string_view s) {
   std::size_t points = 0;
   for (const char c : s) {
     if (static_cast<unsigned char>(c - '0') <= 9) continue;
@@ -319,7 +320,7 @@ inline std::optional<double> ReadNumberOf(std::string_view column, std::string_v
   std::string_view s = text;
   // Most texts are digits with at most one point: no blank to trim, and a
   // decimal number as they stand.
-  if (!IsDigitsWithOnePoint(s)) {
+  if (!IsBareDecimal(s)) {
     s = TrimBlanks(text);
     if (s.empty()) {
       if (!required) return 0.0;
