@@ -137,6 +137,11 @@ struct Reading {
 // The reading of a computed result; every item not computed when the result
 // is not.
 Reading ReadResult(const PanelResult& result);
+// The same into `out`: every member that depends on the result is written
+// (the fixed equation names are never changed), so `out` ends equal to
+// ReadResult(result) whatever it held. Reusing one Reading for many results
+// keeps its strings' storage.
+void ReadResult(const PanelResult& result, Reading& out);
 
 }  // namespace kestrova
 
