@@ -29,8 +29,8 @@ MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRati
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
 // t has at least three characters ("0.0"), so its last three are always
-// copied; the two before them are t's or blanks, chosen without a branch (t's
-// length follows the data: "99.9" beside "100.0").
+// copied; the two before them are t's or blanks. t's length follows the data
+// ("99.9" beside "100.0"), so they are chosen by a mask, not a branch.
 void FillCellText(const std::string& t, std::string& cell) {
   static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
   static_assert(sizeof kFrame - 1 == kCellWidth);
@@ -39,14 +39,24 @@ void FillCellText(const std::string& t, std::string& cell) {
   char* const to = cell.data() + 5;
   const std::size_t n = t.size();
   const char* const from = t.data() + n;
-  // Both loads stay inside t whatever its length; the comparison only picks.
-  const char fifth = t[n >= 5 ? n - 5 : 0];
-  const char fourth = t[n >= 4 ? n - 4 : 0];
-  to[-5] = n >= 5 ? fifth : ' ';
-  to[-4] = n >= 4 ? fourth : ' ';
+  // Both loads stay inside t whatever its length; the mask (all ones when t
+  // has the character, else zero) keeps either it or the frame's blank.
+  const auto pick = [](bool has, char c) {
+    const auto mask = static_cast<unsigned char>(-static_cast<int>(has));
+    return static_cast<char>((static_cast<unsigned char>(c) & mask) | (' ' & ~mask));
+  };
+  to[-5] = pick(n >= 5, t[n >= 5 ? n - 5 : 0]);
+  to[-4] = pick(n >= 4, t[n >= 4 ? n - 4 : 0]);
   to[-3] = from[-3];
   to[-2] = from[-2];
   to[-1] = from[-1];
+}
+
+// A cell that shows `percentage`: its text t and value, and the drawn text.
+// One call per cell for all fifteen rows' code.
+void ShowPercent(double percentage, PercentCell& cell) {
+  cell.value = RoundThroughText(percentage, 1, cell.percent);
+  FillCellText(cell.percent, cell.text);
 }
 
 // The row's colour rule on its shown percentage; Rule is the row's layout
@@ -86,8 +96,7 @@ void FillCell(const MeasuredValues& measuredValues, const PredictionSet& results
       ClearCell(kBlankCellWidth, cell);
       return;
     }
-    cell.value = RoundThroughText((measured * 100) / predicted, 1, cell.percent);
-    FillCellText(cell.percent, cell.text);
+    ShowPercent((measured * 100) / predicted, cell);
     cell.red = RuleHolds<kRow.colour>(kId, measured, cell.value, results);
   }
 }

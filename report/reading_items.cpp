@@ -1,6 +1,7 @@
 #include "report/reading_items.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "texts/japanese_texts.h"
 
@@ -211,6 +212,20 @@ std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& r
   return Concatenate(VentilatoryColumns(r.ventilatory, false), VentilatoryColumns(r.ventilatoryBaldwin, true),
                      LlnColumns(r.ersAts2022), CopdColumns(r.copd), LungAgeColumns(r.lungAge),
                      DisabilityColumns(r.disability));
+}
+
+void ReadingColumnValues(const Reading& r, std::span<std::string_view, kReadingColumnCount> out) {
+  auto at = out.begin();
+  const auto put = [&at](const auto& columns) {
+    for (const ReadingColumn& column : columns) *at++ = column.value;
+  };
+  put(VentilatoryColumns(r.ventilatory, false));
+  put(VentilatoryColumns(r.ventilatoryBaldwin, true));
+  put(LlnColumns(r.ersAts2022));
+  put(CopdColumns(r.copd));
+  put(LungAgeColumns(r.lungAge));
+  put(DisabilityColumns(r.disability));
+  assert(at == out.end());
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,12 @@ std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading)
 inline constexpr std::size_t kReadingColumnCount = 17;
 std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& reading);
 std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading&& reading) = delete;
+
+// Only the values of ReadingColumnsOf, in the same order, stored into `out`:
+// for a caller that has the names already (the batch, row after row). The
+// values view `reading`, as above.
+void ReadingColumnValues(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
+void ReadingColumnValues(const Reading&& reading, std::span<std::string_view, kReadingColumnCount> out) = delete;
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

@@ -73,8 +73,8 @@ void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
   });
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
   ReadResult(result, out.reading);
-  for (const ReadingColumn& column : ReadingColumnsOf(out.reading)) *next++ = column.value;
-  assert(next == out.texts.data() + out.texts.size());
+  ReadingColumnValues(out.reading, std::span<std::string_view, kReadingColumnCount>(next, kReadingColumnCount));
+  assert(next + kReadingColumnCount == out.texts.data() + out.texts.size());
 }
 
 void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
