@@ -106,8 +106,11 @@ void FillRow(const MeasuredValues& measured, const PredictionSet& results, Panel
   const ResultField& field = ResultFields()[I];
   const std::string& line = results.*field.line;
   row.line = line;
-  // A placeholder starts with blanks; a number text never does.
-  row.computed = !line.empty() && line.front() != ' ';
+  // A placeholder starts with blanks; a number text never does. An empty
+  // line (before any calculation) reads its terminating '\0' here, so both
+  // cases are one comparison of the same byte, with no branch on the data.
+  const char first = line.c_str()[0];
+  row.computed = (first != ' ') & (first != '\0');
   // A computed line is the number text, " :" and the label.
   row.textLength = row.computed ? line.size() - field.label.size() - 2 : 0;
   FillCell<I>(measured, results, row.cell);

@@ -60,10 +60,9 @@ void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& o
   out.measuredRatio = r.panel.measuredRatio.text;
   const bool restrictive = cell.value < 80;
   const bool obstructive = Obstructive(r);
-  out.type = restrictive && obstructive ? VentilatoryClass::kMixed
-             : restrictive              ? VentilatoryClass::kRestrictive
-             : obstructive              ? VentilatoryClass::kObstructive
-                                        : VentilatoryClass::kNormal;
+  // The class is the two findings as bits (mixed = both), without a branch on
+  // the patient's values.
+  out.type = static_cast<VentilatoryClass>(static_cast<int>(restrictive) | (static_cast<int>(obstructive) << 1));
   out.label = VentilatoryLabel(out.type);
 }
 

@@ -58,7 +58,8 @@ struct ReadingLabel {
   std::string_view en;
 };
 
-enum class VentilatoryClass : std::uint8_t { kNormal, kRestrictive, kObstructive, kMixed };
+// Restrictive and obstructive are the low and high bits; mixed is both.
+enum class VentilatoryClass : std::uint8_t { kNormal = 0, kRestrictive = 1, kObstructive = 2, kMixed = 3 };
 
 struct VentilatoryReading {
   bool computed = false;
