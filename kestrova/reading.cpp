@@ -49,8 +49,8 @@ ReadingLabel VentilatoryLabel(VentilatoryClass type) {
 void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& out) {
   out.computed = false;
   out.equation = FieldOf(vcRow).label;
-  out.percentVc.clear();
-  out.measuredRatio.clear();
+  out.percentVc = {};
+  out.measuredRatio = {};
   out.type = VentilatoryClass::kNormal;
   out.label = {};
   const PercentCell& cell = Row(r, vcRow).cell;
@@ -110,7 +110,7 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
   out.fev1FvcBelowLln = out.fvcBelowLln = out.fev1BelowLln = false;
   out.pattern = LlnPattern::kNormal;
   out.label = {};
-  out.fev1Z.clear();
+  out.fev1Z = {};
   out.severity = Severity::kNone;
   out.severityLabel = {};
   out.note = {};
@@ -170,8 +170,8 @@ CopdStage StageOf(double percentFev1) {
 
 void ReadCopd(const PanelResult& r, CopdReading& out) {
   out.computed = false;
-  out.percentFev1.clear();
-  out.measuredRatio.clear();
+  out.percentFev1 = {};
+  out.measuredRatio = {};
   out.stage = CopdStage::kNotStaged;
   out.label = {};
   out.note = {};

@@ -78,12 +78,12 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   item.equation = v.equation;
   item.afterEquation = " ";
   item.computed = v.computed;
-  item.details = "%VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
+  ((((item.details = "%VC ") += v.percentVc) += ", FEV1/FVC ") += v.measuredRatio);
   item.label = v.label;
   if (v.computed) {
     item.fields = {{"equation", Kind::kText, std::string(v.equation)},
-                   {"percentVc", Kind::kNumber, v.percentVc},
-                   {"measuredRatio", Kind::kNumber, v.measuredRatio},
+                   {"percentVc", Kind::kNumber, std::string(v.percentVc)},
+                   {"measuredRatio", Kind::kNumber, std::string(v.measuredRatio)},
                    {"class", Kind::kText, std::string(v.label.key)},
                    {"label", Kind::kText, std::string(v.label.ja)},
                    {"labelEn", Kind::kText, std::string(v.label.en)}};
@@ -99,7 +99,7 @@ ReadingItem LlnItem(const LlnReading& lln) {
   item.equation = lln.equation;
   item.afterEquation = ", ";
   item.computed = lln.computed;
-  if (!lln.fev1Z.empty()) item.details = "FEV1 z " + lln.fev1Z;
+  if (!lln.fev1Z.empty()) (item.details = "FEV1 z ") += lln.fev1Z;
   item.label = lln.label;
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
@@ -117,7 +117,7 @@ ReadingItem LlnItem(const LlnReading& lln) {
         {"severity", Kind::kTextOrNull, graded ? std::string(lln.severityLabel.key) : std::string()},
         {"severityLabel", Kind::kTextOrNull, std::string(lln.severityLabel.ja)},
         {"severityLabelEn", Kind::kTextOrNull, std::string(lln.severityLabel.en)},
-        {"fev1Z", Kind::kNumber, lln.fev1Z},
+        {"fev1Z", Kind::kNumber, std::string(lln.fev1Z)},
         {"note", Kind::kTextOrNull, std::string(lln.note.ja)},
         {"noteEn", Kind::kTextOrNull, std::string(lln.note.en)}};
   }
@@ -133,13 +133,13 @@ ReadingItem CopdItem(const CopdReading& copd) {
   item.equation = copd.equation;
   item.afterEquation = " ";
   item.computed = copd.computed;
-  item.details = "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio;
+  ((((item.details = "%FEV1 ") += copd.percentFev1) += ", FEV1/FVC ") += copd.measuredRatio);
   item.label = copd.label;
   if (!copd.computed) return item;
   item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
                  {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
-                 {"percentFev1", Kind::kNumber, copd.percentFev1},
-                 {"measuredRatio", Kind::kNumber, copd.measuredRatio},
+                 {"percentFev1", Kind::kNumber, std::string(copd.percentFev1)},
+                 {"measuredRatio", Kind::kNumber, std::string(copd.measuredRatio)},
                  {"label", Kind::kText, std::string(copd.label.ja)},
                  {"labelEn", Kind::kText, std::string(copd.label.en)},
                  {"note", Kind::kText, std::string(copd.note.ja)},
