@@ -16,7 +16,8 @@ constexpr std::size_t kBlankCellWidth = 11;
 // The values the cells compare with their predictions, indexed by MeasuredInput
 // (kNone reads 0): one lookup per row instead of a switch.
 using MeasuredValues = std::array<double, 5>;
-static_assert(static_cast<std::size_t>(MeasuredInput::kMeasuredRatio) + 1 == std::tuple_size_v<MeasuredValues>);
+static_assert(static_cast<std::size_t>(MeasuredInput::kMeasuredRatio) + 1 ==
+              std::tuple_size_v<MeasuredValues>);
 
 MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRatio) {
   MeasuredValues values{};
@@ -31,7 +32,7 @@ MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRati
 // t has at least three characters ("0.0"), so its last three are always
 // copied; the two before them are t's or blanks. t's length follows the data
 // ("99.9" beside "100.0"), so they are chosen by a mask, not a branch.
-void FillCellText(const std::string& t, std::string& cell) {
+inline void FillCellText(const std::string& t, std::string& cell) {
   static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
   static_assert(sizeof kFrame - 1 == kCellWidth);
   cell.resize(kCellWidth);  // in place: a cell drawn before keeps its storage
@@ -53,8 +54,9 @@ void FillCellText(const std::string& t, std::string& cell) {
 }
 
 // A cell that shows `percentage`: its text t and value, and the drawn text.
-// One call per cell for all fifteen rows' code.
-void ShowPercent(double percentage, PercentCell& cell) {
+// Inlined into each row's code, like FillCellText: a call per cell, with its
+// register saves around RoundThroughText, cost more than these few stores.
+inline void ShowPercent(double percentage, PercentCell& cell) {
   cell.value = RoundThroughText(percentage, 1, cell.percent);
   FillCellText(cell.percent, cell.text);
 }

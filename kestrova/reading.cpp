@@ -62,7 +62,8 @@ void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& o
   const bool obstructive = Obstructive(r);
   // The class is the two findings as bits (mixed = both), without a branch on
   // the patient's values.
-  out.type = static_cast<VentilatoryClass>(static_cast<int>(restrictive) | (static_cast<int>(obstructive) << 1));
+  out.type =
+      static_cast<VentilatoryClass>(static_cast<int>(restrictive) | (static_cast<int>(obstructive) << 1));
   out.label = VentilatoryLabel(out.type);
 }
 
@@ -259,7 +260,8 @@ void ReadDisability(const PanelResult& r, DisabilityReading& out) {
   out.grade = DisabilityGrade::kNone;
   out.label = {};
   out.note = {};
-  if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0)) return;
+  if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0))
+    return;
   out.computed = true;
   out.grade = GradeOf(RoundThroughText(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1, out.index));
   out.label = GradeLabel(out.grade);

@@ -63,9 +63,9 @@ enum class VentilatoryClass : std::uint8_t { kNormal = 0, kRestrictive = 1, kObs
 
 struct VentilatoryReading {
   bool computed = false;
-  std::string_view equation;  // "JRS2001" or "Baldwin": the %VC row used
-  std::string_view percentVc;      // "79.9"
-  std::string_view measuredRatio;  // "0.699"
+  std::string_view equation;       // "JRS2001" or "Baldwin": the %VC row used
+  std::string_view percentVc;      // "79.9" (views the result's cell)
+  std::string_view measuredRatio;  // "0.699" (views the result's measured ratio)
   VentilatoryClass type = VentilatoryClass::kNormal;
   ReadingLabel label;
 };
@@ -81,7 +81,7 @@ struct LlnReading {
   bool fev1BelowLln = false;
   LlnPattern pattern = LlnPattern::kNormal;
   ReadingLabel label;
-  std::string_view fev1Z;  // "-2.51"
+  std::string_view fev1Z;  // "-2.51" (views the result's FEV1 z text)
   // kNone when nothing is below its LLN, or (with the note as label) when
   // FEV1 is not below its own.
   Severity severity = Severity::kNone;
@@ -94,7 +94,7 @@ enum class CopdStage : std::uint8_t { kNotStaged, kI, kII, kIII, kIV };
 struct CopdReading {
   bool computed = false;
   std::string_view equation = "JRS2001";
-  std::string_view percentFev1;  // "79.9"
+  std::string_view percentFev1;  // "79.9" (views the result's FEV1 cell)
   std::string_view measuredRatio;
   CopdStage stage = CopdStage::kNotStaged;  // kNotStaged: FEV1/FVC ≥ 0.700
   ReadingLabel label;

@@ -14,7 +14,9 @@ ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool
 
 std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
 
-std::string_view KeyIfRead(bool computed, std::string_view key) { return computed ? key : std::string_view(); }
+std::string_view KeyIfRead(bool computed, std::string_view key) {
+  return computed ? key : std::string_view();
+}
 
 // Each item's columns, the one list that both its ReadingItem and
 // ReadingColumnsOf give. Sizes are part of the types, so a list that outgrows
@@ -200,7 +202,8 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
 }  // namespace
 
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
-  return {VentilatoryItem(r.ventilatory, false), VentilatoryItem(r.ventilatoryBaldwin, true),
+  return {VentilatoryItem(r.ventilatory, false),
+          VentilatoryItem(r.ventilatoryBaldwin, true),
           LlnItem(r.ersAts2022),
           CopdItem(r.copd),
           LungAgeItem(r.lungAge),

@@ -97,7 +97,8 @@ std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading&& 
 // for a caller that has the names already (the batch, row after row). The
 // values view `reading`, as above.
 void ReadingColumnValues(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
-void ReadingColumnValues(const Reading&& reading, std::span<std::string_view, kReadingColumnCount> out) = delete;
+void ReadingColumnValues(const Reading&& reading,
+                         std::span<std::string_view, kReadingColumnCount> out) = delete;
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

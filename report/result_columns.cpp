@@ -68,12 +68,12 @@ const std::vector<std::string>& ResultColumnNames() {
 void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
   out.texts.resize(ResultColumnNames().size());
   std::string_view* next = out.texts.data();
-  ForEachPanelColumn(result, [&next](std::string_view, std::string_view, std::string_view text) {
-    *next++ = text;
-  });
+  ForEachPanelColumn(result,
+                     [&next](std::string_view, std::string_view, std::string_view text) { *next++ = text; });
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
   ReadResult(result, out.reading);
-  ReadingColumnValues(out.reading, std::span<std::string_view, kReadingColumnCount>(next, kReadingColumnCount));
+  ReadingColumnValues(out.reading,
+                      std::span<std::string_view, kReadingColumnCount>(next, kReadingColumnCount));
   assert(next + kReadingColumnCount == out.texts.data() + out.texts.size());
 }
 
