@@ -81,8 +81,9 @@ enum ReadingItemIndex : std::size_t {
   kReadingItemCount
 };
 
-// The items view the reading's texts (column values, the lung age's label), so
-// the reading must outlive them; a temporary reading does not compile.
+// The items view the reading's texts (column values, the lung age's label),
+// and through it the result's (%VC, the measured ratio, …), so the reading and
+// its result must outlive them; a temporary reading does not compile.
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading) = delete;
 
