@@ -32,10 +32,28 @@ struct RowLayout {
 
 constexpr bool HasPercentCell(const RowLayout& row) { return row.measured != MeasuredInput::kNone; }
 
-// The fifteen rows in display order, in the order of ResultFields().
-extern const std::array<RowLayout, kResultCount> kRowLayouts;
-inline const std::array<RowLayout, kResultCount>& RowLayouts() { return kRowLayouts; }
-inline const RowLayout& LayoutOf(ResultId id) { return kRowLayouts[static_cast<std::size_t>(id)]; }
+// The fifteen rows in display order, in the order of ResultFields(). Defined
+// here, as constants, so that code walking the rows with compile-time indices
+// (the panel's contents, the CSV columns) has each row's rule folded in.
+inline constexpr std::array<RowLayout, kResultCount> kRowLayouts = {{
+    {"VC", 170, MeasuredInput::kVc, ColourRule::kBelowLln},                               // vcJrs2014
+    {"VC", 195, MeasuredInput::kNone, ColourRule::kNever},                                // vcLln
+    {"VC", 220, MeasuredInput::kVc, ColourRule::kPercentUnder80},                         // vcJrs2001
+    {"VC", 245, MeasuredInput::kVc, ColourRule::kPercentUnder80},                         // vcBaldwin
+    {"FVC", 285, MeasuredInput::kFvc, ColourRule::kBelowLln},                             // fvcJrs2014
+    {"FVC", 310, MeasuredInput::kNone, ColourRule::kNever},                               // fvcLln
+    {"FVC", 335, MeasuredInput::kFvc, ColourRule::kNever},                                // fvcJrs2001
+    {"FEV1", 375, MeasuredInput::kFev1, ColourRule::kBelowLln},                           // fev1Jrs2014
+    {"FEV1", 400, MeasuredInput::kNone, ColourRule::kNever},                              // fev1Lln
+    {"FEV1", 425, MeasuredInput::kFev1, ColourRule::kNever},                              // fev1Jrs2001
+    {"FEV1", 450, MeasuredInput::kFev1, ColourRule::kNever},                              // fev1Berglund
+    {"FEV1.0 %", 490, MeasuredInput::kMeasuredRatio, ColourRule::kRatioBelowPrediction},  // fev1RatioJrs2014
+    {"FEV1.0 %", 515, MeasuredInput::kNone, ColourRule::kNever},                          // fev1RatioLln
+    {"FEV1.0 %", 540, MeasuredInput::kMeasuredRatio, ColourRule::kRatioBelowPrediction},  // fev1RatioJrs2001T
+    {"FEV1.0 %", 565, MeasuredInput::kMeasuredRatio, ColourRule::kRatioBelowPrediction},  // fev1RatioJrs2001G
+}};
+constexpr const std::array<RowLayout, kResultCount>& RowLayouts() { return kRowLayouts; }
+constexpr const RowLayout& LayoutOf(ResultId id) { return kRowLayouts[static_cast<std::size_t>(id)]; }
 
 }  // namespace kestrova
 

@@ -39,20 +39,28 @@ void FillRow(std::size_t i, FullResult& out) {
   row.red = shown.cell.red;
 }
 
+// One quantity's standing; Q is a constant, so its slot and decimals are too.
 // The parameters come from the calculation itself (PredictionSet::jrs2014Lms),
 // the same values the medians and LLNs were computed from.
+template <std::size_t Q>
+void FillStanding(double measured, PanelResult& out) {
+  constexpr Jrs2014Quantity kQuantity = kJrs2014Quantities[Q];
+  constexpr auto kSlot = static_cast<std::size_t>(kQuantity);
+  constexpr std::uint8_t kDecimals = kQuantity == Jrs2014Quantity::kRatio ? 3 : 2;
+  StandingView& standing = out.jrs2014[Q];
+  standing.name = kStandingNames[Q];
+  const bool has = out.computed && out.predictions.hasJrs2014Lms[kSlot];
+  standing.lms = has ? out.predictions.jrs2014Lms[kSlot] : LmsParameters{};
+  ComputeStanding(has ? &standing.lms : nullptr, kDecimals, measured > 0 ? measured : 0, standing);
+}
+
 void FillStandings(const PatientInputs& inputs, PanelResult& out) {
   const MeasuredRatioText& ratio = out.panel.measuredRatio;
-  const double measured[] = {inputs.vc, inputs.fvc, inputs.fev1, ratio.shown ? ratio.value : 0};
-  for (std::size_t q = 0; q < kJrs2014Quantities.size(); ++q) {
-    StandingView& standing = out.jrs2014[q];
-    standing.name = kStandingNames[q];
-    const auto slot = static_cast<std::size_t>(kJrs2014Quantities[q]);
-    const bool has = out.computed && out.predictions.hasJrs2014Lms[slot];
-    standing.lms = has ? out.predictions.jrs2014Lms[slot] : LmsParameters{};
-    const std::uint8_t decimals = kJrs2014Quantities[q] == Jrs2014Quantity::kRatio ? 3 : 2;
-    ComputeStanding(has ? &standing.lms : nullptr, decimals, measured[q] > 0 ? measured[q] : 0, standing);
-  }
+  static_assert(kJrs2014Quantities.size() == 4);
+  FillStanding<0>(inputs.vc, out);
+  FillStanding<1>(inputs.fvc, out);
+  FillStanding<2>(inputs.fev1, out);
+  FillStanding<3>(ratio.shown ? ratio.value : 0, out);
 }
 
 }  // namespace

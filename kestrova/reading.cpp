@@ -42,22 +42,29 @@ ReadingLabel VentilatoryLabel(VentilatoryClass type) {
   return {"normal", texts::kPatternNormalUtf8, "normal"};
 }
 
-VentilatoryReading ReadVentilatory(const PanelResult& r, ResultId vcRow) {
-  VentilatoryReading out;
+// Each reader below fills its item in place, resetting first every member
+// it may set, so a reading reused patient after patient keeps its strings'
+// storage and nothing of the previous patient.
+
+void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& out) {
+  out.computed = false;
   out.equation = FieldOf(vcRow).label;
+  out.percentVc = {};
+  out.measuredRatio = {};
+  out.type = VentilatoryClass::kNormal;
+  out.label = {};
   const PercentCell& cell = Row(r, vcRow).cell;
-  if (cell.percent.empty() || !(r.inputs.vc > 0) || !HasMeasuredRatio(r)) return out;
+  if (cell.percent.empty() || !(r.inputs.vc > 0) || !HasMeasuredRatio(r)) return;
   out.computed = true;
   out.percentVc = cell.percent;
   out.measuredRatio = r.panel.measuredRatio.text;
   const bool restrictive = cell.value < 80;
   const bool obstructive = Obstructive(r);
-  out.type = restrictive && obstructive ? VentilatoryClass::kMixed
-             : restrictive              ? VentilatoryClass::kRestrictive
-             : obstructive              ? VentilatoryClass::kObstructive
-                                        : VentilatoryClass::kNormal;
+  // The class is the two findings as bits (mixed = both), without a branch on
+  // the patient's values.
+  out.type =
+      static_cast<VentilatoryClass>(static_cast<int>(restrictive) | (static_cast<int>(obstructive) << 1));
   out.label = VentilatoryLabel(out.type);
-  return out;
 }
 
 ReadingLabel LlnLabel(LlnPattern pattern) {
@@ -99,12 +106,19 @@ ReadingLabel SeverityLabel(Severity severity) {
   return {};
 }
 
-LlnReading ReadLln(const PanelResult& r) {
-  LlnReading out;
+void ReadLln(const PanelResult& r, LlnReading& out) {
+  out.computed = false;
+  out.fev1FvcBelowLln = out.fvcBelowLln = out.fev1BelowLln = false;
+  out.pattern = LlnPattern::kNormal;
+  out.label = {};
+  out.fev1Z = {};
+  out.severity = Severity::kNone;
+  out.severityLabel = {};
+  out.note = {};
   const bool limits = Row(r, ResultId::kFvcLln).computed && Row(r, ResultId::kFev1Lln).computed &&
                       Row(r, ResultId::kFev1RatioLln).computed;
   const StandingView& fev1 = Standing(r, Jrs2014Quantity::kFev1);
-  if (!limits || !HasMeasuredRatio(r) || fev1.zText.empty()) return out;
+  if (!limits || !HasMeasuredRatio(r) || fev1.zText.empty()) return;
   out.computed = true;
   out.fev1FvcBelowLln = r.panel.measuredRatio.red;
   out.fvcBelowLln = Row(r, ResultId::kFvcJrs2014).cell.red;
@@ -122,7 +136,7 @@ LlnReading ReadLln(const PanelResult& r) {
     out.pattern = LlnPattern::kPossibleRestriction;
   }
   out.label = LlnLabel(out.pattern);
-  if (out.pattern == LlnPattern::kNormal) return out;
+  if (out.pattern == LlnPattern::kNormal) return;
   if (out.fev1BelowLln) {
     out.severity = SeverityOf(ParseNumber(out.fev1Z));
     out.severityLabel = SeverityLabel(out.severity);
@@ -130,7 +144,6 @@ LlnReading ReadLln(const PanelResult& r) {
     out.severityLabel = {"fev1NotBelowLln", texts::kSeverityFev1NotBelowLlnUtf8,
                          "FEV1 not below its LLN (no severity grade)"};
   }
-  return out;
 }
 
 ReadingLabel CopdLabel(CopdStage stage) {
@@ -156,17 +169,21 @@ CopdStage StageOf(double percentFev1) {
   return CopdStage::kIV;
 }
 
-CopdReading ReadCopd(const PanelResult& r) {
-  CopdReading out;
+void ReadCopd(const PanelResult& r, CopdReading& out) {
+  out.computed = false;
+  out.percentFev1 = {};
+  out.measuredRatio = {};
+  out.stage = CopdStage::kNotStaged;
+  out.label = {};
+  out.note = {};
   const PercentCell& cell = Row(r, ResultId::kFev1Jrs2001).cell;
-  if (cell.percent.empty() || !HasMeasuredRatio(r)) return out;
+  if (cell.percent.empty() || !HasMeasuredRatio(r)) return;
   out.computed = true;
   out.percentFev1 = cell.percent;
   out.measuredRatio = r.panel.measuredRatio.text;
   if (Obstructive(r)) out.stage = StageOf(cell.value);
   out.label = CopdLabel(out.stage);
   out.note = {"postBronchodilator", texts::kCopdNoteUtf8, "staging requires post-bronchodilator values"};
-  return out;
 }
 
 // The lung-age formula, each product and sum rounded to double in the order
@@ -184,9 +201,16 @@ void SetYears(int years, LungAgeReading& out) {
   out.ja.assign(text).append(texts::kYearsSuffixUtf8);
 }
 
-LungAgeReading ReadLungAge(const PanelResult& r) {
-  LungAgeReading out;
-  if (!Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return out;
+void ReadLungAge(const PanelResult& r, LungAgeReading& out) {
+  out.computed = false;
+  out.value.clear();
+  out.band = LungAgeBand::kYears;
+  out.years = 0;
+  out.corrected = false;
+  out.ja.clear();
+  out.en.clear();
+  out.correction = {};
+  if (!Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return;
   out.computed = true;
   const double shown =
       RoundThroughText(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1, out.value);
@@ -207,7 +231,6 @@ LungAgeReading ReadLungAge(const PanelResult& r) {
   } else {
     SetYears(WholeYearsHalfUp(shown), out);
   }
-  return out;
 }
 
 ReadingLabel GradeLabel(DisabilityGrade grade) {
@@ -231,30 +254,38 @@ DisabilityGrade GradeOf(double index) {
   return DisabilityGrade::kNone;
 }
 
-DisabilityReading ReadDisability(const PanelResult& r) {
-  DisabilityReading out;
+void ReadDisability(const PanelResult& r, DisabilityReading& out) {
+  out.computed = false;
+  out.index.clear();
+  out.grade = DisabilityGrade::kNone;
+  out.label = {};
+  out.note = {};
   if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0))
-    return out;
+    return;
   out.computed = true;
   out.grade = GradeOf(RoundThroughText(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1, out.index));
   out.label = GradeLabel(out.grade);
   out.note = {"certification", texts::kDisabilityNoteUtf8,
               "certification also weighs arterial blood gases and the physician's findings"};
-  return out;
 }
 
 }  // namespace
 
 // A result that is not computed has no cells, lines or measured ratio, so
-// every item below stays not computed. Each reader's result initializes its
-// member in place: no reading is built twice or moved.
+// every item below stays not computed.
+void ReadResult(const PanelResult& result, Reading& out) {
+  ReadVentilatory(result, ResultId::kVcJrs2001, out.ventilatory);
+  ReadVentilatory(result, ResultId::kVcBaldwin, out.ventilatoryBaldwin);
+  ReadLln(result, out.ersAts2022);
+  ReadCopd(result, out.copd);
+  ReadLungAge(result, out.lungAge);
+  ReadDisability(result, out.disability);
+}
+
 Reading ReadResult(const PanelResult& result) {
-  return {ReadVentilatory(result, ResultId::kVcJrs2001),
-          ReadVentilatory(result, ResultId::kVcBaldwin),
-          ReadLln(result),
-          ReadCopd(result),
-          ReadLungAge(result),
-          ReadDisability(result)};
+  Reading out;
+  ReadResult(result, out);
+  return out;
 }
 
 }  // namespace kestrova

@@ -58,13 +58,14 @@ struct ReadingLabel {
   std::string_view en;
 };
 
-enum class VentilatoryClass : std::uint8_t { kNormal, kRestrictive, kObstructive, kMixed };
+// Restrictive and obstructive are the low and high bits; mixed is both.
+enum class VentilatoryClass : std::uint8_t { kNormal = 0, kRestrictive = 1, kObstructive = 2, kMixed = 3 };
 
 struct VentilatoryReading {
   bool computed = false;
-  std::string_view equation;  // "JRS2001" or "Baldwin": the %VC row used
-  std::string percentVc;      // "79.9"
-  std::string measuredRatio;  // "0.699"
+  std::string_view equation;       // "JRS2001" or "Baldwin": the %VC row used
+  std::string_view percentVc;      // "79.9" (views the result's cell)
+  std::string_view measuredRatio;  // "0.699" (views the result's measured ratio)
   VentilatoryClass type = VentilatoryClass::kNormal;
   ReadingLabel label;
 };
@@ -80,7 +81,7 @@ struct LlnReading {
   bool fev1BelowLln = false;
   LlnPattern pattern = LlnPattern::kNormal;
   ReadingLabel label;
-  std::string fev1Z;  // "-2.51"
+  std::string_view fev1Z;  // "-2.51" (views the result's FEV1 z text)
   // kNone when nothing is below its LLN, or (with the note as label) when
   // FEV1 is not below its own.
   Severity severity = Severity::kNone;
@@ -93,8 +94,8 @@ enum class CopdStage : std::uint8_t { kNotStaged, kI, kII, kIII, kIV };
 struct CopdReading {
   bool computed = false;
   std::string_view equation = "JRS2001";
-  std::string percentFev1;  // "79.9"
-  std::string measuredRatio;
+  std::string_view percentFev1;  // "79.9" (views the result's FEV1 cell)
+  std::string_view measuredRatio;
   CopdStage stage = CopdStage::kNotStaged;  // kNotStaged: FEV1/FVC ≥ 0.700
   ReadingLabel label;
   ReadingLabel note;  // staging requires post-bronchodilator values
@@ -135,8 +136,18 @@ struct Reading {
 };
 
 // The reading of a computed result; every item not computed when the result
-// is not.
+// is not. The texts it shows as they stand in the result (%VC, %FEV1, the
+// measured FEV1/FVC, the FEV1 z) view the result's own: the result must
+// outlive the reading and not be computed again while it is read, so a
+// temporary result does not compile.
 Reading ReadResult(const PanelResult& result);
+Reading ReadResult(const PanelResult&& result) = delete;
+// The same into `out`: every member that depends on the result is written
+// (the fixed equation names are never changed), so `out` ends equal to
+// ReadResult(result) whatever it held. Reusing one Reading for many results
+// keeps its strings' storage.
+void ReadResult(const PanelResult& result, Reading& out);
+void ReadResult(const PanelResult&& result, Reading& out) = delete;
 
 }  // namespace kestrova
 

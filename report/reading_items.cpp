@@ -1,6 +1,7 @@
 #include "report/reading_items.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "texts/japanese_texts.h"
 
@@ -13,7 +14,9 @@ ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool
 
 std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
 
-std::string_view KeyIfRead(bool computed, std::string_view key) { return computed ? key : std::string_view(); }
+std::string_view KeyIfRead(bool computed, std::string_view key) {
+  return computed ? key : std::string_view();
+}
 
 // Each item's columns, the one list that both its ReadingItem and
 // ReadingColumnsOf give. Sizes are part of the types, so a list that outgrows
@@ -77,12 +80,12 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   item.equation = v.equation;
   item.afterEquation = " ";
   item.computed = v.computed;
-  item.details = "%VC " + v.percentVc + ", FEV1/FVC " + v.measuredRatio;
+  ((((item.details = "%VC ") += v.percentVc) += ", FEV1/FVC ") += v.measuredRatio);
   item.label = v.label;
   if (v.computed) {
     item.fields = {{"equation", Kind::kText, std::string(v.equation)},
-                   {"percentVc", Kind::kNumber, v.percentVc},
-                   {"measuredRatio", Kind::kNumber, v.measuredRatio},
+                   {"percentVc", Kind::kNumber, std::string(v.percentVc)},
+                   {"measuredRatio", Kind::kNumber, std::string(v.measuredRatio)},
                    {"class", Kind::kText, std::string(v.label.key)},
                    {"label", Kind::kText, std::string(v.label.ja)},
                    {"labelEn", Kind::kText, std::string(v.label.en)}};
@@ -98,7 +101,7 @@ ReadingItem LlnItem(const LlnReading& lln) {
   item.equation = lln.equation;
   item.afterEquation = ", ";
   item.computed = lln.computed;
-  if (!lln.fev1Z.empty()) item.details = "FEV1 z " + lln.fev1Z;
+  if (!lln.fev1Z.empty()) (item.details = "FEV1 z ") += lln.fev1Z;
   item.label = lln.label;
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
@@ -116,7 +119,7 @@ ReadingItem LlnItem(const LlnReading& lln) {
         {"severity", Kind::kTextOrNull, graded ? std::string(lln.severityLabel.key) : std::string()},
         {"severityLabel", Kind::kTextOrNull, std::string(lln.severityLabel.ja)},
         {"severityLabelEn", Kind::kTextOrNull, std::string(lln.severityLabel.en)},
-        {"fev1Z", Kind::kNumber, lln.fev1Z},
+        {"fev1Z", Kind::kNumber, std::string(lln.fev1Z)},
         {"note", Kind::kTextOrNull, std::string(lln.note.ja)},
         {"noteEn", Kind::kTextOrNull, std::string(lln.note.en)}};
   }
@@ -132,13 +135,13 @@ ReadingItem CopdItem(const CopdReading& copd) {
   item.equation = copd.equation;
   item.afterEquation = " ";
   item.computed = copd.computed;
-  item.details = "%FEV1 " + copd.percentFev1 + ", FEV1/FVC " + copd.measuredRatio;
+  ((((item.details = "%FEV1 ") += copd.percentFev1) += ", FEV1/FVC ") += copd.measuredRatio);
   item.label = copd.label;
   if (!copd.computed) return item;
   item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
                  {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
-                 {"percentFev1", Kind::kNumber, copd.percentFev1},
-                 {"measuredRatio", Kind::kNumber, copd.measuredRatio},
+                 {"percentFev1", Kind::kNumber, std::string(copd.percentFev1)},
+                 {"measuredRatio", Kind::kNumber, std::string(copd.measuredRatio)},
                  {"label", Kind::kText, std::string(copd.label.ja)},
                  {"labelEn", Kind::kText, std::string(copd.label.en)},
                  {"note", Kind::kText, std::string(copd.note.ja)},
@@ -199,7 +202,8 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
 }  // namespace
 
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
-  return {VentilatoryItem(r.ventilatory, false), VentilatoryItem(r.ventilatoryBaldwin, true),
+  return {VentilatoryItem(r.ventilatory, false),
+          VentilatoryItem(r.ventilatoryBaldwin, true),
           LlnItem(r.ersAts2022),
           CopdItem(r.copd),
           LungAgeItem(r.lungAge),
@@ -211,6 +215,20 @@ std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& r
   return Concatenate(VentilatoryColumns(r.ventilatory, false), VentilatoryColumns(r.ventilatoryBaldwin, true),
                      LlnColumns(r.ersAts2022), CopdColumns(r.copd), LungAgeColumns(r.lungAge),
                      DisabilityColumns(r.disability));
+}
+
+void ReadingColumnValues(const Reading& r, std::span<std::string_view, kReadingColumnCount> out) {
+  auto at = out.begin();
+  const auto put = [&at](const auto& columns) {
+    for (const ReadingColumn& column : columns) *at++ = column.value;
+  };
+  put(VentilatoryColumns(r.ventilatory, false));
+  put(VentilatoryColumns(r.ventilatoryBaldwin, true));
+  put(LlnColumns(r.ersAts2022));
+  put(CopdColumns(r.copd));
+  put(LungAgeColumns(r.lungAge));
+  put(DisabilityColumns(r.disability));
+  assert(at == out.end());
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

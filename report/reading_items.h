@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,8 +81,9 @@ enum ReadingItemIndex : std::size_t {
   kReadingItemCount
 };
 
-// The items view the reading's texts (column values, the lung age's label), so
-// the reading must outlive them; a temporary reading does not compile.
+// The items view the reading's texts (column values, the lung age's label),
+// and through it the result's (%VC, the measured ratio, …), so the reading and
+// its result must outlive them; a temporary reading does not compile.
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading) = delete;
 
@@ -91,6 +93,13 @@ std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading)
 inline constexpr std::size_t kReadingColumnCount = 17;
 std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& reading);
 std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading&& reading) = delete;
+
+// Only the values of ReadingColumnsOf, in the same order, stored into `out`:
+// for a caller that has the names already (the batch, row after row). The
+// values view `reading`, as above.
+void ReadingColumnValues(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
+void ReadingColumnValues(const Reading&& reading,
+                         std::span<std::string_view, kReadingColumnCount> out) = delete;
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

@@ -2,28 +2,36 @@
 
 #include <cassert>
 #include <iterator>
+#include <utility>
 
+#include "display/panel_layout.h"
 #include "kestrova/reading.h"
 
 namespace kestrova::report {
 
 namespace {
 
+// One result's columns: its number text, then for a row with a percentage
+// cell the percentage and its flag. I is a constant, so whether the row has a
+// cell is decided at compile time.
+template <std::size_t I, class Column>
+void ResultRowColumns(const PanelResult& result, Column& column) {
+  const PanelRow& row = result.panel.rows[I];
+  const std::string_view name = ResultFields()[I].name;
+  column(name, "", row.Text());
+  if constexpr (HasPercentCell(kRowLayouts[I])) {
+    column(name, "Pct", row.cell.percent);
+    column(name, "Red", row.cell.red ? "1" : "0");
+  }
+}
+
 // The columns before the reading's, in order: calls column(name, suffix, text)
 // for each, the column being named name + suffix. The one walk gives both the
 // names (from any result) and a row's texts, so the two cannot disagree; it is
-// inlined into each, so a row costs no call per column.
-template <class Column>
-void ForEachPanelColumn(const PanelResult& result, Column&& column) {
-  for (std::size_t i = 0; i < kResultCount; ++i) {
-    const PanelRow& row = result.panel.rows[i];
-    const std::string_view name = ResultFields()[i].name;
-    column(name, "", row.Text());
-    if (HasPercentCell(RowLayouts()[i])) {
-      column(name, "Pct", row.cell.percent);
-      column(name, "Red", row.cell.red ? "1" : "0");
-    }
-  }
+// inlined into each, and unrolled, so a row is a straight run of stores.
+template <class Column, std::size_t... I>
+void ForEachPanelColumn(const PanelResult& result, Column&& column, std::index_sequence<I...>) {
+  (ResultRowColumns<I>(result, column), ...);
   column("measuredRatio", "", result.panel.measuredRatio.text);
   column("measuredRatio", "Red", result.panel.measuredRatio.red ? "1" : "0");
   constexpr std::string_view kQuantities[] = {"vc", "fvc", "fev1", "fev1Ratio"};
@@ -33,6 +41,11 @@ void ForEachPanelColumn(const PanelResult& result, Column&& column) {
     column(kQuantities[q], "Z", standing.zText);
     column(kQuantities[q], "Percentile", standing.percentileText);
   }
+}
+
+template <class Column>
+void ForEachPanelColumn(const PanelResult& result, Column&& column) {
+  ForEachPanelColumn(result, column, std::make_index_sequence<kResultCount>());
 }
 
 }  // namespace
@@ -55,13 +68,13 @@ const std::vector<std::string>& ResultColumnNames() {
 void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
   out.texts.resize(ResultColumnNames().size());
   std::string_view* next = out.texts.data();
-  ForEachPanelColumn(result, [&next](std::string_view, std::string_view, std::string_view text) {
-    *next++ = text;
-  });
+  ForEachPanelColumn(result,
+                     [&next](std::string_view, std::string_view, std::string_view text) { *next++ = text; });
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
-  out.reading = ReadResult(result);
-  for (const ReadingColumn& column : ReadingColumnsOf(out.reading)) *next++ = column.value;
-  assert(next == out.texts.data() + out.texts.size());
+  ReadResult(result, out.reading);
+  ReadingColumnValues(out.reading,
+                      std::span<std::string_view, kReadingColumnCount>(next, kReadingColumnCount));
+  assert(next + kReadingColumnCount == out.texts.data() + out.texts.size());
 }
 
 void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {

@@ -7,8 +7,10 @@
 namespace kestrova {
 namespace {
 
+// The reading views its result's texts: the result is kept here, and a
+// reading is checked before the next Read computes it again.
 Reading Read(const PatientInputs& inputs) {
-  PanelResult result;
+  static PanelResult result;
   ComputePanelResult(inputs, result);
   return ReadResult(result);
 }
