@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <thread>
@@ -30,11 +31,36 @@ ColumnKind KindOf(const std::string& name) {
   return name.ends_with("Red") ? ColumnKind::kFlag : ColumnKind::kNumber;
 }
 
+// The 1 to 8 characters of [first, first + size) as a word, the last one in
+// the low byte and zeros above ("4.48" -> 0x342E3438): a character at
+// position i from the end is byte i. Texts of 4 to 8 characters are their
+// first four and last four characters; shorter ones their first, middle and
+// last character; where these overlap they place the same character at the
+// same byte.
+std::uint64_t ShortTextWord(const char* first, std::size_t size) {
+  if (size >= 4) {
+    std::uint32_t head = 0;
+    std::uint32_t tail = 0;
+    std::memcpy(&head, first, 4);
+    std::memcpy(&tail, first + size - 4, 4);
+    if constexpr (std::endian::native == std::endian::little) {  // the first character to the high byte
+      head = __builtin_bswap32(head);
+      tail = __builtin_bswap32(tail);
+    }
+    return (std::uint64_t{head} << (8 * (size - 4))) | tail;
+  }
+  const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(first[i])}; };
+  return (byte(0) << (8 * (size - 1))) | (byte(size / 2) << (8 * (size - 1 - size / 2))) | byte(size - 1);
+}
+
 // The digits and decimals of a plain decimal text of 1 to 8 characters
 // ("4.48", "71", "0.731"), read as one 64-bit word; false for any other text
-// (then the general reader decides). The characters are shifted into a word
-// of '0's, the last one in the low byte, so shorter texts are '0'-padded on
-// the left, which leaves their value as it is. The point, if any, is found
+// (then the general reader decides). The characters are placed in a word,
+// the last one in the low byte, by at most two loads that stay inside the
+// text (they overlap for fewer than eight characters, and overlapping bytes
+// agree, so or-ing them is exact), without a loop whose length varies from
+// cell to cell; the bytes above the text are '0's, which leave the value as
+// it is. The point, if any, is found
 // as the lowest byte equal to '.' (the zero-byte test is exact for the lowest
 // one; a second hit, true or not, sends the text to the general reader); the
 // bytes above it move down one, filling the gap, and the eight bytes must
@@ -42,8 +68,8 @@ ColumnKind KindOf(const std::string& name) {
 bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, int& decimals) {
   constexpr std::uint64_t kOnes = 0x0101010101010101;
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint64_t word = kOnes * '0';
-  for (std::size_t i = 0; i < size; ++i) word = (word << 8) | static_cast<unsigned char>(first[i]);
+  std::uint64_t word = ShortTextWord(first, size);
+  word |= (kOnes * '0') & ~(~std::uint64_t{0} >> (64 - 8 * size));  // '0's above the text
   const std::uint64_t points = word ^ (kOnes * '.');
   const std::uint64_t zeros = (points - kOnes) & ~points & kHighBits;
   decimals = 0;
