@@ -55,36 +55,33 @@ std::uint64_t ShortTextWord(const char* first, std::size_t size) {
 
 // The digits and decimals of a plain decimal text of 1 to 8 characters
 // ("4.48", "71", "0.731"), read as one 64-bit word; false for any other text
-// (then the general reader decides). The characters are placed in a word,
-// the last one in the low byte, by at most two loads that stay inside the
-// text (they overlap for fewer than eight characters, and overlapping bytes
-// agree, so or-ing them is exact), without a loop whose length varies from
-// cell to cell; the bytes above the text are '0's, which leave the value as
-// it is. The point, if any, is found
-// as the lowest byte equal to '.' (the zero-byte test is exact for the lowest
-// one; a second hit, true or not, sends the text to the general reader); the
-// bytes above it move down one, filling the gap, and the eight bytes must
-// then all be digits.
+// (then the general reader decides). Xor-ing each character with '0' gives a
+// digit its value and the point 0x1E (no other character); the bytes above
+// the text stay 0, which leaves the value as it is. The point, if any, is
+// found as the lowest byte equal to 0x1E (the zero-byte test is exact for
+// the lowest one; a second hit, true or not, sends the text to the general
+// reader); the bytes above it move down one, filling the gap, and the eight
+// bytes must then all be values 0 to 9.
 bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, int& decimals) {
   constexpr std::uint64_t kOnes = 0x0101010101010101;
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint64_t word = ShortTextWord(first, size);
-  word |= (kOnes * '0') & ~(~std::uint64_t{0} >> (64 - 8 * size));  // '0's above the text
-  const std::uint64_t points = word ^ (kOnes * '.');
+  const std::uint64_t textBytes = ~std::uint64_t{0} >> (64 - 8 * size);
+  std::uint64_t values = ShortTextWord(first, size) ^ ((kOnes * '0') & textBytes);
+  const std::uint64_t points = values ^ (kOnes * ('.' ^ '0'));
   const std::uint64_t zeros = (points - kOnes) & ~points & kHighBits;
   decimals = 0;
   if (zeros != 0) {
     if ((zeros & (zeros - 1)) != 0 || size == 1) return false;  // two points, or "." alone
     decimals = std::countr_zero(zeros) / 8;                     // the bytes below the point
     const std::uint64_t below = (std::uint64_t{1} << (8 * decimals)) - 1;
-    word = (word & below) | ((word >> 8) & ~below) | (std::uint64_t{'0'} << 56);
+    values = (values & below) | ((values >> 8) & ~below);
   }
-  // Every byte a digit: its high nibble 3, and adding 6 leaves it below 0x40.
-  constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0;
-  if (((word & kHighNibbles) | (((word + kOnes * 6) & kHighNibbles) >> 4)) != kOnes * 0x33) return false;
+  // Every byte at most 9: below 0x80, and adding 0x76 leaves it below 0x80
+  // (no carry crosses a byte when all are below 0x80).
+  if (((values | (values + kOnes * 0x76)) & kHighBits) != 0) return false;
   // The eight digits, most significant in the low byte, combined in pairs,
   // fours and then eights (each step multiplies and adds neighbouring lanes).
-  std::uint64_t lanes = __builtin_bswap64(word) & (kOnes * 0x0F);
+  std::uint64_t lanes = __builtin_bswap64(values);
   lanes = (lanes * 2561) >> 8;
   lanes = ((lanes & 0x00FF00FF00FF00FF) * 6553601) >> 16;
   digits = ((lanes & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
