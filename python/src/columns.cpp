@@ -88,28 +88,17 @@ bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, 
   return true;
 }
 
-// The double nearest to a decimal text; false when the text is not wholly a
-// number. Texts of up to 15 digits are digits / 10^decimals: both are exact
-// doubles, so the one division rounds correctly. Longer ones go to
-// std::from_chars (which rounds correctly too, but slower).
-bool ReadBack(std::string_view text, double& value) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  if (text.empty()) {
-    value = kNaN;
-    return true;
-  }
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The double nearest to a decimal text that ReadBackShort leaves (longer
+// than 8 characters, or not plain); false when the text is not wholly a
+// number. Texts of up to 15 digits are digits / 10^decimals, as there;
+// longer ones go to std::from_chars (which rounds correctly too, but slower).
+bool ReadBackLong(std::string_view text, double& value) {
   const char* const end = text.data() + text.size();
   const bool negative = text.front() == '-';
   const char* const first = text.data() + (negative ? 1 : 0);
-  const auto size = static_cast<std::size_t>(end - first);
-  std::uint64_t shortDigits = 0;
-  int shortDecimals = 0;
-  if (size >= 1 && size <= 8 && ReadShortPlain(first, size, shortDigits, shortDecimals)) {
-    const double magnitude = static_cast<double>(shortDigits) / kPowersOfTen[shortDecimals];
-    value = negative ? -magnitude : magnitude;
-    return true;
-  }
   if (end - first <= 16) {    // at most 16 digits: no overflow
     const char* point = end;  // the '.', or `end` when there is none
     std::uint64_t digits = 0;
@@ -137,6 +126,26 @@ bool ReadBack(std::string_view text, double& value) {
     value = kNaN;
     return false;
   }
+  return true;
+}
+
+// The double nearest to a short plain decimal text ("-2.62" -> -2.62; empty
+// -> NaN): digits / 10^decimals, both exact doubles, so the one division
+// rounds correctly. False for any other text, left to ReadBackLong (apart,
+// so that this common path calls nothing).
+bool ReadBackShort(std::string_view text, double& value) {
+  if (text.empty()) {
+    value = kNaN;
+    return true;
+  }
+  const bool negative = text.front() == '-';
+  const std::size_t size = text.size() - (negative ? 1 : 0);
+  std::uint64_t digits = 0;
+  int decimals = 0;
+  if (size < 1 || size > 8 || !ReadShortPlain(text.data() + (negative ? 1 : 0), size, digits, decimals))
+    return false;
+  const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
@@ -189,24 +198,27 @@ class CellStore final : public report::ResultColumnSink {
     slot_ = slot;
     next_ = 0;
   }
+  // Called for every cell of every row: its common cases (a short number,
+  // a flag, a text not kept) call nothing, and the others end in a call of
+  // a function that is not inlined, so that no registers are saved and
+  // restored on each call.
   void PlainField(std::string_view text) override {
-    if (next_ < actions_.size()) {
-      double* const cells = &staging_[next_ * kBlock];
-      switch (actions_[next_]) {
-        case Action::kNumber:
-          if (!ReadBack(text, cells[slot_])) ++unreadable_;
-          break;
-        case Action::kFlag:
-          reinterpret_cast<std::uint8_t*>(cells)[slot_] = text == "1" ? 1 : 0;
-          break;
-        case Action::kText:
-          reinterpret_cast<std::uint32_t*>(cells)[slot_] = tables_[next_].CodeOf(text);
-          break;
-        case Action::kSkip:
-          break;
-      }
+    const std::size_t column = next_++;
+    if (column >= actions_.size()) return;  // EndRow counts the row
+    double* const cells = &staging_[column * kBlock];
+    switch (actions_[column]) {
+      case Action::kNumber:
+        if (!ReadBackShort(text, cells[slot_])) StoreLongNumber(text, cells[slot_]);
+        return;
+      case Action::kFlag:
+        reinterpret_cast<std::uint8_t*>(cells)[slot_] = text == "1" ? 1 : 0;
+        return;
+      case Action::kText:
+        StoreText(column, text);
+        return;
+      case Action::kSkip:
+        return;
     }
-    ++next_;
   }
   // Counts a row whose field count is not the columns' (its cells would be shifted).
   void EndRow() {
@@ -265,6 +277,13 @@ class CellStore final : public report::ResultColumnSink {
 
  private:
   enum class Action : std::uint8_t { kNumber, kFlag, kText, kSkip };  // kSkip: a text column not kept
+
+  [[gnu::noinline]] void StoreLongNumber(std::string_view text, double& cell) {
+    if (!ReadBackLong(text, cell)) ++unreadable_;
+  }
+  [[gnu::noinline]] void StoreText(std::size_t column, std::string_view text) {
+    reinterpret_cast<std::uint32_t*>(&staging_[column * kBlock])[slot_] = tables_[column].CodeOf(text);
+  }
 
   std::vector<Action> actions_;
   std::vector<double> staging_;  // kBlock slots per column, column after column
