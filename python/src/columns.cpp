@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <thread>
@@ -30,63 +31,74 @@ ColumnKind KindOf(const std::string& name) {
   return name.ends_with("Red") ? ColumnKind::kFlag : ColumnKind::kNumber;
 }
 
+// The 1 to 8 characters of [first, first + size) as a word, the last one in
+// the low byte and zeros above ("4.48" -> 0x342E3438): a character at
+// position i from the end is byte i. Texts of 4 to 8 characters are their
+// first four and last four characters; shorter ones their first, middle and
+// last character; where these overlap they place the same character at the
+// same byte.
+std::uint64_t ShortTextWord(const char* first, std::size_t size) {
+  if (size >= 4) {
+    std::uint32_t head = 0;
+    std::uint32_t tail = 0;
+    std::memcpy(&head, first, 4);
+    std::memcpy(&tail, first + size - 4, 4);
+    if constexpr (std::endian::native == std::endian::little) {  // the first character to the high byte
+      head = __builtin_bswap32(head);
+      tail = __builtin_bswap32(tail);
+    }
+    return (std::uint64_t{head} << (8 * (size - 4))) | tail;
+  }
+  const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(first[i])}; };
+  return (byte(0) << (8 * (size - 1))) | (byte(size / 2) << (8 * (size - 1 - size / 2))) | byte(size - 1);
+}
+
 // The digits and decimals of a plain decimal text of 1 to 8 characters
 // ("4.48", "71", "0.731"), read as one 64-bit word; false for any other text
-// (then the general reader decides). The characters are shifted into a word
-// of '0's, the last one in the low byte, so shorter texts are '0'-padded on
-// the left, which leaves their value as it is. The point, if any, is found
-// as the lowest byte equal to '.' (the zero-byte test is exact for the lowest
-// one; a second hit, true or not, sends the text to the general reader); the
-// bytes above it move down one, filling the gap, and the eight bytes must
-// then all be digits.
+// (then the general reader decides). Xor-ing each character with '0' gives a
+// digit its value and the point 0x1E (no other character); the bytes above
+// the text stay 0, which leaves the value as it is. The point, if any, is
+// found as the lowest byte equal to 0x1E (the zero-byte test is exact for
+// the lowest one; a second hit, true or not, sends the text to the general
+// reader); the bytes above it move down one, filling the gap, and the eight
+// bytes must then all be values 0 to 9.
 bool ReadShortPlain(const char* first, std::size_t size, std::uint64_t& digits, int& decimals) {
   constexpr std::uint64_t kOnes = 0x0101010101010101;
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint64_t word = kOnes * '0';
-  for (std::size_t i = 0; i < size; ++i) word = (word << 8) | static_cast<unsigned char>(first[i]);
-  const std::uint64_t points = word ^ (kOnes * '.');
+  const std::uint64_t textBytes = ~std::uint64_t{0} >> (64 - 8 * size);
+  std::uint64_t values = ShortTextWord(first, size) ^ ((kOnes * '0') & textBytes);
+  const std::uint64_t points = values ^ (kOnes * ('.' ^ '0'));
   const std::uint64_t zeros = (points - kOnes) & ~points & kHighBits;
   decimals = 0;
   if (zeros != 0) {
     if ((zeros & (zeros - 1)) != 0 || size == 1) return false;  // two points, or "." alone
     decimals = std::countr_zero(zeros) / 8;                     // the bytes below the point
     const std::uint64_t below = (std::uint64_t{1} << (8 * decimals)) - 1;
-    word = (word & below) | ((word >> 8) & ~below) | (std::uint64_t{'0'} << 56);
+    values = (values & below) | ((values >> 8) & ~below);
   }
-  // Every byte a digit: its high nibble 3, and adding 6 leaves it below 0x40.
-  constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0;
-  if (((word & kHighNibbles) | (((word + kOnes * 6) & kHighNibbles) >> 4)) != kOnes * 0x33) return false;
+  // Every byte at most 9: below 0x80, and adding 0x76 leaves it below 0x80
+  // (no carry crosses a byte when all are below 0x80).
+  if (((values | (values + kOnes * 0x76)) & kHighBits) != 0) return false;
   // The eight digits, most significant in the low byte, combined in pairs,
   // fours and then eights (each step multiplies and adds neighbouring lanes).
-  std::uint64_t lanes = __builtin_bswap64(word) & (kOnes * 0x0F);
+  std::uint64_t lanes = __builtin_bswap64(values);
   lanes = (lanes * 2561) >> 8;
   lanes = ((lanes & 0x00FF00FF00FF00FF) * 6553601) >> 16;
   digits = ((lanes & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
   return true;
 }
 
-// The double nearest to a decimal text; false when the text is not wholly a
-// number. Texts of up to 15 digits are digits / 10^decimals: both are exact
-// doubles, so the one division rounds correctly. Longer ones go to
-// std::from_chars (which rounds correctly too, but slower).
-bool ReadBack(std::string_view text, double& value) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  if (text.empty()) {
-    value = kNaN;
-    return true;
-  }
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The double nearest to a decimal text that ReadBackShort leaves (longer
+// than 8 characters, or not plain); false when the text is not wholly a
+// number. Texts of up to 15 digits are digits / 10^decimals, as there;
+// longer ones go to std::from_chars (which rounds correctly too, but slower).
+bool ReadBackLong(std::string_view text, double& value) {
   const char* const end = text.data() + text.size();
   const bool negative = text.front() == '-';
   const char* const first = text.data() + (negative ? 1 : 0);
-  const auto size = static_cast<std::size_t>(end - first);
-  std::uint64_t shortDigits = 0;
-  int shortDecimals = 0;
-  if (size >= 1 && size <= 8 && ReadShortPlain(first, size, shortDigits, shortDecimals)) {
-    const double magnitude = static_cast<double>(shortDigits) / kPowersOfTen[shortDecimals];
-    value = negative ? -magnitude : magnitude;
-    return true;
-  }
   if (end - first <= 16) {    // at most 16 digits: no overflow
     const char* point = end;  // the '.', or `end` when there is none
     std::uint64_t digits = 0;
@@ -114,6 +126,26 @@ bool ReadBack(std::string_view text, double& value) {
     value = kNaN;
     return false;
   }
+  return true;
+}
+
+// The double nearest to a short plain decimal text ("-2.62" -> -2.62; empty
+// -> NaN): digits / 10^decimals, both exact doubles, so the one division
+// rounds correctly. False for any other text, left to ReadBackLong (apart,
+// so that this common path calls nothing).
+bool ReadBackShort(std::string_view text, double& value) {
+  if (text.empty()) {
+    value = kNaN;
+    return true;
+  }
+  const bool negative = text.front() == '-';
+  const std::size_t size = text.size() - (negative ? 1 : 0);
+  std::uint64_t digits = 0;
+  int decimals = 0;
+  if (size < 1 || size > 8 || !ReadShortPlain(text.data() + (negative ? 1 : 0), size, digits, decimals))
+    return false;
+  const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
@@ -166,24 +198,27 @@ class CellStore final : public report::ResultColumnSink {
     slot_ = slot;
     next_ = 0;
   }
+  // Called for every cell of every row: its common cases (a short number,
+  // a flag, a text not kept) call nothing, and the others end in a call of
+  // a function that is not inlined, so that no registers are saved and
+  // restored on each call.
   void PlainField(std::string_view text) override {
-    if (next_ < actions_.size()) {
-      double* const cells = &staging_[next_ * kBlock];
-      switch (actions_[next_]) {
-        case Action::kNumber:
-          if (!ReadBack(text, cells[slot_])) ++unreadable_;
-          break;
-        case Action::kFlag:
-          reinterpret_cast<std::uint8_t*>(cells)[slot_] = text == "1" ? 1 : 0;
-          break;
-        case Action::kText:
-          reinterpret_cast<std::uint32_t*>(cells)[slot_] = tables_[next_].CodeOf(text);
-          break;
-        case Action::kSkip:
-          break;
-      }
+    const std::size_t column = next_++;
+    if (column >= actions_.size()) return;  // EndRow counts the row
+    double* const cells = &staging_[column * kBlock];
+    switch (actions_[column]) {
+      case Action::kNumber:
+        if (!ReadBackShort(text, cells[slot_])) StoreLongNumber(text, cells[slot_]);
+        return;
+      case Action::kFlag:
+        reinterpret_cast<std::uint8_t*>(cells)[slot_] = text == "1" ? 1 : 0;
+        return;
+      case Action::kText:
+        StoreText(column, text);
+        return;
+      case Action::kSkip:
+        return;
     }
-    ++next_;
   }
   // Counts a row whose field count is not the columns' (its cells would be shifted).
   void EndRow() {
@@ -242,6 +277,13 @@ class CellStore final : public report::ResultColumnSink {
 
  private:
   enum class Action : std::uint8_t { kNumber, kFlag, kText, kSkip };  // kSkip: a text column not kept
+
+  [[gnu::noinline]] void StoreLongNumber(std::string_view text, double& cell) {
+    if (!ReadBackLong(text, cell)) ++unreadable_;
+  }
+  [[gnu::noinline]] void StoreText(std::size_t column, std::string_view text) {
+    reinterpret_cast<std::uint32_t*>(&staging_[column * kBlock])[slot_] = tables_[column].CodeOf(text);
+  }
 
   std::vector<Action> actions_;
   std::vector<double> staging_;  // kBlock slots per column, column after column
