@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ struct LmsParameters {
   double m = 0;  // median
   double s = 0;  // coefficient of variation
   double l = 0;  // power
+  // ln M where the evaluation took it, else NaN (and ln M is taken where it is
+  // needed). Both limits of normal need it, and a logarithm costs about as
+  // much as the rest of either formula; the value is that of std::log(m).
+  double lnM = std::numeric_limits<double>::quiet_NaN();
 };
 
 // JRS2014 quantities, in the order of PredictionSet::jrs2014Lms.
