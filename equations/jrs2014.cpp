@@ -57,7 +57,9 @@ AgeAndHeight WithLogarithms(double age, double height) {
   return {age, height, std::log(age), std::log(height)};
 }
 
-LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x, const SplineTable& table) {
+// Inlined, so that for a constant equation its L branch is decided at compile time.
+[[gnu::always_inline]] inline LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x,
+                                                        const SplineTable& table) {
   const double m = SplineValue(table, x.age, e.mColumn) / 10000;
   const double s = SplineValue(table, x.age, e.sColumn) / 10000;
   LmsParameters lms;
