@@ -269,11 +269,11 @@ bool RoundInsideRule(double value, std::int64_t& f) {
   if (!(std::fabs(scaledByQ) < 2147483648.0)) return false;
   // floor(scaledByP) from its truncation, one less where that went up (below
   // zero); |scaledByP| < 2^31, so the floor is exact as integer and as double.
+  // The floor is converted back rather than selected between two doubles,
+  // which compiles to a branch that mispredicts on values of either sign.
   const auto truncated = static_cast<std::int64_t>(scaledByP);
-  const double truncatedValue = static_cast<double>(truncated);
-  const bool wentUp = truncatedValue > scaledByP;
-  const double floorValue = truncatedValue - (wentUp ? 1.0 : 0.0);
-  f = truncated - (wentUp ? 1 : 0) + (scaledByQ >= floorValue * 10 + 5 ? 1 : 0);
+  const std::int64_t floor = truncated - (static_cast<double>(truncated) > scaledByP ? 1 : 0);
+  f = floor + (scaledByQ >= static_cast<double>(floor) * 10 + 5 ? 1 : 0);
   return true;
 }
 
