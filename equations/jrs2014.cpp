@@ -136,16 +136,16 @@ void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
 template <Jrs2014Quantity... quantities>
 struct QuantityOrder {};
 
-using MaleOrder =
-    QuantityOrder<Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio, Jrs2014Quantity::kVc>;
-using FemaleOrder =
-    QuantityOrder<Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio>;
+using MaleOrder = QuantityOrder<Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio,
+                                Jrs2014Quantity::kVc>;
+using FemaleOrder = QuantityOrder<Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
+                                  Jrs2014Quantity::kRatio>;
 
 // One quantity of ComputeJrs2014; ln A and ln H are taken by the first
 // quantity within its limits.
 template <bool male, Jrs2014Quantity quantity>
-void ComputeQuantity(double age, double height, const SplineTable& table, AgeAndHeight& x, bool& logarithmsTaken,
-                     PredictionSet& set) {
+void ComputeQuantity(double age, double height, const SplineTable& table, AgeAndHeight& x,
+                     bool& logarithmsTaken, PredictionSet& set) {
   if (!LimitsHold<male>(quantity, age, height)) {
     PublishNotComputed(quantity, set);
     return;

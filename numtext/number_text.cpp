@@ -272,8 +272,8 @@ bool RoundInsideRule(double value, std::int64_t& f) {
   // The floor is converted back rather than selected between two doubles,
   // which compiles to a branch that mispredicts on values of either sign.
   const auto truncated = static_cast<std::int64_t>(scaledByP);
-  const std::int64_t floor = truncated - (static_cast<double>(truncated) > scaledByP ? 1 : 0);
-  f = floor + (scaledByQ >= static_cast<double>(floor) * 10 + 5 ? 1 : 0);
+  const std::int64_t floored = truncated - (static_cast<double>(truncated) > scaledByP ? 1 : 0);
+  f = floored + (scaledByQ >= static_cast<double>(floored) * 10 + 5 ? 1 : 0);
   return true;
 }
 
@@ -372,7 +372,8 @@ char* ResizeForOverwrite(std::string& out, std::size_t length) {
 // The parts written with N decimals and followed by `suffix`, into `out`, as
 // ["-"] whole "." fraction with exactly N fraction digits; any whole part.
 template <int N, typename UInt>
-[[gnu::noinline]] void WriteScaledText(const ScaledParts<UInt>& parts, std::string_view suffix, std::string& out) {
+[[gnu::noinline]] void WriteScaledText(const ScaledParts<UInt>& parts, std::string_view suffix,
+                                       std::string& out) {
   const int wholeDigits = DigitCount(parts.whole);
   const std::size_t numberLength = (parts.negative ? 1 : 0) + static_cast<std::size_t>(wholeDigits) + 1 + N;
   char* p = ResizeForOverwrite(out, numberLength + suffix.size());
@@ -400,7 +401,8 @@ constexpr std::uint32_t kShortWhole = 1000;
 //         byte on.
 // Every move stays inside the number: it has k + 1 + N >= 3 bytes from p on.
 template <int N>
-void WriteShortScaledText(const ScaledParts<std::uint32_t>& parts, std::string_view suffix, std::string& out) {
+void WriteShortScaledText(const ScaledParts<std::uint32_t>& parts, std::string_view suffix,
+                          std::string& out) {
   const std::uint32_t whole = parts.whole;
   // k = 1 + (whole > 9) + (whole > 99), in sign bits (whole < 1000 < 2^31)
   // rather than comparisons, which the compiler may turn into branches.
@@ -420,6 +422,15 @@ void WriteShortScaledText(const ScaledParts<std::uint32_t>& parts, std::string_v
   CopyShort(tail + 2 + N, suffix.data(), suffix.size());
 }
 
+// value + digit 0 + digit 1 + … of the N-digit fraction, left to right, each
+// sum rounded; the digits' places unrolled as template arguments, so that
+// every division is by a constant.
+template <int N, int... places>
+double AddFractionDigits(double value, std::uint32_t fraction, std::integer_sequence<int, places...>) {
+  ((value += kFractionDigits.value[places][fraction / kScale<N - 1 - places> % 10]), ...);
+  return value;
+}
+
 // What ParseNumber reads from the text of the parts: the whole part is below
 // 10^11, far below 10^15, so the right-to-left sum of its digits is the
 // integer itself; then each fraction digit over its power of ten, left to
@@ -429,10 +440,8 @@ void WriteShortScaledText(const ScaledParts<std::uint32_t>& parts, std::string_v
 // x for every x but -0.0.
 template <int N, typename UInt>
 double ReadScaledText(const ScaledParts<UInt>& parts) {
-  double value = static_cast<double>(static_cast<std::int64_t>(parts.whole));
-  [&]<int... I>(std::integer_sequence<int, I...>) {
-    ((value += kFractionDigits.value[I][parts.fraction / kScale<N - 1 - I> % 10]), ...);
-  }(std::make_integer_sequence<int, N>{});
+  const double whole = static_cast<double>(static_cast<std::int64_t>(parts.whole));
+  const double value = AddFractionDigits<N>(whole, parts.fraction, std::make_integer_sequence<int, N>{});
   return parts.negative ? value * -1 : value;
 }
 
@@ -519,9 +528,9 @@ double RoundThroughText(double value, std::string& out, std::string_view suffix)
   return WriteFixed<Decimals, true>(value, suffix, out);
 }
 
-#define KESTROVA_FIXED_INSTANCES(N)                                  \
-  template void FormatFixedTo<N>(double, std::string&);              \
-  template double RoundThroughText<N>(double, std::string&);         \
+#define KESTROVA_FIXED_INSTANCES(N)                          \
+  template void FormatFixedTo<N>(double, std::string&);      \
+  template double RoundThroughText<N>(double, std::string&); \
   template double RoundThroughText<N>(double, std::string&, std::string_view);
 KESTROVA_FIXED_INSTANCES(1)
 KESTROVA_FIXED_INSTANCES(2)

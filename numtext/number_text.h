@@ -101,8 +101,8 @@ auto WithClampedDecimals(std::uint8_t decimals, Write write) {
 }  // namespace number_text_internal
 
 inline void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
-  number_text_internal::WithClampedDecimals(
-      decimals, [&](auto n) { FormatFixedTo<decltype(n)::value>(value, out); });
+  number_text_internal::WithClampedDecimals(decimals,
+                                            [&](auto n) { FormatFixedTo<decltype(n)::value>(value, out); });
 }
 
 inline double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
@@ -110,7 +110,8 @@ inline double RoundThroughText(double value, std::uint8_t decimals, std::string&
       decimals, [&](auto n) { return RoundThroughText<decltype(n)::value>(value, out); });
 }
 
-inline double RoundThroughText(double value, std::uint8_t decimals, std::string& out, std::string_view suffix) {
+inline double RoundThroughText(double value, std::uint8_t decimals, std::string& out,
+                               std::string_view suffix) {
   return number_text_internal::WithClampedDecimals(
       decimals, [&](auto n) { return RoundThroughText<decltype(n)::value>(value, out, suffix); });
 }

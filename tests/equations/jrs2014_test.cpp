@@ -166,8 +166,8 @@ TEST(Jrs2014, LowerLimitNearZeroL) {
 // alone (a hand-made LmsParameters, whose lnM is NaN).
 TEST(Jrs2014, KeptLogarithmOfTheMedianIsStdLog) {
   for (std::uint8_t sex : {1, 2}) {
-    for (auto quantity : {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
-                          Jrs2014Quantity::kRatio}) {
+    for (auto quantity :
+         {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
       for (double age = 17; age < 94; age += 7.3) {
         const auto lms = Jrs2014Lms(sex, quantity, age, 163.5, LoadedSplineTable());
         ASSERT_TRUE(lms.has_value());
