@@ -57,7 +57,9 @@ AgeAndHeight WithLogarithms(double age, double height) {
   return {age, height, std::log(age), std::log(height)};
 }
 
-LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x, const SplineTable& table) {
+// Inlined, so that for a constant equation its L branch is decided at compile time.
+[[gnu::always_inline]] inline LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x,
+                                                        const SplineTable& table) {
   const double m = SplineValue(table, x.age, e.mColumn) / 10000;
   const double s = SplineValue(table, x.age, e.sColumn) / 10000;
   LmsParameters lms;
@@ -69,15 +71,22 @@ LmsParameters EvaluateLms(const LmsEquation& e, const AgeAndHeight& x, const Spl
     const double l = SplineValue(table, x.age, e.lColumn) / 10000;
     lms.l = l + (e.l0 - e.l1 * x.lnAge);
   }
+  lms.lnM = std::log(lms.m);
   return lms;
 }
 
-bool MaleLimitsHold(Jrs2014Quantity quantity, double age, double height) {
-  const double ageLimit = quantity == Jrs2014Quantity::kVc ? 91 : 96;
-  return height >= 110 && age > 16 && age < ageLimit;
+// The limits for the sex as a template argument: every calculation branches on
+// the sex once, not in every step of every quantity (the sex changes from row
+// to row of a batch, so those branches mispredict).
+template <bool male>
+bool LimitsHold(Jrs2014Quantity quantity, double age, double height) {
+  if constexpr (male) {
+    const double ageLimit = quantity == Jrs2014Quantity::kVc ? 91 : 96;
+    return height >= 110 && age > 16 && age < ageLimit;
+  } else {
+    return height >= 100 && age > 16 && age < 94;
+  }
 }
-
-bool FemaleLimitsHold(double age, double height) { return height >= 100 && age > 16 && age < 94; }
 
 struct Targets {
   ResultId median;
@@ -99,9 +108,10 @@ Targets TargetsOf(Jrs2014Quantity quantity) {
 }
 
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
-// The parameters are kept beside them.
-void PublishQuantity(bool male, Jrs2014Quantity quantity, const AgeAndHeight& x, const SplineTable& table,
-                     PredictionSet& set) {
+// The parameters are kept beside them. Sex and quantity are template
+// arguments, so the equation and the targets are constants.
+template <bool male, Jrs2014Quantity quantity>
+void PublishQuantity(const AgeAndHeight& x, const SplineTable& table, PredictionSet& set) {
   const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), x, table);
   const double lln = LowerLimitOfNormal(lms);
   const Targets targets = TargetsOf(quantity);
@@ -122,48 +132,65 @@ void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
   set.jrs2014Lms[slot] = LmsParameters{};
 }
 
-constexpr Jrs2014Quantity kMaleOrder[] = {Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc,
-                                          Jrs2014Quantity::kRatio, Jrs2014Quantity::kVc};
-constexpr Jrs2014Quantity kFemaleOrder[] = {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc,
-                                            Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio};
+// The quantities in the order of the sex, as template arguments.
+template <Jrs2014Quantity... quantities>
+struct QuantityOrder {};
+
+using MaleOrder = QuantityOrder<Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio,
+                                Jrs2014Quantity::kVc>;
+using FemaleOrder = QuantityOrder<Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
+                                  Jrs2014Quantity::kRatio>;
+
+// One quantity of ComputeJrs2014; ln A and ln H are taken by the first
+// quantity within its limits.
+template <bool male, Jrs2014Quantity quantity>
+void ComputeQuantity(double age, double height, const SplineTable& table, AgeAndHeight& x,
+                     bool& logarithmsTaken, PredictionSet& set) {
+  if (!LimitsHold<male>(quantity, age, height)) {
+    PublishNotComputed(quantity, set);
+    return;
+  }
+  if (!logarithmsTaken) {
+    x = WithLogarithms(age, height);
+    logarithmsTaken = true;
+  }
+  PublishQuantity<male, quantity>(x, table, set);
+}
+
+template <bool male, Jrs2014Quantity... quantities>
+void ComputeInOrder(QuantityOrder<quantities...>, double age, double height, const SplineTable& table,
+                    PredictionSet& set) {
+  AgeAndHeight x{};
+  bool logarithmsTaken = false;
+  (ComputeQuantity<male, quantities>(age, height, table, x, logarithmsTaken, set), ...);
+}
 
 }  // namespace
 
 std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity quantity, double age,
                                         double height, const SplineTable& table) {
   const bool male = sexCode == kSexMale;
-  if (male ? !MaleLimitsHold(quantity, age, height)
-           : (sexCode != kSexFemale || !FemaleLimitsHold(age, height))) {
+  if (male ? !LimitsHold<true>(quantity, age, height)
+           : (sexCode != kSexFemale || !LimitsHold<false>(quantity, age, height))) {
     return std::nullopt;
   }
   return EvaluateLms(EquationFor(male, quantity), WithLogarithms(age, height), table);
 }
 
 double LowerLimitOfNormal(const LmsParameters& lms) {
-  if (lms.l == 0) return std::exp(-kLlnZ * lms.s + std::log(lms.m));
+  if (lms.l == 0) return std::exp(-kLlnZ * lms.s + LnMedian(lms));
   const double x = lms.s * (lms.l * kLlnZ);
   const double logBracket = std::fabs(lms.l) < kSmallL ? std::log1p(-x) : std::log(1 - x);
-  return std::exp(logBracket / lms.l + std::log(lms.m));
+  return std::exp(logBracket / lms.l + LnMedian(lms));
 }
 
 // Any sex code other than male takes the female equations here; the driver
 // has rejected codes other than 1 and 2 before.
 void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set) {
-  const double age = inputs.age;
-  const double height = inputs.height;
-  const bool male = inputs.sexCode == kSexMale;
-  AgeAndHeight x{};
-  bool logarithmsTaken = false;  // by the first quantity within its limits
-  for (Jrs2014Quantity q : male ? kMaleOrder : kFemaleOrder) {
-    if (!(male ? MaleLimitsHold(q, age, height) : FemaleLimitsHold(age, height))) {
-      PublishNotComputed(q, set);
-      continue;
-    }
-    if (!logarithmsTaken) {
-      x = WithLogarithms(age, height);
-      logarithmsTaken = true;
-    }
-    PublishQuantity(male, q, x, table, set);
+  if (inputs.sexCode == kSexMale) {
+    ComputeInOrder<true>(MaleOrder{}, inputs.age, inputs.height, table, set);
+  } else {
+    ComputeInOrder<false>(FemaleOrder{}, inputs.age, inputs.height, table, set);
   }
 }
 

@@ -17,6 +17,7 @@
 #ifndef KESTROVA_EQUATIONS_JRS2014_H_
 #define KESTROVA_EQUATIONS_JRS2014_H_
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -37,6 +38,9 @@ inline constexpr double kLlnZ = 1.645;  // z of the 5th and 95th percentiles
 // female: H >= 100 and 16 < A < 94) or the sex code is neither 1 nor 2.
 std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity quantity, double age,
                                         double height, const SplineTable& table);
+
+// ln M: the one the evaluation kept, else std::log(M).
+inline double LnMedian(const LmsParameters& lms) { return std::isnan(lms.lnM) ? std::log(lms.m) : lms.lnM; }
 
 // exp(ln(1 − S × (L × 1.645)) / L + ln M), with the small-L forms above.
 double LowerLimitOfNormal(const LmsParameters& lms);

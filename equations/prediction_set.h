@@ -6,8 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
+
+#include "numtext/number_text.h"
 
 namespace kestrova {
 
@@ -18,6 +21,10 @@ struct LmsParameters {
   double m = 0;  // median
   double s = 0;  // coefficient of variation
   double l = 0;  // power
+  // ln M where the evaluation took it, else NaN (and ln M is taken where it is
+  // needed). Both limits of normal need it, and a logarithm costs about as
+  // much as the rest of either formula; the value is that of std::log(m).
+  double lnM = std::numeric_limits<double>::quiet_NaN();
 };
 
 // JRS2014 quantities, in the order of PredictionSet::jrs2014Lms.
@@ -99,11 +106,38 @@ struct ResultField {
   std::uint8_t decimals;         // 2 for litres, 3 for fractions
 };
 
-// The fifteen results in display order.
-// (The table itself; read through these two, which the compiler can inline.)
-extern const std::array<ResultField, kResultCount> kResultFields;
-inline const std::array<ResultField, kResultCount>& ResultFields() { return kResultFields; }
-inline const ResultField& FieldOf(ResultId id) { return kResultFields[static_cast<std::size_t>(id)]; }
+// The fifteen results in display order. The table is a constant in this
+// header, so that a caller naming a constant result (PublishResult below)
+// compiles to that field's own decimals, member and label.
+#define KESTROVA_FIELD(name, label, mask, decimals)                                                   \
+  ResultField {                                                                                       \
+#name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, " :" label, \
+        decimals                                                                                      \
+  }
+
+inline constexpr std::array<ResultField, kResultCount> kResultFields = {
+    KESTROVA_FIELD(vcJrs2014, "JRS2014", "*.**", 2),
+    KESTROVA_FIELD(vcLln, "LLN", "*.**", 2),
+    KESTROVA_FIELD(vcJrs2001, "JRS2001", "*.**", 2),
+    KESTROVA_FIELD(vcBaldwin, "Baldwin", "*.**", 2),
+    KESTROVA_FIELD(fvcJrs2014, "JRS2014", "*.**", 2),
+    KESTROVA_FIELD(fvcLln, "LLN", "*.**", 2),
+    KESTROVA_FIELD(fvcJrs2001, "JRS2001", "*.**", 2),
+    KESTROVA_FIELD(fev1Jrs2014, "JRS2014", "*.**", 2),
+    KESTROVA_FIELD(fev1Lln, "LLN", "*.**", 2),
+    KESTROVA_FIELD(fev1Jrs2001, "JRS2001", "*.**", 2),
+    KESTROVA_FIELD(fev1Berglund, "Berglund", "*.**", 2),
+    // The two JRS2014 ratio placeholders carry the mask "**.*".
+    KESTROVA_FIELD(fev1RatioJrs2014, "JRS2014", "**.*", 3),
+    KESTROVA_FIELD(fev1RatioLln, "LLN", "**.*", 3),
+    KESTROVA_FIELD(fev1RatioJrs2001T, "JRS2001(T)", "*.**", 3),
+    KESTROVA_FIELD(fev1RatioJrs2001G, "JRS2001(G)", "*.**", 3),
+};
+
+#undef KESTROVA_FIELD
+
+constexpr const std::array<ResultField, kResultCount>& ResultFields() { return kResultFields; }
+constexpr const ResultField& FieldOf(ResultId id) { return kResultFields[static_cast<std::size_t>(id)]; }
 
 // Sets every result to "not computed": value 0 and its placeholder line, and
 // no JRS2014 parameters.
@@ -114,7 +148,11 @@ void ResetToPlaceholder(PredictionSet& set, ResultId id);
 
 // Rounds `raw` through text with the field's decimals and stores both:
 // text = FormatFixed(raw, d); value = ParseNumber(text); line = text + " :" + label.
-void PublishResult(PredictionSet& set, ResultId id, double raw);
+// Number text and suffix are written in one go into the line's own storage.
+inline void PublishResult(PredictionSet& set, ResultId id, double raw) {
+  const ResultField& field = FieldOf(id);
+  set.*field.value = RoundThroughText(raw, field.decimals, set.*field.line, field.lineSuffix);
+}
 
 }  // namespace kestrova
 

@@ -47,9 +47,4 @@ const SplineTable& LoadedSplineTable() {
   return *table;
 }
 
-double SplineValue(const SplineTable& table, double age, int column) {
-  if (!(age >= 0 && age < kSplineTableRows) || column < 0 || column >= kSplineTableColumns) return 0;
-  return table.values[static_cast<int>(age)][column];
-}
-
 }  // namespace kestrova

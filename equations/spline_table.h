@@ -10,6 +10,7 @@
 #define KESTROVA_EQUATIONS_SPLINE_TABLE_H_
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -66,7 +67,11 @@ const SplineTable& LoadedSplineTable();
 // The number in (whole years of age, column). The row is the age truncated
 // toward zero (45.9 reads row 45). Ages outside [0, 96), NaN and columns outside
 // 0 to 19 read as 0.
-double SplineValue(const SplineTable& table, double age, int column);
+// Inline: the JRS2014 evaluation reads two or three cells per quantity.
+inline double SplineValue(const SplineTable& table, double age, int column) {
+  if (!(age >= 0 && age < kSplineTableRows) || column < 0 || column >= kSplineTableColumns) return 0;
+  return table.values[static_cast<std::size_t>(age)][static_cast<std::size_t>(column)];
+}
 
 }  // namespace kestrova
 

@@ -27,7 +27,7 @@ double UpperLimitOfNormal(const LmsParameters& lms) {
   const double x = lms.s * (lms.l * kUlnZ);
   if (!(1 + x > 0)) return kNaN;
   const double logBracket = std::fabs(lms.l) < kSmallL ? std::log1p(x) : std::log(1 + x);
-  return std::exp(logBracket / lms.l + std::log(lms.m));
+  return std::exp(logBracket / lms.l + LnMedian(lms));
 }
 
 double PercentileOfZ(double z) { return 50 * std::erfc(-z / std::sqrt(2.0)); }

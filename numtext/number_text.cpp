@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace kestrova {
 namespace {
@@ -254,32 +255,60 @@ constexpr std::uint64_t PowerOfTen(int n) { return n == 0 ? 1 : 10 * PowerOfTen(
 template <int N>
 constexpr std::uint64_t kScale = PowerOfTen(N);
 
-// FormatFixed's rounding with N decimals: the scaled integer f, or false when
-// the text is FormatNumber(value) instead (value not NaN).
+// FormatFixed's rounding with N decimals inside the rule (|value| * q < 2^31):
+// the scaled integer f, or false outside the rule (NaN included).
+//   f = floor(value * p); f += 1 when floor(value * q) - 10f >= 5.
+// As 10f + 5 is an integer, floor(value * q) >= 10f + 5 exactly when
+// value * q >= 10f + 5, and that bound (below 2^32 in magnitude) is an exact
+// double: one comparison stands for the second floor and the integer product.
 template <int N>
-bool RoundToScaledInteger(double value, std::int64_t& f) {
+bool RoundInsideRule(double value, std::int64_t& f) {
   // 10^N and 10^(N+1) are exact doubles.
   const double scaledByP = value * static_cast<double>(kScale<N>);
   const double scaledByQ = value * static_cast<double>(kScale<N> * 10);
-  const bool insideRule = std::fabs(scaledByQ) < 2147483648.0;
-  if (!insideRule && !(std::fabs(value) < 1e11)) return false;
-
-  // Inside the rule both floors fit 32 bits; below 1e11 they fit 64 bits.
-  f = FloorToInt(scaledByP);
-  const std::int64_t d = FloorToInt(scaledByQ);
-  const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
-  if (roundingDigit >= 5) f += 1;
-  // The text is FormatNumber(f / p), padded with zeros and cut N places after
-  // the point. Inside the rule |f| < 2^31 / 10 + 1 has at most 9 digits, which
-  // the 15-digit general form writes back exactly, so that text is f written
-  // with N decimals; this was checked for every such f and N = 1 to 4, and the
-  // tests compare both routes on a sample. Outside the rule (below 1e11) the
-  // same writing is the documented extension.
+  if (!(std::fabs(scaledByQ) < 2147483648.0)) return false;
+  // floor(scaledByP) from its truncation, one less where that went up (below
+  // zero); |scaledByP| < 2^31, so the floor is exact as integer and as double.
+  // The floor is converted back rather than selected between two doubles,
+  // which compiles to a branch that mispredicts on values of either sign.
+  const auto truncated = static_cast<std::int64_t>(scaledByP);
+  const std::int64_t floored = truncated - (static_cast<double>(truncated) > scaledByP ? 1 : 0);
+  f = floored + (scaledByQ >= static_cast<double>(floored) * 10 + 5 ? 1 : 0);
   return true;
 }
 
-std::uint64_t Magnitude(std::int64_t f) {
-  return f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
+// The same rounding outside the rule, for |value| < 1e11 (false otherwise, the
+// text then being FormatNumber(value)); both floors fit 64 bits there.
+template <int N>
+bool RoundOutsideRule(double value, std::int64_t& f) {
+  if (!(std::fabs(value) < 1e11)) return false;
+  f = FloorToInt(value * static_cast<double>(kScale<N>));
+  const std::int64_t d = FloorToInt(value * static_cast<double>(kScale<N> * 10));
+  const std::int64_t roundingDigit = d - 10 * f;  // normally 0..9, may be -1 or 10
+  if (roundingDigit >= 5) f += 1;
+  return true;
+}
+
+// The text is FormatNumber(f / p), padded with zeros and cut N places after
+// the point. Inside the rule |f| < 2^31 / 10 + 1 has at most 9 digits, which
+// the 15-digit general form writes back exactly, so that text is f written
+// with N decimals; this was checked for every such f and N = 1 to 4, and the
+// tests compare both routes on a sample. Outside the rule (below 1e11) the
+// same writing is the documented extension. f is written from its parts
+// |f| = whole × 10^N + fraction; a result rounded to zero has no sign.
+template <typename UInt>
+struct ScaledParts {
+  UInt whole;  // below 10^11
+  std::uint32_t fraction;
+  bool negative;
+};
+
+template <int N, typename UInt>
+ScaledParts<UInt> SplitScaled(std::int64_t f) {
+  const std::uint64_t magnitude = f < 0 ? 0 - static_cast<std::uint64_t>(f) : static_cast<std::uint64_t>(f);
+  constexpr auto kDivisor = static_cast<UInt>(kScale<N>);
+  const auto narrowed = static_cast<UInt>(magnitude);
+  return {narrowed / kDivisor, static_cast<std::uint32_t>(narrowed % kDivisor), f < 0};
 }
 
 // "00", "01", … "99": the digits of a number below 100, two per lookup.
@@ -317,14 +346,15 @@ void WriteDigits(UInt v, int count, char* end) {
   if (count == 1) end[-1] = static_cast<char>('0' + v % 10);
 }
 
-// memcpy for the short texts put after numbers (labels of a few bytes): from 4
-// to 16 bytes as two overlapping fixed-size moves, which compile inline.
+// memcpy for the short texts put after numbers (labels of a few bytes). From
+// 4 to 12 bytes, every label the program writes, as three overlapping
+// four-byte moves (first, middle, last), which compile inline and branch on
+// nothing but that range.
 void CopyShort(char* to, const char* from, std::size_t n) {
-  if (n >= 8 && n <= 16) {
-    std::memcpy(to, from, 8);
-    std::memcpy(to + n - 8, from + n - 8, 8);
-  } else if (n >= 4 && n < 8) {
+  if (n >= 4 && n <= 12) {
+    const std::size_t middle = (n - 4) / 2;
     std::memcpy(to, from, 4);
+    std::memcpy(to + middle, from + middle, 4);
     std::memcpy(to + n - 4, from + n - 4, 4);
   } else if (n != 0) {
     std::memcpy(to, from, n);
@@ -339,53 +369,80 @@ char* ResizeForOverwrite(std::string& out, std::size_t length) {
   return out.data();
 }
 
-// The scaled integer with magnitude `magnitude` written with N decimals and
-// followed by `suffix`, into `out`, as ["-"] whole "." fraction with exactly N
-// fraction digits. Returns where the fraction digits stand in `out`.
+// The parts written with N decimals and followed by `suffix`, into `out`, as
+// ["-"] whole "." fraction with exactly N fraction digits; any whole part.
 template <int N, typename UInt>
-const char* WriteScaledDigits(UInt magnitude, bool negative, std::string_view suffix, std::string& out) {
-  constexpr auto kDivisor = static_cast<UInt>(kScale<N>);
-  const UInt whole = magnitude / kDivisor;
-  const int wholeDigits = DigitCount(whole);
-  const std::size_t numberLength = (negative ? 1 : 0) + static_cast<std::size_t>(wholeDigits) + 1 + N;
+[[gnu::noinline]] void WriteScaledText(const ScaledParts<UInt>& parts, std::string_view suffix,
+                                       std::string& out) {
+  const int wholeDigits = DigitCount(parts.whole);
+  const std::size_t numberLength = (parts.negative ? 1 : 0) + static_cast<std::size_t>(wholeDigits) + 1 + N;
   char* p = ResizeForOverwrite(out, numberLength + suffix.size());
-  if (negative) *p++ = '-';
+  if (parts.negative) *p++ = '-';
   p += wholeDigits;
-  WriteDigits(whole, wholeDigits, p);
+  WriteDigits(parts.whole, wholeDigits, p);
   *p++ = '.';
-  const char* const fraction = p;
   p += N;
-  WriteDigits(static_cast<UInt>(magnitude % kDivisor), N, p);
+  WriteDigits(parts.fraction, N, p);
   CopyShort(p, suffix.data(), suffix.size());
-  return fraction;
 }
 
-// f written with N decimals and followed by `suffix`, into `out` (a result
-// rounded to zero has no sign). Returns where the fraction digits stand.
+// Whole parts below this, nearly all of them, take WriteShortScaledText.
+constexpr std::uint32_t kShortWhole = 1000;
+
+// WriteScaledText for a whole part of k <= 3 digits, in three moves that are
+// the same for every such number, each later one overwriting what an earlier
+// one wrote past its own text:
+//   sign  '-' at out[0], always; p then skips it for a negative result only,
+//         so that for any other the head overwrites it;
+//   head  the first two characters of the whole part's text, a pair of
+//         digits, at p (when k = 1 the second is spare);
+//   tail  the whole part's last digit, the point and the N fraction digits,
+//         N + 2 bytes at p + k - 1, which overwrites the head from its k-th
+//         byte on.
+// Every move stays inside the number: it has k + 1 + N >= 3 bytes from p on.
 template <int N>
-const char* WriteScaledInteger(std::int64_t f, std::string_view suffix, std::string& out) {
-  const std::uint64_t magnitude = Magnitude(f);
-  // Inside the rule |f| fits 32 bits, where dividing by constants is cheaper.
-  if (magnitude <= 0xFFFFFFFFu) {
-    return WriteScaledDigits<N>(static_cast<std::uint32_t>(magnitude), f < 0, suffix, out);
-  }
-  return WriteScaledDigits<N>(magnitude, f < 0, suffix, out);
+void WriteShortScaledText(const ScaledParts<std::uint32_t>& parts, std::string_view suffix,
+                          std::string& out) {
+  const std::uint32_t whole = parts.whole;
+  // k = 1 + (whole > 9) + (whole > 99), in sign bits (whole < 1000 < 2^31)
+  // rather than comparisons, which the compiler may turn into branches.
+  const std::uint32_t wholeDigits = 1 + ((9 - whole) >> 31) + ((99 - whole) >> 31);
+  const std::uint32_t tens = whole / 10;
+  const std::uint32_t firstTwo = whole >= 100 ? tens : whole;
+  const std::size_t sign = parts.negative ? 1 : 0;
+  const std::size_t numberLength = sign + wholeDigits + 1 + N;
+  char* p = ResizeForOverwrite(out, numberLength + suffix.size());
+  p[0] = '-';
+  p += sign;
+  std::memcpy(p, &kDigitPairs.pairs[2 * firstTwo], 2);
+  char* const tail = p + wholeDigits - 1;
+  tail[0] = static_cast<char>('0' + (whole - 10 * tens));
+  tail[1] = '.';
+  WriteDigits(parts.fraction, N, tail + 2 + N);
+  CopyShort(tail + 2 + N, suffix.data(), suffix.size());
 }
 
-// What ParseNumber reads from the text of f that WriteScaledInteger wrote, its
-// N fraction digits starting at `fraction`: the whole part is at most 10^11
-// (|value| < 1e11), far below 10^15, so the right-to-left sum of its digits is
-// the integer itself; then each non-zero fraction digit over its power of ten,
-// left to right; then the sign.
-template <int N>
-double ReadScaledInteger(std::int64_t f, const char* fraction) {
-  double value = static_cast<double>(Magnitude(f) / kScale<N>);
-  for (int i = 0; i < N; ++i) {
-    const int digit = fraction[i] - '0';
-    if (digit != 0) value += kFractionDigits.value[i][digit];
-  }
-  if (f < 0) value = value * -1;
+// value + digit 0 + digit 1 + … of the N-digit fraction, left to right, each
+// sum rounded; the digits' places unrolled as template arguments, so that
+// every division is by a constant.
+template <int N, int... places>
+double AddFractionDigits(double value, std::uint32_t fraction, std::integer_sequence<int, places...>) {
+  ((value += kFractionDigits.value[places][fraction / kScale<N - 1 - places> % 10]), ...);
   return value;
+}
+
+// What ParseNumber reads from the text of the parts: the whole part is below
+// 10^11, far below 10^15, so the right-to-left sum of its digits is the
+// integer itself; then each fraction digit over its power of ten, left to
+// right (digit i is fraction / 10^(N-1-i) mod 10); then the sign. The reader
+// skips a zero digit; this adds the table's +0.0 instead, which leaves the sum
+// as it is: the sum starts at +0.0 or above and stays there, and x + (+0.0) is
+// x for every x but -0.0.
+template <int N, typename UInt>
+double ReadScaledText(const ScaledParts<UInt>& parts) {
+  const double whole = static_cast<double>(static_cast<std::int64_t>(parts.whole));
+  const double value = AddFractionDigits<N>(whole, parts.fraction, std::make_integer_sequence<int, N>{});
+  return parts.negative ? value * -1 : value;
 }
 
 // FormatNumber's text followed by `suffix`, into `out`.
@@ -395,34 +452,42 @@ void WriteGeneralForm(double value, std::string_view suffix, std::string& out) {
   out.append(suffix);
 }
 
-// FormatFixed's text with N decimals and then `suffix`, into `out`; returns
-// the value ParseNumber reads from the number text when `readBack` (else 0).
 template <int N, bool readBack>
-double WriteFixed(double value, std::string_view suffix, std::string& out) {
-  if (std::isnan(value)) value = 0;
+inline double WriteFixed(double value, std::string_view suffix, std::string& out);
+
+// WriteFixed for a value outside the rule: NaN as zero, then the 64-bit
+// extension or the general form.
+template <int N, bool readBack>
+[[gnu::noinline]] double WriteFixedOutsideRule(double value, std::string_view suffix, std::string& out) {
+  if (std::isnan(value)) return WriteFixed<N, readBack>(0, suffix, out);
   std::int64_t f = 0;
-  if (!RoundToScaledInteger<N>(value, f)) {
+  if (!RoundOutsideRule<N>(value, f)) {
     WriteGeneralForm(value, suffix, out);
     return readBack ? ParseNumber(std::string_view(out).substr(0, out.size() - suffix.size())) : 0;
   }
-  const char* const fraction = WriteScaledInteger<N>(f, suffix, out);
-  return readBack ? ReadScaledInteger<N>(f, fraction) : 0;
+  const auto parts = SplitScaled<N, std::uint64_t>(f);
+  WriteScaledText<N>(parts, suffix, out);
+  return readBack ? ReadScaledText<N>(parts) : 0;
 }
 
-// WriteFixed for a decimal count clamped into 1 to 4.
-template <bool readBack>
-double WriteFixedClamped(double value, std::uint8_t decimals, std::string_view suffix, std::string& out) {
-  switch (decimals) {
-    case 0:
-    case 1:
-      return WriteFixed<1, readBack>(value, suffix, out);
-    case 2:
-      return WriteFixed<2, readBack>(value, suffix, out);
-    case 3:
-      return WriteFixed<3, readBack>(value, suffix, out);
-    default:
-      return WriteFixed<4, readBack>(value, suffix, out);
+// FormatFixed's text with N decimals and then `suffix`, into `out`; returns
+// the value ParseNumber reads from the number text when `readBack` (else 0).
+// Inlined into each public instance, so that a constant empty suffix costs
+// nothing and the other instances' suffixes do not share its branches.
+template <int N, bool readBack>
+[[gnu::always_inline]] inline double WriteFixed(double value, std::string_view suffix, std::string& out) {
+  std::int64_t f = 0;
+  if (!RoundInsideRule<N>(value, f)) [[unlikely]] {
+    return WriteFixedOutsideRule<N, readBack>(value, suffix, out);
   }
+  // Inside the rule |f| fits 32 bits, where dividing by constants is cheaper.
+  const auto parts = SplitScaled<N, std::uint32_t>(f);
+  if (parts.whole < kShortWhole) [[likely]] {
+    WriteShortScaledText<N>(parts, suffix, out);
+  } else {
+    WriteScaledText<N>(parts, suffix, out);
+  }
+  return readBack ? ReadScaledText<N>(parts) : 0;
 }
 
 }  // namespace
@@ -448,16 +513,29 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
   return text;
 }
 
-void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
-  WriteFixedClamped<false>(value, decimals, {}, out);
+template <int Decimals>
+void FormatFixedTo(double value, std::string& out) {
+  WriteFixed<Decimals, false>(value, {}, out);
 }
 
-double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
-  return WriteFixedClamped<true>(value, decimals, {}, out);
+template <int Decimals>
+double RoundThroughText(double value, std::string& out) {
+  return WriteFixed<Decimals, true>(value, {}, out);
 }
 
-double RoundThroughText(double value, std::uint8_t decimals, std::string& out, std::string_view suffix) {
-  return WriteFixedClamped<true>(value, decimals, suffix, out);
+template <int Decimals>
+double RoundThroughText(double value, std::string& out, std::string_view suffix) {
+  return WriteFixed<Decimals, true>(value, suffix, out);
 }
+
+#define KESTROVA_FIXED_INSTANCES(N)                          \
+  template void FormatFixedTo<N>(double, std::string&);      \
+  template double RoundThroughText<N>(double, std::string&); \
+  template double RoundThroughText<N>(double, std::string&, std::string_view);
+KESTROVA_FIXED_INSTANCES(1)
+KESTROVA_FIXED_INSTANCES(2)
+KESTROVA_FIXED_INSTANCES(3)
+KESTROVA_FIXED_INSTANCES(4)
+#undef KESTROVA_FIXED_INSTANCES
 
 }  // namespace kestrova

@@ -51,12 +51,18 @@
 //   go (for lines that put a label after the number); the value is still that
 //   of the number text alone:
 //     2.345,2," :LLN" -> "2.35 :LLN" and 2.35
+//
+// FormatFixedTo<N> and RoundThroughText<N> are the same with the decimal count
+// N (1 to 4) fixed by the caller. The forms taking `decimals` clamp it and
+// call one of them; they are inline, so that each caller branches on its own
+// counts (a branch shared by every caller mixes them all and mispredicts).
 #ifndef KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 #define KESTROVA_NUMTEXT_NUMBER_TEXT_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace kestrova {
 
@@ -65,9 +71,50 @@ double ParseNumber(std::string_view text);
 std::string FormatNumber(double value);
 
 std::string FormatFixed(double value, std::uint8_t decimals);
-void FormatFixedTo(double value, std::uint8_t decimals, std::string& out);
-double RoundThroughText(double value, std::uint8_t decimals, std::string& out);
-double RoundThroughText(double value, std::uint8_t decimals, std::string& out, std::string_view suffix);
+
+// Defined for N = 1 to 4.
+template <int N>
+void FormatFixedTo(double value, std::string& out);
+template <int N>
+double RoundThroughText(double value, std::string& out);
+template <int N>
+double RoundThroughText(double value, std::string& out, std::string_view suffix);
+
+namespace number_text_internal {
+
+// write(std::integral_constant<int, N>{}) for `decimals` clamped into 1 to 4.
+template <typename Write>
+auto WithClampedDecimals(std::uint8_t decimals, Write write) {
+  switch (decimals) {
+    case 0:
+    case 1:
+      return write(std::integral_constant<int, 1>{});
+    case 2:
+      return write(std::integral_constant<int, 2>{});
+    case 3:
+      return write(std::integral_constant<int, 3>{});
+    default:
+      return write(std::integral_constant<int, 4>{});
+  }
+}
+
+}  // namespace number_text_internal
+
+inline void FormatFixedTo(double value, std::uint8_t decimals, std::string& out) {
+  number_text_internal::WithClampedDecimals(decimals,
+                                            [&](auto n) { FormatFixedTo<decltype(n)::value>(value, out); });
+}
+
+inline double RoundThroughText(double value, std::uint8_t decimals, std::string& out) {
+  return number_text_internal::WithClampedDecimals(
+      decimals, [&](auto n) { return RoundThroughText<decltype(n)::value>(value, out); });
+}
+
+inline double RoundThroughText(double value, std::uint8_t decimals, std::string& out,
+                               std::string_view suffix) {
+  return number_text_internal::WithClampedDecimals(
+      decimals, [&](auto n) { return RoundThroughText<decltype(n)::value>(value, out, suffix); });
+}
 
 }  // namespace kestrova
 
