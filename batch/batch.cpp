@@ -219,7 +219,7 @@ struct RowChunk {
   std::vector<CsvRecord> records = std::vector<CsvRecord>(kRows);
   std::vector<std::uint64_t> bytesConsumed = std::vector<std::uint64_t>(kRows);
   std::size_t count = 0;
-  CsvWriter output;  // in memory; its room is reused chunk after chunk
+  CsvWriter output;                                         // in memory; its room is reused chunk after chunk
   std::vector<std::pair<std::size_t, std::string>> errors;  // (row in the chunk, error), in order
 };
 

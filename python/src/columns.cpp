@@ -177,10 +177,10 @@ class TextTable {
   std::uint32_t last_ = 0;
 };
 
-// Stores the result texts of one block of rows, as WriteResultColumns gives
+// Stores the result texts of one block of rows, as ReadResultColumns gives
 // them, each in its column's staging slots (kBlock values of 8 bytes) as what
 // it reads back as; a kept text column's slot holds its code.
-class CellStore final : public report::ResultColumnSink {
+class CellStore {
  public:
   static constexpr std::size_t kBlock = 256;
 
@@ -202,7 +202,7 @@ class CellStore final : public report::ResultColumnSink {
   // a flag, a text not kept) call nothing, and the others end in a call of
   // a function that is not inlined, so that no registers are saved and
   // restored on each call.
-  void PlainField(std::string_view text) override {
+  void PlainField(std::string_view text) {
     const std::size_t column = next_++;
     if (column >= actions_.size()) return;  // EndRow counts the row
     double* const cells = &staging_[column * kBlock];
@@ -304,6 +304,7 @@ RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
   range.end = end;
   CellStore store(OutputColumns(), out);
   PanelResult result;
+  report::ResultColumnTexts columns;  // one row's result texts, reused
   std::string error;
   std::array<std::array<char, 400>, batch::kColumnCount> buffers;
   constexpr std::size_t kCellsPerPage = 4096 / sizeof(void*);
@@ -328,8 +329,9 @@ RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t 
         store.StoreEmpty(i);
         continue;
       }
+      report::ReadResultColumns(result, columns);
       store.StartRow(i);
-      report::WriteResultColumns(result, store);
+      for (std::string_view text : columns.texts) store.PlainField(text);
       store.EndRow();
     }
     store.CopyOut(out, from, count);

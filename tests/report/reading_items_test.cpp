@@ -14,7 +14,8 @@ struct ColumnsCase {
 
 std::string Joined(const auto& columns) {
   std::string out;
-  for (const ReadingColumn& column : columns) out.append(column.name).append("=").append(column.value).append(";");
+  for (const ReadingColumn& column : columns)
+    out.append(column.name).append("=").append(column.value).append(";");
   return out;
 }
 
