@@ -30,20 +30,26 @@ namespace kestrova::batch {
 // below are a megabyte each, and each byte is written before it is read.
 class ByteBuffer {
  public:
-  explicit ByteBuffer(std::size_t size) : bytes_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+  explicit ByteBuffer(std::size_t size) : bytes_(Uninitialized(size)), size_(size) {}
   char* data() { return bytes_.get(); }
   const char* data() const { return bytes_.get(); }
   std::size_t size() const { return size_; }
   char operator[](std::size_t i) const { return bytes_[i]; }
   // Makes the room `size` bytes, keeping the first `keep` (at most both sizes).
   void Resize(std::size_t size, std::size_t keep) {
-    std::unique_ptr<char[]> bytes = std::make_unique_for_overwrite<char[]>(size);
+    std::unique_ptr<char[]> bytes = Uninitialized(size);
     std::memcpy(bytes.get(), bytes_.get(), keep);
     bytes_ = std::move(bytes);
     size_ = size;
   }
 
  private:
+  // new char[n] leaves the bytes as they are (std::make_unique_for_overwrite
+  // does the same, but the browser build's library lacks it).
+  static std::unique_ptr<char[]> Uninitialized(std::size_t size) {
+    return std::unique_ptr<char[]>(new char[size]);
+  }
+
   std::unique_ptr<char[]> bytes_;
   std::size_t size_;
 };
