@@ -1,7 +1,6 @@
 #include "report/reading_items.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "texts/japanese_texts.h"
 
@@ -19,7 +18,7 @@ std::string_view KeyIfRead(bool computed, std::string_view key) {
 }
 
 // Each item's columns, the one list that both its ReadingItem and
-// ReadingColumnsOf give. Sizes are part of the types, so a list that outgrows
+// ReadingColumnValues give. Sizes are part of the types, so a list that outgrows
 // an item's capacity or the row's column count does not compile.
 template <std::size_t N>
 using Columns = std::array<ReadingColumn, N>;
@@ -61,13 +60,13 @@ void SetColumns(ReadingItem& item, const Columns<N>& columns) {
   item.columns.count = N;
 }
 
-// The lists one after the other, their sizes added.
+// The lists' values one after the other into `out`, whose size is theirs
+// added (a span of another size does not convert).
 template <std::size_t... N>
-Columns<(N + ...)> Concatenate(const Columns<N>&... lists) {
-  Columns<(N + ...)> out;
+void StoreValues(std::span<std::string_view, (N + ...)> out, const Columns<N>&... lists) {
   auto at = out.begin();
-  ((at = std::copy(lists.begin(), lists.end(), at)), ...);
-  return out;
+  const auto value = [](const ReadingColumn& column) { return column.value; };
+  ((at = std::transform(lists.begin(), lists.end(), at, value)), ...);
 }
 
 ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
@@ -211,24 +210,10 @@ std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
 }
 
 // In item order, as ReadingItems lists them.
-std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& r) {
-  return Concatenate(VentilatoryColumns(r.ventilatory, false), VentilatoryColumns(r.ventilatoryBaldwin, true),
-                     LlnColumns(r.ersAts2022), CopdColumns(r.copd), LungAgeColumns(r.lungAge),
-                     DisabilityColumns(r.disability));
-}
-
 void ReadingColumnValues(const Reading& r, std::span<std::string_view, kReadingColumnCount> out) {
-  auto at = out.begin();
-  const auto put = [&at](const auto& columns) {
-    for (const ReadingColumn& column : columns) *at++ = column.value;
-  };
-  put(VentilatoryColumns(r.ventilatory, false));
-  put(VentilatoryColumns(r.ventilatoryBaldwin, true));
-  put(LlnColumns(r.ersAts2022));
-  put(CopdColumns(r.copd));
-  put(LungAgeColumns(r.lungAge));
-  put(DisabilityColumns(r.disability));
-  assert(at == out.end());
+  StoreValues(out, VentilatoryColumns(r.ventilatory, false), VentilatoryColumns(r.ventilatoryBaldwin, true),
+              LlnColumns(r.ersAts2022), CopdColumns(r.copd), LungAgeColumns(r.lungAge),
+              DisabilityColumns(r.disability));
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

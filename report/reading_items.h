@@ -87,16 +87,11 @@ enum ReadingItemIndex : std::size_t {
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& reading);
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading&& reading) = delete;
 
-// Every item's columns one after the other, the same as the items' own: what a
-// CSV row reads, without building the items (the batch writes one row per
-// patient). Allocates nothing; the values view `reading`, as above.
+// The values of every item's columns one after the other, the same as the
+// items' own, stored into `out`: what a CSV row reads, without building the
+// items (the batch writes one row per patient; it has the names already).
+// Allocates nothing; the values view `reading`, as above.
 inline constexpr std::size_t kReadingColumnCount = 17;
-std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading& reading);
-std::array<ReadingColumn, kReadingColumnCount> ReadingColumnsOf(const Reading&& reading) = delete;
-
-// Only the values of ReadingColumnsOf, in the same order, stored into `out`:
-// for a caller that has the names already (the batch, row after row). The
-// values view `reading`, as above.
 void ReadingColumnValues(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
 void ReadingColumnValues(const Reading&& reading,
                          std::span<std::string_view, kReadingColumnCount> out) = delete;

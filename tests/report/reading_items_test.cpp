@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kestrova::report {
 namespace {
@@ -12,17 +15,17 @@ struct ColumnsCase {
   std::string values;  // the reading's CSV values, comma-separated
 };
 
-std::string Joined(const auto& columns) {
+std::string Joined(const auto& values) {
   std::string out;
-  for (const ReadingColumn& column : columns)
-    out.append(column.name).append("=").append(column.value).append(";");
+  for (std::string_view value : values) (out += value) += ',';
+  out.pop_back();
   return out;
 }
 
-// The row's columns are the items' own, in their order, values included. Male
+// The row's values are the items' own columns', in their order. Male
 // 60 years, 170 cm, VC 3.0, FVC 2.9, FEV1 1.6 as in the header's example; a
 // patient with nothing measured reads nothing.
-TEST(ReadingColumnsOf, TheItemsColumnsInOrder) {
+TEST(ReadingColumnValues, TheItemsColumnsInOrder) {
   const ColumnsCase cases[] = {
       {{kSexMale, 60, 170, 3.0, 2.9, 1.6},
        "mixed,74.8,obstructive,84.5,possibleMixed,moderate,1,1,1,-3.96,III,49.1,119.4,>95,0,39.9,grade4"},
@@ -32,14 +35,14 @@ TEST(ReadingColumnsOf, TheItemsColumnsInOrder) {
     PanelResult result;
     ComputePanelResult(c.inputs, result);
     const Reading reading = ReadResult(result);
-    const auto columns = ReadingColumnsOf(reading);
-    std::string values;
-    for (const ReadingColumn& column : columns) (values += column.value) += ',';
-    values.pop_back();
-    EXPECT_EQ(values, c.values);
-    std::string fromItems;
-    for (const ReadingItem& item : ReadingItems(reading)) fromItems += Joined(item.columns);
-    EXPECT_EQ(Joined(columns), fromItems);
+    std::array<std::string_view, kReadingColumnCount> values;
+    ReadingColumnValues(reading, values);
+    EXPECT_EQ(Joined(values), c.values);
+    std::vector<std::string_view> fromItems;
+    for (const ReadingItem& item : ReadingItems(reading)) {
+      for (const ReadingColumn& column : item.columns) fromItems.push_back(column.value);
+    }
+    EXPECT_EQ(Joined(fromItems), c.values);
   }
 }
 
