@@ -9,7 +9,7 @@
 #include "batch/header_names.h"
 #include "batch/output_file.h"
 #include "kestrova/kestrova.h"
-#include "numtext/number_text.h"
+#include "input/patient_record.h"
 #include "numtext/utf8.h"
 #include "report/result_columns.h"
 #include "texts/japanese_texts.h"
@@ -19,44 +19,8 @@ namespace {
 
 using Column = BatchColumn;
 
-// Upper limits: the window's fields take heights up to 272 cm and volumes up to
-// 15 L; ages above 150 years are typing errors. Beyond them the texts would
-// leave the range in which the panel's numbers are written with fixed decimals.
-constexpr std::array<double, kColumnCount> kUpperLimits = {0, 150, 272, 15, 15, 15};
-constexpr std::array<std::string_view, kColumnCount> kUpperLimitTexts = {"", "150", "272", "15", "15", "15"};
-
 // Progress is shown every this many rows, so small inputs never show it.
 constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
-
-bool IsDecimalNumber(std::string_view s) {
-  std::size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  bool digits = false;
-  bool point = false;
-  for (; i < s.size(); ++i) {
-    if (s[i] >= '0' && s[i] <= '9') {
-      digits = true;
-    } else if (s[i] == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  return digits;
-}
-
-// True for digits with at most one '.' among them and at least one digit: a
-// decimal number without sign or blanks (what IsDecimalNumber accepts, less
-// those).
-inline bool IsBareDecimal(std::string_view s) {
-  std::size_t points = 0;
-  for (const char c : s) {
-    if (static_cast<unsigned char>(c - '0') <= 9) continue;
-    if (c != '.') return false;
-    ++points;
-  }
-  return points <= 1 && s.size() > points;
-}
 
 struct Layout {
   std::array<std::size_t, kColumnCount> index;  // field index of each named column
@@ -151,31 +115,6 @@ void ReportLine(const BatchStreams& s, std::uint64_t line, std::string_view erro
   const std::string text = "kestrova-cli: " + MessageText(s.inputName, TextEncoding::kUtf8) + ":" +
                            std::to_string(line) + ": " + MessageText(error, encoding) + "\n";
   std::fwrite(text.data(), 1, text.size(), s.err);
-}
-
-std::string_view Utf8(std::u8string_view s) { return {reinterpret_cast<const char*>(s.data()), s.size()}; }
-
-// The sexes beyond ASCII: 男/女, 男性/女性 and the full-width letters, each in
-// Shift-JIS (plain literals are compiled to code page 932) and in UTF-8. The
-// Shift-JIS bytes are not UTF-8, and the UTF-8 bytes read as Shift-JIS are no
-// word for a sex, so the bytes decide without decoding.
-using Spellings = std::array<std::string_view, 8>;
-const Spellings& MaleSpellings() {
-  static const Spellings spellings = {"男",         "男性",         "Ｍ",         "ｍ",
-                                      Utf8(u8"男"), Utf8(u8"男性"), Utf8(u8"Ｍ"), Utf8(u8"ｍ")};
-  return spellings;
-}
-const Spellings& FemaleSpellings() {
-  static const Spellings spellings = {"女",         "女性",         "Ｆ",         "ｆ",
-                                      Utf8(u8"女"), Utf8(u8"女性"), Utf8(u8"Ｆ"), Utf8(u8"ｆ")};
-  return spellings;
-}
-
-bool IsOneOf(std::string_view s, const Spellings& spellings) {
-  for (std::string_view spelling : spellings) {
-    if (s == spelling) return true;
-  }
-  return false;
 }
 
 // What WriteRow needs besides the row, kept from row to row so that a row
@@ -286,103 +225,13 @@ class Progress {
 
 }  // namespace
 
-std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error, TextEncoding encoding) {
-  const std::string_view s = TrimBlanks(text);
-  if (s == "M" || s == "m" || s == "1") return kSexMale;
-  if (s == "F" || s == "f" || s == "2") return kSexFemale;
-  if (IsOneOf(s, MaleSpellings())) return kSexMale;
-  if (IsOneOf(s, FemaleSpellings())) return kSexFemale;
-  if (s.empty()) {
-    error = "sex is empty";
-  } else if (encoding == TextEncoding::kShiftJis) {
-    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor male/female in Japanese";
-  } else {
-    error = "sex '" + std::string(s) + "' is neither M/F, 1/2 nor " + std::string(texts::kMaleUtf8) + "/" +
-            std::string(texts::kFemaleUtf8);
-  }
-  return std::nullopt;
-}
-
-namespace {
-
-// "age '4x' is not a number": the column, the text and what is wrong with it.
-// Apart from the checks, so that these stay small where every row goes.
-std::string NumberError(std::string_view column, std::string_view text, std::string_view wrong) {
-  std::string error(column);
-  error.append(" '").append(text).append("' ").append(wrong);
-  return error;
-}
-
-// ReadNumber's checks, shared with ReadPatient, which inlines them: each row
-// reads five numbers.
-inline std::optional<double> ReadNumberOf(std::string_view column, std::string_view text, bool required,
-                                          std::string& error) {
-  std::string_view s = text;
-  // Most texts are digits with at most one point: no blank to trim, and a
-  // decimal number as they stand.
-  if (!IsBareDecimal(s)) {
-    s = TrimBlanks(text);
-    if (s.empty()) {
-      if (!required) return 0.0;
-      error = std::string(column) + " is empty";
-      return std::nullopt;
-    }
-    if (!IsDecimalNumber(s)) {
-      error = NumberError(column, s, "is not a number");
-      return std::nullopt;
-    }
-  }
-  const double value = ParseNumber(s);
-  if (required ? !(value > 0) : value < 0) {
-    error = NumberError(column, s, required ? "is not above 0" : "is negative");
-    return std::nullopt;
-  }
-  return value;
-}
-
-// ReadColumnValue's: ReadNumberOf, then the column's upper limit.
-inline std::optional<double> ReadValueOf(BatchColumn column, std::string_view text, std::string& error) {
-  const auto value = ReadNumberOf(kColumnNames[column], text, column == kAge || column == kHeight, error);
-  if (value && *value > kUpperLimits[column]) {
-    error = NumberError(kColumnNames[column], TrimBlanks(text),
-                        std::string("is above ").append(kUpperLimitTexts[column]));
-    return std::nullopt;
-  }
-  return value;
-}
-
-}  // namespace
-
-std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
-                                 std::string& error) {
-  return ReadNumberOf(column, text, required, error);
-}
-
-std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error) {
-  return ReadValueOf(column, text, error);
-}
-
-bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error) {
-  const auto sex = ReadSex(texts[kSex], error, encoding);
-  if (!sex) return false;
-  inputs.sexCode = *sex;
-  double PatientInputs::*const targets[] = {nullptr,
-                                            &PatientInputs::age,
-                                            &PatientInputs::height,
-                                            &PatientInputs::vc,
-                                            &PatientInputs::fvc,
-                                            &PatientInputs::fev1};
-  for (std::size_t c = kAge; c < kColumnCount; ++c) {
-    const auto value = ReadValueOf(static_cast<Column>(c), texts[c], error);
-    if (!value) return false;
-    inputs.*targets[c] = *value;
-  }
-  return true;
-}
-
 bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error) {
   PatientInputs inputs;
-  if (!ReadPatient(texts, encoding, inputs, error)) return false;
+  InputProblem problem;
+  if (!ReadPatientTexts(texts, encoding, inputs, problem)) {
+    error = EnglishMessage(problem, encoding);
+    return false;
+  }
   ComputePanelResult(inputs, result);
   if (!result.computed) {
     error = "nothing could be computed from these values";

@@ -6,10 +6,9 @@
 // is passed through unchanged and in input order, ahead of an `error` column and the result columns
 // (report/result_columns.h), so the sheet shows what was computed.
 //
-// A row is read strictly: sex is M/F, 1/2, 男/女, 男性/女性 or full-width Ｍ/Ｆ (UTF-8 or Shift-JIS);
-// age (above 0, at most 150) and height (above 0, at most 272 cm) are numbers;
-// a volume is empty (not measured) or a number from 0 to 15 L. Numbers are [+|-]digits[.digits], read with
-// ParseNumber as the window reads its command line. A row that fails gets the reason in its `error` column
+// A row is read by the input model (input/patient_record.h): sex M/F, 1/2, 男/女, 男性/女性 or
+// full-width Ｍ/Ｆ; age and height required, volumes empty (not measured) or 0 to 15 L; numbers
+// in ASCII or full-width digits. A row that fails gets the reason in its `error` column
 // and empty results, and a message on the error stream names its line; every other row is computed exactly as
 // the window computes it. The output has exactly one row per input row, in order; empty lines are no rows.
 //
@@ -31,6 +30,7 @@
 
 #include "batch/header_names.h"
 #include "batch/text_encoding.h"
+#include "input/patient_record.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova {
@@ -79,26 +79,13 @@ struct BatchStreams {
 // or the header failed, or kExitIoError.
 int RunBatch(const BatchStreams& streams);
 
-// The row checks, exposed for tests. Each returns the value, or nothing with
-// `error` set to the reason.
-std::optional<std::uint8_t> ReadSex(std::string_view text, std::string& error,
-                                    TextEncoding encoding = TextEncoding::kUtf8);
-std::optional<double> ReadNumber(std::string_view column, std::string_view text, bool required,
-                                 std::string& error);
-// A number column of a row (not kSex) as a row is read: ReadNumber, age and
-// height required, then the column's upper limit (150 years, 272 cm, 15 L).
-std::optional<double> ReadColumnValue(BatchColumn column, std::string_view text, std::string& error);
-
 // The texts of a row's named columns in BatchColumn order (empty when the file
-// has no such column).
-using RowTexts = std::array<std::string_view, kColumnCount>;
+// has no such column), read by the input model (input/patient_record.h).
+using RowTexts = PatientTexts;
 
-// Reads a patient from its texts with the row checks above and the upper
-// limits; false with `error` set to the reason.
-bool ReadPatient(const RowTexts& texts, TextEncoding encoding, PatientInputs& inputs, std::string& error);
-
-// One row as the batch computes it: ReadPatient, then ComputePanelResult, which
-// must compute; false with `error` set (and `result` not to be used) otherwise.
+// One row as the batch computes it: ReadPatientTexts, then ComputePanelResult,
+// which must compute; false with `error` set to the English message of the
+// refused value (and `result` not to be used) otherwise.
 bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error);
 
 }  // namespace kestrova::batch

@@ -31,8 +31,9 @@ enum BatchColumn : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1, kColumn
 // A column the file does not have (a field index nothing has).
 inline constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
-inline constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"sex", "age", "height",
-                                                                            "vc",  "fvc", "fev1"};
+// The input model's values, in its order and with its names.
+inline constexpr const std::array<std::string_view, kColumnCount>& kColumnNames = kPatientValueNames;
+static_assert(kColumnCount == kPatientValueCount && kFev1 == IndexOf(PatientValue::kFev1));
 
 // The column a header name stands for, or nothing (a column passed through).
 std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncoding encoding);

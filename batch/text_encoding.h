@@ -14,9 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "input/limits.h"
+
 namespace kestrova::batch {
 
-enum class TextEncoding : std::uint8_t { kUtf8, kShiftJis };
+using kestrova::TextEncoding;  // the input model reads texts in either
 
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 inline constexpr std::size_t kEncodingSampleBytes = std::size_t{1} << 20;

@@ -49,6 +49,16 @@ KESTROVA_TEXT(kRelationCaption, "確認 !!");
 KESTROVA_TEXT(kHeightRangeText, "100-272cmです");
 KESTROVA_TEXT(kHeightCaption, "身長");
 
+// What the page says beside a value it refuses (input/limits.h); UTF-8 only.
+KESTROVA_TEXT(kInputEmpty, "入力してください");
+KESTROVA_TEXT(kInputSexEmpty, "性別を選んでください");
+KESTROVA_TEXT(kInputUnknownSex, "性別は M/F、1/2、男性/女性 のいずれかで入力してください");
+KESTROVA_TEXT(kInputNotANumber, "数値で入力してください（例 45、160.5）");
+KESTROVA_TEXT(kInputDecimalComma, "小数点は「.」で入力してください（例 3.1）");
+KESTROVA_TEXT(kInputNotAboveZero, "0 より大きい値を入力してください");
+KESTROVA_TEXT(kInputNegative, "0 以上の値を入力してください（空欄は未測定）");
+KESTROVA_TEXT(kInputAboveLimit, " 以下の値を入力してください");
+
 // A later start that was handed a patient while a window is open (exit status 3).
 KESTROVA_TEXT(kHandOverRefusedText,
               "Kestrova はすでに起動しています。\n"

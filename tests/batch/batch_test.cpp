@@ -82,6 +82,8 @@ const std::string kFemale45Results =  // F, 45, 160, VC 3.1, FVC 3.0, FEV1 2.4
     "95.2,0,0.825,97.0,1,0.734,0.834,95.9,1,0.854,93.7,1,0.800,0,3.89,-0.40,34.6,3.75,-0.39,34.8,3.07,-0.62,"
     "26.9,0.911,-0.47,32.0,normal,99.0,normal,112.3,normal,,0,0,0,-0.62,notStaged,95.2,50.7,51,0,76.7,none";
 
+std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+
 // The fields of `row` after the `error` column, joined with commas.
 std::string Results(const BatchRun& run, std::size_t row) {
   const std::size_t first = ColumnOf(run.rows[0], "error") + 1;
@@ -114,89 +116,6 @@ TEST(Batch, HeaderPassThroughAndResultColumns) {
   EXPECT_NE(run.out.find("\"Doe, J\""), std::string::npos);  // quoted on the way out again
   EXPECT_EQ(Results(run, 1), kMale40Results);
   EXPECT_EQ(run.err, "");
-}
-
-std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
-
-struct SexCase {
-  std::string text;
-  int sexCode;  // 0: rejected
-};
-
-TEST(Batch, SexSpellingsAndEncodings) {
-  const SexCase cases[] = {
-      {"M", 1},
-      {"m", 1},
-      {"1", 1},
-      {" M ", 1},
-      {"F", 2},
-      {"f", 2},
-      {"2", 2},
-      {Utf8(u8"男性"), 1},
-      {Utf8(u8"女性"), 2},
-      {Utf8(u8"男"), 1},
-      {Utf8(u8"女"), 2},
-      {Utf8(u8" Ｍ "), 1},
-      {Utf8(u8"Ｆ"), 2},
-      {Utf8(u8"ｍ"), 1},
-      {"\x92\x6A\x90\xAB", 1},  // 男性 in Shift-JIS
-      {"\x8F\x97\x90\xAB", 2},  // 女性 in Shift-JIS
-      {"\x92\x6A", 1},          // 男 in Shift-JIS
-      {"\x8F\x97", 2},          // 女 in Shift-JIS
-      {"\x82\x6C", 1},          // Ｍ in Shift-JIS
-      {"\x82\x65", 2},          // Ｆ in Shift-JIS
-      {Utf8(u8"男女"), 0},
-      {Utf8(u8"男子"), 0},
-      {"\x92\x6A\x92\x6A", 0},  // 男男
-      {"X", 0},
-      {"", 0},
-      {"3", 0},
-      {"male", 0},
-      {"MF", 0},
-  };
-  for (const SexCase& c : cases) {
-    std::string error;
-    const auto sex = ReadSex(c.text, error);
-    EXPECT_EQ(sex.value_or(0), c.sexCode) << c.text;
-    EXPECT_EQ(error.empty(), c.sexCode != 0) << c.text;
-  }
-}
-
-// The Shift-JIS bytes the program itself uses for its texts are recognised.
-TEST(Batch, ProgramTextsOfTheSexesAreRecognised) {
-  std::string error;
-  EXPECT_EQ(ReadSex(texts::kMale, error).value_or(0), 1);
-  EXPECT_EQ(ReadSex(texts::kFemale, error).value_or(0), 2);
-}
-
-struct NumberCase {
-  std::string text;
-  bool required;
-  bool ok;
-  double value;
-};
-
-TEST(Batch, NumbersAreReadStrictly) {
-  const NumberCase cases[] = {
-      {"40", true, true, 40},     {" 170.5 ", true, true, 170.5}, {"+3.2", false, true, 3.2},
-      {".5", false, true, 0.5},   {"3.", false, true, 3},         {"", false, true, 0},
-      {"0", false, true, 0},      {"", true, false, 0},  // age and height are required
-      {"0", true, false, 0},                             // and above 0
-      {"-1", false, false, 0},                           // a negative volume
-      {"1,5", false, false, 0},                          // the window would read 1; a batch refuses it
-      {"3.2.1", false, false, 0}, {"1e3", false, false, 0},       {"&H10", false, false, 0},
-      {"abc", false, false, 0},   {"-", false, false, 0},         {".", false, false, 0},
-  };
-  for (const NumberCase& c : cases) {
-    std::string error;
-    const auto value = ReadNumber("age", c.text, c.required, error);
-    EXPECT_EQ(value.has_value(), c.ok) << "'" << c.text << "'";
-    if (value) {
-      EXPECT_EQ(*value, c.value) << c.text;
-    } else {
-      EXPECT_NE(error.find("age"), std::string::npos) << error;
-    }
-  }
 }
 
 TEST(Batch, BadRowsAreWrittenWithTheirErrorAndTheRestIsComputed) {
