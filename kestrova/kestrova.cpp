@@ -3,6 +3,7 @@
 #include "display/panel_layout.h"
 #include "equations/calculation.h"
 #include "equations/spline_table.h"
+#include "input/limits.h"
 
 namespace kestrova {
 namespace {
@@ -77,6 +78,7 @@ void ComputePanelResult(const PatientInputs& inputs, PanelResult& out) {
     ClearContents(out.panel);
   }
   FillStandings(inputs, out);
+  out.warnings = out.computed ? RelationWarnings(inputs) : 0;
 }
 
 void ComputeFullResult(const PatientInputs& inputs, FullResult& out) {

@@ -23,6 +23,7 @@
 #define KESTROVA_KESTROVA_KESTROVA_H_
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -73,6 +74,9 @@ struct PanelResult {
   // VC, FVC and FEV1 use the measured volume; FEV1/FVC uses the measured ratio as
   // shown (3 decimals), the value the window compares with its LLN.
   std::array<StandingView, 4> jrs2014;
+  // The volumes' relation warnings (input/limits.h), as the window's VC, FVC and
+  // FEV1 checks would give them: a mask of RelationWarning, 0 when none.
+  std::uint8_t warnings = 0;
 };
 
 struct FullResult : PanelResult {

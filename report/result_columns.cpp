@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "display/panel_layout.h"
+#include "input/limits.h"
 #include "kestrova/reading.h"
 
 namespace kestrova::report {
@@ -48,6 +49,16 @@ void ForEachPanelColumn(const PanelResult& result, Column&& column) {
   ForEachPanelColumn(result, column, std::make_index_sequence<kResultCount>());
 }
 
+// The `warnings` column of each mask: its keys joined by ";", made once.
+std::string_view WarningKeys(std::uint8_t warnings) {
+  static const auto keys = [] {
+    std::array<std::string, 1 << kRelationWarnings.size()> all;
+    for (std::size_t mask = 0; mask < all.size(); ++mask) all[mask] = RelationWarningKeys(static_cast<std::uint8_t>(mask));
+    return all;
+  }();
+  return keys[warnings & (keys.size() - 1)];
+}
+
 }  // namespace
 
 const std::vector<std::string>& ResultColumnNames() {
@@ -60,6 +71,7 @@ const std::vector<std::string>& ResultColumnNames() {
     for (const ReadingItem& item : ReadingItems(none)) {
       for (const ReadingColumn& column : item.columns) n.emplace_back(column.name);
     }
+    n.emplace_back("warnings");
     return n;
   }();
   return names;
@@ -74,7 +86,9 @@ void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
   ReadResult(result, out.reading);
   ReadingColumnValues(out.reading,
                       std::span<std::string_view, kReadingColumnCount>(next, kReadingColumnCount));
-  assert(next + kReadingColumnCount == out.texts.data() + out.texts.size());
+  next += kReadingColumnCount;
+  *next++ = WarningKeys(result.warnings);
+  assert(next == out.texts.data() + out.texts.size());
 }
 
 void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {

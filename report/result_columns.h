@@ -21,7 +21,10 @@
 //     ersAtsFev1FvcBelowLln, ersAtsFvcBelowLln, ersAtsFev1BelowLln  1 or 0;
 //     ersAtsFev1Z, copdStage (I to IV, or notStaged), copdPercentFev1;
 //     lungAge (1 decimal), lungAgeYears ("62", "<18", ">95"), lungAgeCorrected;
-//     disabilityIndex, disabilityGrade (grade1/grade3/grade4/none).
+//     disabilityIndex, disabilityGrade (grade1/grade3/grade4/none);
+//   warnings   the volumes' relation warnings (input/limits.h), their keys
+//              joined by ";" in the window's order: vcBelowFvc or vcBelowFev1,
+//              then fev1AboveFvc ("vcBelowFev1;fev1AboveFvc"); empty when none.
 #ifndef KESTROVA_REPORT_RESULT_COLUMNS_H_
 #define KESTROVA_REPORT_RESULT_COLUMNS_H_
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "input/limits.h"
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
 #include "report/reading_items.h"
@@ -303,7 +304,19 @@ std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
     AppendJsonNumberText(s.percentileText.empty() ? "null" : s.percentileText, out);
     out += '}';
   }
-  out += "\n  ],\n  \"reading\": ";
+  out += "\n  ],\n  \"warnings\": [";
+  first = true;
+  for (const RelationWarning warning : kRelationWarnings) {
+    if ((result.warnings & warning) == 0) continue;
+    out += first ? "" : ", ";
+    first = false;
+    out += "{\"key\": ";
+    AppendJsonString(RelationWarningKey(warning), out);
+    out += ", \"text\": ";
+    AppendJsonString(RelationWarningText(warning, result.inputs, TextEncoding::kUtf8), out);
+    out += '}';
+  }
+  out += "],\n  \"reading\": ";
   AppendReadingJson(ReadResult(result), out);
   out += "\n}\n";
   return out;
