@@ -59,7 +59,8 @@ std::string JapaneseMessage(const InputProblem& problem) {
     case InputError::kNone:
       break;
     case InputError::kEmpty:
-      return std::string(problem.value == PatientValue::kSex ? texts::kInputSexEmptyUtf8 : texts::kInputEmptyUtf8);
+      return std::string(problem.value == PatientValue::kSex ? texts::kInputSexEmptyUtf8
+                                                             : texts::kInputEmptyUtf8);
     case InputError::kUnknownSex:
       return std::string(texts::kInputUnknownSexUtf8);
     case InputError::kNotANumber:

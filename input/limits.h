@@ -46,13 +46,13 @@ enum class TextEncoding : std::uint8_t { kUtf8, kShiftJis };
 
 enum class PatientValue : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1 };
 inline constexpr std::size_t kPatientValueCount = 6;
-inline constexpr std::array<std::string_view, kPatientValueCount> kPatientValueNames = {"sex", "age", "height",
-                                                                                        "vc",  "fvc", "fev1"};
+inline constexpr std::array<std::string_view, kPatientValueCount> kPatientValueNames = {
+    "sex", "age", "height", "vc", "fvc", "fev1"};
 constexpr std::size_t IndexOf(PatientValue value) { return static_cast<std::size_t>(value); }
 
 struct ValueLimit {
-  bool required;             // above 0; an optional value is empty or at least 0
-  double upper;              // inclusive
+  bool required;  // above 0; an optional value is empty or at least 0
+  double upper;   // inclusive
   std::string_view upperText;
 };
 inline constexpr std::array<ValueLimit, kPatientValueCount> kValueLimits = {{
@@ -74,13 +74,13 @@ inline constexpr double kWindowVolumeHigh = 15;
 
 enum class InputError : std::uint8_t {
   kNone,
-  kEmpty,          // a required value is missing
-  kUnknownSex,     // no spelling of a sex
-  kNotANumber,     // not [+|-]digits[.digits] (ASCII or full-width)
-  kDecimalComma,   // a number with ',' where the point belongs
-  kNotAboveZero,   // a required number at or below 0
-  kNegative,       // an optional number below 0
-  kAboveLimit,     // above the value's upper limit
+  kEmpty,         // a required value is missing
+  kUnknownSex,    // no spelling of a sex
+  kNotANumber,    // not [+|-]digits[.digits] (ASCII or full-width)
+  kDecimalComma,  // a number with ',' where the point belongs
+  kNotAboveZero,  // a required number at or below 0
+  kNegative,      // an optional number below 0
+  kAboveLimit,    // above the value's upper limit
 };
 
 // One refused value: which, why, and its text as given (blanks trimmed).
@@ -103,7 +103,8 @@ enum RelationWarning : std::uint8_t {
   kVcBelowFev1 = 1 << 1,
   kFev1AboveFvc = 1 << 2,
 };
-inline constexpr std::array<RelationWarning, 3> kRelationWarnings = {kVcBelowFvc, kVcBelowFev1, kFev1AboveFvc};
+inline constexpr std::array<RelationWarning, 3> kRelationWarnings = {kVcBelowFvc, kVcBelowFev1,
+                                                                     kFev1AboveFvc};
 
 // The VC test, as the window's VC check runs it: against FVC, else against FEV1.
 std::uint8_t VcRelation(double vc, double fvc, double fev1);

@@ -100,7 +100,8 @@ inline InputError ReadNumber(PatientValue which, std::string_view text, TextEnco
       number = 0;
       return limit.required ? InputError::kEmpty : InputError::kNone;
     }
-    if (!IsDecimalNumber(s)) return IsDecimalWithComma(s) ? InputError::kDecimalComma : InputError::kNotANumber;
+    if (!IsDecimalNumber(s))
+      return IsDecimalWithComma(s) ? InputError::kDecimalComma : InputError::kNotANumber;
   }
   number = ParseNumber(s);
   if (limit.required ? !(number > 0) : number < 0) {
@@ -168,7 +169,8 @@ std::string_view ShortDecimalText(double value, NumberTextBuffer& buffer) {
 
 template <typename Float>
 std::string_view FixedText(Float value, NumberTextBuffer& buffer) {
-  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+  const auto [end, ec] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
   return ec == std::errc() ? std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()))
                            : std::string_view("?");
 }
@@ -191,8 +193,8 @@ std::string_view AsciiDigits(std::string_view text, TextEncoding encoding, std::
                byte(i + 2) == 0x80) {
       scratch += ' ';  // the ideographic space
       i += 2;
-    } else if (encoding == TextEncoding::kShiftJis && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) &&
-               i + 1 < text.size()) {
+    } else if (encoding == TextEncoding::kShiftJis &&
+               ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size()) {
       const unsigned code = (c << 8) | byte(i + 1);
       if (code >= 0x824F && code <= 0x8258) {
         scratch += static_cast<char>('0' + (code - 0x824F));
@@ -239,7 +241,8 @@ bool ReadPatientTexts(const PatientTexts& texts, TextEncoding encoding, PatientI
   for (std::size_t v = 1; v < kPatientValueCount; ++v) {
     const auto which = static_cast<PatientValue>(v);
     std::string_view trimmed;
-    const InputError error = ReadNumber(which, texts[v], encoding, inputs.*kNumberTargets[v], trimmed, scratch);
+    const InputError error =
+        ReadNumber(which, texts[v], encoding, inputs.*kNumberTargets[v], trimmed, scratch);
     if (error != InputError::kNone) {
       problem = {which, error, std::string(TrimBlanks(trimmed))};
       return false;
@@ -270,7 +273,8 @@ std::array<InputProblem, kPatientValueCount> CheckPatientTexts(const PatientText
       double number = 0;
       error = ReadNumberText(which, texts[v], encoding, number);
     }
-    problems[v] = {which, error, error == InputError::kNone ? std::string() : std::string(TrimBlanks(texts[v]))};
+    problems[v] = {which, error,
+                   error == InputError::kNone ? std::string() : std::string(TrimBlanks(texts[v]))};
   }
   return problems;
 }

@@ -53,7 +53,8 @@ void ForEachPanelColumn(const PanelResult& result, Column&& column) {
 std::string_view WarningKeys(std::uint8_t warnings) {
   static const auto keys = [] {
     std::array<std::string, 1 << kRelationWarnings.size()> all;
-    for (std::size_t mask = 0; mask < all.size(); ++mask) all[mask] = RelationWarningKeys(static_cast<std::uint8_t>(mask));
+    for (std::size_t mask = 0; mask < all.size(); ++mask)
+      all[mask] = RelationWarningKeys(static_cast<std::uint8_t>(mask));
     return all;
   }();
   return keys[warnings & (keys.size() - 1)];

@@ -82,7 +82,7 @@ TEST(PatientRecord, NumbersByTheOneRule) {
       {V::kVc, "", E::kNone, 0},  // not measured
       {V::kVc, "0", E::kNone, 0},
       {V::kVc, "2.35", E::kNone, 2.3499999999999996},  // read as the window reads its fields
-      {V::kAge, Utf8(u8"４５"), E::kNone, 45},          // full-width digits, as an IME types them
+      {V::kAge, Utf8(u8"４５"), E::kNone, 45},         // full-width digits, as an IME types them
       {V::kFev1, Utf8(u8"１．８"), E::kNone, 1.8},
       {V::kFev1, Utf8(u8"\u3000１．８\u3000"), E::kNone, 1.8},  // ideographic spaces around
       {V::kAge, "", E::kEmpty, 0},                              // age and height are required
@@ -116,7 +116,8 @@ TEST(PatientRecord, NumbersByTheOneRule) {
   }
   // Shift-JIS full-width digits, in a Shift-JIS text.
   double number = 0;
-  EXPECT_EQ(ReadNumberText(V::kHeight, "\x82\x50\x82\x56\x82\x4F", TextEncoding::kShiftJis, number), E::kNone);
+  EXPECT_EQ(ReadNumberText(V::kHeight, "\x82\x50\x82\x56\x82\x4F", TextEncoding::kShiftJis, number),
+            E::kNone);
   EXPECT_EQ(number, 170);
 }
 
@@ -133,16 +134,17 @@ TEST(PatientRecord, MessagesInEnglishAndJapanese) {
   using E = InputError;
   const MessageCase cases[] = {
       {V::kSex, E::kEmpty, "", "sex is empty", Utf8(u8"性別を選んでください")},
-      {V::kSex, E::kUnknownSex, "X",
-       "sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性"),
+      {V::kSex, E::kUnknownSex, "X", "sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性"),
        Utf8(u8"性別は M/F、1/2、男性/女性 のいずれかで入力してください")},
       {V::kAge, E::kEmpty, "", "age is empty", Utf8(u8"入力してください")},
       {V::kAge, E::kNotANumber, "forty", "age 'forty' is not a number",
        Utf8(u8"数値で入力してください（例 45、160.5）")},
       {V::kVc, E::kDecimalComma, "3,1", "vc '3,1' is not a number (the decimal mark is '.', not ',')",
        Utf8(u8"小数点は「.」で入力してください（例 3.1）")},
-      {V::kHeight, E::kNotAboveZero, "0", "height '0' is not above 0", Utf8(u8"0 より大きい値を入力してください")},
-      {V::kFvc, E::kNegative, "-1", "fvc '-1' is negative", Utf8(u8"0 以上の値を入力してください（空欄は未測定）")},
+      {V::kHeight, E::kNotAboveZero, "0", "height '0' is not above 0",
+       Utf8(u8"0 より大きい値を入力してください")},
+      {V::kFvc, E::kNegative, "-1", "fvc '-1' is negative",
+       Utf8(u8"0 以上の値を入力してください（空欄は未測定）")},
       {V::kAge, E::kAboveLimit, "200", "age '200' is above 150", Utf8(u8"150 以下の値を入力してください")},
       {V::kFev1, E::kAboveLimit, "3100", "fev1 '3100' is above 15", Utf8(u8"15 以下の値を入力してください")},
   };
@@ -174,8 +176,8 @@ TEST(PatientRecord, ReadsTheFirstRefusedValueAndKeepsTexts) {
   EXPECT_EQ(problem.text, "1 70");
 
   const auto each = CheckPatientTexts({"", "45", "abc", "", "-1", "20"}, TextEncoding::kUtf8);
-  const InputError expected[] = {InputError::kEmpty,      InputError::kNone,     InputError::kNotANumber,
-                                 InputError::kNone,       InputError::kNegative, InputError::kAboveLimit};
+  const InputError expected[] = {InputError::kEmpty, InputError::kNone,     InputError::kNotANumber,
+                                 InputError::kNone,  InputError::kNegative, InputError::kAboveLimit};
   for (std::size_t v = 0; v < kPatientValueCount; ++v) EXPECT_EQ(each[v].error, expected[v]) << v;
 }
 
@@ -188,16 +190,22 @@ struct NumberTextCase {
 // type, never with an exponent.
 TEST(PatientRecord, NumberValuesAsTheirShortestDecimal) {
   const NumberTextCase doubles[] = {
-      {170.0, "170"},     {2.35, "2.35"},         {0.1 + 0.2, "0.30000000000000004"},
-      {1e-5, "0.00001"},  {-45, "-45"},           {1e21, "1000000000000000000000"},
-      {40.1, "40.1"},     {static_cast<double>(40.1f), "40.099998474121094"},
+      {170.0, "170"},
+      {2.35, "2.35"},
+      {0.1 + 0.2, "0.30000000000000004"},
+      {1e-5, "0.00001"},
+      {-45, "-45"},
+      {1e21, "1000000000000000000000"},
+      {40.1, "40.1"},
+      {static_cast<double>(40.1f), "40.099998474121094"},
   };
   NumberTextBuffer buffer;
   for (const NumberTextCase& c : doubles) EXPECT_EQ(NumberValueText(c.value, buffer), c.text) << c.text;
   EXPECT_EQ(NumberValueText(std::numeric_limits<double>::quiet_NaN(), buffer), "");
   EXPECT_EQ(NumberValueText(std::numeric_limits<double>::infinity(), buffer), "inf");  // then "not a number"
 
-  const std::pair<float, std::string> floats[] = {{40.1f, "40.1"}, {2.31f, "2.31"}, {170.0f, "170"}, {1.16f, "1.16"}};
+  const std::pair<float, std::string> floats[] = {
+      {40.1f, "40.1"}, {2.31f, "2.31"}, {170.0f, "170"}, {1.16f, "1.16"}};
   for (const auto& [value, text] : floats) EXPECT_EQ(NumberValueText(value, buffer), text) << text;
   EXPECT_EQ(NumberValueText(std::numeric_limits<float>::quiet_NaN(), buffer), "");
 }
