@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "input/patient_record.h"
+
 namespace kestrova::report {
 
 struct GivenInputs {
@@ -22,6 +24,18 @@ struct GivenInputs {
   std::string name;
   std::string date;
 };
+
+// The inputs of a patient read by the input model: each value's text as read;
+// a volume that was not given stays unset.
+inline GivenInputs GivenFromRecord(const PatientRecord& record) {
+  GivenInputs given;
+  std::optional<std::string>* const fields[] = {&given.sex, &given.age, &given.height,
+                                                &given.vc,  &given.fvc, &given.fev1};
+  for (std::size_t v = 0; v < kPatientValueCount; ++v) {
+    if (!record.texts[v].empty()) *fields[v] = record.texts[v];
+  }
+  return given;
+}
 
 }  // namespace kestrova::report
 
