@@ -265,6 +265,20 @@ int RunBatch(const BatchStreams& streams) {
     ReportLine(streams, record.line, error, encoding.encoding);
     return kExitBadInput;
   }
+  if (layout.index[kVc] == kNoColumn && layout.index[kFvc] == kNoColumn && layout.index[kFev1] == kNoColumn) {
+    // Not an error (a file of heights and ages alone is fine), but a volume
+    // column under a name not recognised would silently read as not measured.
+    constexpr std::size_t kNamesShown = 12;
+    std::string names;
+    for (std::size_t i = 0; i < record.count && i < kNamesShown; ++i) {
+      (names += i == 0 ? "'" : ", '").append(record[i]) += '\'';
+    }
+    if (record.count > kNamesShown) names += ", ...";
+    ReportLine(streams, record.line,
+               "the header has no vc, fvc or fev1 column (it has " + names +
+                   "): every volume is computed as not measured",
+               encoding.encoding);
+  }
   layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record, encoding.encoding);

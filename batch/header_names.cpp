@@ -155,6 +155,10 @@ std::optional<BatchColumn> ColumnOfHeaderName(std::string_view name, TextEncodin
         return alias.column;
       }
     }
+    // "FEV1_L", "height_cm", and "FEV1 L" (blanks are dropped from the key).
+    if (rest == unit || (rest.size() == unit.size() + 1 && rest.front() == U'_' && rest.substr(1) == unit)) {
+      return alias.column;
+    }
   }
   return std::nullopt;
 }

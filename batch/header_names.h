@@ -2,8 +2,8 @@
 // Japanese, in UTF-8 or Shift-JIS:
 //   sex     性別
 //   age     年齢
-//   height  身長                 also with a unit: 身長(cm), height[cm]
-//   vc      肺活量               also with a unit: 肺活量(L), VC[L]
+//   height  身長                 also with a unit: 身長(cm), height[cm], height_cm, height cm
+//   vc      肺活量               also with a unit: 肺活量(L), VC[L], VC_L, VC L
 //   fvc     努力肺活量           (the same units)
 //   fev1    1秒量, 一秒量, FEV1.0 (the same units)
 // and the patient's columns, shown in the reports (passed through like any other):

@@ -21,6 +21,7 @@
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
+#include "input/patient_record.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
@@ -51,17 +52,17 @@ void AppendTsvRow(std::string_view name, double value, std::string_view text, st
   out += '\n';
 }
 
-std::string FormatTsv(const CommandLineValues& given, const PatientInputs& inputs,
+// `texts`: each input's text as given, in the input model's order.
+std::string FormatTsv(const std::array<std::string, kPatientValueCount>& texts, const PatientInputs& inputs,
                       const PredictionSet& results) {
   std::string out;
-  AppendTsvRow("sexCode", inputs.sexCode, given[CommandLineKey::kSex].text, out);
-  const std::pair<const char*, CommandLineKey> rows[] = {{"age", CommandLineKey::kAge},
-                                                         {"height", CommandLineKey::kHeight},
-                                                         {"vc", CommandLineKey::kVc},
-                                                         {"fvc", CommandLineKey::kFvc},
-                                                         {"fev1", CommandLineKey::kFev1}};
-  const double values[] = {inputs.age, inputs.height, inputs.vc, inputs.fvc, inputs.fev1};
-  for (std::size_t i = 0; i < 5; ++i) AppendTsvRow(rows[i].first, values[i], given[rows[i].second].text, out);
+  AppendTsvRow("sexCode", inputs.sexCode, texts[0], out);
+  const std::pair<const char*, double> rows[] = {{"age", inputs.age},
+                                                 {"height", inputs.height},
+                                                 {"vc", inputs.vc},
+                                                 {"fvc", inputs.fvc},
+                                                 {"fev1", inputs.fev1}};
+  for (std::size_t i = 0; i < 5; ++i) AppendTsvRow(rows[i].first, rows[i].second, texts[i + 1], out);
   for (const ResultField& field : ResultFields()) {
     AppendTsvRow(field.name, results.*field.value, results.*field.line, out);
   }
@@ -84,8 +85,8 @@ int WriteStandardOutput(std::string_view text, std::FILE* out, std::FILE* err) {
 }
 
 // The old outputs: the calculation alone, as the first kestrova-cli printed it.
-int RunCalculationOnly(const Options& options, const CommandLineValues& given, const PatientInputs& inputs,
-                       std::FILE* out, std::FILE* err) {
+int RunCalculationOnly(const Options& options, const std::array<std::string, kPatientValueCount>& texts,
+                       const PatientInputs& inputs, std::FILE* out, std::FILE* err) {
   PredictionSet results;
   if (!CalculatePredictions(inputs, LoadedSplineTable(), results)) {
     std::fprintf(err, "%s%s\n", FormatNumber(inputs.sexCode).c_str(),
@@ -94,17 +95,17 @@ int RunCalculationOnly(const Options& options, const CommandLineValues& given, c
   }
   std::string text;
   if (options.format == Format::kTsv) {
-    text = FormatTsv(given, inputs, results);
+    text = FormatTsv(texts, inputs, results);
   } else {
     for (const ResultField& field : ResultFields()) (text += results.*field.line) += '\n';
   }
   return WriteStandardOutput(text, out, err);
 }
 
-int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Terminal terminal) {
-  const CommandLineValues given = ParseCommandLine(options.commandLine);
-  PatientInputs inputs;
-  ApplyCommandLine(given, inputs);
+// One patient's outputs from the inputs and the texts they were given as.
+int WritePatient(const Options& options, const PatientInputs& inputs, GivenInputs given,
+                 const std::array<std::string, kPatientValueCount>& texts, std::FILE* out, std::FILE* err,
+                 Terminal terminal) {
   const FullResult result = ComputeFullResult(inputs);
   if (!result.computed) {
     // Every format says so; JSON still gives its object, "computed": false.
@@ -114,7 +115,7 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
     return kExitBadInput;
   }
   if (options.format == Format::kLines || options.format == Format::kTsv) {
-    return RunCalculationOnly(options, given, inputs, out, err);
+    return RunCalculationOnly(options, texts, inputs, out, err);
   }
   std::string text;
   if (options.format == Format::kJson) {
@@ -122,16 +123,48 @@ int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Ter
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
   } else if (options.format == Format::kHtml || options.format == Format::kChart) {
-    GivenInputs patient = GivenFromCommandLine(given);
-    patient.id = options.patientId;
-    patient.name = options.patientName;
-    patient.date = options.examDate;
-    text = options.format == Format::kHtml ? FormatHtml(patient, result)
-                                           : FormatChartText(patient, result, ReadResult(result));
+    given.id = options.patientId;
+    given.name = options.patientName;
+    given.date = options.examDate;
+    text = options.format == Format::kHtml ? FormatHtml(given, result)
+                                           : FormatChartText(given, result, ReadResult(result));
   } else {
-    text = FormatReport(GivenFromCommandLine(given), result, options.colour && terminal.stdoutIsTerminal);
+    text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
   }
   return WriteStandardOutput(text, out, err);
+}
+
+// --window-rules: the words as kestrova.exe reads its command line, unchecked.
+int RunWindowRules(const Options& options, std::FILE* out, std::FILE* err, Terminal terminal) {
+  const CommandLineValues given = ParseCommandLine(options.commandLine);
+  PatientInputs inputs;
+  ApplyCommandLine(given, inputs);
+  std::array<std::string, kPatientValueCount> texts;
+  for (std::size_t v = 0; v < kPatientValueCount; ++v) texts[v] = given[static_cast<CommandLineKey>(v)].text;
+  return WritePatient(options, inputs, GivenFromCommandLine(given), texts, out, err, terminal);
+}
+
+// The words read by the input model, as a batch row is: a refused value is
+// said (with the batch's words) and nothing is computed.
+int RunSinglePatient(const Options& options, std::FILE* out, std::FILE* err, Terminal terminal) {
+  if (options.windowRules) return RunWindowRules(options, out, err, terminal);
+  PatientTexts texts;
+  for (std::size_t v = 0; v < kPatientValueCount; ++v) {
+    if (options.patientValues[v]) texts[v] = *options.patientValues[v];
+  }
+  PatientRecord record;
+  InputProblem problem;
+  if (!ReadPatientRecord(texts, TextEncoding::kUtf8, record, problem)) {
+    const std::size_t v = IndexOf(problem.value);
+    const std::string message = problem.error == InputError::kEmpty && !options.patientValues[v]
+                                    ? std::string(KeyText(static_cast<CommandLineKey>(v))) +
+                                          " is not given (" + std::string(kPatientValueNames[v]) +
+                                          " is required)"
+                                    : EnglishMessage(problem);
+    std::fprintf(err, "kestrova-cli: %s\n", MessageText(message, TextEncoding::kUtf8).c_str());
+    return kExitBadInput;
+  }
+  return WritePatient(options, record.inputs, GivenFromRecord(record), record.texts, out, err, terminal);
 }
 
 int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err, Terminal terminal) {

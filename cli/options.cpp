@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "input/command_line.h"
 #include "version/version.h"
@@ -12,19 +13,26 @@ namespace kestrova::cli {
 
 const std::string_view kUsage =
     "usage: kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]\n"
-    "                    [--id ID] [--name NAME] [--date DATE]\n"
+    "                    [--id ID] [--name NAME] [--date DATE] [--window-rules]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
     "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR] [--jobs N]\n"
     "       kestrova-cli --help | --version\n";
 
-const std::string_view kHelp =
-    "One patient, given as on the program's command line; results to standard output:\n"
+// UTF-8 on every system (a Windows console is switched to UTF-8 before it is
+// written): the literal is u8 text, untouched by the build's CP932 exec charset.
+constexpr std::u8string_view kHelpText =
+    u8"One patient, its values as /Key=value words, each read as a batch row's\n"
+    "value is (sex M/F, 1/2, 男性/女性; age in years and height in cm required;\n"
+    "VC, FVC and FEV1 in litres if measured); results to standard output:\n"
     "  --format F      report (the default), lines, tsv, json, csv, html (a\n"
     "                  one-page report with a z-score chart), or chart (Japanese\n"
     "                  text for an electronic chart, 80 columns)\n"
     "  --id, --name, --date  the patient's ID, name and examination date, shown\n"
     "                  by html and chart (left blank on the page when not given)\n"
     "  --no-color      mark red results with * also on a terminal\n"
+    "  --window-rules  read the words exactly as kestrova.exe reads its command\n"
+    "                  line (/Sex= by its first letter, M male, else female; no\n"
+    "                  checks): what the window will show for them\n"
     "Many patients, one CSV row of results for each CSV row of patients:\n"
     "  --batch FILE    the patients' CSV file (- : standard input)\n"
     "  -o FILE         the results (- or none: standard output); the file is\n"
@@ -40,8 +48,9 @@ const std::string_view kHelp =
     "  -h, --help      this help\n"
     "  --version       the program's name and version\n"
     "Exit status: 0 done; 1 a file could not be read or written; 2 bad input\n"
-    "(a row, the header, or values that leave the panel empty); 64 a command line\n"
-    "that cannot be used.\n";
+    "(a refused value, a row, the header, or values that leave the panel empty);\n"
+    "64 a command line that cannot be used.\n";
+const std::string_view kHelp(reinterpret_cast<const char*>(kHelpText.data()), kHelpText.size());
 
 std::string VersionText() { return "kestrova-cli " KESTROVA_VERSION; }
 
@@ -61,6 +70,7 @@ enum OptionId : int {
   kNameOption,
   kDateOption,
   kJobsOption,
+  kWindowRulesOption,
 };
 
 constexpr option kLongOptions[] = {
@@ -75,6 +85,7 @@ constexpr option kLongOptions[] = {
     {"name", required_argument, nullptr, kNameOption},
     {"date", required_argument, nullptr, kDateOption},
     {"jobs", required_argument, nullptr, kJobsOption},
+    {"window-rules", no_argument, nullptr, kWindowRulesOption},
     {nullptr, 0, nullptr, 0},
 };
 // '-': every argument in order (keys come back as 1), whatever POSIXLY_CORRECT
@@ -111,14 +122,32 @@ bool ParseFormat(std::string_view text, Format& format) {
   return false;
 }
 
-bool IsKeyWord(std::string_view word) {
+// The key a /Key=value word begins with (keys are matched byte for byte).
+std::optional<CommandLineKey> KeyOfWord(std::string_view word) {
   for (std::size_t k = 0; k < kCommandLineKeyCount; ++k) {
-    if (word.substr(0, KeyText(static_cast<CommandLineKey>(k)).size()) ==
-        KeyText(static_cast<CommandLineKey>(k))) {
-      return true;
-    }
+    const auto key = static_cast<CommandLineKey>(k);
+    if (word.substr(0, KeyText(key).size()) == KeyText(key)) return key;
   }
-  return false;
+  return std::nullopt;
+}
+
+static_assert(static_cast<std::size_t>(CommandLineKey::kFev1) == IndexOf(PatientValue::kFev1) &&
+              static_cast<std::size_t>(CommandLineKey::kHeight) == IndexOf(PatientValue::kHeight));
+
+// The words' values by the input model's values, each key given once.
+bool ReadKeyWords(const std::vector<std::string>& keyWords, Options& options, std::string& error) {
+  for (const std::string& word : keyWords) {
+    const CommandLineKey key = *KeyOfWord(word);
+    if (key == CommandLineKey::kDlco) continue;  // recognised, and no value depends on it
+    // The keys /Sex= … /FEV1= stand in the order of the input model's values.
+    std::optional<std::string>& value = options.patientValues[static_cast<std::size_t>(key)];
+    if (value) {
+      error = std::string(KeyText(key)) + " is given twice";
+      return false;
+    }
+    value = word.substr(KeyText(key).size());
+  }
+  return true;
 }
 
 // The word getopt_long just refused, without any "=value".
@@ -147,14 +176,16 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
   // The program path comes first, so no key can begin within the first ten characters.
   options.commandLine = "kestrova-cli";
   bool hasKeys = false;
+  std::vector<std::string> keyWords;
   const auto addKey = [&](const char* word) {
-    if (!IsKeyWord(word)) {
+    if (!KeyOfWord(word)) {
       error = "unknown argument '" + std::string(word) +
               "' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)";
       return false;
     }
     options.commandLine += ' ';
     options.commandLine += word;
+    keyWords.emplace_back(word);
     hasKeys = true;
     return true;
   };
@@ -236,6 +267,9 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
       case kDateOption:
         options.examDate = std::string(value);
         break;
+      case kWindowRulesOption:
+        options.windowRules = true;
+        break;
       case kJobsOption:
         if (!ParseJobs(value, options.jobs)) {
           error = "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
@@ -266,6 +300,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     } else if (given[kFormatOption] > 0 || given[kNoColorOption] > 0) {
       error = OptionName(given[kFormatOption] > 0 ? kFormatOption : kNoColorOption) +
               " does not go with --batch (its output is CSV)";
+    } else if (given[kWindowRulesOption] > 0) {
+      error = "--window-rules does not go with --batch (a batch row is read by the batch's rules)";
     }
   } else if (given[kOutputOption] > 0 || given[kEncodingOption] > 0 || given[kHtmlDirOption] > 0) {
     const int option = given[kOutputOption] > 0     ? kOutputOption
@@ -277,6 +313,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     error = "--jobs goes with --batch only (one patient is one computation)";
   } else if (!hasKeys) {
     error = "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE";
+  } else if (!options.windowRules) {
+    ReadKeyWords(keyWords, options, error);
   }
   return error.empty();
 }

@@ -1,27 +1,36 @@
 // kestrova-cli's command line, read with getopt_long:
 //
 //   kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]
-//                [--id ID] [--name NAME] [--date DATE]
+//                [--id ID] [--name NAME] [--date DATE] [--window-rules]
 //                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
 //   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
 //                [--html-dir DIR] [--jobs N]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
-// other arguments. Anything else is refused with a one-line reason: an unknown
-// option or value, a missing value, an option given twice, an option that does
-// not go with the others (-o, --encoding, --html-dir or --jobs without --batch,
-// --format or /Key= words with it), a word that is not a /Key=value, or no
-// patient at all.
+// other arguments. Each word is one value: "/Age=45 /VC=9" as one argument is
+// an age of "45 /VC=9" (refused as not a number), and a key may be given once.
+// With --window-rules the words are instead joined into the command line that
+// kestrova.exe would get and read by its rules (input/command_line.h): "/Sex="
+// by its first character, numbers by ParseNumber, nothing checked, the first of
+// a repeated key counting.
+//
+// Anything else is refused with a one-line reason: an unknown option or value,
+// a missing value, an option given twice, an option that does not go with the
+// others (-o, --encoding, --html-dir or --jobs without --batch, --format,
+// --window-rules or /Key= words with it), a word that is not a /Key=value, a
+// key given twice, or no patient at all.
 #ifndef KESTROVA_CLI_OPTIONS_H_
 #define KESTROVA_CLI_OPTIONS_H_
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/text_encoding.h"
+#include "input/limits.h"
 
 namespace kestrova::cli {
 
@@ -34,7 +43,11 @@ struct Options {
   bool colour = true;
   bool help = false;
   bool version = false;
-  std::string commandLine;  // the /Key=value words as the window would receive them
+  // The /Key=value words' values by the input model's values ("/Setake=" is the
+  // height); unset for a key not given. "/DLCO=" is recognised and ignored.
+  std::array<std::optional<std::string>, kPatientValueCount> patientValues;
+  bool windowRules = false;  // --window-rules: read the words as kestrova.exe does
+  std::string commandLine;   // the /Key=value words as the window would receive them
   bool batch = false;
   std::string batchInput;
   std::string batchOutput = "-";

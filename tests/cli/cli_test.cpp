@@ -17,6 +17,7 @@
 #include "batch/batch.h"
 #include "batch/paths.h"
 #include "cli/options.h"
+#include "numtext/utf8.h"
 #include "tests/cli/captured_stream.h"
 
 namespace kestrova::cli {
@@ -25,6 +26,8 @@ using namespace kestrova::batch;  // NOLINT
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 struct CliRun {
   int status;
@@ -86,6 +89,9 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"/sex=M"},
        "unknown argument '/sex=M' (the patient's values are /Sex= /Age= /Setake= /VC= /FVC= /FEV1=)"},
       {{}, "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE"},
+      {{"/Age=40", keys, "/Age=41"}, "/Age= is given twice"},
+      {{"--batch", "-", "--window-rules"},
+       "--window-rules does not go with --batch (a batch row is read by the batch's rules)"},
   };
   for (const UsageCase& c : cases) {
     const CliRun run = RunTool(c.args);
@@ -104,6 +110,8 @@ TEST(Arguments, HelpAndVersion) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(RunTool({"-h"}).out, help.out);
+  EXPECT_NE(help.out.find(Utf8(u8"患者ID")), std::string::npos);  // UTF-8, as every message is
+  EXPECT_TRUE(IsValidUtf8(help.out));
   const CliRun version = RunTool({"--version"});
   EXPECT_EQ(version.status, kExitOk);
   EXPECT_EQ(version.out, "kestrova-cli " KESTROVA_VERSION "\n");
@@ -114,7 +122,53 @@ struct EmptyPanelCase {
   std::string out;  // standard output, or for JSON what it starts with
 };
 
-// Without an age the window's panel stays empty: every format says so and exits 2.
+struct RefusedCase {
+  std::vector<std::string> keys;
+  std::string message;  // the error stream, after "kestrova-cli: "
+};
+
+// The words are read as a batch row is: a value the batch refuses is refused
+// here, with the batch's words, and nothing is written.
+TEST(Arguments, ValuesAreReadByTheBatchsRules) {
+  const RefusedCase cases[] = {
+      {{"/Age=40", "/Setake=170"}, "/Sex= is not given (sex is required)"},
+      {{"/Sex=", "/Age=40", "/Setake=170"}, "sex is empty"},
+      {{"/Sex=W", "/Age=40", "/Setake=170"}, "sex 'W' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性")},
+      {{"/Sex=M", "/Setake=170"}, "/Age= is not given (age is required)"},
+      {{"/Sex=M", "/Age=45 /VC=9", "/Setake=170"}, "age '45 /VC=9' is not a number"},
+      {{"/Sex=M", "/Age=40", "/Setake=300"}, "height '300' is above 272"},
+      {{"/Sex=M", "/Age=40", "/Setake=170", "/VC=3,1"},
+       "vc '3,1' is not a number (the decimal mark is '.', not ',')"},
+      {{"/Sex=M", "/Age=40", "/Setake=170", "/VC=3100"}, "vc '3100' is above 15"},
+      {{"/Sex=M", "/Age=40", "/Setake=170", "/FEV1=-2"}, "fev1 '-2' is negative"},
+  };
+  for (const RefusedCase& c : cases) {
+    const CliRun run = RunTool(c.keys);
+    const std::string where = ::testing::PrintToString(c.keys);
+    EXPECT_EQ(run.status, kExitBadInput) << where;
+    EXPECT_EQ(run.err, "kestrova-cli: " + c.message + "\n") << where;
+    EXPECT_EQ(run.out, "") << where;
+  }
+  // Every spelling of a sex the batch takes, full-width digits, /DLCO= ignored.
+  const std::string male = RunTool({"--format", "csv", "/Sex=M", "/Age=40", "/Setake=170"}).out;
+  for (const std::string& sex : {std::string("/Sex=m"), std::string("/Sex=1"), Utf8(u8"/Sex=男"),
+                                 Utf8(u8"/Sex=男性"), Utf8(u8"/Sex=Ｍ")}) {
+    EXPECT_EQ(RunTool({"--format", "csv", sex, Utf8(u8"/Age=４０"), "/Setake=170", "/DLCO=9"}).out, male)
+        << sex;
+  }
+}
+
+// --window-rules reads the words as kestrova.exe reads its command line: the
+// sex by its first character, numbers by ParseNumber, nothing refused.
+TEST(Arguments, WindowRulesReadAsTheProgramsCommandLine) {
+  const CliRun run =
+      RunTool({"--window-rules", "--format", "tsv", "/Sex=m", "/Age=40", "/Setake=170", "/VC=3,1"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out.substr(0, run.out.find("height")), "sexCode\t2\tm\nage\t40\t40\n");
+  EXPECT_NE(run.out.find("vc\t3\t3,1\n"), std::string::npos);
+}
+
+// With the window's rules an age missing leaves the window's panel empty: every format says so and exits 2.
 TEST(Arguments, EmptyPanelIsAnErrorInEveryFormat) {
   const EmptyPanelCase cases[] = {
       {"report", ""},
@@ -126,7 +180,7 @@ TEST(Arguments, EmptyPanelIsAnErrorInEveryFormat) {
        "  \"computed\": false,"},
   };
   for (const EmptyPanelCase& c : cases) {
-    const CliRun run = RunTool({"--format", c.format, "/Sex=M", "/Setake=170"});
+    const CliRun run = RunTool({"--window-rules", "--format", c.format, "/Sex=M", "/Setake=170"});
     EXPECT_EQ(run.status, kExitBadInput) << c.format;
     EXPECT_EQ(run.err, "kestrova-cli: the panel stays empty: give /Age= and /Setake= (above 0)\n")
         << c.format;
@@ -163,7 +217,7 @@ class OutputFileTest : public ::testing::Test {
   fs::path dir_;
 };
 
-const std::string kPatients = "id,sex,age,height\nA-1,M,40,170\n";
+const std::string kPatients = "id,sex,age,height,vc\nA-1,M,40,170,3.2\n";
 
 struct SpellingCase {
   std::string name;
@@ -228,7 +282,7 @@ TEST_F(OutputFileTest, FailingRunLeavesTheTargetUnchanged) {
   Write(input, kPatients);
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(RunTool({"--batch", input.string(), "-o", target.string()}).status, kExitOk);
-  EXPECT_EQ(Read(target).rfind("id,sex,age,height,error,vcJrs2014,", 0), 0u);
+  EXPECT_EQ(Read(target).rfind("id,sex,age,height,vc,error,vcJrs2014,", 0), 0u);
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
 }

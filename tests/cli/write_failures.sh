@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 # Signals the sinks raise are ignored, as a caller may have them: the write itself fails.
 trap '' PIPE XFSZ
 mkfifo "$work/pipe"
-printf 'sex,age,height\nM,40,170\n' >"$work/in.csv"
+printf 'sex,age,height,vc\nM,40,170,3.2\n' >"$work/in.csv"
 
 
 patient=(/Sex=M /Age=40 /Setake=170 /VC=3.2 /FVC=3.9 /FEV1=2.6)
