@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <type_traits>
 
 #include "numtext/number_text.h"
 
@@ -167,6 +170,23 @@ std::string_view ShortDecimalText(double value, NumberTextBuffer& buffer) {
   return {};
 }
 
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
+// This libc++ (emscripten's, for the page) has no floating-point std::to_chars.
+// The same text: printf's %.*f is correctly rounded, so the fewest decimals
+// that read back give the decimal nearest the value among the shortest (and,
+// as std::to_chars, every digit of a whole number too large for decimals).
+template <typename Float>
+std::string_view FixedText(Float value, NumberTextBuffer& buffer) {
+  for (int decimals = 0;; ++decimals) {
+    const int size =
+        std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals, static_cast<double>(value));
+    if (size < 0 || static_cast<std::size_t>(size) >= buffer.size()) return "?";
+    const Float back = std::is_same_v<Float, float> ? std::strtof(buffer.data(), nullptr)
+                                                    : static_cast<Float>(std::strtod(buffer.data(), nullptr));
+    if (back == value) return {buffer.data(), static_cast<std::size_t>(size)};
+  }
+}
+#else
 template <typename Float>
 std::string_view FixedText(Float value, NumberTextBuffer& buffer) {
   const auto [end, ec] =
@@ -174,6 +194,7 @@ std::string_view FixedText(Float value, NumberTextBuffer& buffer) {
   return ec == std::errc() ? std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()))
                            : std::string_view("?");
 }
+#endif
 
 }  // namespace
 

@@ -1,123 +1,182 @@
-// The page's way into the core. Every text it shows comes from here, made by
-// the same code as kestrova-cli's: the patient's values go through the command
-// line parser and the formatters of a single patient, and each field is
-// checked as a batch row's column is.
+// The page's way into the core. Every rule and text the page uses comes from
+// here, made by the same code as the batch's and kestrova-cli's: a patient's
+// values are handed in one by one, each as its own type, read by the input
+// model (input/patient_record.h) and formatted by the single-patient reports.
 //
-// The calls pass texts through one buffer each way, UTF-8, no terminator:
-//   const char* in = kestrova_input(n);   // JavaScript writes n bytes there
-//   const char* out = kestrova_json();    // kestrova_output_size() bytes
-// A result stays valid until the next call.
+// Values are numbered as PatientValue (0 sex, 1 age, 2 height, 3 VC, 4 FVC,
+// 5 FEV1). A call sequence, texts UTF-8 with no terminator:
+//   kestrova_clear();                        // every value missing
+//   char* at = kestrova_text(1, n);          // JavaScript writes n bytes there
+//   kestrova_number(2, 160.0);               // a number, read as its text
+//   int refused = kestrova_read();           // -1, or the first refused value
+//   const char* out = kestrova_json();       // kestrova_output_size() bytes
+// A text returned stays valid until the next call that returns one.
 #include <emscripten/emscripten.h>
 
+#include <array>
 #include <cstddef>
-#include <optional>
+#include <cstdint>
 #include <string>
 
-#include "batch/batch.h"
-#include "input/command_line.h"
+#include "input/limits.h"
+#include "input/patient_record.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/chart_text.h"
 #include "report/given_inputs.h"
 #include "report/html_report.h"
 #include "report/text_report.h"
+#include "texts/japanese_texts.h"
 #include "version/version.h"
 
 namespace {
 
-std::string input;   // written by JavaScript through kestrova_input
+using kestrova::kPatientValueCount;
+
+std::array<std::string, kPatientValueCount> texts;  // the values handed in; empty: missing
+std::array<kestrova::InputProblem, kPatientValueCount> problems;
 std::string output;  // the last text returned
 
-// The page's values, given as kestrova-cli's arguments ("/Sex=F /Age=45
-// /Setake=160"), and what kestrova-cli computes from them.
+// The patient of the last kestrova_read that accepted every value.
 struct Patient {
+  kestrova::PatientRecord record;
   kestrova::report::GivenInputs given;
-  kestrova::PatientInputs inputs;
   kestrova::FullResult result;
 };
-
-Patient Compute() {
-  Patient p;
-  const kestrova::CommandLineValues values = kestrova::ParseCommandLine("kestrova-cli " + input + " ");
-  kestrova::ApplyCommandLine(values, p.inputs);
-  const auto text = [&](kestrova::CommandLineKey key) {
-    return values[key].found ? std::optional<std::string>(values[key].text) : std::nullopt;
-  };
-  using Key = kestrova::CommandLineKey;
-  p.given.sex = text(Key::kSex);
-  p.given.age = text(Key::kAge);
-  p.given.height = text(Key::kHeight);
-  p.given.vc = text(Key::kVc);
-  p.given.fvc = text(Key::kFvc);
-  p.given.fev1 = text(Key::kFev1);
-  kestrova::ComputeFullResult(p.inputs, p.result);
-  return p;
-}
+Patient patient;
+bool accepted = false;
 
 const char* Output(std::string text) {
   output = std::move(text);
   return output.data();
 }
 
+bool IsValue(int value) { return value >= 0 && static_cast<std::size_t>(value) < kPatientValueCount; }
+
+kestrova::PatientTexts Views() {
+  kestrova::PatientTexts views;
+  for (std::size_t v = 0; v < kPatientValueCount; ++v) views[v] = texts[v];
+  return views;
+}
+
+// A report of the accepted patient; empty when none was accepted or the
+// panel stays empty.
+template <typename Format>
+const char* Report(Format format) {
+  return Output(accepted && patient.result.computed ? format() : std::string());
+}
+
 }  // namespace
 
 extern "C" {
-
-EMSCRIPTEN_KEEPALIVE char* kestrova_input(std::size_t size) {
-  input.assign(size, '\0');
-  return input.data();
-}
 
 EMSCRIPTEN_KEEPALIVE std::size_t kestrova_output_size() { return output.size(); }
 
 EMSCRIPTEN_KEEPALIVE const char* kestrova_version() { return Output(KESTROVA_VERSION); }
 
-// kestrova-cli --format json for the arguments in the input.
-EMSCRIPTEN_KEEPALIVE const char* kestrova_json() {
-  const Patient p = Compute();
-  return Output(kestrova::report::FormatJson(p.inputs, p.result));
+// The caption of the relation warnings' message box, "確認 !!".
+EMSCRIPTEN_KEEPALIVE const char* kestrova_relation_caption() {
+  return Output(std::string(kestrova::texts::kRelationCaptionUtf8));
 }
 
-// kestrova-cli's text report, plain (no colours, "*" marks red cells); empty
-// when the panel stays empty.
-EMSCRIPTEN_KEEPALIVE const char* kestrova_report() {
-  const Patient p = Compute();
-  return Output(p.result.computed ? kestrova::report::FormatReport(p.given, p.result, false) : std::string());
+// Every value missing, nothing read.
+EMSCRIPTEN_KEEPALIVE void kestrova_clear() {
+  for (std::string& text : texts) text.clear();
+  accepted = false;
 }
 
-// kestrova-cli --format chart (the chart text); empty when the panel stays empty.
-EMSCRIPTEN_KEEPALIVE const char* kestrova_chart() {
-  const Patient p = Compute();
-  return Output(p.result.computed
-                    ? kestrova::report::FormatChartText(p.given, p.result, kestrova::ReadResult(p.result))
-                    : std::string());
+// Where JavaScript writes the `size` bytes of value `value`'s text (UTF-8);
+// null for no such value.
+EMSCRIPTEN_KEEPALIVE char* kestrova_text(int value, std::size_t size) {
+  if (!IsValue(value)) return nullptr;
+  texts[value].assign(size, '\0');
+  return texts[value].data();
 }
 
-// kestrova-cli --format html; empty when the panel stays empty.
-EMSCRIPTEN_KEEPALIVE const char* kestrova_html() {
-  const Patient p = Compute();
-  return Output(p.result.computed ? kestrova::report::FormatHtml(p.given, p.result) : std::string());
+// Value `value` handed over as a number: read as its shortest decimal text
+// (NaN is missing).
+EMSCRIPTEN_KEEPALIVE void kestrova_number(int value, double number) {
+  if (!IsValue(value)) return;
+  kestrova::NumberTextBuffer buffer;
+  texts[value] = kestrova::NumberValueText(number, buffer);
 }
 
-// The input checked as the batch checks column `column` (0 sex, 1 age,
-// 2 height, 3 VC, 4 FVC, 5 FEV1): empty when accepted, else the reason.
-EMSCRIPTEN_KEEPALIVE const char* kestrova_check(int column) {
-  std::string error;
-  if (column == kestrova::batch::kSex) {
-    kestrova::batch::ReadSex(input, error);
-  } else if (column > kestrova::batch::kSex && column < kestrova::batch::kColumnCount) {
-    kestrova::batch::ReadColumnValue(static_cast<kestrova::batch::BatchColumn>(column), input, error);
-  } else {
-    error = "no such column";
+// Reads the values handed in by the input model: -1 when every one is
+// accepted (the reports below are then of this patient), else the first
+// refused value, whose problem kestrova_problem gives.
+EMSCRIPTEN_KEEPALIVE int kestrova_read() {
+  kestrova::InputProblem problem;
+  problems = {};
+  accepted = kestrova::ReadPatientRecord(Views(), kestrova::TextEncoding::kUtf8, patient.record, problem);
+  if (!accepted) {
+    const auto value = kestrova::IndexOf(problem.value);
+    problems[value] = std::move(problem);
+    return static_cast<int>(value);
   }
-  return Output(error);
+  patient.given = kestrova::report::GivenFromRecord(patient.record);
+  kestrova::ComputeFullResult(patient.record.inputs, patient.result);
+  return -1;
 }
 
-// "M" or "F" for a sex the batch accepts (M/F, 1/2, 男性/女性), else "".
-EMSCRIPTEN_KEEPALIVE const char* kestrova_sex() {
-  std::string error;
-  const auto sex = kestrova::batch::ReadSex(input, error);
-  return Output(!sex ? "" : *sex == kestrova::kSexMale ? "M" : "F");
+// Reads the sex handed in on its own: its code (1 male, 2 female), or -1 when
+// refused, whose problem kestrova_problem(0, …) gives.
+EMSCRIPTEN_KEEPALIVE int kestrova_read_sex() {
+  std::uint8_t code = 0;
+  problems = {};
+  const kestrova::InputError error = kestrova::ReadSexText(texts[0], kestrova::TextEncoding::kUtf8, code);
+  if (error == kestrova::InputError::kNone) return code;
+  problems[0] = kestrova::CheckPatientTexts(Views(), kestrova::TextEncoding::kUtf8)[0];
+  return -1;
+}
+
+// Checks each value handed in on its own (a form's fields): the number of
+// values refused; kestrova_problem gives each one's problem.
+EMSCRIPTEN_KEEPALIVE int kestrova_check() {
+  problems = kestrova::CheckPatientTexts(Views(), kestrova::TextEncoding::kUtf8);
+  int refused = 0;
+  for (const kestrova::InputProblem& problem : problems)
+    refused += problem.error != kestrova::InputError::kNone;
+  return refused;
+}
+
+// The problem of value `value` found by the last read or check: `what` 0 the
+// English message ("age '-45' is not above 0"), 1 the Japanese one, 2 the
+// error's key ("notAboveZero"); empty when the value was not refused.
+EMSCRIPTEN_KEEPALIVE const char* kestrova_problem(int value, int what) {
+  if (!IsValue(value) || problems[value].error == kestrova::InputError::kNone) return Output(std::string());
+  const kestrova::InputProblem& problem = problems[value];
+  switch (what) {
+    case 0:
+      return Output(kestrova::EnglishMessage(problem));
+    case 1:
+      return Output(kestrova::JapaneseMessage(problem));
+    default:
+      return Output(std::string(kestrova::ErrorKey(problem.error)));
+  }
+}
+
+// kestrova-cli --format json of the patient read.
+EMSCRIPTEN_KEEPALIVE const char* kestrova_json() {
+  if (!accepted) return Output(std::string());
+  return Output(kestrova::report::FormatJson(patient.record.inputs, patient.result));
+}
+
+// kestrova-cli's text report, plain (no colours, "*" marks red cells).
+EMSCRIPTEN_KEEPALIVE const char* kestrova_report() {
+  return Report([] { return kestrova::report::FormatReport(patient.given, patient.result, false); });
+}
+
+// kestrova-cli --format chart (the chart text).
+EMSCRIPTEN_KEEPALIVE const char* kestrova_chart() {
+  return Report([] {
+    return kestrova::report::FormatChartText(patient.given, patient.result,
+                                             kestrova::ReadResult(patient.result));
+  });
+}
+
+// kestrova-cli --format html.
+EMSCRIPTEN_KEEPALIVE const char* kestrova_html() {
+  return Report([] { return kestrova::report::FormatHtml(patient.given, patient.result); });
 }
 
 }  // extern "C"

@@ -1,21 +1,10 @@
 "use strict";
-// The page's script. Every number, text and rule comes from the WebAssembly
-// module (kestrova_web.cpp); this script only moves texts between the fields,
-// the module and the screen.
+// The page's script: the API (kestrova_api.js, inline before this script) on
+// the module inside the page, and the form. Every number, text and rule comes
+// from the module; this script only moves values between the fields, the API
+// and the screen.
 (() => {
-  const FIELDS = [
-    // [input id, kestrova-cli key, batch column]
-    ["age", "/Age=", 1],
-    ["height", "/Setake=", 2],
-    ["vc", "/VC=", 3],
-    ["fvc", "/FVC=", 4],
-    ["fev1", "/FEV1=", 5],
-  ];
-  const API_KEYS = [["sex", "/Sex="]].concat(FIELDS.map(([id, key]) => [id, key]));
-
-  let wasm = null;
-  const encoder = new TextEncoder();
-  const decoder = new TextDecoder();
+  const FIELDS = ["age", "height", "vc", "fvc", "fev1"];
 
   function base64Bytes(text) {
     const binary = atob(text.trim());
@@ -24,97 +13,31 @@
     return bytes;
   }
 
-  // Each import the module names gets a stub: it needs none of them to compute.
-  // Memory growth is only announced; anything else (an abort) is an error.
-  function stubImports(module) {
-    const imports = {};
-    for (const { module: name, name: field, kind } of WebAssembly.Module.imports(module)) {
-      if (kind !== "function") continue;
-      imports[name] = imports[name] || {};
-      imports[name][field] =
-        field === "emscripten_notify_memory_growth"
-          ? () => {}
-          : () => {
-              throw new Error("kestrova: the module called " + name + "." + field);
-            };
-    }
-    return imports;
+  // window.kestrova: the API's functions once `kestrova.ready` has resolved.
+  let api = null;
+  const kestrova = {};
+  for (const name of ["compute", "report", "chart", "html", "check", "sexCode"]) {
+    kestrova[name] = (patient) => {
+      if (!api) throw new Error("kestrova: not loaded yet (await kestrova.ready)");
+      return api[name](patient);
+    };
   }
-
-  async function load() {
-    const bytes = base64Bytes(document.getElementById("kestrova-wasm").textContent);
-    const module = await WebAssembly.compile(bytes);
-    const instance = await WebAssembly.instantiate(module, stubImports(module));
-    if (instance.exports._initialize) instance.exports._initialize();
-    wasm = instance.exports;
-  }
-
-  // Calls `fn` of the module with `text` as its input; returns its output text.
-  function call(fn, text) {
-    const data = encoder.encode(text);
-    const at = wasm.kestrova_input(data.length);
-    new Uint8Array(wasm.memory.buffer, at, data.length).set(data);
-    const out = wasm[fn].apply(null, Array.prototype.slice.call(arguments, 2));
-    return decoder.decode(new Uint8Array(wasm.memory.buffer, out, wasm.kestrova_output_size()));
-  }
-
-  // The patient's values as kestrova-cli's arguments; absent values are not given.
-  function commandLine(patient) {
-    const words = [];
-    for (const [name, key] of API_KEYS) {
-      const value = patient[name];
-      if (value === undefined || value === null || value === "") continue;
-      words.push(key + String(value));
-    }
-    return words.join(" ");
-  }
-
-  function ready() {
-    if (!wasm) throw new Error("kestrova: not loaded yet (await kestrova.ready)");
-  }
-
-  const api = {
-    version: "@VERSION@",
-    // The object kestrova-cli --format json prints for the same values.
-    compute(patient) {
-      ready();
-      return JSON.parse(call("kestrova_json", commandLine(patient)));
-    },
-    // kestrova-cli's text report, plain; "" when nothing is computed.
-    report(patient) {
-      ready();
-      return call("kestrova_report", commandLine(patient));
-    },
-    // kestrova-cli --format chart; "" when nothing is computed.
-    chart(patient) {
-      ready();
-      return call("kestrova_chart", commandLine(patient));
-    },
-    // kestrova-cli --format html; "" when nothing is computed.
-    html(patient) {
-      ready();
-      return call("kestrova_html", commandLine(patient));
-    },
-  };
-  api.ready = load().then(() => api);
-  window.kestrova = api;
+  kestrova.ready = Promise.resolve()
+    .then(() => createKestrova(base64Bytes(document.getElementById("kestrova-wasm").textContent)))
+    .then((loaded) => {
+      api = loaded;
+      kestrova.version = api.version;
+      kestrova.relationCaption = api.relationCaption;
+      return kestrova;
+    });
+  window.kestrova = kestrova;
 
   // ---- The form ----
 
   const $ = (id) => document.getElementById(id);
   const touched = new Set();
   let current = null; // the values of the result shown, or null
-
-  // The batch's reason, in Japanese for the field's message.
-  function message(reason) {
-    let m;
-    if (/ is empty$/.test(reason)) return "入力してください";
-    if (/ is not a number$/.test(reason)) return "数値で入力してください（例 45、160.5）";
-    if (/ is not above 0$/.test(reason)) return "0 より大きい値を入力してください";
-    if (/ is negative$/.test(reason)) return "0 以上の値を入力してください（空欄は未測定）";
-    if ((m = / is above (\S+)$/.exec(reason))) return m[1] + " 以下の値を入力してください";
-    return reason;
-  }
+  let addressSexProblem = ""; // why the address's sex was refused, until a sex is chosen
 
   function setMessage(id, text) {
     const msg = $(id + "-msg");
@@ -128,24 +51,39 @@
     return checked ? checked.value : "";
   }
 
-  // Checks every field; returns the patient's values, or null when a value is
-  // refused or missing.
+  // Checks every field by the API's rule, each with the module's message
+  // beside it; returns the patient (the fields' texts), or null when a value
+  // is refused or missing.
   function readForm() {
-    let ok = true;
     const patient = { sex: selectedSex() };
-    if (!patient.sex) ok = false;
+    for (const id of FIELDS) patient[id] = $(id).value;
+    const problems = kestrova.check(patient);
     // Once a field has been left, a missing sex says so too.
-    setMessage("sex", !patient.sex && touched.size > 0 ? "性別を選んでください" : "");
-    for (const [id, , column] of FIELDS) {
-      const text = $(id).value;
-      const reason = call("kestrova_check", text, column);
-      const empty = text.trim() === "";
+    if (!problems.sex) addressSexProblem = "";
+    setMessage("sex", addressSexProblem || (problems.sex && touched.size > 0 ? problems.sex.messageJa : ""));
+    for (const id of FIELDS) {
+      const problem = problems[id];
       // An empty required field says so once it has been left.
-      setMessage(id, reason && (!empty || touched.has(id)) ? message(reason) : "");
-      if (reason) ok = false;
-      else if (!empty) patient[id] = text.trim();
+      setMessage(id, problem && (problem.code !== "empty" || touched.has(id)) ? problem.messageJa : "");
     }
-    return ok ? patient : null;
+    return Object.values(problems).some(Boolean) ? null : patient;
+  }
+
+  // The relation warnings of the result ("確認 !! 入力：3.39 > FVC：2.89"),
+  // rewritten only when they change so that the live region says each once.
+  function showWarnings(warnings) {
+    const box = $("warnings");
+    const texts = warnings.map((w) => w.text);
+    if (box.dataset.texts === JSON.stringify(texts)) return;
+    box.dataset.texts = JSON.stringify(texts);
+    box.replaceChildren(
+      ...texts.map((text) => {
+        const p = document.createElement("p");
+        const caption = document.createElement("strong");
+        caption.textContent = kestrova.relationCaption;
+        p.append(caption, " " + text);
+        return p;
+      }));
   }
 
   function setButtons(enabled) {
@@ -183,10 +121,10 @@
   function update() {
     const patient = readForm();
     const status = $("status");
-    let html = "";
-    if (patient) html = call("kestrova_html", commandLine(patient));
+    const html = patient ? kestrova.html(patient) : "";
     current = html ? patient : null;
     showReport(html);
+    showWarnings(current ? kestrova.compute(current).warnings : []);
     // For bench/web_bench.sh: when the first result appeared.
     if (current && !performance.getEntriesByName("kestrova-first-result").length) {
       performance.mark("kestrova-first-result");
@@ -194,7 +132,7 @@
     setButtons(Boolean(current));
     let text;
     if (current) text = "結果を表示しています。";
-    else if (FIELDS.some(([id]) => $(id).getAttribute("aria-invalid") === "true")) text = "入力を確認してください。";
+    else if (FIELDS.some((id) => $(id).getAttribute("aria-invalid") === "true")) text = "入力を確認してください。";
     else text = "性別を選び、年齢と身長を入力すると結果が表示されます。";
     if (status.textContent !== text) status.textContent = text;
   }
@@ -203,7 +141,7 @@
   function onKeyDown(event) {
     if (event.key !== "Enter" || event.isComposing) return;
     const order = [selectedSex() === "F" ? $("sex-f") : $("sex-m")]
-      .concat(FIELDS.map(([id]) => $(id)))
+      .concat(FIELDS.map((id) => $(id)))
       .concat([$("print")]);
     const at = order.indexOf(event.target.type === "radio" ? order[0] : event.target);
     if (at < 0) return;
@@ -213,7 +151,7 @@
   }
 
   async function copyReport() {
-    const text = call("kestrova_chart", commandLine(current));
+    const text = kestrova.chart(current);
     try {
       await navigator.clipboard.writeText(text);
     } catch (e) {
@@ -231,7 +169,7 @@
   }
 
   function saveReport() {
-    const html = call("kestrova_html", commandLine(current));
+    const html = kestrova.html(current);
     const url = URL.createObjectURL(new Blob([html], { type: "text/html;charset=utf-8" }));
     const a = document.createElement("a");
     a.href = url;
@@ -242,14 +180,19 @@
     setTimeout(() => URL.revokeObjectURL(url), 10000);
   }
 
-  // ?sex=F&age=45&height=160&vc=…: the fields filled from the address.
+  // ?sex=F&age=45&height=160&vc=…: the fields filled from the address, read
+  // by the same rule as typed values (sex=1, sex=男性 choose 男性).
   function fillFromQuery() {
     const query = new URLSearchParams(location.search);
     if (query.has("sex")) {
-      const sex = call("kestrova_sex", query.get("sex"));
-      if (sex) $(sex === "M" ? "sex-m" : "sex-f").checked = true;
+      try {
+        $(kestrova.sexCode(query.get("sex")) === 1 ? "sex-m" : "sex-f").checked = true;
+      } catch (e) {
+        if (!e.messageJa) throw e;
+        addressSexProblem = e.messageJa;
+      }
     }
-    for (const [id] of FIELDS) {
+    for (const id of FIELDS) {
       if (query.has(id)) {
         $(id).value = query.get(id);
         touched.add(id);
@@ -258,7 +201,7 @@
   }
 
   async function start() {
-    await api.ready;
+    await kestrova.ready;
     const form = $("patient");
     form.addEventListener("input", update);
     form.addEventListener("change", update);

@@ -1,22 +1,28 @@
 // Browser tests of kestrova.html in Debian's Chromium, headless, from file://:
-//   exactness   2,000 generated patients through kestrova.compute equal the
-//               native kestrova-cli --format json, value for value;
+//   API         a dozen typed patients (numbers and texts, sex as 1, "男性",
+//               "Ｍ", full-width digits, refused values) through the page's
+//               kestrova.compute equal the Node runner's (api_node.mjs on the
+//               module beside the page) and, when accepted, kestrova-cli's JSON;
+//               a wrong key or type is an Error naming it;
 //   typing      a patient typed field by field with Tab shows the report's
 //               texts and red flags, at 360 px wide without sideways scrolling;
-//   refusing    a refused value shows its message and no result;
+//               FEV1 above FVC shows the warning under 確認 !!;
+//   refusing    a refused value shows the module's message and no result;
+//               full-width digits are accepted, a decimal comma is refused;
 //   printing    the PDF is one A4 page;
 //   network     no request leaves the page (offline, without WebAssembly's
 //               streaming calls);
 //   axe         axe-core finds no violation.
 //
 //   node page_test.mjs PAGE.html KESTROVA-CLI [SCREENSHOT.png]
-import { execFile, execFileSync } from "node:child_process";
-import { availableParallelism } from "node:os";
-import { promisify } from "node:util";
-import { readFileSync, writeFileSync } from "node:fs";
+// (the module kestrova_web.wasm is the one beside PAGE.html)
+import { execFileSync } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
+import { tmpdir } from "node:os";
+import { dirname, join } from "node:path";
 import { isDeepStrictEqual } from "node:util";
-import { pathToFileURL } from "node:url";
+import { fileURLToPath, pathToFileURL } from "node:url";
 import { chromium } from "playwright-core";
 
 const [pagePath, cliPath, screenshotPath] = process.argv.slice(2);
@@ -25,6 +31,7 @@ if (!cliPath) {
   process.exit(2);
 }
 const pageUrl = pathToFileURL(pagePath).href;
+const wasmPath = join(dirname(pagePath), "kestrova_web.wasm");
 const axeSource = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
 
 let failures = 0;
@@ -33,62 +40,52 @@ function check(ok, what) {
   if (!ok) failures++;
 }
 
-// ---- Generated patients: a fixed pseudo-random sequence (mulberry32) ----
-function generator(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
+// ---- Typed patients, as a program hands them to kestrova.compute ----
+const TYPED = [
+  { sex: "F", age: 45, height: 160, vc: 2.5, fvc: 2.4, fev1: 1.6 },
+  { sex: 1, age: 45, height: 170 },
+  { sex: "1", age: "45", height: "170.0" },
+  { sex: "男性", age: 62, height: 168.5, vc: 3.8, fvc: 3.6, fev1: 2.1 },
+  { sexCode: 2, age: 30, height: 155, vc: null, fvc: 3, fev1: 3.2 },
+  { sex: "Ｍ", age: "４５", height: "１７０．５", fvc: "3.0", fev1: "2.4" },
+  { sex: "m", age: 45, height: 170, vc: "3,1" },
+  { sex: "F", age: -45, height: 160 },
+  { sex: "F", age: 1e21, height: 160 },
+  { sex: "F", age: "45 /VC=9", height: 160 },
+  { sex: "X", age: 45, height: 160 },
+  { sex: "M", height: 170 },
+  { sex: "M", age: 45, height: 170, fev1: -1e-7 },
+];
 
-function patients(count) {
-  const random = generator(20260);
-  const pick = (list) => list[Math.floor(random() * list.length)];
-  const decimal = (lo, hi, places) => (lo + random() * (hi - lo)).toFixed(places);
-  const out = [];
-  for (let i = 0; i < count; i++) {
-    // Ages and heights across the equations' ranges and beyond, with their edges.
-    const age = random() < 0.1 ? pick(["3", "5", "17", "18", "95", "100", "150", "18.5"]) : decimal(3, 99, pick([0, 0, 1]));
-    const height = random() < 0.1 ? pick(["100", "110.5", "200", "272"]) : decimal(100, 200, pick([0, 1, 1]));
-    const volume = () => (random() < 0.15 ? undefined : decimal(0.3, 6.5, pick([1, 2, 2])));
-    const p = { sex: pick(["M", "F"]), age, height, vc: volume(), fvc: volume(), fev1: volume() };
-    if (random() < 0.01) delete p[pick(["age", "height"])]; // the panel stays empty
-    // FEV1 below FVC mostly, as measured.
-    if (p.fvc && p.fev1 && random() < 0.8 && +p.fev1 > +p.fvc) [p.fvc, p.fev1] = [p.fev1, p.fvc];
-    out.push(p);
+// What the page's and the Node runner's entries hold for a patient.
+function outcome(compute, patient) {
+  try {
+    return { ok: true, json: compute(patient) };
+  } catch (e) {
+    return { ok: false, error: e.message, field: e.field, code: e.code };
   }
-  return out;
 }
 
-async function cliJson(p) {
-  return JSON.parse(await cliText(p, "json"));
+function nodeRunner(list) {
+  const dir = mkdtempSync(join(tmpdir(), "kestrova-api-"));
+  try {
+    writeFileSync(join(dir, "patients.json"), JSON.stringify(list));
+    execFileSync(process.execPath, [fileURLToPath(new URL("api_node.mjs", import.meta.url)), wasmPath,
+                                    join(dir, "patients.json"), join(dir, "out.json")]);
+    return JSON.parse(readFileSync(join(dir, "out.json"), "utf8"));
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
 }
 
-async function cliText(p, format) {
-  const args = ["--format", format];
-  const keys = { sex: "/Sex=", age: "/Age=", height: "/Setake=", vc: "/VC=", fvc: "/FVC=", fev1: "/FEV1=" };
-  for (const [name, key] of Object.entries(keys)) if (p[name] !== undefined) args.push(key + p[name]);
-  // Exit status 2 with its JSON ("computed": false) when the panel stays empty.
-  const stdout = await promisify(execFile)(cliPath, args, { encoding: "utf8" }).then(
-    (r) => r.stdout,
-    (e) => (e.code === 2 ? e.stdout : Promise.reject(e)));
-  return stdout;
-}
-
-// kestrova-cli's JSON for each patient, a few processes at a time.
-async function cliJsonAll(list) {
-  const out = new Array(list.length);
-  let next = 0;
-  const worker = async () => {
-    while (next < list.length) {
-      const i = next++;
-      out[i] = await cliJson(list[i]);
-    }
-  };
-  await Promise.all(Array.from({ length: availableParallelism() }, worker));
-  return out;
+// kestrova-cli's JSON for the values a result was computed from.
+function cliJson(inputs) {
+  const args = ["--format", "json", `/Sex=${inputs.sexCode === 1 ? "M" : "F"}`, `/Age=${inputs.age}`,
+                `/Setake=${inputs.height}`];
+  for (const [name, key] of [["vc", "/VC="], ["fvc", "/FVC="], ["fev1", "/FEV1="]]) {
+    if (inputs[name] !== 0) args.push(key + inputs[name]);
+  }
+  return JSON.parse(execFileSync(cliPath, args, { encoding: "utf8" }));
 }
 
 // The first path at which two JSON values differ.
@@ -100,7 +97,7 @@ function firstDifference(a, b, path = "") {
       if (d) return d;
     }
   }
-  return `${path}: page ${JSON.stringify(a)}, CLI ${JSON.stringify(b)}`;
+  return `${path}: page ${JSON.stringify(a)}, other ${JSON.stringify(b)}`;
 }
 
 // ---- The browser ----
@@ -145,27 +142,68 @@ const shownRows = (page) =>
   });
 
 try {
-  // Exactness.
+  // The API: typed patients as the Node runner and kestrova-cli read them.
   {
     const page = await openPage();
-    const list = patients(2000);
     const version = await page.evaluate(() => kestrova.version);
     check(/^\d+/.test(version), `kestrova.version is "${version}"`);
-    const computed = await page.evaluate((ps) => ps.map((p) => kestrova.compute(p)), list);
-    const expected = await cliJsonAll(list);
+    const computed = await page.evaluate((ps) => ps.map((p) => {
+      try {
+        return { ok: true, json: kestrova.compute(p) };
+      } catch (e) {
+        return { ok: false, error: e.message, field: e.field, code: e.code };
+      }
+    }), TYPED);
+    const byNode = nodeRunner(TYPED);
+    const accepted = computed.filter((r) => r.ok).length;
     let differ = 0;
-    for (let i = 0; i < list.length; i++) {
-      const d = firstDifference(computed[i], expected[i]);
-      if (d && differ++ < 5) console.log(`  patient ${JSON.stringify(list[i])}\n    ${d}`);
+    for (let i = 0; i < TYPED.length; i++) {
+      const d = firstDifference(computed[i], byNode[i]) ||
+                (computed[i].ok ? firstDifference(computed[i].json, cliJson(computed[i].json.inputs)) : null);
+      if (d && differ++ < 5) console.log(`  patient ${JSON.stringify(TYPED[i])}\n    ${d}`);
     }
-    const shown = computed.filter((r) => r.computed).length;
-    check(differ === 0, `2000 patients (${shown} computed): kestrova.compute equals kestrova-cli --format json (${differ} differ)`);
+    check(differ === 0 && accepted === 6,
+          `${TYPED.length} typed patients (${accepted} accepted): kestrova.compute equals api_node.mjs and ` +
+          `kestrova-cli --format json (${differ} differ)`);
+    const sexCodes = computed.slice(0, 6).map((r) => r.ok && r.json.inputs.sexCode);
+    check(isDeepStrictEqual(sexCodes, [2, 1, 1, 1, 2, 1]), `F, 1, "1", "男性", sexCode 2, "Ｍ": ${sexCodes}`);
+    check(isDeepStrictEqual(computed[4].json.warnings, [{ key: "fev1AboveFvc", text: "入力：3.2 > FVC：3" }]),
+          `FEV1 3.2 > FVC 3: ${JSON.stringify(computed[4].json.warnings)}`);
+    check(isDeepStrictEqual(computed[5].json.inputs, { sexCode: 1, age: 45, height: 170.5, vc: 0, fvc: 3, fev1: 2.4 }),
+          `full-width digits: ${JSON.stringify(computed[5].json.inputs)}`);
+    const refused = await page.evaluate(() => {
+      try {
+        kestrova.compute({ sex: "F", age: -45, height: 160 });
+      } catch (e) {
+        return [e.constructor.name, e.message, e.field, e.code, e.messageJa];
+      }
+    });
+    check(isDeepStrictEqual(refused, ["Error", "age '-45' is not above 0", "age", "notAboveZero",
+                                      "0 より大きい値を入力してください"]), `age -45: ${refused}`);
+    check(computed[6].code === "decimalComma", `vc "3,1": ${computed[6].error}`);
+    // A number is read as its own decimal, not as JavaScript would write it ("1e+21").
+    check(computed[8].error === "age '1000000000000000000000' is above 150" &&
+          computed[12].error === "fev1 '-0.0000001' is negative",
+          `age 1e21, fev1 -1e-7: ${computed[8].error}; ${computed[12].error}`);
+    // Mistakes of the calling code: an Error naming the key, never "not measured".
+    const mistakes = await page.evaluate(() =>
+      [{ sex: "M", age: true, height: 170 }, { sex: "M", age: 45, height: 170, fev: 2 },
+       { sex: "M", sexCode: 1, age: 45, height: 170 }, { sex: "M", age: 45, height: [170] },
+       { sex: "M", age: 45n, height: 170 }].map((p) => {
+        try {
+          kestrova.compute(p);
+          return "accepted";
+        } catch (e) {
+          return `${e.constructor.name} ${e.field}: ${e.message}`;
+        }
+      }));
+    const named = ["TypeError age", "Error fev", "Error sexCode", "TypeError height", "TypeError age"];
+    check(mistakes.every((m, i) => m.startsWith(named[i] + ":")), `wrong keys and types: ${mistakes.join(" | ")}`);
     // The copy button's text is the CLI's chart text.
-    const some = list.filter((p, i) => computed[i].computed).slice(0, 20);
-    const charts = await page.evaluate((ps) => ps.map((p) => kestrova.chart(p)), some);
-    const cliCharts = await Promise.all(some.map((p) => cliText(p, "chart")));
-    const chartsDiffer = charts.filter((c, i) => c !== cliCharts[i]).length;
-    check(chartsDiffer === 0, `20 patients: kestrova.chart equals kestrova-cli --format chart (${chartsDiffer} differ)`);
+    const chart = await page.evaluate((p) => kestrova.chart(p), TYPED[0]);
+    const cliChart = execFileSync(cliPath, ["--format", "chart", "/Sex=F", "/Age=45", "/Setake=160", "/VC=2.5",
+                                            "/FVC=2.4", "/FEV1=1.6"], { encoding: "utf8" });
+    check(chart === cliChart, "kestrova.chart equals kestrova-cli --format chart");
     await page.context().close();
   }
 
@@ -199,10 +237,20 @@ try {
     await page.keyboard.press("Enter");
     check((await page.evaluate(() => document.activeElement.id)) === "height", "Enter moves from 年齢 to 身長");
 
-    // axe-core on the page with a result shown.
+    // FEV1 above FVC: the window's warning under its caption, in a polite live region.
+    const warnings = () => page.$$eval("#warnings p", (ps) => ps.map((p) => p.textContent));
+    await page.fill("#fev1", "2.45");
+    const shown = await warnings();
+    const live = await page.getAttribute("#warnings", "aria-live");
+    check(isDeepStrictEqual(shown, ["確認 !! 入力：2.45 > FVC：2.4"]) && live === "polite",
+          `FEV1 2.45 > FVC 2.4: ${JSON.stringify(shown)} (aria-live ${live})`);
+
+    // axe-core on the page with a result and a warning shown.
     await page.addScriptTag({ content: axeSource });
     const violations = await page.evaluate(async () => (await axe.run(document)).violations);
     check(violations.length === 0, `axe-core: no violation (${violations.map((v) => v.id).join(", ")})`);
+    await page.fill("#fev1", "1.6");
+    check((await warnings()).length === 0, "FEV1 1.6: no warning");
     await page.context().close();
   }
 
@@ -220,6 +268,21 @@ try {
     await page.fill("#height", "16O");
     check((await page.textContent("#height-msg")).startsWith("数値で"), "height 16O: not a number");
     await page.fill("#height", "160");
+    await page.fill("#vc", "3,1");
+    const comma = await page.textContent("#vc-msg");
+    check(comma === "小数点は「.」で入力してください（例 3.1）" && (await shownRows(page)).length === 0,
+          `vc 3,1: "${comma}", no result`);
+    await page.fill("#vc", "2.5");
+    // Full-width digits and point, as a Japanese input method types them.
+    await page.fill("#fev1", "１．８");
+    const fullWidth = (await shownRows(page)).find((r) => r[0] === "fev1Jrs2014");
+    const expected = await page.evaluate(() => {
+      const row = kestrova.compute({ sex: "F", age: 45, height: 160, vc: 2.5, fvc: 2.4, fev1: 1.8 }).results
+        .find((r) => r.name === "fev1Jrs2014");
+      return (row.red ? "*" : "") + row.cell.trim();
+    });
+    check((await page.textContent("#fev1-msg")) === "" && fullWidth && fullWidth[2] === expected,
+          `fev1 １．８ is 1.8 (${fullWidth}, expected ${expected})`);
 
     // Printing: one A4 page.
     const pdf = await page.pdf({ preferCSSPageSize: true });
@@ -228,6 +291,18 @@ try {
     const size = /Page size:\s+([\d.]+) x ([\d.]+)/.exec(info);
     check(pages === "1" && Math.round(size[1]) === 595 && Math.round(size[2]) === 842,
           `printing: ${pages} page(s) of ${size[1]} x ${size[2]} pt (A4 is 595 x 842)`);
+    await page.context().close();
+  }
+
+  // A sex in the address goes through the same rule.
+  for (const [sex, id] of [["1", "sex-m"], ["男性", "sex-m"], ["f", "sex-f"], ["X", ""]]) {
+    const page = await openPage(`?sex=${encodeURIComponent(sex)}&age=45&height=170`);
+    const checked = await page.evaluate(() => document.querySelector('input[name="sex"]:checked')?.id || "");
+    const rows = (await shownRows(page)).length;
+    const message = await page.textContent("#sex-msg");
+    const ok = id ? checked === id && rows === 15 && message === ""
+      : checked === "" && rows === 0 && message === "性別は M/F、1/2、男性/女性 のいずれかで入力してください";
+    check(ok, `address sex=${sex}: ${checked || "no sex"} chosen, ${rows} rows, "${message}"`);
     await page.context().close();
   }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds kestrova.html (the web preset) and runs its browser tests in Debian's
-# headless Chromium, comparing the page with the native kestrova-cli (built by
-# the native preset first). The npm packages are those of package-lock.json.
+# headless Chromium, comparing the page's API with the same module in Node
+# (api_node.mjs on build/web/web/kestrova_web.wasm) and with the native
+# kestrova-cli (built by the native preset first). The npm packages are those
+# of package-lock.json.
 # The page's screenshot is left in build/web/screenshots/.
 #
 #   bash tests/web/run.sh
