@@ -196,8 +196,9 @@ HtmlIndexEntry IndexEntryOf(const PanelResult& result) {
   const auto items = report::ReadingItems(reading);
   const report::ReadingItem& pattern = items[report::kVentilatoryItem];
   const report::ReadingItem& ersAts = items[report::kErsAts2022Item];
-  entry.pattern = pattern.computed ? pattern.label.ja : texts::kNotReadUtf8;
-  entry.ersAts = ersAts.computed ? ersAts.label.ja : texts::kNotReadUtf8;
+  // An item outside its equation's ages shows why (its label) rather than "not read".
+  entry.pattern = pattern.computed || pattern.outOfRange ? pattern.label.ja : texts::kNotReadUtf8;
+  entry.ersAts = ersAts.computed || ersAts.outOfRange ? ersAts.label.ja : texts::kNotReadUtf8;
   if (ersAts.graded) {
     entry.ersAts += " ";
     entry.ersAts += ersAts.severity.ja;

@@ -1,21 +1,18 @@
 #include "equations/calculation.h"
 
+#include "equations/equation_limits.h"
 #include "equations/jrs2014.h"
 #include "equations/linear_equations.h"
 
 namespace kestrova {
 namespace {
 
-bool Jrs2001Applies(double age, double height) {
-  return height >= 120 && height <= 190 && age > 17 && age < 96;
-}
-
 constexpr ResultId kJrs2001Results[] = {ResultId::kVcJrs2001, ResultId::kFvcJrs2001, ResultId::kFev1Jrs2001,
                                         ResultId::kFev1RatioJrs2001T, ResultId::kFev1RatioJrs2001G};
 
 // The five JRS2001 results, or their placeholders outside its limits.
 void PublishJrs2001(const PatientInputs& inputs, PredictionSet& results) {
-  if (!Jrs2001Applies(inputs.age, inputs.height)) {
+  if (!kJrs2001Limits.Hold(inputs.age, inputs.height)) {
     for (ResultId id : kJrs2001Results) ResetToPlaceholder(results, id);
     return;
   }

@@ -80,12 +80,7 @@ AgeAndHeight WithLogarithms(double age, double height) {
 // to row of a batch, so those branches mispredict).
 template <bool male>
 bool LimitsHold(Jrs2014Quantity quantity, double age, double height) {
-  if constexpr (male) {
-    const double ageLimit = quantity == Jrs2014Quantity::kVc ? 91 : 96;
-    return height >= 110 && age > 16 && age < ageLimit;
-  } else {
-    return height >= 100 && age > 16 && age < 94;
-  }
+  return Jrs2014Limits(male ? kSexMale : kSexFemale, quantity).Hold(age, height);
 }
 
 struct Targets {

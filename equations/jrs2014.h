@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "equations/equation_limits.h"
 #include "equations/prediction_set.h"
 #include "equations/spline_table.h"
 #include "records/patient_inputs.h"
@@ -33,9 +34,17 @@ static_assert(static_cast<std::size_t>(Jrs2014Quantity::kRatio) + 1 == kJrs2014Q
 inline constexpr double kSmallL = 1e-4;
 inline constexpr double kLlnZ = 1.645;  // z of the 5th and 95th percentiles
 
+// The age and height limits of a quantity for a sex (equation_limits.h); any
+// sex code other than male has the female ones.
+constexpr const EquationLimits& Jrs2014Limits(std::uint8_t sexCode, Jrs2014Quantity quantity) {
+  if (sexCode != kSexMale) return kJrs2014FemaleLimits;
+  return quantity == Jrs2014Quantity::kVc ? kJrs2014MaleVcLimits : kJrs2014MaleLimits;
+}
+
 // The LMS parameters of a quantity for sex, age and height, or nothing when the
-// quantity's limits do not hold (male: H >= 110 and 16 < A < 96, VC 16 < A < 91;
-// female: H >= 100 and 16 < A < 94) or the sex code is neither 1 nor 2.
+// quantity's limits do not hold (male: H >= 110 and 17 <= A < 96, VC
+// 17 <= A < 91; female: H >= 100 and 17 <= A < 94) or the sex code is neither
+// 1 nor 2.
 std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity quantity, double age,
                                         double height, const SplineTable& table);
 

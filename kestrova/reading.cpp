@@ -1,7 +1,10 @@
 #include "kestrova/reading.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
@@ -16,6 +19,61 @@ const PanelRow& Row(const PanelResult& r, ResultId id) { return r.panel.rows[sta
 
 const StandingView& Standing(const PanelResult& r, Jrs2014Quantity q) {
   return r.jrs2014[static_cast<std::size_t>(q)];
+}
+
+// The equations whose ages the items keep to.
+enum class ItemBasis : std::uint8_t { kJrs2001, kBaldwin, kJrs2014Male, kJrs2014Female };
+
+struct ItemAges {
+  std::string_view equation;
+  AgeLimits ages;
+};
+
+// In ItemBasis order; ERS/ATS 2022 rests on FEV1/FVC, FVC and FEV1, whose
+// ages are those of JRS2014's FEV1/FVC for each sex.
+constexpr ItemAges kItemAges[] = {
+    {"JRS2001", kJrs2001ReadingAges},
+    {"Baldwin", kBaldwinReadingAges},
+    {"JRS2014", Jrs2014Limits(kSexMale, Jrs2014Quantity::kRatio).age},
+    {"JRS2014", Jrs2014Limits(kSexFemale, Jrs2014Quantity::kRatio).age},
+};
+
+// "対象外（JRS2001は18～95歳）" and "not applicable (JRS2001: 18 to 95 years)",
+// made once for each basis; the labels view them.
+struct OutOfRangeTexts {
+  std::string ja;
+  std::string en;
+};
+
+ReadingLabel OutOfRangeLabel(ItemBasis basis) {
+  static const auto kTexts = [] {
+    std::array<OutOfRangeTexts, std::size(kItemAges)> all;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const ItemAges& item = kItemAges[i];
+      all[i].ja = std::string(texts::kOutOfRangeOpenUtf8)
+                      .append(item.equation)
+                      .append(texts::kOutOfRangeTopicUtf8)
+                      .append(AgeRangeJa(item.ages))
+                      .append(texts::kRangeCloseUtf8);
+      all[i].en = std::string("not applicable (").append(item.equation).append(": ");
+      all[i].en.append(AgeRangeEn(item.ages)).append(")");
+    }
+    return all;
+  }();
+  const OutOfRangeTexts& t = kTexts[static_cast<std::size_t>(basis)];
+  return {"outOfRange", t.ja, t.en};
+}
+
+// The label when the result is computed and its age lies outside the basis's,
+// else an empty one (the item is then read, or not read for want of another
+// input).
+ReadingLabel OutOfRangeOf(const PanelResult& r, ItemBasis basis) {
+  if (!r.computed || kItemAges[static_cast<std::size_t>(basis)].ages.Hold(r.inputs.age)) return {};
+  return OutOfRangeLabel(basis);
+}
+
+ItemBasis Jrs2014Basis(const PanelResult& r) {
+  return r.inputs.sexCode == kSexMale ? ItemBasis::kJrs2014Male : ItemBasis::kJrs2014Female;
 }
 
 // The measured FEV1/FVC as shown, when FVC and FEV1 are both measured.
@@ -53,8 +111,10 @@ void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& o
   out.measuredRatio = {};
   out.type = VentilatoryClass::kNormal;
   out.label = {};
+  out.outOfRange = OutOfRangeOf(r, vcRow == ResultId::kVcBaldwin ? ItemBasis::kBaldwin : ItemBasis::kJrs2001);
   const PercentCell& cell = Row(r, vcRow).cell;
-  if (cell.percent.empty() || !(r.inputs.vc > 0) || !HasMeasuredRatio(r)) return;
+  if (!out.outOfRange.key.empty() || cell.percent.empty() || !(r.inputs.vc > 0) || !HasMeasuredRatio(r))
+    return;
   out.computed = true;
   out.percentVc = cell.percent;
   out.measuredRatio = r.panel.measuredRatio.text;
@@ -106,6 +166,11 @@ ReadingLabel SeverityLabel(Severity severity) {
   return {};
 }
 
+// Below the lower limit of normal by the z-score itself, unrounded: the LLN
+// is the value at z = -1.645. (The red cell compares with the LLN rounded to
+// 2 decimals, which can move the limit across the measured value.)
+bool BelowLln(const StandingView& s) { return s.z < -kLlnZ; }
+
 void ReadLln(const PanelResult& r, LlnReading& out) {
   out.computed = false;
   out.fev1FvcBelowLln = out.fvcBelowLln = out.fev1BelowLln = false;
@@ -115,14 +180,17 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
   out.severity = Severity::kNone;
   out.severityLabel = {};
   out.note = {};
-  const bool limits = Row(r, ResultId::kFvcLln).computed && Row(r, ResultId::kFev1Lln).computed &&
-                      Row(r, ResultId::kFev1RatioLln).computed;
+  out.outOfRange = OutOfRangeOf(r, Jrs2014Basis(r));
+  // A z needs the quantity's JRS2014 parameters and its measured value; the
+  // ratio's is the measured FEV1/FVC as shown.
+  const StandingView& ratio = Standing(r, Jrs2014Quantity::kRatio);
+  const StandingView& fvc = Standing(r, Jrs2014Quantity::kFvc);
   const StandingView& fev1 = Standing(r, Jrs2014Quantity::kFev1);
-  if (!limits || !HasMeasuredRatio(r) || fev1.zText.empty()) return;
+  if (!out.outOfRange.key.empty() || !HasMeasuredRatio(r) || !ratio.hasZ || !fvc.hasZ || !fev1.hasZ) return;
   out.computed = true;
-  out.fev1FvcBelowLln = r.panel.measuredRatio.red;
-  out.fvcBelowLln = Row(r, ResultId::kFvcJrs2014).cell.red;
-  out.fev1BelowLln = Row(r, ResultId::kFev1Jrs2014).cell.red;
+  out.fev1FvcBelowLln = BelowLln(ratio);
+  out.fvcBelowLln = BelowLln(fvc);
+  out.fev1BelowLln = BelowLln(fev1);
   out.fev1Z = fev1.zText;
   if (out.fev1FvcBelowLln) {
     out.pattern = out.fvcBelowLln ? LlnPattern::kPossibleMixed : LlnPattern::kObstruction;
@@ -176,8 +244,9 @@ void ReadCopd(const PanelResult& r, CopdReading& out) {
   out.stage = CopdStage::kNotStaged;
   out.label = {};
   out.note = {};
+  out.outOfRange = OutOfRangeOf(r, ItemBasis::kJrs2001);
   const PercentCell& cell = Row(r, ResultId::kFev1Jrs2001).cell;
-  if (cell.percent.empty() || !HasMeasuredRatio(r)) return;
+  if (!out.outOfRange.key.empty() || cell.percent.empty() || !HasMeasuredRatio(r)) return;
   out.computed = true;
   out.percentFev1 = cell.percent;
   out.measuredRatio = r.panel.measuredRatio.text;
@@ -210,7 +279,8 @@ void ReadLungAge(const PanelResult& r, LungAgeReading& out) {
   out.ja.clear();
   out.en.clear();
   out.correction = {};
-  if (!Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return;
+  out.outOfRange = OutOfRangeOf(r, ItemBasis::kJrs2001);
+  if (!out.outOfRange.key.empty() || !Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return;
   out.computed = true;
   const double shown =
       RoundThroughText(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1, out.value);
@@ -260,7 +330,9 @@ void ReadDisability(const PanelResult& r, DisabilityReading& out) {
   out.grade = DisabilityGrade::kNone;
   out.label = {};
   out.note = {};
-  if (!Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) || !(r.predictions.vcJrs2001 > 0))
+  out.outOfRange = OutOfRangeOf(r, ItemBasis::kJrs2001);
+  if (!out.outOfRange.key.empty() || !Row(r, ResultId::kVcJrs2001).computed || !(r.inputs.fev1 > 0) ||
+      !(r.predictions.vcJrs2001 > 0))
     return;
   out.computed = true;
   out.grade = GradeOf(RoundThroughText(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1, out.index));
@@ -269,7 +341,64 @@ void ReadDisability(const PanelResult& r, DisabilityReading& out) {
               "certification also weighs arterial blood gases and the physician's findings"};
 }
 
+// "17～93歳", "17 to 93 years": the whole years inside, in the words of the language.
+std::string AgeRange(const AgeLimits& ages, std::string_view to, std::string_view years,
+                     std::string_view andOver) {
+  std::string out = std::to_string(ages.FirstYear());
+  if (!ages.HasUpperLimit()) return out.append(andOver);
+  return out.append(to).append(std::to_string(ages.LastYear())).append(years);
+}
+
+// "身長120～190cm", "身長110cm以上".
+std::string HeightRangeJa(const HeightLimits& heights) {
+  std::string out(texts::kReportNotInRangeHeightUtf8);
+  out += FormatNumber(heights.from);
+  if (!heights.HasUpperLimit()) return out.append(texts::kReportCmAndOverUtf8);
+  return out.append(texts::kRangeToUtf8).append(FormatNumber(heights.to)).append("cm");
+}
+
+// The limits behind a prediction row, or none (LLN, Baldwin and Berglund rows).
+const EquationLimits* LimitsOfRow(std::uint8_t sexCode, ResultId id) {
+  switch (id) {
+    case ResultId::kVcJrs2014:
+      return &Jrs2014Limits(sexCode, Jrs2014Quantity::kVc);
+    case ResultId::kFvcJrs2014:
+      return &Jrs2014Limits(sexCode, Jrs2014Quantity::kFvc);
+    case ResultId::kFev1Jrs2014:
+      return &Jrs2014Limits(sexCode, Jrs2014Quantity::kFev1);
+    case ResultId::kFev1RatioJrs2014:
+      return &Jrs2014Limits(sexCode, Jrs2014Quantity::kRatio);
+    case ResultId::kVcJrs2001:
+    case ResultId::kFvcJrs2001:
+    case ResultId::kFev1Jrs2001:
+    case ResultId::kFev1RatioJrs2001T:
+    case ResultId::kFev1RatioJrs2001G:
+      return &kJrs2001Limits;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
+
+std::string AgeRangeJa(const AgeLimits& ages) {
+  return AgeRange(ages, texts::kRangeToUtf8, texts::kYearsSuffixUtf8, texts::kYearsAndOverUtf8);
+}
+
+std::string AgeRangeEn(const AgeLimits& ages) { return AgeRange(ages, " to ", " years", " years and over"); }
+
+std::string OutOfRangeNote(const PanelResult& result, ResultId id) {
+  const EquationLimits* limits = LimitsOfRow(result.inputs.sexCode, id);
+  if (!result.computed || limits == nullptr || Row(result, id).computed) return {};
+  const bool age = !limits->age.Hold(result.inputs.age);
+  const bool height = !limits->height.Hold(result.inputs.height);
+  if (!age && !height) return {};
+  std::string out(texts::kReportNotInRangeOpenUtf8);
+  if (age) out += AgeRangeJa(limits->age);
+  if (age && height) out += texts::kReportRangeSeparatorUtf8;
+  if (height) out += HeightRangeJa(limits->height);
+  return out.append(texts::kRangeCloseUtf8);
+}
 
 // A result that is not computed has no cells, lines or measured ratio, so
 // every item below stays not computed.

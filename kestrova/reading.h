@@ -3,15 +3,22 @@
 // on JRS2014 (ERS/ATS 2022), the COPD stage, the lung age and the respiratory
 // disability index.
 //
-// Every reading is decided on the numbers as the program shows them, each
-// text read back with ParseNumber, never on raw doubles: 2.03 / 2.90 is
-// 0.69999… in doubles but shows as "0.700", which is not below 0.700.
+// Every reading but one threshold is decided on the numbers as the program
+// shows them, each text read back with ParseNumber, never on raw doubles:
+// 2.03 / 2.90 is 0.69999… in doubles but shows as "0.700", which is not below
+// 0.700.
 //   %VC             the percentage in the row's cell, 1 decimal ("79.9");
 //   FEV1/FVC        the measured ratio as shown, 3 decimals ("0.699");
-//   below the LLN   exactly what turns the JRS2014 cell (or the measured
-//                   ratio) red: measured < the LLN as shown;
 //   FEV1 z          as printed, 2 decimals ("-2.51");
 //   %FEV1           the JRS2001 FEV1 cell's percentage, 1 decimal.
+// The exception is "below the LLN" of ERS/ATS 2022, which is the z-score's
+// own test: the unrounded z < -1.645 (StandingView::z; for FEV1/FVC the z of
+// the measured ratio as shown). The window's red cell compares the measured
+// value with the LLN rounded to 2 (FEV1/FVC 3) decimals, and the two differ
+// where that rounding moves the limit across the value: female, 43 years,
+// 156.4 cm, FEV1 2.05 has z -1.66 (below) while its cell, 2.05 against the
+// LLN shown as 2.05, is not red; at 150.6 cm FEV1 1.919 is red (LLN 1.92) with
+// z -1.64 (not below).
 //
 // Rules (thresholds inclusive as written):
 //   ventilatory     restrictive %VC < 80.0, obstructive FEV1/FVC < 0.700,
@@ -20,7 +27,7 @@
 //                   → possible mixed defect. Without it, FEV1 below → PRISm
 //                   whatever FVC is (FVC below as well adds a note: possible
 //                   restriction, measure TLC); else FVC below → possible
-//                   restriction. Severity by the FEV1 z:
+//                   restriction. Severity by the FEV1 z as printed:
 //                   mild down to -2.50, moderate -2.51 to -4.00, severe -4.01
 //                   and below; none when FEV1 is not below its LLN. Needs FVC,
 //                   FEV1 and the JRS2014 predictions.
@@ -35,6 +42,15 @@
 //   disability      FEV1 × 100 / the JRS2001 VC prediction, 1 decimal: ≤ 20.0
 //                   grade 1, ≤ 30.0 grade 3, ≤ 40.0 grade 4, else none.
 //
+// No item is read outside the ages of the equation it rests on
+// (equations/equation_limits.h): the items on JRS2001 (the ventilatory
+// pattern, COPD stage, lung age, disability index) from 18 to 95 years, the
+// one on Baldwin from 18, ERS/ATS 2022 within JRS2014's ages (male 17 to 95,
+// female 17 to 93). Such an item is not computed and its `outOfRange` says
+// why: {"outOfRange", "対象外（JRS2001は18～95歳）", "not applicable (JRS2001:
+// 18 to 95 years)"}. Only the age decides this; an item that lacks another
+// input is not computed with `outOfRange` empty.
+//
 // Example: male, 60 years, 170 cm, VC 3.0, FVC 2.9, FEV1 1.6 → ventilatory
 // "mixed" by JRS2001 (%VC 74.8, FEV1/FVC 0.552) and "obstructive" by Baldwin
 // (%VC 84.5, for reference); ERS/ATS "possibleMixed", moderate (FEV1 z -3.96); COPD stage III
@@ -48,6 +64,7 @@
 #include <string>
 #include <string_view>
 
+#include "equations/equation_limits.h"
 #include "kestrova/kestrova.h"
 
 namespace kestrova {
@@ -63,6 +80,7 @@ enum class VentilatoryClass : std::uint8_t { kNormal = 0, kRestrictive = 1, kObs
 
 struct VentilatoryReading {
   bool computed = false;
+  ReadingLabel outOfRange;         // the age is outside the equation's: why; else empty
   std::string_view equation;       // "JRS2001" or "Baldwin": the %VC row used
   std::string_view percentVc;      // "79.9" (views the result's cell)
   std::string_view measuredRatio;  // "0.699" (views the result's measured ratio)
@@ -75,6 +93,7 @@ enum class Severity : std::uint8_t { kNone, kMild, kModerate, kSevere };
 
 struct LlnReading {
   bool computed = false;
+  ReadingLabel outOfRange;  // the age is outside the equation's: why; else empty
   std::string_view equation = "JRS2014";
   bool fev1FvcBelowLln = false;
   bool fvcBelowLln = false;
@@ -93,6 +112,7 @@ enum class CopdStage : std::uint8_t { kNotStaged, kI, kII, kIII, kIV };
 
 struct CopdReading {
   bool computed = false;
+  ReadingLabel outOfRange;  // the age is outside the equation's: why; else empty
   std::string_view equation = "JRS2001";
   std::string_view percentFev1;  // "79.9" (views the result's FEV1 cell)
   std::string_view measuredRatio;
@@ -105,6 +125,7 @@ enum class LungAgeBand : std::uint8_t { kUnder18, kYears, kOver95 };
 
 struct LungAgeReading {
   bool computed = false;
+  ReadingLabel outOfRange;  // the age is outside the equation's: why; else empty
   std::string_view equation = "JRS";
   std::string value;  // the formula's value, 1 decimal ("62.4")
   LungAgeBand band = LungAgeBand::kYears;
@@ -119,6 +140,7 @@ enum class DisabilityGrade : std::uint8_t { kGrade1, kGrade3, kGrade4, kNone };
 
 struct DisabilityReading {
   bool computed = false;
+  ReadingLabel outOfRange;  // the age is outside the equation's: why; else empty
   std::string_view equation = "JRS2001";
   std::string index;  // "20.0"
   DisabilityGrade grade = DisabilityGrade::kNone;
@@ -134,6 +156,19 @@ struct Reading {
   LungAgeReading lungAge;
   DisabilityReading disability;
 };
+
+// An age range as the reading's labels and the reports' notes write it:
+// "17～93歳" or "18歳以上" (UTF-8); "17 to 93 years" or "18 years and over".
+std::string AgeRangeJa(const AgeLimits& ages);
+std::string AgeRangeEn(const AgeLimits& ages);
+
+// Why the JRS2014 or JRS2001 prediction in row `id` is a placeholder, as the
+// reports print it beside the row (UTF-8): "適用範囲外（17～93歳）",
+// "適用範囲外（身長110cm以上）", "適用範囲外（身長120～190cm）", the age and
+// the height joined by "、" when both are outside. Empty when the row holds a
+// number, is an LLN row (its prediction's note covers it), rests on Baldwin or
+// Berglund, or the result is not computed.
+std::string OutOfRangeNote(const PanelResult& result, ResultId id);
 
 // The reading of a computed result; every item not computed when the result
 // is not. The texts it shows as they stand in the result (%VC, %FEV1, the

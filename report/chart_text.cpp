@@ -162,7 +162,7 @@ void AppendReading(const Reading& r, std::vector<std::string>& lines) {
   for (const ReadingItem& item : ReadingItems(r)) {
     std::string line = item.name + ": ";
     if (!item.computed) {
-      lines.push_back(line.append(texts::kNotReadUtf8));
+      lines.push_back(line.append(item.outOfRange ? item.label.ja : texts::kNotReadUtf8));
       continue;
     }
     (line += item.label.ja) += item.condition.ja;
@@ -213,6 +213,8 @@ std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result
       line += "  " + PadLeft(row.cell.percent, 5) + " %";
       if (row.cell.red) line += texts::kChartMarkUtf8;
     }
+    const std::string note = OutOfRangeNote(result, static_cast<ResultId>(i));
+    if (!note.empty()) (line += "  ") += note;
     lines.push_back(std::move(line));
   }
   lines.emplace_back(texts::kReportRedLegendUtf8);

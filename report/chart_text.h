@@ -18,7 +18,11 @@
 //   予測式: JRS2014, JRS2001, Baldwin, Berglund  Kestrova ver.26
 //
 // Numbers, placeholders and percentages are the panel's texts; a result the
-// window paints red carries "＊" (the text has no colour). Every line holds at
+// window paints red carries "＊" (the text has no colour). A JRS2014 or
+// JRS2001 prediction that the age or the height leaves empty says why after
+// its placeholder ("  JRS2014      *.**  適用範囲外（17～93歳）"), and an item
+// of the reading outside its equation's ages gives the reason as its label
+// ("COPD 病期: 対象外（JRS2001は18～95歳）"). Every line holds at
 // most kChartColumns display columns (a character outside ASCII and the
 // half-width katakana counts two, as in Shift-JIS) and ends without blanks: a
 // longer line is broken at its last blank that fits, or between characters,

@@ -54,6 +54,7 @@ constexpr std::string_view kStyle =
     ".mark{display:inline-block;width:3mm;text-align:left;font-size:1.3em;line-height:0}\n"
     ".red{color:#c00000;font-weight:bold}\n"
     ".legend{font-size:8pt;margin:1mm 0 0}\n"
+    ".range{display:block;white-space:normal;text-align:left;font-size:8pt;color:#333}\n"
     ".reading th{width:30mm;font-weight:bold;border-bottom:0.2mm solid #bbb}\n"
     ".reading td{border-bottom:0.2mm solid #bbb}\n"
     ".reading .label{font-weight:bold}\n"
@@ -150,6 +151,12 @@ void AppendResults(const PanelResult& result, std::string& out) {
       AppendEscaped(out, row.cell.percent);
       out += " %";
     }
+    const std::string note = OutOfRangeNote(result, static_cast<ResultId>(i));
+    if (!note.empty()) {
+      out += "<span class=\"range\">";
+      AppendEscaped(out, note);
+      out += "</span>";
+    }
     out += "</td></tr>\n";
   }
   Append(out,
@@ -164,6 +171,13 @@ void AppendReadingRow(const ReadingItem& item, std::string& out) {
   out += "<tr><th>";
   AppendEscaped(out, item.name + " (" + std::string(item.equation) + ")");
   out += "</th><td>";
+  if (item.outOfRange) {
+    AppendEscaped(out, item.label.ja);
+    out += " <span class=\"en\" lang=\"en\">";
+    AppendEscaped(out, item.label.en);
+    out += "</span></td></tr>\n";
+    return;
+  }
   if (!item.computed) {
     Append(out, {texts::kNotReadUtf8, " <span class=\"en\" lang=\"en\">not read</span></td></tr>\n"});
     return;

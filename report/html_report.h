@@ -8,7 +8,11 @@
 //              window groups them, each percentage with its red flag: red,
 //              bold and marked "*", so the flag survives a black-and-white
 //              printer; the FEV1.0 % heading carries the measured FEV1/FVC;
-//   reading    the clinical reading of kestrova/reading.h;
+//              a JRS2014 or JRS2001 prediction that the age or the height
+//              leaves empty says why in its percentage cell ("適用範囲外
+//              （17～93歳）", class "range");
+//   reading    the clinical reading of kestrova/reading.h, an item out of
+//              its equation's ages with the reason ("対象外（…）");
 //   chart      an inline SVG, one horizontal track per JRS2014 quantity (VC,
 //              FVC, FEV1, FEV1/FVC) on a shared z axis from -5 to +3 with a
 //              tick at every whole number; the region below z = -1.645 is

@@ -13,8 +13,10 @@ ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool
 
 std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
 
-std::string_view KeyIfRead(bool computed, std::string_view key) {
-  return computed ? key : std::string_view();
+// An item's key column: its key when read, "outOfRange" when the age is
+// outside its equation's, else empty.
+std::string_view KeyIfRead(bool computed, std::string_view key, const ReadingLabel& outOfRange) {
+  return computed ? key : outOfRange.key;
 }
 
 // Each item's columns, the one list that both its ReadingItem and
@@ -25,12 +27,13 @@ using Columns = std::array<ReadingColumn, N>;
 
 // The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
 Columns<2> VentilatoryColumns(const VentilatoryReading& v, bool reference) {
-  return {{{reference ? "ventilatoryBaldwinClass" : "ventilatoryClass", KeyIfRead(v.computed, v.label.key)},
+  return {{{reference ? "ventilatoryBaldwinClass" : "ventilatoryClass",
+            KeyIfRead(v.computed, v.label.key, v.outOfRange)},
            {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}}};
 }
 
 Columns<6> LlnColumns(const LlnReading& lln) {
-  return {{{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key)},
+  return {{{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key, lln.outOfRange)},
            {"ersAtsSeverity", lln.severityLabel.key},
            {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
            {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
@@ -40,17 +43,32 @@ Columns<6> LlnColumns(const LlnReading& lln) {
 
 Columns<2> CopdColumns(const CopdReading& copd) {
   const std::string_view stage = copd.stage == CopdStage::kNotStaged ? "notStaged" : copd.label.key;
-  return {{{"copdStage", KeyIfRead(copd.computed, stage)}, {"copdPercentFev1", copd.percentFev1}}};
+  return {{{"copdStage", KeyIfRead(copd.computed, stage, copd.outOfRange)},
+           {"copdPercentFev1", copd.percentFev1}}};
 }
 
 Columns<3> LungAgeColumns(const LungAgeReading& age) {
   return {{{"lungAge", age.value},
-           {"lungAgeYears", age.en},
+           {"lungAgeYears", KeyIfRead(age.computed, age.en, age.outOfRange)},
            {"lungAgeCorrected", Flag(age.computed, age.corrected)}}};
 }
 
 Columns<2> DisabilityColumns(const DisabilityReading& d) {
-  return {{{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key)}}};
+  return {
+      {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key, d.outOfRange)}}};
+}
+
+// An item not read for the patient's age: the reason as its label, and as
+// its JSON members the equation and the reason.
+void SetOutOfRange(const ReadingLabel& reason, ReadingItem& item) {
+  item.outOfRange = true;
+  item.label = reason;
+  item.labelEnRepeatsJa = false;
+  item.details.clear();
+  item.fields = {{"equation", Kind::kText, std::string(item.equation)},
+                 Bool("outOfRange", true),
+                 {"label", Kind::kText, std::string(reason.ja)},
+                 {"labelEn", Kind::kText, std::string(reason.en)}};
 }
 
 template <std::size_t N>
@@ -81,6 +99,7 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   item.computed = v.computed;
   ((((item.details = "%VC ") += v.percentVc) += ", FEV1/FVC ") += v.measuredRatio);
   item.label = v.label;
+  if (!v.outOfRange.key.empty()) SetOutOfRange(v.outOfRange, item);
   if (v.computed) {
     item.fields = {{"equation", Kind::kText, std::string(v.equation)},
                    {"percentVc", Kind::kNumber, std::string(v.percentVc)},
@@ -102,6 +121,7 @@ ReadingItem LlnItem(const LlnReading& lln) {
   item.computed = lln.computed;
   if (!lln.fev1Z.empty()) (item.details = "FEV1 z ") += lln.fev1Z;
   item.label = lln.label;
+  if (!lln.outOfRange.key.empty()) SetOutOfRange(lln.outOfRange, item);
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
     item.graded = lln.severity != Severity::kNone;
@@ -136,6 +156,7 @@ ReadingItem CopdItem(const CopdReading& copd) {
   item.computed = copd.computed;
   ((((item.details = "%FEV1 ") += copd.percentFev1) += ", FEV1/FVC ") += copd.measuredRatio);
   item.label = copd.label;
+  if (!copd.outOfRange.key.empty()) SetOutOfRange(copd.outOfRange, item);
   if (!copd.computed) return item;
   item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
                  {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
@@ -167,6 +188,7 @@ ReadingItem LungAgeItem(const LungAgeReading& age) {
   item.label = {"", age.ja, age.en};
   item.labelEnRepeatsJa = true;
   if (age.corrected) item.note = age.correction;
+  if (!age.outOfRange.key.empty()) SetOutOfRange(age.outOfRange, item);
   if (age.computed) {
     item.fields = {{"equation", Kind::kText, std::string(age.equation)},
                    {"value", Kind::kText, age.value},
@@ -188,6 +210,7 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
   item.computed = d.computed;
   item.details = d.index;
   item.label = d.label;
+  if (!d.outOfRange.key.empty()) SetOutOfRange(d.outOfRange, item);
   if (!d.computed) return item;
   item.note = d.note;
   item.fields = {

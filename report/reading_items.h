@@ -58,15 +58,22 @@ struct ReadingItem {
   std::string_view equation;       // "JRS2001"
   std::string_view afterEquation;  // joins the equation and the details in a line of text
   bool computed = false;
+  // Not read because the patient's age is outside that of the item's equation;
+  // `label` then gives the reason ("対象外（JRS2001は18～95歳）").
+  bool outOfRange = false;
   std::string details;  // "%VC 74.8, FEV1/FVC 0.552"; empty when there are none
   ReadingLabel label;
-  bool labelEnRepeatsJa = false;     // "62" beside "62歳": the page leaves it out
-  ReadingLabel condition;            // what the label holds on, written after it; empty when none
-  ReadingLabel severity;             // the grade, or why there is none; empty when neither
-  bool graded = false;               // `severity` is a grade
-  ReadingLabel note;                 // shown on its own; empty when none is shown
-  std::vector<ReadingField> fields;  // the reading's values in JSON order; empty when not computed
-  // Its CSV columns as ASCII keys, names always, values empty when not read.
+  bool labelEnRepeatsJa = false;  // "62" beside "62歳": the page leaves it out
+  ReadingLabel condition;         // what the label holds on, written after it; empty when none
+  ReadingLabel severity;          // the grade, or why there is none; empty when neither
+  bool graded = false;            // `severity` is a grade
+  ReadingLabel note;              // shown on its own; empty when none is shown
+  // The reading's values in JSON order; for an item out of range its equation,
+  // "outOfRange" and the reason; empty when not read otherwise.
+  std::vector<ReadingField> fields;
+  // Its CSV columns as ASCII keys, names always, values empty when not read;
+  // out of range, the key column (the class, pattern, stage, years or grade)
+  // holds "outOfRange" and the others stay empty.
   ReadingColumns columns;
 };
 

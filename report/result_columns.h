@@ -18,10 +18,14 @@
 //     ventilatoryBaldwinPercentVc   normal/restrictive/obstructive/mixed, %VC;
 //     ersAtsPattern   normal/obstruction/possibleRestriction/prism/possibleMixed;
 //     ersAtsSeverity  mild/moderate/severe, fev1NotBelowLln, or empty (normal);
-//     ersAtsFev1FvcBelowLln, ersAtsFvcBelowLln, ersAtsFev1BelowLln  1 or 0;
+//     ersAtsFev1FvcBelowLln, ersAtsFvcBelowLln, ersAtsFev1BelowLln  1 or 0
+//                     (the unrounded z below -1.645, not the red cell);
 //     ersAtsFev1Z, copdStage (I to IV, or notStaged), copdPercentFev1;
 //     lungAge (1 decimal), lungAgeYears ("62", "<18", ">95"), lungAgeCorrected;
 //     disabilityIndex, disabilityGrade (grade1/grade3/grade4/none);
+//     an item outside the ages of its equation (kestrova/reading.h) holds
+//     "outOfRange" in its key column (ventilatoryClass, ventilatoryBaldwinClass,
+//     ersAtsPattern, copdStage, lungAgeYears, disabilityGrade), the rest empty;
 //   warnings   the volumes' relation warnings (input/limits.h), their keys
 //              joined by ";" in the window's order: vcBelowFvc or vcBelowFev1,
 //              then fev1AboveFvc ("vcBelowFev1;fev1AboveFvc"); empty when none.

@@ -32,6 +32,16 @@ void AppendInputs(const GivenInputs& given, std::string& out) {
   out += '\n';
 }
 
+// Under a prediction that the age or the height leaves empty, why, where its
+// line stands: "             " + "  適用範囲外（17～93歳）".
+void AppendOutOfRangeNote(const FullResult& result, std::size_t i, std::string& out) {
+  const std::string note = OutOfRangeNote(result, static_cast<ResultId>(i));
+  if (note.empty()) return;
+  out.append(1 + 11 + 1 + 2, ' ');  // the mark, the cell, the blank, the placeholder's indent
+  out += note;
+  out += '\n';
+}
+
 void AppendRow(const ResultView& row, bool colour, std::string& out) {
   std::string cell = row.cell;
   if (cell.size() < 11) cell.resize(11, ' ');
@@ -112,7 +122,8 @@ void AppendLabelLine(const ReadingLabel& label, std::string& out) {
 }
 
 // One line an item: "<name> / <English> (<equation and details>): <ja> / <en>",
-// or the name and "判定なし / not read"; its severity and note on lines below.
+// or the name and the reason it is not read ("対象外（…） / not applicable (…)"
+// or "判定なし / not read"); its severity and note on lines below.
 void AppendReadingReport(const Reading& r, std::string& out) {
   out += "Reading / ";
   out += texts::kReadingTitleUtf8;
@@ -120,6 +131,11 @@ void AppendReadingReport(const Reading& r, std::string& out) {
   for (const ReadingItem& item : ReadingItems(r)) {
     out += item.name;
     if (!item.nameEn.empty()) (out += " / ") += item.nameEn;
+    if (item.outOfRange) {
+      (((out += ": ") += item.label.ja) += " / ") += item.label.en;
+      out += '\n';
+      continue;
+    }
     if (!item.computed) {
       out += ": ";
       out += texts::kNotReadUtf8;
@@ -175,7 +191,8 @@ class JsonLine {
 };
 
 // The reading as one object, a member an item: null when not read, else the
-// item's fields on one line.
+// item's fields on one line (for an item out of range, its equation,
+// "outOfRange": true and the reason).
 void AppendReadingJson(const Reading& r, std::string& out) {
   bool first = true;
   for (const ReadingItem& item : ReadingItems(r)) {
@@ -183,7 +200,7 @@ void AppendReadingJson(const Reading& r, std::string& out) {
     first = false;
     AppendJsonString(item.key, out);
     out += ": ";
-    if (!item.computed) {
+    if (item.fields.empty()) {
       out += "null";
       continue;
     }
@@ -214,7 +231,8 @@ std::string FormatReport(const GivenInputs& given, const FullResult& result, boo
   std::string out;
   AppendInputs(given, out);
   std::string_view group;
-  for (const ResultView& row : result.rows) {
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    const ResultView& row = result.rows[i];
     if (row.group != group) {
       group = row.group;
       out += group;
@@ -229,6 +247,7 @@ std::string FormatReport(const GivenInputs& given, const FullResult& result, boo
       out += '\n';
     }
     AppendRow(row, colour, out);
+    AppendOutOfRangeNote(result, i, out);
   }
   AppendReadingReport(ReadResult(result), out);
   return out;

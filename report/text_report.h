@@ -7,6 +7,13 @@
 // In colour (a terminal, no --no-color) red cells are printed in red and the
 // mark column stays blank; otherwise "*" marks them. The "FEV1.0 %" heading
 // carries the measured FEV1/FVC, followed by " *" when it is red in plain mode.
+// A JRS2014 or JRS2001 prediction that the age or the height leaves empty is
+// followed by a line saying why, indented as the lines are:
+//   "             " + "  *.** :JRS2014"
+//   "             " + "  適用範囲外（17～93歳）"
+// The reading follows, an item a line (kestrova/reading.h): its label, or why
+// it is not read ("対象外（JRS2001は18～95歳） / not applicable (…)" or
+// "判定なし / not read").
 //
 // JSON and CSV carry the same results with the JRS2014 ULN, z-scores and
 // percentiles (report/result_columns.h names the CSV columns).

@@ -74,6 +74,14 @@ KESTROVA_TEXT(kCopdName, "COPD 病期");
 KESTROVA_TEXT(kLungAgeName, "肺年齢");
 KESTROVA_TEXT(kDisabilityName, "呼吸器機能障害 指数（予測肺活量1秒率）");
 KESTROVA_TEXT(kNotRead, "判定なし");
+// An item outside the ages of its equation: "対象外（JRS2001は18～95歳）",
+// "対象外（Baldwinは18歳以上）".
+KESTROVA_TEXT(kOutOfRangeOpen, "対象外（");
+KESTROVA_TEXT(kOutOfRangeTopic, "は");
+KESTROVA_TEXT(kRangeClose, "）");
+// Age ranges: "17～93歳", "18歳以上".
+KESTROVA_TEXT(kRangeTo, "～");
+KESTROVA_TEXT(kYearsAndOver, "歳以上");
 // Ventilatory pattern by %VC and FEV1/FVC.
 KESTROVA_TEXT(kPatternNormal, "正常");
 KESTROVA_TEXT(kPatternRestrictive, "拘束性換気障害");
@@ -128,6 +136,13 @@ KESTROVA_TEXT(kReportBelowLln, "LLN未満");
 KESTROVA_TEXT(kReportNoMeasured, "測定値なし");
 KESTROVA_TEXT(kReportNoPrediction, "予測値なし（JRS2014の範囲外）");
 KESTROVA_TEXT(kReportBeyondAxis, "軸の範囲外");
+// Beside a prediction that the age or the height leaves empty:
+// "適用範囲外（17～93歳）", "適用範囲外（身長110cm以上）",
+// "適用範囲外（18～95歳、身長120～190cm）".
+KESTROVA_TEXT(kReportNotInRangeOpen, "適用範囲外（");
+KESTROVA_TEXT(kReportNotInRangeHeight, "身長");
+KESTROVA_TEXT(kReportCmAndOver, "cm以上");
+KESTROVA_TEXT(kReportRangeSeparator, "、");
 KESTROVA_TEXT(kReportName, "氏名");
 KESTROVA_TEXT(kReportDate, "検査日");
 KESTROVA_TEXT(kReportFooter, "表示の値は医師の判断のための参考値です。");

@@ -86,6 +86,32 @@ TEST(ErsAts2022, PatternsFromTheRedCells) {
   }
 }
 
+struct ZRuleCase {
+  PatientInputs inputs;
+  bool fev1CellRed;  // the window's cell: FEV1 < the LLN rounded to 2 decimals
+  bool fev1BelowLln;
+  std::string_view pattern;
+};
+
+// Below the LLN is the unrounded z below -1.645, not the red cell: the LLN's
+// rounding moves the cell's limit. Female, 43 years: at 156.4 cm FEV1 2.05 is
+// the LLN as shown (2.05) with z -1.66; at 150.6 cm FEV1 1.919 is below the
+// LLN shown (1.92) with z -1.64.
+TEST(ErsAts2022, BelowLlnByTheUnroundedZ) {
+  const ZRuleCase cases[] = {
+      {{kSexFemale, 43, 156.4, 0, 2.6, 2.05}, false, true, "prism"},
+      {{kSexFemale, 43, 150.6, 0, 2.4, 1.919}, true, false, "normal"},
+  };
+  for (const ZRuleCase& c : cases) {
+    PanelResult result;
+    ComputePanelResult(c.inputs, result);
+    const LlnReading r = ReadResult(result).ersAts2022;
+    EXPECT_EQ(result.panel.rows[static_cast<std::size_t>(ResultId::kFev1Jrs2014)].cell.red, c.fev1CellRed);
+    EXPECT_EQ(r.fev1BelowLln, c.fev1BelowLln) << c.inputs.height;
+    EXPECT_EQ(r.label.key, c.pattern) << c.inputs.height;
+  }
+}
+
 struct SeverityCase {
   double fev1;
   std::string z;
@@ -182,10 +208,77 @@ TEST(DisabilityIndex, GradesOnTheShownIndex) {
   }
 }
 
+// Each item's state in Reading order (ventilatory, Baldwin, ERS/ATS 2022,
+// COPD, lung age, disability): 'r' read, 'o' out of range, '-' not read.
+std::string States(const Reading& r) {
+  std::string out;
+  const auto add = [&out](bool computed, const ReadingLabel& outOfRange) {
+    out += computed ? 'r' : outOfRange.key == "outOfRange" ? 'o' : '-';
+  };
+  add(r.ventilatory.computed, r.ventilatory.outOfRange);
+  add(r.ventilatoryBaldwin.computed, r.ventilatoryBaldwin.outOfRange);
+  add(r.ersAts2022.computed, r.ersAts2022.outOfRange);
+  add(r.copd.computed, r.copd.outOfRange);
+  add(r.lungAge.computed, r.lungAge.outOfRange);
+  add(r.disability.computed, r.disability.outOfRange);
+  return out;
+}
+
+struct AgeCase {
+  PatientInputs inputs;
+  std::string states;
+};
+
+// JRS2001 items from 18 to 95 years (at 17.5 the panel has JRS2001, the items
+// do not), Baldwin's from 18, ERS/ATS within JRS2014's ages. Only the age
+// makes an item out of range: one short of other inputs is not read.
+TEST(OutOfRange, ItemsKeepToTheAgesOfTheirEquation) {
+  const AgeCase cases[] = {
+      {{kSexMale, 17.5, 170, 4, 4, 3.5}, "oorooo"}, {{kSexMale, 18, 170, 4, 4, 3.5}, "rrrrrr"},
+      {{kSexMale, 10, 140, 2, 2, 1.7}, "oooooo"},   {{kSexMale, 10, 140, 0, 0, 0}, "oooooo"},
+      {{kSexMale, 96, 170, 3, 3, 2}, "oroooo"},     {{kSexMale, 95.5, 170, 3, 3, 2}, "rrrrrr"},
+      {{kSexFemale, 94, 160, 3, 3, 2}, "rrorrr"},   {{kSexFemale, 93, 160, 3, 3, 2}, "rrrrrr"},
+      {{kSexMale, 40, 105, 2, 2, 1.7}, "-r----"},  // no JRS2014 or JRS2001 at 105 cm
+  };
+  for (const AgeCase& c : cases) {
+    EXPECT_EQ(States(Read(c.inputs)), c.states) << int(c.inputs.sexCode) << " " << c.inputs.age;
+  }
+  PanelResult result;
+  ComputePanelResult({kSexMale, 17.5, 170, 4, 4, 3.5}, result);
+  EXPECT_NE(result.predictions.vcJrs2001, 0);
+}
+
+struct ReasonCase {
+  ReadingLabel label;
+  std::u8string_view ja;
+  std::string_view en;
+};
+
+// The reason, one for each equation's ages (the texts are static).
+TEST(OutOfRange, ReasonLabels) {
+  const Reading boy = Read({kSexMale, 10, 140, 0, 0, 0});
+  const Reading girl = Read({kSexFemale, 16.99, 160, 0, 0, 0});
+  const ReasonCase cases[] = {
+      {boy.copd.outOfRange, u8"対象外（JRS2001は18～95歳）", "not applicable (JRS2001: 18 to 95 years)"},
+      {boy.ventilatoryBaldwin.outOfRange, u8"対象外（Baldwinは18歳以上）",
+       "not applicable (Baldwin: 18 years and over)"},
+      {boy.ersAts2022.outOfRange, u8"対象外（JRS2014は17～95歳）",
+       "not applicable (JRS2014: 17 to 95 years)"},
+      {girl.ersAts2022.outOfRange, u8"対象外（JRS2014は17～93歳）",
+       "not applicable (JRS2014: 17 to 93 years)"},
+  };
+  for (const ReasonCase& c : cases) {
+    EXPECT_EQ(c.label.key, "outOfRange");
+    EXPECT_EQ(c.label.ja, Utf8(c.ja));
+    EXPECT_EQ(c.label.en, c.en);
+  }
+}
+
 TEST(ReadResult, NothingWithoutAComputedResult) {
   const Reading r = Read({kSexMale, 0, 170, 3, 4, 3});
   EXPECT_FALSE(r.ventilatory.computed || r.ventilatoryBaldwin.computed || r.ersAts2022.computed ||
                r.copd.computed || r.lungAge.computed || r.disability.computed);
+  EXPECT_EQ(States(r), "------");  // nor out of range
 }
 
 }  // namespace

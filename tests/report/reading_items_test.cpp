@@ -30,6 +30,10 @@ TEST(ReadingColumnValues, TheItemsColumnsInOrder) {
       {{kSexMale, 60, 170, 3.0, 2.9, 1.6},
        "mixed,74.8,obstructive,84.5,possibleMixed,moderate,1,1,1,-3.96,III,49.1,119.4,>95,0,39.9,grade4"},
       {{kSexFemale, 45, 160, 0, 0, 0}, ",,,,,,,,,,,,,,,,"},
+      // At 17.5 years only ERS/ATS 2022 is read; the key columns of the rest
+      // say so, their other columns stay empty.
+      {{kSexMale, 17.5, 170, 4, 4, 3.5},
+       "outOfRange,,outOfRange,,normal,,0,0,0,-1.17,outOfRange,,,outOfRange,,,outOfRange"},
   };
   for (const ColumnsCase& c : cases) {
     PanelResult result;

@@ -94,11 +94,15 @@ struct ReadingLineCase {
 };
 
 // The reading as printed: a stage with the post-bronchodilator qualifier beside
-// it, lung ages beyond the bands without the formula's value, PRISm's TLC note.
+// it, lung ages beyond the bands without the formula's value, PRISm's TLC note;
+// the notes of rows and items outside their equation's ages or heights.
 TEST(Report, ReadingLines) {
   const std::vector<std::string_view> male60 = {"/Sex=M", "/Age=60", "/Setake=170", "/FVC=2.9", "/FEV1=1.6"};
   std::vector<std::string_view> male60Html = male60;
   male60Html.insert(male60Html.begin(), {"--format", "html"});
+  const std::vector<std::string_view> female95 = {"/Sex=F", "/Age=95", "/Setake=150", "/FVC=2", "/FEV1=1.5"};
+  std::vector<std::string_view> female95Html = female95;
+  female95Html.insert(female95Html.begin(), {"--format", "html"});
   const ReadingLineCase cases[] = {
       {male60, u8": III期（高度の気流閉塞）（気管支拡張薬投与後の値で判定） / stage III"},
       {male60, u8"\n肺年齢 / lung age (JRS): 95歳以上 / >95\n"},  // 119.4
@@ -109,6 +113,20 @@ TEST(Report, ReadingLines) {
       {male60Html,
        u8"<span class=\"label\">III期（高度の気流閉塞）</span> （気管支拡張薬投与後の値で判定） "},
       {male60Html, u8"<tr><th>肺年齢 (JRS)</th><td><span class=\"label\">95歳以上</span></td></tr>"},
+      // A prediction the age or the height leaves empty says why; an item
+      // outside its equation's ages says so instead of a reading.
+      {female95,
+       u8"               *.** :JRS2014\n               適用範囲外（17～93歳）\n               *.** :LLN\n"},
+      {female95,
+       u8"\nERS/ATS 2022: 対象外（JRS2014は17～93歳） / not applicable (JRS2014: 17 to 93 years)\n"},
+      {{"/Sex=M", "/Age=40", "/Setake=105"},
+       u8"VC\n               *.** :JRS2014\n               適用範囲外（身長110cm以上）\n               *.** "
+       u8":LLN\n"
+       u8"               *.** :JRS2001\n               適用範囲外（身長120～190cm）\n"},
+      {female95Html, u8"<td class=\"num pct\"><span class=\"range\">適用範囲外（17～93歳）</span></td></tr>"},
+      {female95Html,
+       u8"<td>対象外（JRS2014は17～93歳） <span class=\"en\" lang=\"en\">not applicable (JRS2014: 17 to 93 "
+       u8"years)</span></td>"},
   };
   for (const ReadingLineCase& c : cases) {
     const CliRun run = RunTool(c.args);
@@ -176,9 +194,11 @@ TEST(Json, ReadingItemsInOrder) {
       RunTool({"--format", "json", "/Sex=M", "/Age=60", "/Setake=170", "/VC=3.0", "/FVC=2.9", "/FEV1=1.6"})
           .out;
   const std::string unread = RunTool({"--format", "json", "/Sex=M", "/Age=60", "/Setake=170", "/VC=3.0"}).out;
+  const std::string child =
+      RunTool({"--format", "json", "/Sex=M", "/Age=10", "/Setake=140", "/VC=2", "/FVC=2", "/FEV1=1.7"}).out;
   const struct {
     const std::string& json;
-    std::string_view part;
+    std::string part;
   } cases[] = {
       {read, "\"reading\": {\n    \"ventilatory\": {\"equation\": \"JRS2001\", \"percentVc\": 74.8, "},
       {read, "\"severity\": \"moderate\", \"severityLabel\": \""},
@@ -190,6 +210,10 @@ TEST(Json, ReadingItemsInOrder) {
        "\"reading\": {\n    \"ventilatory\": null,\n    \"ventilatoryBaldwin\": null,\n    "
        "\"ersAts2022\": null,\n    \"copdStage\": null,\n    \"lungAge\": null,\n    "
        "\"disabilityIndex\": null\n  }"},
+      // Outside its equation's ages: the equation and the reason.
+      {child, Utf8(u8"\"ventilatoryBaldwin\": {\"equation\": \"Baldwin\", \"outOfRange\": true, \"label\": "
+                   u8"\"対象外（Baldwinは18歳以上）\", \"labelEn\": \"not applicable (Baldwin: 18 years and "
+                   u8"over)\"},")},
   };
   for (const auto& c : cases) EXPECT_NE(c.json.find(c.part), std::string::npos) << c.part << "\n" << c.json;
 }
