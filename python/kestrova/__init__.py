@@ -10,16 +10,22 @@ one ``kestrova-cli`` writes for the same patient:
 * :func:`compute_many` -- NumPy arrays, one per column of ``kestrova-cli --batch``;
 * :func:`compute_frame` -- a pandas DataFrame in, the batch's columns added.
 
-Values are read as the batch reads the texts of a CSV file: sex is "M"/"F",
-1/2 or "男性"/"女性"; age (above 0, at most 150) and height (cm, above 0, at
-most 272) are required; VC, FVC and FEV1 (litres, 0 to 15) are optional, and a
-missing one (None, NaN, 0) means not measured. A number is read from the
-shortest decimal text that gives it back (2.35 as "2.35"), so it is computed
-from the digits a clinician would type.
+Every value is read as the batch reads the texts of a CSV file, by the one
+input rule of the program: sex is M/F (any case), 1/2, 男/女, 男性/女性 or
+full-width Ｍ/Ｆ; age (above 0, at most 150) and height (cm, above 0, at most
+272) are required; VC, FVC and FEV1 (litres, 0 to 15) are optional, and a
+missing or 0 one means not measured. A number given as a str may have full-width
+digits and point ("４５．５"); a decimal comma ("3,1") is refused. A number given
+as a number is read as the shortest decimal that gives it back in its own type
+(float 2.35 as "2.35", np.float32(2.31) as "2.31", not 2.309999942779541), so
+it is computed from the digits a clinician typed. None, NaN, pd.NA and masked
+elements are missing. A value that cannot be read raises TypeError or
+ValueError (naming the argument, raised from the cause) and nothing else.
 """
 
 import json
 import os
+import warnings
 
 import numpy as np
 
@@ -42,8 +48,16 @@ def compute(sex, age, height, vc=0, fvc=0, fev1=0):
     >>> r["results"][0]["line"], r["results"][0]["percent"], r["jrs2014"][0]["z"]
     ('4.48 :JRS2014', 71.4, -2.88)
 
-    Raises ValueError with the batch's error text when a value cannot be used
-    ("age '200' is above 150"), TypeError for a value of another type.
+    Each value is a str, int, float (NumPy's of any width too), None, pd.NA or
+    np.ma.masked, read as the module describes ("男性", 45, "４５．５",
+    np.float32(2.31) as "2.31"; None for a volume: not measured). The result
+    has "warnings": the volumes that contradict each other (VC below FVC, …).
+
+    Raises ValueError with the batch's error text when a value is refused
+    ("age '200' is above 150", "vc '3,1' uses a decimal comma…"); TypeError or
+    ValueError naming the argument, raised from the cause, for a value that
+    cannot be read as a text or number (a list, a str with a lone surrogate, an
+    object whose float() raises).
     """
     return json.loads(_kestrova._compute_json([sex, age, height, vc, fvc, fev1]))
 
@@ -63,16 +77,80 @@ def _threads(threads):
     return int(threads)
 
 
+_EXACT_INTEGERS = 2**53  # integers of at most this size are exact float64 values
+
+
+def _own_type_texts(array):
+    """float16 or longdouble values as their shortest decimals in their own
+    type (NumPy's), None for NaN: an object array, each distinct value
+    formatted once."""
+    distinct, codes = np.unique(array, return_inverse=True)
+    texts = np.array(
+        [None if np.isnan(v) else np.format_float_positional(v, unique=True, trim="-") for v in distinct] + [None],
+        dtype=object,
+    )
+    return texts[:-1][codes.reshape(-1)] if len(distinct) else texts[:0]
+
+
+def _from_pandas(name, values):
+    """A pandas Series, Index or array as a NumPy array each value of which is
+    read as pandas holds it: float32 stays float32, pd.NA and a missing
+    category become NaN or None, a Categorical reads its categories."""
+    import pandas as pd
+
+    array = values.array if hasattr(values, "array") else values
+    if isinstance(array, pd.Categorical):
+        categories = _input_column(name, array.categories.array)
+        if categories.dtype.kind != "f":
+            categories = categories.astype(object)
+        # code -1 (missing) takes the appended NaN or None
+        missing = np.array([np.nan if categories.dtype.kind == "f" else None], dtype=categories.dtype)
+        return np.concatenate([categories, missing])[array.codes]
+    if isinstance(array.dtype, np.dtype):
+        return array.to_numpy()
+    numpy_dtype = getattr(array.dtype, "numpy_dtype", None)  # nullable Float32, Int64, …
+    if numpy_dtype is not None and numpy_dtype.kind == "f":
+        return array.to_numpy(dtype=numpy_dtype, na_value=np.nan)
+    if numpy_dtype is not None and numpy_dtype.kind in "iu" and not array.isna().any():
+        return array.to_numpy(dtype=numpy_dtype)
+    return array.to_numpy(dtype=object, na_value=None)
+
+
+def _filled(masked):
+    """A masked array's data with its masked elements missing (NaN or None)."""
+    mask = np.ma.getmaskarray(masked)
+    data = np.ma.getdata(masked)
+    if not mask.any():
+        return data
+    filled = data.copy() if data.dtype.kind == "f" else data.astype(object)
+    filled[mask] = np.nan if data.dtype.kind == "f" else None
+    return filled
+
+
 def _input_column(name, values):
-    """A float64 array, or an array of objects or str, as the compiled core takes them."""
-    array = np.asarray(values) if not isinstance(values, np.ndarray) else values
+    """A float64 or float32 array, an array of objects or str, as the compiled
+    core takes them; other numbers as texts or objects of their own type."""
+    if type(values).__module__.partition(".")[0] == "pandas":
+        values = _from_pandas(name, values)
+    elif isinstance(values, (list, tuple)) and not {type(v) for v in values} <= {float, int}:
+        values = np.array(values, dtype=object)  # each value read by its own type
+    if isinstance(values, np.ma.MaskedArray):
+        values = _filled(values)
+    array = values if isinstance(values, np.ndarray) else np.asarray(values)
     if array.ndim != 1:
         raise ValueError(f"{name} must be one-dimensional (a sequence of values), not of shape {array.shape}")
-    if array.dtype.kind in "iuf":
-        return np.ascontiguousarray(array, dtype=np.float64)
-    if array.dtype.kind == "U":  # read in place by the core as native UCS-4
+    kind = array.dtype.kind
+    if kind == "f" and array.dtype.itemsize in (4, 8):
         return np.ascontiguousarray(array, dtype=array.dtype.newbyteorder("="))
-    if array.dtype.kind == "O":
+    if kind == "f":
+        return _own_type_texts(array)
+    if kind in "iu":
+        if len(array) == 0 or (array.min() >= -_EXACT_INTEGERS and array.max() <= _EXACT_INTEGERS):
+            return np.ascontiguousarray(array, dtype=np.float64)
+        return array.astype(object)  # Python ints: every digit kept
+    if kind == "U":  # read in place by the core as native UCS-4
+        return np.ascontiguousarray(array, dtype=array.dtype.newbyteorder("="))
+    if kind == "O":
         return np.ascontiguousarray(array)
     raise TypeError(f"{name}: cannot read values of dtype {array.dtype} (numbers, str or None)")
 
@@ -80,9 +158,14 @@ def _input_column(name, values):
 def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, texts=True, threads=None):
     """Computes many patients; returns a dict of NumPy arrays, one per output column.
 
-    Each argument is a sequence (list, NumPy array, pandas Series) of one value
-    per patient, all of the same length; vc, fvc and fev1 may be None (none
-    measured). Numbers, str and None are taken; NaN, None and pd.NA are missing.
+    Each argument is a sequence (list, NumPy array or masked array, pandas
+    Series, Categorical or nullable array) of one value per patient, all of the
+    same length; vc, fvc and fev1 may be None (none measured). Each value is
+    read as :func:`compute` reads it: str as the batch reads its texts, numbers
+    as the shortest decimal of their own type (float32 and float16 arrays,
+    Float32 columns and float32 categories included; pandas 1 itself widens
+    float32 categories to float64, and they are read as such); NaN, None,
+    pd.NA, a missing category and masked elements are missing.
 
     The keys are "error" and then the result columns of ``kestrova-cli --batch``
     in its order (RESULT_COLUMNS):
@@ -90,16 +173,20 @@ def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, texts=True, 
     * "error": the batch's error text of a row it cannot compute, else "";
     * numbers: float64, the double the CSV's text reads back as (NaN when empty);
     * flags (the ...Red columns): bool;
-    * texts (the reading's keys and lungAgeYears): object arrays of str, only
-      when ``texts`` is true.
+    * texts (the reading's keys, lungAgeYears and "warnings", the volumes'
+      contradictions as "vcBelowFvc;fev1AboveFvc" or ""): object arrays of
+      str, only when ``texts`` is true.
 
     A row in error has NaN numbers, False flags and "" texts. The loop runs in
     C++ without the GIL, split over ``threads`` threads (default: every core
-    this process may use).
+    this process may use; fewer when no more can be started). Ctrl+C
+    (KeyboardInterrupt) stops it within a fraction of a second.
 
     Raises ValueError when the lengths differ or an array is not
-    one-dimensional, TypeError for a dtype that cannot be read; in both cases
-    before anything is computed.
+    one-dimensional, TypeError for a dtype that cannot be read, TypeError or
+    ValueError naming the argument (raised from the cause) for a value that
+    cannot be read as a text or number; in all cases before anything is
+    computed.
     """
     threads = _threads(threads)
     arguments = dict(zip(INPUT_COLUMNS, (sex, age, height, vc, fvc, fev1)))
@@ -125,11 +212,15 @@ def compute_frame(df, columns=None, *, threads=None):
 
     The input columns are found by the names ``kestrova-cli --batch`` takes, in
     any case, in English or Japanese: sex 性別, age 年齢, height 身長 (also
-    身長(cm), height[cm]), vc 肺活量, fvc 努力肺活量, fev1 1秒量 / 一秒量 /
-    FEV1.0 (also with a unit, 肺活量(L)). ``columns`` maps any of "sex", "age",
-    "height", "vc", "fvc", "fev1" to a column label instead (other columns of
-    that name are then passed through). sex, age and height
-    are required; a missing volume column means not measured.
+    身長(cm), height[cm], height_cm), vc 肺活量, fvc 努力肺活量, fev1 1秒量 /
+    一秒量 / FEV1.0 (also with a unit: 肺活量(L), VC[L], FVC_L, FEV1 (L)).
+    ``columns`` maps any of "sex", "age", "height", "vc", "fvc", "fev1" to a
+    column label instead (other columns of that name are then passed through). sex, age and height are required; a
+    missing volume column means not measured, and when none of the three is
+    found a UserWarning names the columns seen.
+
+    Each column is read as :func:`compute_many` reads it, by its own dtype:
+    numbers, str, nullable (pd.NA missing) and categorical columns alike.
 
     The result has the DataFrame's columns and index as they are, then "error"
     and the result columns (see :func:`compute_many`, texts included). Columns
@@ -167,13 +258,12 @@ def compute_frame(df, columns=None, *, threads=None):
     if taken:
         raise ValueError(f"the DataFrame already has the result column '{taken[0]}'")
 
-    def values(role):
-        if role not in labels:
-            return None
-        series = df[labels[role]]
-        if pd.api.types.is_numeric_dtype(series.dtype) and not pd.api.types.is_bool_dtype(series.dtype):
-            return series.to_numpy(dtype=np.float64, na_value=np.nan)
-        return series.to_numpy(dtype=object, na_value=None)
-
-    results = compute_many(*(values(role) for role in INPUT_COLUMNS), texts=True, threads=threads)
+    if not any(role in labels for role in ("vc", "fvc", "fev1")):
+        warnings.warn(
+            f"no VC, FVC or FEV1 column among {list(df.columns)!r}: every volume is computed as not measured",
+            UserWarning,
+            stacklevel=2,
+        )
+    inputs = [df[labels[role]] if role in labels else None for role in INPUT_COLUMNS]
+    results = compute_many(*inputs, texts=True, threads=threads)
     return pd.concat([df, pd.DataFrame(results, index=df.index, columns=names)], axis=1)

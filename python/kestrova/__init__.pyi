@@ -4,15 +4,15 @@ import numpy as np
 import numpy.typing as npt
 import pandas
 
-_Value = Union[str, int, float, None]
-_Column = Union[Sequence[_Value], npt.ArrayLike]
+_Value = Union[str, int, float, np.floating[Any], np.integer[Any], None]
+_Column = Union[Sequence[_Value], npt.ArrayLike, np.ma.MaskedArray[Any, Any], pandas.Series, pandas.Categorical]
 
 __version__: str
 INPUT_COLUMNS: tuple[str, ...]
 RESULT_COLUMNS: tuple[tuple[str, str], ...]
 
 def compute(
-    sex: Union[str, int], age: Union[int, float, str], height: Union[int, float, str],
+    sex: Union[str, int], age: _Value, height: _Value,
     vc: _Value = 0, fvc: _Value = 0, fev1: _Value = 0,
 ) -> dict[str, Any]: ...
 def compute_many(

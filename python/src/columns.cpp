@@ -1,17 +1,24 @@
 #include "python/src/columns.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <charconv>
-#include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <utility>
 
 #include "batch/batch.h"
+#include "input/patient_record.h"
 #include "kestrova/kestrova.h"
 #include "report/result_columns.h"
 
@@ -20,12 +27,13 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The reading's keys and the lung age in years are texts; the red flags are
-// flags; everything else the batch writes is a number (with the reading's
-// three-way 1/0/empty flags, which need the NaN of an empty cell).
+// The reading's keys, the lung age in years and the relation warnings are
+// texts; the red flags are flags; everything else the batch writes is a
+// number (with the reading's three-way 1/0/empty flags, which need the NaN of
+// an empty cell).
 ColumnKind KindOf(const std::string& name) {
   for (const char* text : {"ventilatoryClass", "ventilatoryBaldwinClass", "ersAtsPattern", "ersAtsSeverity",
-                           "copdStage", "lungAgeYears", "disabilityGrade"}) {
+                           "copdStage", "lungAgeYears", "disabilityGrade", "warnings"}) {
     if (name == text) return ColumnKind::kText;
   }
   return name.ends_with("Red") ? ColumnKind::kFlag : ColumnKind::kNumber;
@@ -293,93 +301,88 @@ class CellStore {
   std::size_t unreadable_ = 0;
 };
 
-// Computes rows [begin, end) one block at a time: a block's cells are stored
-// column by column in a small staging area and then copied out, so the writes
-// of one row do not touch one cache line in each of the sixty output arrays.
-RangeResult ComputeRange(const InputColumns& in, std::size_t begin, std::size_t end,
-                         const OutputArrays& out) {
+// Computes chunks of rows for one thread, one block of rows at a time: a
+// block's cells are stored column by column in a small staging area and then
+// copied out, so the writes of one row do not touch one cache line in each of
+// the sixty output arrays.
+class RowComputer {
+ public:
+  RowComputer(const InputColumns& in, const OutputArrays& out)
+      : in_(in), out_(out), store_(OutputColumns(), out) {}
+
+  // Computes rows [begin, end) unless `stop` is set before a block; returns
+  // the end of the rows computed.
+  std::size_t Compute(std::size_t begin, std::size_t end, const std::atomic<bool>& stop) {
+    constexpr std::size_t kBlock = CellStore::kBlock;
+    constexpr std::size_t kCellsPerPage = 4096 / sizeof(void*);
+    for (void** cells : out_.nullCells) {
+      for (std::size_t row = begin; row < end; row += kCellsPerPage) cells[row] = nullptr;
+    }
+    for (std::size_t from = begin; from < end; from += kBlock) {
+      if (stop.load(std::memory_order_relaxed)) return from;
+      const std::size_t count = std::min(kBlock, end - from);
+      for (std::size_t i = 0; i < count; ++i) ComputeRow(from + i, i);
+      store_.CopyOut(out_, from, count);
+    }
+    return end;
+  }
+
+  void Finish(ThreadResult& result) {
+    result.texts = store_.ReleaseTexts();
+    result.unreadable = store_.Unreadable();
+    result.errors = std::move(errors_);
+  }
+
+ private:
+  void ComputeRow(std::size_t row, std::size_t slot) {
+    PatientTexts texts{};
+    for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
+      const InputColumn& column = in_[c];
+      if (column.numbers != nullptr) {
+        texts[c] = NumberValueText(column.numbers[row], buffers_[c]);
+      } else if (column.floats != nullptr) {
+        texts[c] = NumberValueText(column.floats[row], buffers_[c]);
+      } else if (column.HasTexts()) {
+        texts[c] = column.texts[column.codes[row]];
+      }
+    }
+    error_.clear();
+    if (!batch::ComputeRow(texts, TextEncoding::kUtf8, result_, error_)) {
+      errors_.emplace_back(row, error_);
+      store_.StoreEmpty(slot);
+      return;
+    }
+    report::ReadResultColumns(result_, columns_);
+    store_.StartRow(slot);
+    for (std::string_view text : columns_.texts) store_.PlainField(text);
+    store_.EndRow();
+  }
+
+  const InputColumns& in_;
+  const OutputArrays& out_;
+  CellStore store_;
+  PanelResult result_;
+  report::ResultColumnTexts columns_;  // one row's result texts, reused
+  std::string error_;
+  std::vector<std::pair<std::size_t, std::string>> errors_;
+  std::array<NumberTextBuffer, batch::kColumnCount> buffers_;
+};
+
+// The rows the calling thread computes between two questions whether to stop.
+constexpr std::size_t kRowsBetweenStopRequests = 16384;
+
+// Memory held back while threads are started: the room the threads' own
+// allocations need once memory has run out (untouched, it costs no pages).
+constexpr std::size_t kMemoryHeldBack = std::size_t{16} << 20;
+
+// Rows a chunk holds: a multiple of the block, about a quarter of a thread's
+// share so that the threads end together, and at most those between two
+// questions whether to stop.
+std::size_t ChunkRows(std::size_t rows, unsigned threads) {
   constexpr std::size_t kBlock = CellStore::kBlock;
-  RangeResult range;
-  range.begin = begin;
-  range.end = end;
-  CellStore store(OutputColumns(), out);
-  PanelResult result;
-  report::ResultColumnTexts columns;  // one row's result texts, reused
-  std::string error;
-  std::array<std::array<char, 400>, batch::kColumnCount> buffers;
-  constexpr std::size_t kCellsPerPage = 4096 / sizeof(void*);
-  for (void** cells : out.nullCells) {
-    for (std::size_t row = begin; row < end; row += kCellsPerPage) cells[row] = nullptr;
-  }
-  for (std::size_t from = begin; from < end; from += kBlock) {
-    const std::size_t count = std::min(kBlock, end - from);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t row = from + i;
-      batch::RowTexts texts{};
-      for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
-        if (in[c].numbers != nullptr) {
-          texts[c] = NumberText(in[c].numbers[row], buffers[c]);
-        } else if (in[c].HasTexts()) {
-          texts[c] = in[c].texts[in[c].codes[row]];
-        }
-      }
-      error.clear();
-      if (!batch::ComputeRow(texts, batch::TextEncoding::kUtf8, result, error)) {
-        range.errors.emplace_back(row, error);
-        store.StoreEmpty(i);
-        continue;
-      }
-      report::ReadResultColumns(result, columns);
-      store.StartRow(i);
-      for (std::string_view text : columns.texts) store.PlainField(text);
-      store.EndRow();
-    }
-    store.CopyOut(out, from, count);
-  }
-  range.texts = store.ReleaseTexts();
-  range.unreadable = store.Unreadable();
-  return range;
-}
-
-// Writes the digits of `value` (below 10^19) ending at `end`; returns where they start.
-char* WriteDigitsBackwards(std::uint64_t value, char* end) {
-  do {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return end;
-}
-
-// The text of a positive value below 10^6 with at most three decimals that
-// read back as it (the inputs a clinician types: 170, 75.5, 2.35, 2.924),
-// empty when the value has no such text.
-// With at most 9 digits, value * 10^d is within a tiny fraction of the
-// integer m of a decimal m / 10^d that reads back as the value, so rounding
-// finds m; m / 10^d, both exact doubles, divides to the double nearest to
-// the decimal, which is what reading it gives. Trying d = 0, 1, 2, 3 in turn
-// finds the fewest decimals, and there is at most one decimal of d decimals
-// within the value's rounding interval: it is the shortest text that reads
-// back, the one std::to_chars writes. The text is in `buffer`.
-std::string_view ShortDecimalText(double value, std::array<char, 400>& buffer) {
-  static constexpr double kScales[] = {1, 10, 100, 1000};
-  static constexpr std::uint64_t kWholeScales[] = {1, 10, 100, 1000};
-  if (!(value > 0 && value < 1e6)) return {};
-  for (int d = 0; d < 4; ++d) {
-    const double scaled = std::nearbyint(value * kScales[d]);
-    if (scaled / kScales[d] != value) continue;
-    const auto m = static_cast<std::uint64_t>(scaled);
-    char* const end = buffer.data() + 32;
-    char* start = end;
-    if (d > 0) {
-      const std::uint64_t fraction = m % kWholeScales[d];
-      start = WriteDigitsBackwards(fraction, end);
-      while (end - start < d) *--start = '0';
-      *--start = '.';
-    }
-    start = WriteDigitsBackwards(m / kWholeScales[d], start);
-    return {start, static_cast<std::size_t>(end - start)};
-  }
-  return {};
+  constexpr std::size_t kMostRows = kRowsBetweenStopRequests;
+  const std::size_t share = rows / (std::size_t{threads} * 4);
+  return std::clamp((share + kBlock - 1) / kBlock * kBlock, kBlock, kMostRows);
 }
 
 }  // namespace
@@ -393,35 +396,89 @@ const std::vector<OutputColumn>& OutputColumns() {
   return columns;
 }
 
-std::string_view NumberText(double value, std::array<char, 400>& buffer) {
-  if (std::isnan(value)) return {};
-  if (const std::string_view text = ShortDecimalText(value, buffer); !text.empty()) return text;
-  const auto [end, ec] =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
-  return ec == std::errc() ? std::string_view(buffer.data(), end - buffer.data()) : std::string_view("?");
-}
-
-std::vector<RangeResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
-                                        unsigned threads) {
+std::vector<ThreadResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
+                                         unsigned threads, const StopRequest& stopRequested) {
   OutputColumns();  // built once, before any thread reads it
-  threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(rows / 256 + 1)));
-  std::vector<RangeResult> ranges(threads);
+  const std::size_t chunkRows = ChunkRows(rows, std::max(1u, threads));
+  const std::size_t chunks = (rows + chunkRows - 1) / chunkRows;
+  threads = static_cast<unsigned>(std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(chunks, 1)));
+  std::atomic<std::size_t> nextChunk{0};
+  std::atomic<bool> stop{false};
+  std::vector<ThreadResult> results(threads);  // not resized while a thread runs
   std::vector<std::exception_ptr> failures(threads);
-  std::vector<std::thread> workers;
-  const auto run = [&](unsigned t) {
+  const auto computeChunks = [&](unsigned t, RowComputer& computer) {
     try {
-      ranges[t] = ComputeRange(in, rows * t / threads, rows * (t + 1) / threads, out);
+      std::size_t unasked = 0;  // rows since the last question whether to stop
+      while (!stop.load(std::memory_order_relaxed)) {
+        const std::size_t chunk = nextChunk.fetch_add(1, std::memory_order_relaxed);
+        if (chunk >= chunks) break;
+        const std::size_t begin = chunk * chunkRows;
+        const std::size_t end = computer.Compute(begin, std::min(rows, begin + chunkRows), stop);
+        results[t].ranges.emplace_back(begin, end);
+        unasked += end - begin;
+        if (t == 0 && stopRequested && unasked >= kRowsBetweenStopRequests) {
+          unasked = 0;
+          if (stopRequested()) stop = true;
+        }
+      }
+      computer.Finish(results[t]);
     } catch (...) {
       failures[t] = std::current_exception();
+      stop = true;
     }
   };
-  for (unsigned t = 1; t < threads; ++t) workers.emplace_back(run, t);
-  run(0);
-  for (std::thread& worker : workers) worker.join();
-  for (unsigned t = 0; t < threads; ++t) {
-    if (failures[t]) std::rethrow_exception(failures[t]);
+  // Each worker sets itself up (its memory, its exception state) before the
+  // next one is started. A thread that cannot be started or set up (when
+  // threads or memory run out) withdraws, and no more are started: the
+  // others take its chunks. Memory held back while the threads start is then
+  // given up, so that the threads set up can still compute and report when
+  // the last one took what was left.
+  RowComputer callingComputer(in, out);
+  struct GiveUp {
+    void operator()(void* memory) const { ::operator delete(memory); }
+  };
+  // Called as a function, not a new-expression, so that it is not left out.
+  std::unique_ptr<void, GiveUp> heldBack(::operator new(kMemoryHeldBack, std::nothrow));
+  std::mutex mutex;
+  std::condition_variable settled;
+  unsigned settledWorkers = 0;
+  bool lastSetUp = false;
+  const auto work = [&](unsigned t) {
+    std::optional<RowComputer> computer;
+    try {
+      static_cast<void>(std::uncaught_exceptions());  // makes the thread's exception state
+      computer.emplace(in, out);
+    } catch (...) {
+      // withdraws: `computer` stays empty
+    }
+    {
+      const std::lock_guard lock(mutex);
+      ++settledWorkers;
+      lastSetUp = computer.has_value();
+    }
+    settled.notify_one();
+    if (computer) computeChunks(t, *computer);
+  };
+  std::vector<std::thread> workers;
+  workers.reserve(threads - 1);
+  for (unsigned t = 1; t < threads && heldBack != nullptr; ++t) {
+    try {
+      workers.emplace_back(work, t);
+    } catch (const std::exception&) {
+      break;  // no thread to be had (std::system_error), or no memory for one
+    }
+    std::unique_lock lock(mutex);
+    settled.wait(lock, [&] { return settledWorkers == t; });
+    if (!lastSetUp) break;
   }
-  return ranges;
+  heldBack.reset();
+  computeChunks(0, callingComputer);
+  for (std::thread& worker : workers) worker.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+  results.resize(workers.size() + 1);
+  return results;
 }
 
 }  // namespace kestrova::python

@@ -1,28 +1,28 @@
 // The batch's computation over columns of values, for the Python module: each
-// row is turned into the texts a batch file would hold for it, read with the
-// batch's own row checks, computed, and its result columns written as the
-// batch writes them; each result text is then stored as the value a reader of
-// the CSV gets back from it:
+// row is turned into the texts a batch file would hold for it, read by the
+// input model (input/patient_record.h) with the batch's own row checks,
+// computed, and its result columns written as the batch writes them; each
+// result text is then stored as the value a reader of the CSV gets back from it:
 //   number  the double nearest to the text ("4.48" -> 4.48; empty -> NaN), as
 //           Python's float() and pandas read it;
 //   flag    true for "1" (a red cell), false for "0" or empty;
-//   text    the text itself ("obstruction", "<18", or ""), as a code into the
-//           distinct texts of its column (a column holds few: keys, "62").
+//   text    the text itself ("obstruction", "<18", "vcBelowFvc", or ""), as a
+//           code into the distinct texts of its column (a column holds few).
 // A row that fails the checks gets the batch's error text, NaN numbers, false
 // flags and empty texts.
 //
-// A value becomes its text as the shortest decimal that reads back as the same
-// double, without an exponent (170.0 -> "170", 2.35 -> "2.35", 1e-05 ->
-// "0.00001"), so a number read from a CSV is computed from the digits the file
-// held; NaN becomes the empty text (not measured, or missing).
+// A float64 or float32 value becomes its text by NumberValueText: the
+// shortest decimal that reads back as the same value of its own type, without
+// an exponent (170.0 -> "170", float32 2.31 -> "2.31"); NaN becomes the empty
+// text (not measured, or missing).
 #ifndef KESTROVA_PYTHON_COLUMNS_H_
 #define KESTROVA_PYTHON_COLUMNS_H_
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,14 +40,15 @@ struct OutputColumn {
 // The batch's result columns (report/result_columns.h), in order, with their kinds.
 const std::vector<OutputColumn>& OutputColumns();
 
-// One input column: absent (every row empty), numbers, or texts given as a
-// code per row into the column's distinct texts (a sex column of a million
-// rows holds two or three).
+// One input column: absent (every row empty), float64 or float32 numbers, or
+// texts given as a code per row into the column's distinct texts (a sex
+// column of a million rows holds two or three).
 struct InputColumn {
   const double* numbers = nullptr;   // `rows` values, NaN for a missing one
-  std::vector<std::uint32_t> codes;  // `rows` codes into `texts`, when `numbers` is null
+  const float* floats = nullptr;     // the same in float32, when `numbers` is null
+  std::vector<std::uint32_t> codes;  // `rows` codes into `texts`, when both are null
   std::vector<std::string> texts;
-  bool HasTexts() const { return numbers == nullptr && !codes.empty(); }
+  bool HasTexts() const { return numbers == nullptr && floats == nullptr && !codes.empty(); }
 };
 using InputColumns = std::array<InputColumn, batch::kColumnCount>;
 
@@ -63,26 +64,31 @@ struct OutputArrays {
   std::vector<void**> nullCells;
 };
 
-// What one thread's rows [begin, end) left besides the arrays: the texts its
-// codes stand for (per output column; code 0 is always ""), the error texts
-// of its refused rows, and the count of cells that went wrong (number texts
-// that did not read back, rows of another field count: zero unless the
-// result columns change kind).
-struct RangeResult {
-  std::size_t begin = 0;
-  std::size_t end = 0;
+// What one thread computed besides the arrays: its row ranges [begin, end),
+// the texts its codes stand for (per output column; code 0 is always ""), the
+// error texts of its refused rows, and the count of cells that went wrong
+// (number texts that did not read back, rows of another field count: zero
+// unless the result columns change kind).
+struct ThreadResult {
+  std::vector<std::pair<std::size_t, std::size_t>> ranges;
   std::vector<std::vector<std::string>> texts;
-  std::vector<std::pair<std::size_t, std::string>> errors;  // (row, text), rows ascending
+  std::vector<std::pair<std::size_t, std::string>> errors;  // (row, text)
   std::size_t unreadable = 0;
 };
 
-// Value -> text as described above; `buffer` holds the text.
-std::string_view NumberText(double value, std::array<char, 400>& buffer);
+// Asked by the calling thread between its chunks of rows, once it has
+// computed 16,384 rows or more since it last asked (a few tens of
+// milliseconds): true stops the computation, every thread at its next block
+// of rows, and ComputeColumns returns with rows left uncomputed.
+using StopRequest = std::function<bool()>;
 
-// Computes rows [0, rows) on `threads` threads (contiguous ranges, one
-// RangeResult each, in row order).
-std::vector<RangeResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
-                                        unsigned threads);
+// Computes rows [0, rows) on up to `threads` threads, the calling thread one
+// of them: each takes the next chunk of rows until none is left, so a thread
+// that cannot be started leaves its share to the others. One ThreadResult per
+// thread that ran. An exception of any thread is rethrown once all have
+// stopped.
+std::vector<ThreadResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
+                                         unsigned threads, const StopRequest& stopRequested);
 
 }  // namespace kestrova::python
 

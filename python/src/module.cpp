@@ -4,8 +4,17 @@
 //   _compute_columns(columns, rows, texts, threads)   a dict of result arrays
 //   _column_of_header_name(name)     "sex", "age", … or None
 //   _result_columns                  [(name, "number" | "flag" | "text"), …]
-// A value is None or pd.NA (missing), a float (NaN: missing), an int or a str;
-// it is read as the text a batch file would hold for it (python/src/columns.h).
+// Every value becomes the text a batch file would hold for it and is read by
+// the input model (input/patient_record.h):
+//   None, pd.NA, np.ma.masked, NaN   "" (missing)
+//   str                              its UTF-8 text
+//   int, NumPy integers              their decimal digits
+//   float, np.float64, np.float32    NumberValueText of its own type
+//   np.float16, np.longdouble        NumPy's shortest decimal of its own type
+//   anything else with __float__     NumberValueText of float(value)
+// A value of any other type raises TypeError, and one that cannot be made a
+// text (a str with a lone surrogate, a __float__ that raises) raises
+// ValueError or TypeError naming the argument, chained to the cause.
 // A column of values is coded before the loop, with the GIL: each distinct
 // text is made once and each row holds its code.
 #include <pybind11/numpy.h>
@@ -23,6 +32,7 @@
 
 #include "batch/batch.h"
 #include "batch/header_names.h"
+#include "input/patient_record.h"
 #include "kestrova/kestrova.h"
 #include "python/src/columns.h"
 #include "report/text_report.h"
@@ -33,26 +43,146 @@ namespace py = pybind11;
 namespace kestrova::python {
 namespace {
 
-// The text of one value; `argument` names it in the error.
-std::string ValueText(py::handle value, std::string_view argument) {
-  if (value.is_none()) return {};
-  if (PyUnicode_Check(value.ptr())) return value.cast<std::string>();
-  if (PyLong_Check(value.ptr()) && !PyBool_Check(value.ptr())) return py::str(value).cast<std::string>();
-  if (PyFloat_Check(value.ptr()) ||
-      (PyIndex_Check(value.ptr()) == 0 && py::hasattr(value, "__float__") && py::hasattr(value, "dtype"))) {
-    std::array<char, 400> buffer;
-    return std::string(NumberText(PyFloat_AsDouble(value.ptr()), buffer));
+// NumPy's objects that values are told apart by, looked up once when the
+// module is imported (the package imports NumPy first) and kept for the
+// life of the process.
+struct NumpyObjects {
+  PyTypeObject* floating = nullptr;  // numpy.floating
+  PyTypeObject* float32 = nullptr;
+  PyTypeObject* boolean = nullptr;  // numpy.bool_
+  PyTypeObject* ndarray = nullptr;
+  PyObject* masked = nullptr;            // numpy.ma.masked
+  PyObject* formatPositional = nullptr;  // numpy.format_float_positional
+};
+NumpyObjects numpy;
+
+void FindNumpyObjects() {
+  const py::module_ np = py::module_::import("numpy");
+  const auto type = [&](const char* name) {
+    return reinterpret_cast<PyTypeObject*>(py::object(np.attr(name)).release().ptr());
+  };
+  numpy.floating = type("floating");
+  numpy.float32 = type("float32");
+  numpy.boolean = type("bool_");
+  numpy.ndarray = type("ndarray");
+  numpy.masked = py::object(py::module_::import("numpy.ma").attr("masked")).release().ptr();
+  numpy.formatPositional = py::object(np.attr("format_float_positional")).release().ptr();
+}
+
+bool IsInstance(PyObject* value, PyTypeObject* type) { return PyType_IsSubtype(Py_TYPE(value), type) != 0; }
+
+// "list", "float32": the name of a value's type, without its module.
+std::string TypeName(PyObject* value) {
+  const std::string_view name = Py_TYPE(value)->tp_name;
+  const std::size_t dot = name.rfind('.');
+  return std::string(dot == std::string_view::npos ? name : name.substr(dot + 1));
+}
+
+// repr(value) for a message, or "<type>" when it cannot be had.
+std::string ReprOf(PyObject* value) {
+  const auto repr = py::reinterpret_steal<py::object>(PyObject_Repr(value));
+  Py_ssize_t size = 0;
+  const char* utf8 = repr ? PyUnicode_AsUTF8AndSize(repr.ptr(), &size) : nullptr;
+  if (utf8 == nullptr) {
+    PyErr_Clear();
+    return "<" + TypeName(value) + ">";
   }
-  if (PyIndex_Check(value.ptr()) && !PyBool_Check(value.ptr())) {  // NumPy's integers
-    PyObject* whole = PyNumber_Index(value.ptr());
-    if (whole == nullptr) throw py::error_already_set();
-    return py::str(py::reinterpret_steal<py::object>(whole)).cast<std::string>();
+  return std::string(utf8, static_cast<std::size_t>(size));
+}
+
+// Raises `type` with the message `make()` gives, its cause the exception
+// being raised now (set aside while the message is made: making it may call
+// repr()).
+template <typename MakeMessage>
+[[noreturn]] void RaiseFromCurrent(PyObject* type, const MakeMessage& make) {
+  PyObject* cause[3];
+  PyErr_Fetch(&cause[0], &cause[1], &cause[2]);
+  const std::string message = make();
+  PyErr_Restore(cause[0], cause[1], cause[2]);
+  py::raise_from(type, message.c_str());
+  throw py::error_already_set();
+}
+
+// Raises the exception being raised now as TypeError or ValueError (its
+// cause) with the message `make()` gives; one that is no fault of the value
+// (MemoryError, KeyboardInterrupt) as it is.
+template <typename MakeMessage>
+[[noreturn]] void RaiseAsValueError(const MakeMessage& make) {
+  if (PyErr_ExceptionMatches(PyExc_TypeError)) RaiseFromCurrent(PyExc_TypeError, make);
+  if (PyErr_ExceptionMatches(PyExc_Exception) && !PyErr_ExceptionMatches(PyExc_MemoryError))
+    RaiseFromCurrent(PyExc_ValueError, make);
+  throw py::error_already_set();
+}
+
+[[noreturn]] void RaiseTypeError(PyObject* value, std::string_view argument) {
+  throw py::type_error(std::string(argument) + ": cannot read a value of type " + TypeName(value) + " (" +
+                       ReprOf(value) + ")");
+}
+
+// The UTF-8 text of a str; ValueError when it has none (a lone surrogate, as
+// os.fsdecode leaves undecodable bytes).
+std::string_view Utf8Of(PyObject* text, std::string_view argument) {
+  Py_ssize_t size = 0;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(text, &size);
+  if (utf8 == nullptr) {
+    RaiseFromCurrent(PyExc_ValueError, [&] {
+      return std::string(argument) + ": the str " + ReprOf(text) + " is not a text of Unicode characters";
+    });
+  }
+  return {utf8, static_cast<std::size_t>(size)};
+}
+
+// The decimal digits of an int or of a NumPy integer.
+std::string IntegerText(PyObject* value) {
+  const auto text = py::reinterpret_steal<py::object>(PyNumber_ToBase(value, 10));
+  if (!text) throw py::error_already_set();
+  return text.cast<std::string>();
+}
+
+// The text of one value (see the top of this file); `argument` names it in errors.
+std::string ValueText(py::handle handle, std::string_view argument) {
+  PyObject* const value = handle.ptr();
+  NumberTextBuffer buffer;
+  if (value == Py_None || value == numpy.masked) return {};
+  if (PyUnicode_Check(value)) return std::string(Utf8Of(value, argument));
+  if (PyFloat_Check(value)) return std::string(NumberValueText(PyFloat_AS_DOUBLE(value), buffer));
+  if (PyBool_Check(value) || IsInstance(value, numpy.boolean)) RaiseTypeError(value, argument);
+  if (PyLong_Check(value)) return IntegerText(value);
+  if (IsInstance(value, numpy.floating)) {  // float16, float32, longdouble (float64 is a float)
+    const double number = PyFloat_AsDouble(value);
+    if (number == -1 && PyErr_Occurred() != nullptr) throw py::error_already_set();
+    if (IsInstance(value, numpy.float32))
+      return std::string(NumberValueText(static_cast<float>(number), buffer));
+    if (number != number) return {};  // NaN
+    const auto kwargs = py::dict(py::arg("unique") = true, py::arg("trim") = "-");
+    return py::reinterpret_borrow<py::object>(numpy.formatPositional)(handle, **kwargs).cast<std::string>();
+  }
+  if (IsInstance(value, numpy.ndarray)) {  // a 0-d array holds one value of its type
+    const auto array = py::reinterpret_borrow<py::array>(handle);
+    if (array.ndim() != 0) RaiseTypeError(value, argument);
+    return ValueText(handle[py::tuple()], argument);
+  }
+  if (PyIndex_Check(value)) {  // NumPy's integers
+    const auto whole = py::reinterpret_steal<py::object>(PyNumber_Index(value));
+    if (!whole) {
+      RaiseAsValueError(
+          [&] { return std::string(argument) + ": cannot read " + ReprOf(value) + " as a whole number"; });
+    }
+    return IntegerText(whole.ptr());
   }
   // pandas' missing value (pd.NA, in nullable and object columns).
-  if (py::str(value.get_type().attr("__name__")).cast<std::string>() == "NAType") return {};
-  throw py::type_error(std::string(argument) + ": cannot read a value of type " +
-                       py::str(value.get_type().attr("__name__")).cast<std::string>() + " (" +
-                       py::repr(value).cast<std::string>() + ")");
+  if (TypeName(value) == "NAType") return {};
+  if (Py_TYPE(value)->tp_as_number != nullptr && Py_TYPE(value)->tp_as_number->nb_float != nullptr) {
+    const auto number = py::reinterpret_steal<py::object>(PyNumber_Float(value));  // Decimal, Fraction, …
+    if (!number) {
+      RaiseAsValueError([&] {
+        return std::string(argument) + ": cannot read a value of type " + TypeName(value) + " (" +
+               ReprOf(value) + ") as a number";
+      });
+    }
+    return std::string(NumberValueText(PyFloat_AS_DOUBLE(number.ptr()), buffer));
+  }
+  RaiseTypeError(value, argument);
 }
 
 py::str JsonOfPatient(const py::list& values) {
@@ -82,15 +212,8 @@ class InputCoder {
     for (const auto& [seen, code] : recent_) {
       if (seen == value) return code;
     }
-    std::uint32_t code = 0;
-    Py_ssize_t size = 0;
-    const char* utf8 = PyUnicode_Check(value) ? PyUnicode_AsUTF8AndSize(value, &size) : nullptr;
-    if (utf8 != nullptr) {
-      code = CodeOfText(std::string_view(utf8, static_cast<std::size_t>(size)));
-    } else {
-      PyErr_Clear();  // not a str, or one without UTF-8 (ValueText says why)
-      code = CodeOfText(ValueText(value, argument_));
-    }
+    const std::uint32_t code = PyUnicode_Check(value) ? CodeOfText(Utf8Of(value, argument_))
+                                                      : CodeOfText(ValueText(value, argument_));
     recent_[next_++ % recent_.size()] = {value, code};
     return code;
   }
@@ -174,31 +297,34 @@ void CodeTexts(const py::handle values, std::size_t rows, InputColumn& column, s
 }
 
 // A new object array of str (all null, as NumPy makes one): the text of
-// codes[row] in the `texts` of the range that computed the row; equal texts
+// codes[row] in the `texts` of the thread that computed the row; equal texts
 // share one str.
-void FillObjectArray(py::array& out, const std::vector<RangeResult>& ranges, std::size_t column,
+void FillObjectArray(py::array& out, const std::vector<ThreadResult>& threads, std::size_t column,
                      const std::uint32_t* codes) {
   auto** cells = static_cast<PyObject**>(out.mutable_data());
   std::unordered_map<std::string_view, py::str> made;
   std::vector<PyObject*> objects;
-  for (const RangeResult& range : ranges) {
+  for (const ThreadResult& thread : threads) {
+    if (thread.ranges.empty()) continue;  // a thread that computed nothing
     objects.clear();
-    for (const std::string& text : range.texts[column]) {
+    for (const std::string& text : thread.texts[column]) {
       auto found = made.find(text);
       if (found == made.end()) found = made.emplace(text, py::str(text.data(), text.size())).first;
       objects.push_back(found->second.ptr());
     }
-    for (std::size_t row = range.begin; row < range.end; ++row) {
-      PyObject* text = objects[codes[row]];
-      Py_INCREF(text);
-      Py_XDECREF(cells[row]);
-      cells[row] = text;
+    for (const auto& [begin, end] : thread.ranges) {
+      for (std::size_t row = begin; row < end; ++row) {
+        PyObject* text = objects[codes[row]];
+        Py_INCREF(text);
+        Py_XDECREF(cells[row]);
+        cells[row] = text;
+      }
     }
   }
 }
 
 // The "error" column (a new object array): "" but for the refused rows' texts.
-void FillErrorArray(py::array& out, const std::vector<RangeResult>& ranges) {
+void FillErrorArray(py::array& out, const std::vector<ThreadResult>& threads) {
   auto** cells = static_cast<PyObject**>(out.mutable_data());
   const auto rows = static_cast<std::size_t>(out.size());
   const py::str empty("");
@@ -208,8 +334,8 @@ void FillErrorArray(py::array& out, const std::vector<RangeResult>& ranges) {
     cells[row] = empty.ptr();
   }
   std::unordered_map<std::string_view, py::str> made;
-  for (const RangeResult& range : ranges) {
-    for (const auto& [row, error] : range.errors) {
+  for (const ThreadResult& thread : threads) {
+    for (const auto& [row, error] : thread.errors) {
       auto found = made.find(error);
       if (found == made.end()) found = made.emplace(error, py::str(error.data(), error.size())).first;
       Py_INCREF(found->second.ptr());
@@ -219,20 +345,75 @@ void FillErrorArray(py::array& out, const std::vector<RangeResult>& ranges) {
   }
 }
 
+// The ident of Python's main thread, taken when the module is imported.
+unsigned long mainThread = 0;
+
+bool OnMainThread() { return PyThread_get_thread_ident() == mainThread; }
+
+// Asks for Python's signals when ComputeColumns asks whether to stop, on the
+// main thread (the only one that runs signal handlers) with the GIL taken for
+// the moment: a handler's exception (KeyboardInterrupt on Ctrl+C) stops the
+// computation and is kept to be raised once every thread has stopped.
+class SignalCheck {
+ public:
+  SignalCheck() = default;
+  SignalCheck(const SignalCheck&) = delete;
+  SignalCheck& operator=(const SignalCheck&) = delete;
+  ~SignalCheck() {
+    Py_XDECREF(raised_[0]);
+    Py_XDECREF(raised_[1]);
+    Py_XDECREF(raised_[2]);
+  }
+
+  // Called without the GIL.
+  bool operator()() {
+    const py::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() == 0) return false;
+    PyErr_Fetch(&raised_[0], &raised_[1], &raised_[2]);
+    return true;
+  }
+  // With the GIL: raises what a signal handler raised, if any.
+  void RaiseIfStopped() {
+    if (raised_[0] == nullptr) return;
+    PyErr_Restore(raised_[0], raised_[1], raised_[2]);
+    raised_ = {};
+    throw py::error_already_set();
+  }
+
+ private:
+  std::array<PyObject*, 3> raised_{};
+};
+
 // columns: six items (sex … fev1), each None (absent), a C-contiguous float64
-// array, an array of objects or str, or a list of values; all of `rows` values.
+// or float32 array, an array of objects or str, or a list of values; all of
+// `rows` values.
 py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTexts, unsigned threads) {
   InputColumns in;
-  std::vector<py::array_t<double>> numberInputs;
+  std::vector<py::array> numberInputs;  // kept alive while the loop reads them
   for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
     const py::handle column = columns[c];
+    const std::string_view argument = batch::kColumnNames[c];
     if (column.is_none()) continue;
     if (py::isinstance<py::array>(column) &&
         py::reinterpret_borrow<py::array>(column).dtype().kind() == 'f') {
-      numberInputs.push_back(py::array_t<double, py::array::c_style>::ensure(column));
-      in[c].numbers = numberInputs.back().data();
+      const auto array = py::reinterpret_borrow<py::array>(column);
+      if (array.ndim() != 1 || static_cast<std::size_t>(array.size()) != rows)
+        throw py::value_error(std::string(argument) + ": not " + std::to_string(rows) + " values");
+      if (array.itemsize() == 8) {
+        auto numbers = py::array_t<double, py::array::c_style>::ensure(column);
+        if (!numbers) throw py::type_error(std::string(argument) + ": cannot read the float64 array");
+        in[c].numbers = numbers.data();
+        numberInputs.push_back(std::move(numbers));
+      } else if (array.itemsize() == 4) {
+        auto floats = py::array_t<float, py::array::c_style>::ensure(column);
+        if (!floats) throw py::type_error(std::string(argument) + ": cannot read the float32 array");
+        in[c].floats = floats.data();
+        numberInputs.push_back(std::move(floats));
+      } else {
+        throw py::type_error(std::string(argument) + ": expected float64 or float32 numbers");
+      }
     } else {
-      CodeTexts(column, rows, in[c], batch::kColumnNames[c]);
+      CodeTexts(column, rows, in[c], argument);
     }
   }
   const std::vector<OutputColumn>& kinds = OutputColumns();
@@ -263,22 +444,26 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
         break;
     }
   }
-  std::vector<RangeResult> ranges;
+  SignalCheck signals;
+  StopRequest stopRequested;
+  if (OnMainThread()) stopRequested = [&signals] { return signals(); };
+  std::vector<ThreadResult> computed;
   {
     py::gil_scoped_release release;
-    ranges = ComputeColumns(in, rows, out, threads);
+    computed = ComputeColumns(in, rows, out, threads, stopRequested);
   }
+  signals.RaiseIfStopped();
   std::size_t unreadable = 0;
-  for (const RangeResult& range : ranges) unreadable += range.unreadable;
+  for (const ThreadResult& thread : computed) unreadable += thread.unreadable;
   if (unreadable > 0)
     throw std::runtime_error("result texts that are not numbers: " + std::to_string(unreadable));
   py::dict result;
-  FillErrorArray(errors, ranges);
+  FillErrorArray(errors, computed);
   result["error"] = errors;
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     if (kinds[k].kind == ColumnKind::kText) {
       if (!keepTexts) continue;
-      FillObjectArray(arrays[k], ranges, k, codes[k].get());
+      FillObjectArray(arrays[k], computed, k, codes[k].get());
     }
     result[py::str(kinds[k].name)] = arrays[k];
   }
@@ -297,6 +482,8 @@ py::object ColumnOfName(const std::string& name) {
 PYBIND11_MODULE(_kestrova, m) {
   using namespace kestrova::python;
   m.doc() = "The compiled core of the kestrova package.";
+  FindNumpyObjects();
+  mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
   m.attr("__version__") = KESTROVA_VERSION;
   py::list columns;
   for (const OutputColumn& c : OutputColumns()) {

@@ -1,8 +1,17 @@
-"""compute() against kestrova-cli --format json, and the calls that must raise."""
+"""compute() against kestrova-cli --format json, the kinds of input values
+against their texts, and the calls that must raise."""
 
+import _thread
+import decimal
+import fractions
 import json
 import re
-from pathlib import Path
+import subprocess
+import sys
+import textwrap
+import threading
+import time
+import warnings
 
 import numpy as np
 import pandas as pd
@@ -25,6 +34,9 @@ PATIENTS = [
     ((2, 75.5, 152.3, 2.1, 2, 1.3), "/Sex=F /Age=75.5 /Setake=152.3 /VC=2.1 /FVC=2 /FEV1=1.3"),
     ((1, "150", "272", "15", "15", "15"), "/Sex=M /Age=150 /Setake=272 /VC=15 /FVC=15 /FEV1=15"),  # the limits
     (("F", 95, 140, 0, 1.5, 0.6), "/Sex=F /Age=95 /Setake=140 /FVC=1.5 /FEV1=0.6"),  # lung age ">95"
+    # float32 values as their own shortest decimals: obstruction, not possibleMixed (from 2.3099999…)
+    (("F", *np.float32([46, 152, 3.04, 2.31, 1.16])), "/Sex=F /Age=46 /Setake=152 /VC=3.04 /FVC=2.31 /FEV1=1.16"),
+    (("M", 40, 170, 3, 3.5, 3.6), "/Sex=M /Age=40 /Setake=170 /VC=3 /FVC=3.5 /FEV1=3.6"),  # two warnings
 ]
 
 
@@ -42,6 +54,7 @@ BAD_CALLS = [
     (lambda: kestrova.compute("M", None, 170), ValueError, "age is empty"),
     (lambda: kestrova.compute("M", 40, 170, fev1=-1), ValueError, "fev1 '-1' is negative"),
     (lambda: kestrova.compute("M", 40, [170]), TypeError, "height: cannot read a value of type list"),
+    (lambda: kestrova.compute("M", True, 170), TypeError, "age: cannot read a value of type bool"),
     (lambda: kestrova.compute_many(["M"] * 3, [40] * 2, [170] * 3), ValueError, "age has 2 values but sex has 3"),
     (lambda: kestrova.compute_many(["M"], [40], [170], fev1=[1, 2]), ValueError, "fev1 has 2 values but sex has 1"),
     (lambda: kestrova.compute_many(["M"], [40], np.array(["2020-01-01"], dtype="datetime64[D]")), TypeError,
@@ -115,3 +128,121 @@ def test_str_arrays_of_either_byte_order_read_as_objects():
         got = kestrova.compute_many(np.array(sex, dtype=dtype), [40] * 4, [170] * 4, vc=[3.2] * 4)
         for name in want:
             np.testing.assert_array_equal(got[name], want[name], err_msg=f"{dtype} {name}")
+
+
+class Broken:
+    """A value whose float() raises `error`."""
+
+    def __init__(self, error):
+        self.error = error
+
+    def __float__(self):
+        raise self.error
+
+    def __repr__(self):
+        return "Broken()"
+
+
+# (call, exception, message, the exception it is raised from)
+CHAINED_CALLS = [
+    (lambda: kestrova.compute_many(np.array(["M", "F\udc80"]), [40] * 2, [170] * 2), ValueError,
+     "sex: the str 'F\\udc80' is not a text of Unicode characters", UnicodeEncodeError),
+    (lambda: kestrova.compute("M", 40, 170, vc=Broken(ValueError("no volume"))), ValueError,
+     "vc: cannot read a value of type Broken (Broken()) as a number", ValueError),
+    (lambda: kestrova.compute_many(["M"], [Broken(RuntimeError("no age"))], [170]), ValueError,
+     "age: cannot read a value of type Broken", RuntimeError),
+    (lambda: kestrova.compute_many(["M"], [40], [Broken(TypeError("no height"))]), TypeError,
+     "height: cannot read a value of type Broken", TypeError),
+]
+
+
+@pytest.mark.parametrize("call,exception,message,cause", CHAINED_CALLS)
+def test_values_that_cannot_be_read_raise_from_the_cause(call, exception, message, cause):
+    with pytest.raises(exception, match=re.escape(message)) as raised:
+        call()
+    assert type(raised.value) is exception and type(raised.value.__cause__) is cause
+
+
+PANDAS_1 = pd.__version__.startswith("1.")
+
+# (the argument, its values as a library hands them over, the texts a batch file holds for them)
+INPUT_KINDS = [
+    ("fvc", np.array([2.31, 2.89, np.nan], dtype=np.float32), ["2.31", "2.89", ""]),
+    ("age", np.array([40.1, 200.1, 46], dtype=">f4"), ["40.1", "200.1", "46"]),
+    ("fev1", np.array([1.16, 2.31, np.nan], dtype=np.float16), ["1.16", "2.31", ""]),
+    ("height", np.array(["152.5", "160", "nan"], dtype=np.longdouble), ["152.5", "160", ""]),
+    ("age", np.array([46, 10**17 + 1, -(10**17)]), ["46", "100000000000000001", "-100000000000000000"]),
+    ("vc", np.ma.array([3.04, 9.99, 3.5], mask=[False, True, False]), ["3.04", "", "3.5"]),
+    ("sex", np.ma.array(["F", "M", "F"], mask=[False, False, True]), ["F", "M", ""]),
+    ("fvc", pd.array([2.31, None, 2.89], dtype="Float32"), ["2.31", "", "2.89"]),
+    ("fev1", pd.Series([1.16, 1.5, np.nan], dtype="float32"), ["1.16", "1.5", ""]),
+    ("age", pd.array([46, None, 200], dtype="Int64"), ["46", "", "200"]),
+    ("vc", pd.Series([3.04, np.nan, 3.04]).astype("category"), ["3.04", "", "3.04"]),
+    ("sex", pd.Categorical(["F", None, "男性"]), ["F", "", "男性"]),
+    pytest.param("fvc", pd.Series(np.float32([2.31, np.nan, 2.89])).astype("category"), ["2.31", "", "2.89"],
+                 marks=pytest.mark.skipif(PANDAS_1, reason="pandas 1 widens float32 categories to float64")),
+    ("fvc", np.array([np.float32(2.31), pd.NA, np.float16(2.89)], dtype=object), ["2.31", "", "2.89"]),
+    ("fev1", [np.float32(1.16), 1.5, None], ["1.16", "1.5", ""]),
+    ("vc", [decimal.Decimal("3.04"), np.ma.masked, fractions.Fraction(7, 2)], ["3.04", "", "3.5"]),
+]
+
+
+@pytest.mark.parametrize("argument,values,texts", INPUT_KINDS)
+def test_values_are_read_as_their_texts(argument, values, texts):
+    patient = dict(sex="F", age="46", height="152", vc="3.04", fvc="2.31", fev1="1.16")
+    columns = {name: np.array([text] * 3, dtype=object) for name, text in patient.items()}
+    got = kestrova.compute_many(**{**columns, argument: values})
+    want = kestrova.compute_many(**{**columns, argument: np.array(texts, dtype=object)})
+    for name in want:
+        np.testing.assert_array_equal(got[name], want[name], err_msg=name)
+
+
+def test_no_volume_column_is_warned_of():
+    df = pd.DataFrame({"id": [1], "sex": ["M"], "age": [40], "height": [170], "peak flow": [9.1]})
+    message = "no VC, FVC or FEV1 column among ['id', 'sex', 'age', 'height', 'peak flow']: every volume is"
+    with pytest.warns(UserWarning, match=re.escape(message)):
+        r = kestrova.compute_frame(df)
+    assert r["error"][0] == "" and np.isnan(r["vcJrs2014Pct"][0])
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        kestrova.compute_frame(df.rename(columns={"peak flow": "FEV1"}))
+
+
+def test_threads_that_cannot_start_leave_their_rows_to_the_others():
+    # Under an address-space limit of 400 MB more than in use, a few of the
+    # thousand threads start (each reserves a stack of megabytes).
+    script = textwrap.dedent("""
+        import resource, numpy as np, kestrova
+        rows = 300_000
+        args = (["M", "F"] * (rows // 2), np.full(rows, 40.0), np.full(rows, 170.0), None, None, np.full(rows, 2.5))
+        want = kestrova.compute_many(*args, threads=1)
+        status = open("/proc/self/status").read()
+        used = int(status.split("VmSize:")[1].split()[0]) * 1024
+        resource.setrlimit(resource.RLIMIT_AS, (used + (400 << 20), resource.RLIM_INFINITY))
+        got = kestrova.compute_many(*args, threads=1000)
+        for name in want:
+            np.testing.assert_array_equal(got[name], want[name], err_msg=name)
+    """)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, check=False)
+    assert done.returncode == 0, done.stderr
+
+
+def test_keyboard_interrupt_stops_the_computation():
+    rows = 1_000_000
+    args = (np.array(["M", "F"] * (rows // 2), dtype=object), np.full(rows, 40.0), np.full(rows, 170.0))
+    events = []
+
+    def profile(frame, event, function):  # interrupts the computation 0.2 s after it starts
+        if getattr(function, "__name__", "") == "_compute_columns":
+            events.append(event)
+            if event == "c_call":
+                threading.Timer(0.2, _thread.interrupt_main).start()
+
+    sys.setprofile(profile)
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            kestrova.compute_many(*args, fev1=np.full(rows, 2.5), threads=2)
+            time.sleep(10)  # an interrupt that came after the call lands here
+    finally:
+        sys.setprofile(None)
+    assert events == ["c_call", "c_exception"]
