@@ -5,6 +5,7 @@
 #ifndef KESTROVA_APP_APP_STATE_H_
 #define KESTROVA_APP_APP_STATE_H_
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "display/result_panel.h"
 #include "equations/prediction_set.h"
 #include "equations/spline_table.h"
+#include "input/limits.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova::app {
@@ -44,6 +46,25 @@ struct AppState {
   PanelState panelState;          // pending text colour and the measured FEV1/FVC
   std::string givenSex;           // the command line's sex text ("F"), for the reports; empty when none
   std::uint8_t givenSexCode = 0;  // the sex code it gave; a radio button choosing another drops the text
+
+  // The text each number input was applied from, in PatientValue order (the
+  // sex's slot unused: givenSex and the code stand for it), ANSI bytes as the
+  // field or the command line held them. Set with the input by the field checks
+  // (the cleaned text) and the command line; empty while the input is not given
+  // (never entered, emptied or refused). The outputs quote these, never the
+  // fields, whose text may be typed but not yet applied.
+  std::array<std::string, kPatientValueCount> appliedTexts;
+  // The field whose check a system-menu item ran while it kept the focus, and
+  // its text right after: leaving it later with that text unchanged applies
+  // nothing new, so the check (and its message) does not run again.
+  HWND appliedField = nullptr;
+  std::string appliedFieldText;
+  // The field whose check a system-menu item is running: its message box takes
+  // the focus, and the field's EN_KILLFOCUS then is this same leaving.
+  HWND checkingField = nullptr;
+  // Set by WM_CLOSE: the field with the focus loses it while the window is
+  // destroyed, and no check (nor its message box) runs for that.
+  bool closing = false;
 };
 
 // The program's state; the only global of kestrova.exe.

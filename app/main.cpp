@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/field_handlers.h"
 #include "app/main_window.h"
 #include "texts/japanese_texts.h"
 
@@ -72,6 +73,9 @@ int RunMessageLoop() {
   for (;;) {
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
+    // Tab and Enter in a field move between the fields (the window is no
+    // dialog, so nothing else would): taken before they become characters.
+    if (MoveFocusByKey(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

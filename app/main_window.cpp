@@ -52,6 +52,9 @@ CommandLineValues ProgramCommandLine() {
   return ParseCommandLine(std::string(line) + ' ');
 }
 
+static_assert(static_cast<std::size_t>(CommandLineKey::kAge) == IndexOf(PatientValue::kAge) &&
+              static_cast<std::size_t>(CommandLineKey::kFev1) == IndexOf(PatientValue::kFev1));
+
 // Puts the values another program handed over into the inputs and the fields.
 void ApplyProgramCommandLine() {
   const CommandLineValues given = ProgramCommandLine();
@@ -70,7 +73,10 @@ void ApplyProgramCommandLine() {
       {CommandLineKey::kFev1, g_app.fev1Field},
   };
   for (const auto& [key, field] : fields) {
-    if (given[key].found) SetFieldText(field, given[key].text);
+    if (!given[key].found) continue;
+    SetFieldText(field, given[key].text);
+    // The input was applied from this text (CommandLineKey and PatientValue share their order).
+    g_app.appliedTexts[static_cast<std::size_t>(key)] = given[key].text;
   }
 }
 
@@ -173,6 +179,7 @@ LRESULT OnInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnClose(HWND window) {
+  g_app.closing = true;
   DestroyWindow(window);
   return 0;
 }

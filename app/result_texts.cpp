@@ -1,11 +1,14 @@
 #include "app/result_texts.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "app/app_state.h"
-#include "app/field_handlers.h"
-#include "input/input_fields.h"
+#include "app/win.h"
+#include "batch/paths.h"
+#include "input/limits.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/chart_text.h"
@@ -16,29 +19,27 @@
 namespace kestrova::app {
 namespace {
 
-// A field's text as given: nothing when it is empty or shows its placeholder
-// (the value is then 0, not entered).
-std::optional<std::string> GivenText(HWND field, std::string_view placeholder) {
-  std::string text = FieldText(field);
-  if (text.empty() || text == placeholder) return std::nullopt;
-  return text;
-}
-
-// The inputs as the window holds them: the fields' texts, and the sex as the
-// command line gave it while the sex buttons still show that sex; a sex chosen
-// in the window is given as its code ("1", "2"), as the command line would.
+// The inputs the window computed, as they were given: each number's applied
+// text (never a field's current text, which may be typed but not yet applied)
+// and the sex always, as the command line gave it while the buttons still
+// show that sex, else as the code the buttons give ("1", "2"), which is how
+// kestrova-cli takes a sex chosen in the window.
 report::GivenInputs WindowGivenInputs() {
   report::GivenInputs given;
   if (!g_app.givenSex.empty() && g_app.givenSexCode == g_app.inputs.sexCode) {
-    given.sex = g_app.givenSex;
-  } else if (!g_app.givenSex.empty() || g_app.inputs.sexCode != kSexMale) {
+    given.sex = Utf8OfAnsi(g_app.givenSex);
+  } else {
     given.sex = std::string(1, static_cast<char>('0' + g_app.inputs.sexCode));
   }
-  given.age = GivenText(g_app.ageField, kAgePlaceholder);
-  given.height = GivenText(g_app.heightField, kHeightPlaceholder);
-  given.vc = GivenText(g_app.vcField, kVolumePlaceholder);
-  given.fvc = GivenText(g_app.fvcField, kVolumePlaceholder);
-  given.fev1 = GivenText(g_app.fev1Field, kVolumePlaceholder);
+  const std::pair<PatientValue, std::optional<std::string>*> values[] = {
+      {PatientValue::kAge, &given.age},   {PatientValue::kHeight, &given.height},
+      {PatientValue::kVc, &given.vc},     {PatientValue::kFvc, &given.fvc},
+      {PatientValue::kFev1, &given.fev1},
+  };
+  for (const auto& [value, text] : values) {
+    const std::string& applied = g_app.appliedTexts[IndexOf(value)];
+    if (!applied.empty()) *text = Utf8OfAnsi(applied);
+  }
   return given;
 }
 
@@ -59,9 +60,20 @@ class TabRow final : public report::ResultColumnSink {
 
 }  // namespace
 
-bool PanelShowsResults() {
+std::string Utf8OfAnsi(std::string_view ansi) {
+  if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(ansi);
+  }
+  const int size = static_cast<int>(ansi.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
+  return batch::Utf8Of(wide);
+}
+
+bool PanelShowsResults(const PatientInputs& inputs) {
   PanelResult result;
-  ComputePanelResult(g_app.inputs, result);
+  ComputePanelResult(inputs, result);
   return result.computed;
 }
 

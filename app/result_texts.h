@@ -1,15 +1,22 @@
 // The texts that leave the window through its system menu, built from what the
-// window holds right now: the inputs it computed (g_app.inputs) and the text of
-// each field. They are the same bytes kestrova-cli writes for the same values.
+// window applied: the inputs it computed (g_app.inputs) and the text each was
+// applied from (g_app.appliedTexts), never the fields' current texts. They are
+// the same bytes kestrova-cli writes for the same values.
 #ifndef KESTROVA_APP_RESULT_TEXTS_H_
 #define KESTROVA_APP_RESULT_TEXTS_H_
 
 #include <string>
+#include <string_view>
+
+#include "records/patient_inputs.h"
 
 namespace kestrova::app {
 
-// True while the panel shows results (age, height and a known sex are set).
-bool PanelShowsResults();
+// True when `inputs` give the panel results (age, height and a known sex set).
+bool PanelShowsResults(const PatientInputs& inputs);
+
+// ANSI (CP932) bytes as UTF-8; ASCII as it is.
+std::string Utf8OfAnsi(std::string_view ansi);
 
 // UTF-8, LF line ends.
 std::string ChartText();   // as `kestrova-cli --format chart`

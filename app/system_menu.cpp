@@ -11,7 +11,7 @@
 #include "app/main_window.h"
 #include "app/result_texts.h"
 #include "batch/output_file.h"
-#include "batch/paths.h"
+#include "input/limits.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::app {
@@ -97,22 +97,13 @@ bool PutOnClipboard(std::string_view utf8) {
   return put;
 }
 
-// An ANSI (CP932) path as UTF-8, the spelling the output file takes.
-std::string Utf8Path(const std::string& ansi) {
-  const int size = static_cast<int>(ansi.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
-  return batch::Utf8Of(wide);
-}
-
 // Writes `bytes` to `path` (ANSI) whole or not at all: a temporary file in the
 // same folder, renamed over `path` once complete. On failure no file is left.
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   batch::OutputFile file;
   std::string error;
-  if (!file.Open(Utf8Path(path), error)) return false;
-  if (!file.Write(bytes)) return false;  // the destructor removes the temporary file
+  if (!file.Open(Utf8OfAnsi(path), error)) return false;  // the spelling the output file takes
+  if (!file.Write(bytes)) return false;                   // the destructor removes the temporary file
   return file.Commit(error);
 }
 
@@ -124,7 +115,7 @@ std::string ReportFileName() {
   char date[16] = {};
   wsprintfA(date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
   std::string age;
-  for (const char c : FieldText(g_app.ageField)) {
+  for (const char c : g_app.appliedTexts[IndexOf(PatientValue::kAge)]) {
     if ((c >= '0' && c <= '9') || c == '.') age += c;
   }
   const std::string_view sex = g_app.inputs.sexCode == kSexFemale ? texts::kFemale : texts::kMale;
@@ -213,7 +204,8 @@ void AddSystemMenuItems(HWND window) {
 }
 
 void UpdateSystemMenuItems(HMENU systemMenu) {
-  const UINT state = PanelShowsResults() ? MF_ENABLED : MF_GRAYED;
+  // As the panel will be once the item has applied the field being typed in.
+  const UINT state = PanelShowsResults(InputsWithFocusedField()) ? MF_ENABLED : MF_GRAYED;
   for (const MenuItem& item : kMenuItems) {
     if (item.needsResults) EnableMenuItem(systemMenu, item.command, MF_BYCOMMAND | state);
   }
@@ -231,7 +223,12 @@ bool RunSystemMenuItem(UINT command) {
   };
   for (const auto& route : routes) {
     if (route.command != command) continue;
-    if (route.command != kVersionCommand && !PanelShowsResults()) return true;
+    if (route.command != kVersionCommand) {
+      // A value typed into the field with the focus counts: the field is
+      // applied first, as leaving it would, and the item carries what is applied.
+      ApplyFocusedField();
+      if (!PanelShowsResults(g_app.inputs)) return true;
+    }
     route.run();
     return true;
   }

@@ -1,7 +1,8 @@
 // The items kestrova.exe adds to its window's system menu (the title-bar icon's
 // menu, also opened with Alt+Space): copy the chart text or the results as a
 // table, show or save the one-page report, and the version box. Nothing here
-// runs before an item is chosen, and nothing touches the client area.
+// runs before an item is chosen, and nothing but the check of the field being
+// typed in (which an item applies first) touches the client area.
 #ifndef KESTROVA_APP_SYSTEM_MENU_H_
 #define KESTROVA_APP_SYSTEM_MENU_H_
 
@@ -22,12 +23,15 @@ enum SystemMenuCommand : UINT {
 // Appends a separator and the five items to `window`'s system menu.
 void AddSystemMenuItems(HWND window);
 
-// Greys the four items that carry results while the panel shows none, and
-// enables them otherwise.
+// Greys the four items that carry results while the panel shows none, counting
+// the value typed into the field with the focus as applied, and enables them
+// otherwise.
 void UpdateSystemMenuItems(HMENU systemMenu);
 
 // Runs the item `command` (wParam & 0xFFF0 of WM_SYSCOMMAND); false when it is
-// not one of the added items.
+// not one of the added items. The four items that carry results first apply
+// the field with the focus (ApplyFocusedField), its message box included, and
+// then carry the applied values, or do nothing when these give no results.
 bool RunSystemMenuItem(UINT command);
 
 }  // namespace kestrova::app

@@ -73,7 +73,17 @@ bool Recalculate(const PanelContext& panel) {
   return true;
 }
 
-void ClearPanel(const PanelContext& panel) { panel.device.FillPanel(); }
+// Only the cells: the panel rectangle holds the controls too, and a fill outside
+// a paint request would cover them until the window is painted again.
+void ClearPanel(const PanelContext& panel) {
+  panel.device.SetOpaqueBackground();
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    const RowLayout& row = RowLayouts()[i];
+    DrawPanelText(panel, kResultLineX, row.rowY, {});
+    if (HasPercentCell(row)) DrawPanelText(panel, kPercentX, row.rowY, {});
+  }
+  DrawPanelText(panel, kMeasuredRatioX, kMeasuredRatioY, {});
+}
 
 void PaintPanel(const PanelContext& panel) {
   panel.device.FillPanel();

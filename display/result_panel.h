@@ -72,7 +72,7 @@ class PanelDevice {
   virtual void SetOpaqueBackground() = 0;
   // Draws `text` (CP932 bytes, its byte length) at (x, y) in `colour`. The
   // window's device clips it at ColumnRight(x) and fills the rest of its row
-  // up to there with the panel colour.
+  // up to there with the panel colour (the whole cell for an empty text).
   virtual void DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) = 0;
   // Shows a modal message owned by the main window (sex-code check).
   virtual void ShowMessage(const UserMessage& message) = 0;
@@ -95,8 +95,12 @@ struct PanelContext {
 // Fills the panel; then, when the sex code is 1 or 2, Recalculate.
 void PaintPanel(const PanelContext& panel);
 
-// Fills the panel and draws nothing on it, as at start: what a field check runs
-// when it stored a value the calculation cannot run with (FieldCheckOutcome).
+// Erases every text of the panel, leaving it as at start: an empty text drawn
+// into each cell (the fifteen result lines at x = 230, the percentage cells at
+// x = 160, the measured FEV1/FVC at x = 100), which the device fills with the
+// panel colour. Nothing outside the cells is touched, so the controls standing
+// on the panel stay drawn. What a field check runs when it stored a value the
+// calculation cannot run with (FieldCheckOutcome).
 void ClearPanel(const PanelContext& panel);
 
 // When (height × age) × sexCode is not 0: CalculatePredictions (showing the

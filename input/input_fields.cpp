@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "input/limits.h"
+#include "input/patient_record.h"
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
 
@@ -83,25 +85,23 @@ UserMessage RangeMessage(VolumeField which, double value) {
   return message;
 }
 
-// The first relation test of the field's row that holds, or none.
-std::optional<UserMessage> RelationWarning(VolumeField which, const PatientInputs& in) {
+// The first relation test of the field's row that holds, or none: the rules
+// of input/limits.h, in the window's words (CP932). The FVC check's text
+// names VC from the FVC side, which no other surface writes.
+std::optional<UserMessage> RelationMessage(VolumeField which, const PatientInputs& in) {
   std::optional<std::string> text;
   switch (which) {
     case VolumeField::kVc:
-      if (in.vc < in.fvc) {
-        text = Concat(texts::kInputPrefix, in.vc, texts::kLessThanFvc, in.fvc);
-      } else if (in.vc < in.fev1) {
-        text = Concat(texts::kInputPrefix, in.vc, texts::kLessThanFev1, in.fev1);
+      if (const std::uint8_t warning = VcRelation(in.vc, in.fvc, in.fev1)) {
+        text = RelationWarningText(static_cast<RelationWarning>(warning), in, TextEncoding::kShiftJis);
       }
       break;
     case VolumeField::kFvc:
-      if (in.fvc > in.vc && in.vc != 0) {
-        text = Concat(texts::kInputPrefix, in.fvc, texts::kGreaterThanVc, in.vc);
-      }
+      if (FvcAboveVc(in.fvc, in.vc)) text = Concat(texts::kInputPrefix, in.fvc, texts::kGreaterThanVc, in.vc);
       break;
     case VolumeField::kFev1:
-      if (in.fev1 > in.fvc && in.fvc != 0) {
-        text = Concat(texts::kInputPrefix, in.fev1, texts::kGreaterThanFvc, in.fvc);
+      if (Fev1AboveFvc(in.fev1, in.fvc)) {
+        text = RelationWarningText(kFev1AboveFvc, in, TextEncoding::kShiftJis);
       }
       break;
   }
@@ -112,7 +112,10 @@ std::optional<UserMessage> RelationWarning(VolumeField which, const PatientInput
 }  // namespace
 
 std::string CleanNumberText(std::string_view text) {
-  const std::string source = CutPlaceholderMarker(text);
+  // Full-width digits and point (the IME's) become ASCII first, as the batch
+  // reads them; every other double-byte character stays whole and is dropped.
+  std::string scratch;
+  const std::string source = CutPlaceholderMarker(AsciiDigits(text, TextEncoding::kShiftJis, scratch));
   std::string result;
   bool digitKept = false;
   bool pointKept = false;
@@ -154,12 +157,12 @@ FieldCheckOutcome CheckVolumeField(VolumeField which, std::string_view fieldText
   outcome.paintPercentages = true;
   const double value = outcome.storedValue;
   if (value == 0) return outcome;
-  if (value < 1 || value > 15) {
+  if (value < kWindowVolumeLow || value > kWindowVolumeHigh) {
     outcome.message = RangeMessage(which, value);
     outcome.placeholderText = std::string(kVolumePlaceholder);
     return outcome;
   }
-  outcome.message = RelationWarning(which, inputs);
+  outcome.message = RelationMessage(which, inputs);
   return outcome;
 }
 
@@ -168,7 +171,7 @@ FieldCheckOutcome CheckAgeField(std::string_view fieldText, PatientInputs& input
   const double age = outcome.storedValue;
   // Outside 17 to 95 the age stays stored and holds the calculation back; the
   // results of the age before it must not stay on the panel.
-  outcome.recalculate = age >= 17 && age <= 95;
+  outcome.recalculate = age >= kWindowAgeLow && age <= kWindowAgeHigh;
   outcome.clearPanel = !outcome.recalculate;
   return outcome;
 }
@@ -176,7 +179,7 @@ FieldCheckOutcome CheckAgeField(std::string_view fieldText, PatientInputs& input
 FieldCheckOutcome CheckHeightField(std::string_view fieldText, PatientInputs& inputs) {
   FieldCheckOutcome outcome = ReadAndStore(InputField::kHeight, fieldText, inputs);
   const double height = outcome.storedValue;
-  if (height >= 100 && height <= 272) {
+  if (height >= kWindowHeightLow && height <= kWindowHeightHigh) {
     outcome.recalculate = true;
     return outcome;
   }

@@ -6,16 +6,18 @@
 // CleanNumberText(text)
 //   Reduces a typed text (CP932 bytes) to digits and at most one point, byte by
 //   byte, over the whole text whatever its length:
+//   0. Full-width digits "０"-"９" and the full-width point "．" (what the IME
+//      types) become ASCII first, as the batch reads them (AsciiDigits of the
+//      input model), so "１．８" -> "1.8" and "３．５Ｌ" -> "3.5".
 //   1. The first "*." is cut out when it does not open the text, so a field
 //      still showing the placeholder behind a typed digit reads as that digit:
 //        "2*.**" -> "2"      "12*.**5" -> "125"
 //   2. Digits are kept; the first point is kept when a digit has been kept
 //      before it; every other byte is dropped (letters, signs, blanks, commas,
-//      later points, and both bytes of a double-byte character: no CP932 trail
-//      byte is a digit, "*" or ".", so full-width digits and the full-width
-//      point go whole):
+//      later points, and both bytes of any other double-byte character: no
+//      CP932 trail byte is a digit, "*" or ".", so such a character goes whole):
 //        "  2.5 L" -> "2.5"  "3,5" -> "35"  "1.2.3" -> "1.23"  "5." -> "5."
-//        "*.**" -> ""        "***" -> ""    "２．５" (full width) -> ""
+//        "*.**" -> ""        "***" -> ""    "入力2" -> "2"
 //   3. A point before any digit is the user's decimal point when a digit follows
 //      it directly: it is kept, completed to "0.", so ".5" -> "0.5" and
 //      "x.75" -> "0.75" (read as a half litre, not as five litres). A point
@@ -42,10 +44,12 @@
 //      (placeholderText set) the input becomes 0; then the field gets
 //      placeholderText.
 //   5. recalculate: Recalculate(); then paintPercentages: PaintPercentages().
-//      clearPanel: the panel is filled with its background, as at start (set
-//      when the check stored an age or height that the calculation cannot run
-//      with, so no result of earlier values stays beside the field).
+//      clearPanel: ClearPanel() erases every text of the panel (set when the
+//      check stored an age or height that the calculation cannot run with, so
+//      no result of earlier values stays beside the field).
 //
+// The ranges and the relation rules are those of input/limits.h (the window's
+// own ranges kWindow…, VcRelation, FvcAboveVc, Fev1AboveFvc).
 // Volume checks (VC, FVC, FEV1): 0 (empty) is not checked; outside 1 to 15 the
 // range message quotes FormatNumber(value), the input becomes 0 and the field
 // shows "*.**"; otherwise the first relation that holds gives a warning under

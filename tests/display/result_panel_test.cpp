@@ -105,6 +105,24 @@ TEST(PaintPercentages, ErasesTheMeasuredRatioWhenAVolumeIsMissing) {
   for (int y : {490, 540, 565}) EXPECT_EQ(p.device.At(160, y).text, std::string(11, ' ')) << y;
 }
 
+// Clearing draws an empty text into exactly the cells a full paint draws, and
+// never fills the panel rectangle, which the controls stand on too.
+TEST(ClearPanel, ErasesEveryCellAndNothingElse) {
+  Panel painted;
+  painted.inputs = {1, 40, 170, 3.2, 3.9, 3.2};
+  PaintPanel(painted.context());
+  Panel cleared;
+  cleared.state.pendingColour = kRed;
+  ClearPanel(cleared.context());
+  EXPECT_EQ(cleared.device.fills, 0);
+  EXPECT_EQ(cleared.device.cells.size(), painted.device.cells.size());
+  for (const auto& [at, cell] : painted.device.cells) {
+    ASSERT_TRUE(cleared.device.Has(at.first, at.second)) << at.first << "," << at.second;
+    EXPECT_EQ(cleared.device.At(at.first, at.second).text, "");
+  }
+  EXPECT_EQ(cleared.state.pendingColour, kBlack);
+}
+
 TEST(Recalculate, ShowsTheSexCodeMessage) {
   Panel p;
   p.inputs = {3, 40, 170, 0, 0, 0};

@@ -66,16 +66,21 @@ TEST(CleanNumberText, LeadingPointBecomesZeroPoint) {
   for (const CleanCase& c : cases) ExpectCleaned(c);
 }
 
-// Both bytes of a double-byte character go, so full-width digits and the
-// full-width point are dropped whole; no CP932 trail byte is a digit.
-TEST(CleanNumberText, DropsDoubleByteCharactersWhole) {
+// Full-width digits and point read as ASCII, as the batch reads them; both
+// bytes of any other double-byte character go (no CP932 trail byte is a digit).
+TEST(CleanNumberText, FullWidthDigitsReadAsAsciiOtherDoubleByteCharactersGoWhole) {
   const CleanCase cases[] = {
-      {"\x82\x51\x81\x44\x82\x54", ""},  // ２．５
+      {"\x82\x50\x81\x44\x82\x57", "1.8"},  // １．８
       {"3\x81\x44"
        "5",
-       "35"},                    // 3．5
-      {"\x82\x4f\x82\x58", ""},  // ０９
-      {"2.5\x82\x6b", "2.5"},    // 2.5Ｌ
+       "3.5"},                             // 3．5
+      {"\x82\x4f\x82\x58", "09"},          // ０９: both ends of the range
+      {"\x82\x52\x81\x43\x82\x54", "35"},  // ３，５: the comma dropped as ever
+      {"\x82\x50*.**", "1"},               // １ typed before the placeholder
+      {"2.5\x82\x6b", "2.5"},              // 2.5Ｌ
+      {"\x89\x82\x4f"
+       "5",
+       "5"},  // 0x82 as a trail byte before "O" is no ０
       {"\xb1\xb2"
        "4",
        "4"},  // half-width katakana are single bytes
@@ -127,6 +132,7 @@ TEST(ReadFieldText, ReportsCleanedTextChangeAndValue) {
       {".5", "0.5", true, 0.5},
       {"3,5", "35", true, 35},
       {"1.2.3", "1.23", true, 1.23},
+      {"\x82\x50\x81\x44\x82\x57", "1.8", true, 1.8},  // １．８: the field then shows 1.8
   };
   for (const ReadCase& c : cases) {
     const FieldRead read = ReadFieldText(c.fieldText);
@@ -240,7 +246,7 @@ TEST(CheckVolumeField, RangeMessagesHaveTheExactBytes) {
 
 // Nothing entered: no message, no reset, only the percentage repaint.
 TEST(CheckVolumeField, EmptyOrPlaceholderReadsAsNotEntered) {
-  const std::string fieldTexts[] = {"", "*.**", "abc", "\x82\x51"};
+  const std::string fieldTexts[] = {"", "*.**", "abc", "\x82\x6b"};  // Ｌ
   for (const std::string& text : fieldTexts) {
     SCOPED_TRACE(text);
     PatientInputs inputs;

@@ -246,6 +246,54 @@ std::optional<MessageBoxSeen> LeaveFieldWith(const Kestrova& app, int id, std::s
   return seen;
 }
 
+HWND FocusOf(const Kestrova& app) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(app.window(), nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool FocusField(const Kestrova& app, int id) {
+  SetForegroundWindow(app.window());
+  if (!WaitUntil([&] { return GetForegroundWindow() == app.window(); }, kTimeoutMs)) return false;
+  HWND field = app.Control(id);
+  PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  return WaitUntil([&] { return FocusOf(app) == field; }, kTimeoutMs) && Sync(app.window());
+}
+
+namespace {
+
+void SendKey(WORD key, WCHAR character, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = character;
+  input.ki.dwFlags = (character != 0 ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+void PressKey(WORD key, bool shift) {
+  if (shift) SendKey(VK_SHIFT, 0, false);
+  SendKey(key, 0, false);
+  SendKey(key, 0, true);
+  if (shift) SendKey(VK_SHIFT, 0, true);
+}
+
+void TypeText(std::wstring_view text) {
+  for (const wchar_t c : text) {
+    SendKey(0, c, false);
+    SendKey(0, c, true);
+  }
+}
+
+void TypeThroughIme(const Kestrova& app, int id, std::string_view text) {
+  const std::string copy(text);
+  SendMessageA(app.Control(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(copy.c_str()));
+}
+
 namespace {
 
 bool IsDark(std::uint32_t p) { return Red(p) <= 110 && Green(p) <= 110 && Blue(p) <= 110; }

@@ -127,6 +127,30 @@ bool NotifyField(const Kestrova& app, int id, WORD code);
 // nothing when none came. The handler has finished when this returns.
 std::optional<MessageBoxSeen> LeaveFieldWith(const Kestrova& app, int id, std::string_view text);
 
+// --- The keyboard and the focus ------------------------------------------------
+//
+// Keyboard input goes to the window in front, through the program's message
+// queue after everything sent or posted: a Sync does not wait for it, so
+// callers wait for what a key does (a text, the focus).
+
+// The window that has the keyboard focus in the program's GUI thread.
+HWND FocusOf(const Kestrova& app);
+
+// Brings the window to the front and clicks field `id` (posted button messages,
+// as a click gives them), so that it gets the focus; true once it has it.
+bool FocusField(const Kestrova& app, int id);
+
+// Presses and releases virtual key `key`, with Shift held when `shift`.
+void PressKey(WORD key, bool shift = false);
+
+// Types each character of `text` (ASCII) as keyboard input of that character
+// (KEYEVENTF_UNICODE).
+void TypeText(std::wstring_view text);
+
+// Hands `text` (CP932) to field `id` as an IME hands over the text it
+// composed: in place of the selection (EM_REPLACESEL), as one undoable change.
+void TypeThroughIme(const Kestrova& app, int id, std::string_view text);
+
 // --- Pixels --------------------------------------------------------------------
 
 // What one text cell of the panel shows.

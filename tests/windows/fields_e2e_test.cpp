@@ -76,6 +76,23 @@ bool PanelBare(HWND window) {
   return bare(InkIn(client, 100, 490, kPercentX - 100));  // the measured FEV1/FVC
 }
 
+// The pixels of every control of the window but `except` (client
+// coordinates, each control's whole rectangle), one after another.
+std::vector<std::uint32_t> ControlPixels(HWND window, HWND except) {
+  const Image client = CaptureClientArea(window);
+  std::vector<std::uint32_t> pixels;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == except) continue;
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    for (int y = rect.top; y < rect.bottom && y < client.height; ++y) {
+      for (int x = rect.left; x < rect.right && x < client.width; ++x) pixels.push_back(client.At(x, y));
+    }
+  }
+  return pixels;
+}
+
 // Waits until the column differs from `before`.
 bool ColumnChanges(HWND window, int x, int width, const std::vector<int>& rows,
                    const std::vector<std::uint32_t>& before) {
@@ -216,13 +233,16 @@ TEST(FieldChecks, AcceptedVolumesShowNoMessage) {
 // --- Recalculation and repaint ----------------------------------------------------
 
 // Leaving the age field with an age from 17 to 95 recalculates; 16 and 96 are
-// stored silently and clear the panel to its background, so no results of the
-// age before stay beside them. Heights from 100 to 272 recalculate; an emptied
-// height clears the panel too.
+// stored silently and clear the panel's texts, so no results of the age before
+// stay beside them, while every label, button and field stays drawn. Heights
+// from 100 to 272 recalculate; an emptied height clears the panel too.
 TEST(FieldChecks, ValidAgeOrHeightRecalculatesAndAnAgeOutside17To95ClearsThePanel) {
   Kestrova app(kFemaleExample);
   ASSERT_TRUE(app.ok());
   ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+  ASSERT_TRUE(Sync(app.window()));
+  // The age field's own text changes; every other control must look the same.
+  const std::vector<std::uint32_t> controls = ControlPixels(app.window(), app.Control(kAgeField));
   std::vector<std::uint32_t> before = ResultColumn(app.window());
 
   EXPECT_EQ(LeaveFieldWith(app, kAgeField, "70"), std::nullopt);
@@ -233,6 +253,7 @@ TEST(FieldChecks, ValidAgeOrHeightRecalculatesAndAnAgeOutside17To95ClearsThePane
     EXPECT_EQ(LeaveFieldWith(app, kAgeField, typed), std::nullopt) << typed;
     EXPECT_EQ(WindowText(app.Control(kAgeField)), typed);
     EXPECT_TRUE(WaitUntil([&] { return PanelBare(app.window()); }, kTimeoutMs)) << typed;
+    EXPECT_TRUE(ControlPixels(app.window(), app.Control(kAgeField)) == controls) << typed;
     EXPECT_EQ(LeaveFieldWith(app, kAgeField, "70"), std::nullopt);
     EXPECT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
   }
@@ -303,7 +324,7 @@ TEST(FieldChecks, ReadingAVolumeFieldShowsTheCleanedText) {
       {"5.", "5.", "a closing point stays"},
       {"3,5", "35", "the comma is dropped"},
       {"1\t2\x01", "12", "control characters are dropped, though a locale comparison ignores them"},
-      {"\x82\x51\x81\x44\x82\x54", "", "full-width ２．５ goes whole"},
+      {"\x82\x51\x81\x44\x82\x54", "2.5", "full-width ２．５ reads as the batch reads it"},
       {"2.5", "2.5", "a clean text stays"},
   };
   Kestrova app("");
@@ -317,8 +338,7 @@ TEST(FieldChecks, ReadingAVolumeFieldShowsTheCleanedText) {
   }
 }
 
-// The age and height fields take digit keystrokes only; the VC field takes any;
-// Tab does not leave a field.
+// The age and height fields take digit keystrokes only; the VC field takes any.
 TEST(FieldChecks, AgeAndHeightFieldsTakeDigitKeystrokesOnly) {
   const struct {
     int field;
@@ -328,10 +348,6 @@ TEST(FieldChecks, AgeAndHeightFieldsTakeDigitKeystrokesOnly) {
       {kAgeField, "1a.7-", "17"},
       {kHeightField, "1a.7-", "17"},
       {kVcField, "1a.7-", "1a.7-"},
-      // No dialog navigation: Tab reaches the field as a character, which a
-      // single-line field drops, and what follows lands in the same field (the
-      // user guide warns of this).
-      {kFvcField, "3.1\t3.0", "3.13.0"},
   };
   Kestrova app("");
   ASSERT_TRUE(app.ok());
@@ -342,6 +358,56 @@ TEST(FieldChecks, AgeAndHeightFieldsTakeDigitKeystrokesOnly) {
     for (char key : std::string(c.keys)) SendMessageA(app.Control(c.field), WM_CHAR, key, 1);
     EXPECT_EQ(WindowText(app.Control(c.field)), c.shown);
   }
+}
+
+// Tab and Enter move the focus down the fields in their order on screen (age,
+// height, VC, FVC, FEV1, wrapping round), Shift+Tab back up; the field left is
+// checked, and no key reaches a field as a character: "3.1", Tab, "2.5" is
+// VC 3.1 and FVC 2.5, not VC 3.125. Full-width digits typed through the IME
+// read as ASCII.
+TEST(FieldChecks, TabAndEnterMoveBetweenTheFieldsInTheirOrder) {
+  Kestrova app("/Sex=F /Age=45 /Setake=160");
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(FocusField(app, kVcField));
+  const auto focusReaches = [&](int id) {
+    return WaitUntil([&] { return FocusOf(app) == app.Control(id); }, kTimeoutMs);
+  };
+  TypeText(L"3.1");
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusReaches(kFvcField));
+  TypeText(L"2.5");
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusReaches(kFev1Field));
+  EXPECT_EQ(WindowText(app.Control(kVcField)), "3.1");
+  EXPECT_TRUE(WaitUntil([&] { return CellsInked(app.window(), kFvcPercentRows); }, kTimeoutMs));
+  EXPECT_EQ(WindowText(app.Control(kFvcField)), "2.5");
+  TypeThroughIme(app, kFev1Field, "\x82\x50\x81\x44\x82\x57");  // １．８
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(app.Control(kFev1Field)) == "\x82\x50\x81\x44\x82\x57"; },
+                        kTimeoutMs))
+      << Bytes(WindowText(app.Control(kFev1Field)));
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusReaches(kAgeField));  // wrapped round
+  EXPECT_EQ(WindowText(app.Control(kFev1Field)), "1.8");
+  EXPECT_TRUE(CellsInked(app.window(), kFev1PercentRows));
+
+  const struct {
+    WORD key;
+    bool shift;
+    int reached;
+  } steps[] = {
+      {VK_RETURN, false, kHeightField},  // from the multiline age field, without a line break
+      {VK_TAB, true, kAgeField},
+      {VK_TAB, true, kFev1Field},  // wrapped round backwards
+      {VK_RETURN, false, kAgeField},
+  };
+  for (const auto& step : steps) {
+    PressKey(step.key, step.shift);
+    EXPECT_TRUE(focusReaches(step.reached)) << step.reached;
+  }
+  EXPECT_EQ(WindowText(app.Control(kAgeField)), "45");
+  EXPECT_EQ(WindowText(app.Control(kHeightField)), "160");
+  EXPECT_EQ(FindMessageBox(app.window()), nullptr);
+  EXPECT_EQ(app.Close(), std::optional<DWORD>(0));
 }
 
 }  // namespace

@@ -181,6 +181,73 @@ TEST(SystemMenu, CopiesFollowWhatTheWindowShows) {
   EXPECT_EQ(app.Close(), 0u);
 }
 
+// A value typed into the field with the focus and not yet left counts: the item
+// applies the field first, as leaving it would, and carries the applied values
+// only. A warning of that check is shown once, neither again when the box
+// takes the focus nor when the field is left afterwards; the focus stays in
+// the field. The items are available as soon as the value being typed gives
+// results.
+TEST(SystemMenu, CopyAppliesTheFieldBeingTypedIn) {
+  {
+    Kestrova empty("/Sex=F /Setake=160");
+    ASSERT_TRUE(empty.ok());
+    ASSERT_TRUE(FocusField(empty, kAgeField));
+    SetWindowTextTo(empty.Control(kAgeField), "45");
+    ExpectCopiesMatch(empty, "/Sex=F /Age=45 /Setake=160");
+    EXPECT_EQ(empty.Close(), 0u);
+  }
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(FocusField(app, kFev1Field));
+  SetWindowTextTo(app.Control(kFev1Field), "1.8");
+  ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=1.8");
+
+  SetWindowTextTo(app.Control(kFev1Field), "3.5");  // above FVC 3.0: warned of and kept
+  const DWORD before = GetClipboardSequenceNumber();
+  ASSERT_TRUE(ChooseItem(app, 'K'));
+  const std::optional<MessageBoxSeen> box = WaitForMessageBox(app.window());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, std::string(kestrova::texts::kInputPrefix) + "3.5" +
+                           std::string(kestrova::texts::kGreaterThanFvc) + "3");
+  ASSERT_TRUE(PressOk(*box));
+  ASSERT_TRUE(WaitUntil([&] { return GetClipboardSequenceNumber() != before; }, kTimeoutMs));
+  const std::optional<Clipboard> seen = ReadClipboard();
+  ASSERT_TRUE(seen);
+  const std::wstring chart =
+      ExpectedChart("--window-rules /Sex=F /Age=45 /Setake=160 /VC=3.1 /FVC=3.0 /FEV1=3.5");
+  EXPECT_TRUE(seen->unicode == chart) << Narrow(seen->unicode, CP_UTF8) << "\n---\n"
+                                      << Narrow(chart, CP_UTF8);
+  EXPECT_EQ(FindMessageBox(app.window()), nullptr);
+  EXPECT_EQ(FocusOf(app), app.Control(kFev1Field));
+  // Chosen again, and the field left by a click elsewhere: nothing new to apply.
+  ASSERT_TRUE(ChooseCopyItem(app, 'K'));
+  ASSERT_TRUE(FocusField(app, kVcField));
+  EXPECT_EQ(FindMessageBox(app.window()), nullptr);
+  EXPECT_EQ(WindowText(app.Control(kFev1Field)), "3.5");
+  EXPECT_EQ(app.Close(), 0u);
+}
+
+// A sex chosen in the window (no /Sex key: the men's button is checked) is
+// named as kestrova-cli names its code: 男性 (1), then 女性 (2).
+TEST(SystemMenu, ChartNamesTheSexChosenInTheWindow) {
+  const std::string values = "/Age=45 /Setake=170 /VC=3.1 /FVC=3.0 /FEV1=2.4";
+  Kestrova app(values);
+  ASSERT_TRUE(app.ok());
+  ASSERT_TRUE(ChooseCopyItem(app, 'K'));
+  std::optional<Clipboard> seen = ReadClipboard();
+  ASSERT_TRUE(seen);
+  EXPECT_NE(seen->unicode.find(L"\x7537\x6027 (1)"), std::wstring::npos) << Narrow(seen->unicode, CP_UTF8);
+  EXPECT_TRUE(seen->unicode == ExpectedChart("/Sex=1 " + values)) << Narrow(seen->unicode, CP_UTF8);
+
+  SendMessageA(app.Control(kFemaleButton), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Sync(app.window()));
+  ASSERT_TRUE(ChooseCopyItem(app, 'K'));
+  seen = ReadClipboard();
+  ASSERT_TRUE(seen);
+  EXPECT_TRUE(seen->unicode == ExpectedChart("/Sex=2 " + values)) << Narrow(seen->unicode, CP_UTF8);
+  EXPECT_EQ(app.Close(), 0u);
+}
+
 // Black pixels of the open system menu: the text of the items that are
 // available (greyed items are drawn in grey).
 int BlackPixelsOfMenu(Kestrova& app, const char* screenshot) {
