@@ -11,16 +11,23 @@
 // The caller fills and submits chunks one at a time and takes them back in the
 // order submitted; `work` runs on one of `jobs` worker threads for each. At most
 // 2 * jobs + 2 chunks exist, reused, so memory stays bounded whatever the input.
+// A thread the system cannot start (a thread or memory limit) leaves the work
+// to those that started; when none did, Submit runs it on the calling thread.
+// An exception thrown by `work` (std::bad_alloc when memory runs out) is thrown
+// again by Next() on the calling thread, for the chunk it was thrown for.
 #ifndef KESTROVA_BATCH_CHUNK_PIPELINE_H_
 #define KESTROVA_BATCH_CHUNK_PIPELINE_H_
 
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kestrova::batch {
@@ -33,7 +40,13 @@ class ChunkPipeline {
       slots_.push_back(std::make_unique<Slot>());
       free_.push_back(slots_.back().get());
     }
-    for (unsigned i = 0; i < jobs; ++i) workers_.emplace_back([this] { Work(); });
+    for (unsigned i = 0; i < jobs; ++i) {
+      try {
+        workers_.emplace_back([this] { Work(); });
+      } catch (const std::system_error&) {
+        break;  // fewer threads: the output is the same for any count
+      }
+    }
   }
   ~ChunkPipeline() {
     {
@@ -55,6 +68,11 @@ class ChunkPipeline {
     free_.pop_back();
     slot->done = false;
     inOrder_.push_back(slot);
+    if (workers_.empty()) {
+      work_(slot->chunk);  // an exception goes straight to the caller
+      slot->done = true;
+      return;
+    }
     {
       std::lock_guard lock(mutex_);
       queue_.push_back(slot);
@@ -71,13 +89,15 @@ class ChunkPipeline {
     inOrder_.pop_front();
     std::unique_lock lock(mutex_);
     finished_.wait(lock, [&] { return taken_->done; });
+    if (taken_->failure) std::rethrow_exception(std::exchange(taken_->failure, nullptr));
     return &taken_->chunk;
   }
 
  private:
   struct Slot {
     Chunk chunk;
-    bool done = false;  // guarded by mutex_
+    bool done = false;           // guarded by mutex_
+    std::exception_ptr failure;  // what `work` threw; set before done
   };
 
   void Work() {
@@ -90,9 +110,15 @@ class ChunkPipeline {
         slot = queue_.front();
         queue_.pop_front();
       }
-      work_(slot->chunk);
+      std::exception_ptr failure;
+      try {
+        work_(slot->chunk);
+      } catch (...) {
+        failure = std::current_exception();
+      }
       {
         std::lock_guard lock(mutex_);
+        slot->failure = failure;
         slot->done = true;
       }
       finished_.notify_all();

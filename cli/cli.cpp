@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <thread>
 
@@ -273,8 +274,15 @@ int RunCli(const std::vector<std::string_view>& args, std::FILE* in, std::FILE* 
     const std::string text = options.help ? std::string(kUsage) + std::string(kHelp) : VersionText() + "\n";
     return WriteStandardOutput(text, out, err);
   }
-  if (options.batch) return RunBatchMode(options, in, out, err, terminal);
-  return RunSinglePatient(options, out, err, terminal);
+  try {
+    if (options.batch) return RunBatchMode(options, in, out, err, terminal);
+    return RunSinglePatient(options, out, err, terminal);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out (a memory limit, --jobs far above the cores): the files
+    // being written are removed as the run unwinds, and the run is a failure.
+    std::fputs("kestrova-cli: out of memory\n", err);
+    return kExitIoError;
+  }
 }
 
 }  // namespace kestrova::cli

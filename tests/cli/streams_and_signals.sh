@@ -38,6 +38,23 @@ standard input closed|<&- 2>err.txt|1|grep -q '^kestrova-cli: -: cannot be read'
 standard output closed|>&- <bad.csv 2>err.txt|2|[ "$(wc -l <out/c.csv)" = 3 ]
 EOF
 
+# Threads or memory the system will not give (100 MB stacks in 3 GB of address
+# space leave room for about 25 of 256 threads): the run goes on with the
+# threads it has, or ends with a one-line reason and status 1; it never aborts,
+# and leaves no temporary file. (Skipped under AddressSanitizer, whose shadow
+# memory needs the address space.)
+if ! grep -q __asan_init "$cli"; then
+  (ulimit -s 100000 -v 3000000 && exec "$cli" --batch big.csv -o out/j.csv --jobs 256 2>err.txt)
+  rc=$?
+  if [ "$rc" = 0 ]; then
+    cmp -s out/j.csv complete.csv || fail "--jobs 256 under a memory limit: the output differs"
+  elif [ "$rc" != 1 ] || [ "$(cat err.txt)" != "kestrova-cli: out of memory" ]; then
+    fail "--jobs 256 under a memory limit: exit status $rc, $(cat err.txt)"
+  fi
+  [ "$(temporaries)" = 0 ] || fail "--jobs 256 under a memory limit: temporary file left"
+  rm -f out/j.csv
+fi
+
 # A signal while the run waits for more input: the target keeps its content
 # and the temporary file is gone when the process has ended.
 ulimit -c 0  # SIGXFSZ would dump a core
