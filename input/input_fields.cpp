@@ -67,14 +67,6 @@ FieldCheckOutcome ReadAndStore(InputField field, std::string_view fieldText, Pat
   return outcome;
 }
 
-std::string Concat(std::string_view a, double x, std::string_view b, double y) {
-  std::string text(a);
-  text += FormatNumber(x);
-  text += b;
-  text += FormatNumber(y);
-  return text;
-}
-
 UserMessage RangeMessage(VolumeField which, double value) {
   // VC has its own spacing: "1.0-15 です" and "入力：" without a trailing space.
   const bool vc = which == VolumeField::kVc;
@@ -86,8 +78,7 @@ UserMessage RangeMessage(VolumeField which, double value) {
 }
 
 // The first relation test of the field's row that holds, or none: the rules
-// of input/limits.h, in the window's words (CP932). The FVC check's text
-// names VC from the FVC side, which no other surface writes.
+// of input/limits.h, in the window's words (CP932).
 std::optional<UserMessage> RelationMessage(VolumeField which, const PatientInputs& in) {
   std::optional<std::string> text;
   switch (which) {
@@ -97,7 +88,7 @@ std::optional<UserMessage> RelationMessage(VolumeField which, const PatientInput
       }
       break;
     case VolumeField::kFvc:
-      if (FvcAboveVc(in.fvc, in.vc)) text = Concat(texts::kInputPrefix, in.fvc, texts::kGreaterThanVc, in.vc);
+      if (FvcAboveVc(in.fvc, in.vc)) text = FvcAboveVcText(in, TextEncoding::kShiftJis);
       break;
     case VolumeField::kFev1:
       if (Fev1AboveFvc(in.fev1, in.fvc)) {

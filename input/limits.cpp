@@ -152,4 +152,10 @@ std::string RelationWarningText(RelationWarning warning, const PatientInputs& in
   return {};
 }
 
+std::string FvcAboveVcText(const PatientInputs& in, TextEncoding encoding) {
+  const bool utf8 = encoding == TextEncoding::kUtf8;
+  return WarningText(utf8 ? texts::kInputPrefixUtf8 : texts::kInputPrefix, in.fvc,
+                     utf8 ? texts::kGreaterThanVcUtf8 : texts::kGreaterThanVc, in.vc);
+}
+
 }  // namespace kestrova

@@ -120,6 +120,8 @@ std::string RelationWarningKeys(std::uint8_t warnings);
 // The window's warning text (caption "確認 !!"): "入力：3 < FVC：3.5", in CP932
 // (the window) or UTF-8.
 std::string RelationWarningText(RelationWarning warning, const PatientInputs& inputs, TextEncoding encoding);
+// The window's FVC check says vcBelowFvc from the FVC side: "入力：3.5 > VC：3".
+std::string FvcAboveVcText(const PatientInputs& inputs, TextEncoding encoding);
 
 }  // namespace kestrova
 
