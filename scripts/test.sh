@@ -26,6 +26,9 @@ bash tests/web/run.sh
 # The Python package, installed as README says (Debian's Python, a fresh
 # virtual environment), and its tests against the kestrova-cli just built.
 bash scripts/python-test.sh
+# One patient, one result: generated patients through the batch, kestrova-cli,
+# Python and the page's API under Node give the same results and errors.
+bash tests/surfaces/run.sh
 
 # Sanitizers over the whole native suite, and the fuzz targets from their seeds
 # for a bounded time each (long sessions: scripts/fuzz.sh 600).

@@ -1,45 +1,11 @@
-"""compute_frame and compute_many against kestrova-cli --batch, cell for cell."""
-
-import math
+"""compute_many's threads, and compute_frame on a clinic's Shift-JIS file.
+(Every cell of every input kind against kestrova-cli --batch: tests/surfaces.)"""
 
 import numpy as np
 import pandas as pd
-import pytest
 
 import kestrova
 from conftest import ENGLISH, JAPANESE, patients, write_csv
-
-
-def batch_csv(path):
-    return pd.read_csv(path, dtype=str, keep_default_na=False)
-
-
-def expected_column(texts, kind):
-    """What a reader of the batch CSV gets from its texts."""
-    if kind == "number":
-        return np.array([float(t) if t else math.nan for t in texts])
-    if kind == "flag":
-        return np.array([t == "1" for t in texts])
-    return np.array(texts, dtype=object)
-
-
-def test_every_cell_equals_the_batch_csv(batch_files):
-    source, out = batch_files
-    expected = batch_csv(out)
-    got = kestrova.compute_frame(pd.read_csv(source))
-    assert len(got) == len(expected) == 10_000
-    assert list(got["id"]) == list(expected["id"])
-    assert list(got["error"].str.len() > 0).count(True) == 11
-    assert list(got["error"]) == list(expected["error"])
-    for name, kind in kestrova.RESULT_COLUMNS:
-        want = expected_column(list(expected[name]), kind)
-        have = got[name].to_numpy()
-        if kind == "number":
-            assert have.dtype == np.float64, name
-            mismatch = ~((have == want) | (np.isnan(have) & np.isnan(want)))
-        else:
-            mismatch = have != want
-        assert not mismatch.any(), (name, expected[name][mismatch].head().tolist(), have[mismatch][:5].tolist())
 
 
 def test_threads_give_identical_arrays(batch_files):
