@@ -4,7 +4,8 @@
 # So an #include of a folder that is not a dependency fails to compile, and the
 # layers are kept by the build:
 #   numtext, texts -> records -> equations, input -> display -> kestrova
-#     -> report -> batch -> cli
+#     -> report -> batch -> cli      (input, the input model, also below
+#     kestrova, report and batch: every surface reads a patient through it)
 #   report, batch (the safe output file), display, input -> app
 # report/ (the formats of a result) and batch/ (CSV files, encodings, the safe
 # output file, the per-row pages) never see cli/; app/ never links cli/.
