@@ -7,6 +7,7 @@
 #include "batch/header_names.h"
 #include "batch/paths.h"
 #include "batch/text_encoding.h"
+#include "input/patient_record.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/html_report.h"

@@ -54,14 +54,6 @@ std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 // ASCII letters in lower case; other bytes as they are.
 std::string LowerAscii(std::string_view s);
 
-// Without the blanks (spaces and tabs) at either end. Inline: every number
-// of every row goes through it.
-inline std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace kestrova::batch
 
 #endif  // KESTROVA_BATCH_TEXT_ENCODING_H_

@@ -11,12 +11,6 @@
 namespace kestrova {
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // [+|-]digits[.digits] with at least one digit.
 bool IsDecimalNumber(std::string_view s) {
   std::size_t i = 0;

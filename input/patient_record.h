@@ -65,6 +65,14 @@ bool ReadPatientRecord(const PatientTexts& texts, TextEncoding encoding, Patient
 std::array<InputProblem, kPatientValueCount> CheckPatientTexts(const PatientTexts& texts,
                                                                TextEncoding encoding);
 
+// Without the blanks (spaces and tabs) at either end. Inline: every number
+// of every row goes through it.
+inline std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
 // A number text with full-width digits and point as ASCII; other bytes as
 // they are. `text` itself when it has none (no copy): the view then points
 // into `text`, else into `scratch`.
