@@ -11,9 +11,8 @@
 
 #include "app/win.h"
 #include "display/result_panel.h"
-#include "equations/prediction_set.h"
-#include "equations/spline_table.h"
 #include "input/limits.h"
+#include "kestrova/kestrova.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova::app {
@@ -40,10 +39,13 @@ struct AppState {
   HWND maleButton = nullptr;    // radio button 1007 "男性"
   HWND femaleButton = nullptr;  // radio button 1008 "女性"
 
-  PatientInputs inputs;           // what the user (or the command line) entered
-  PredictionSet results;          // the fifteen results of the last calculation
-  SplineTable splineTable;        // JRS2014 age-spline terms, loaded by the set-up
-  PanelState panelState;          // pending text colour and the measured FEV1/FVC
+  PatientInputs inputs;  // what the user (or the command line) entered
+  // The result the panel shows: computed (ComputePanelResult) by the last
+  // calculation the window ran, its volumes and panel taken anew at each
+  // percentage repaint (RemeasurePanelResult). Kept while no calculation can
+  // run, so later percentages still compare with it (window_panel.h).
+  PanelResult result;
+  PanelState panelState;          // pending text colour
   std::string givenSex;           // the command line's sex text ("F"), for the reports; empty when none
   std::uint8_t givenSexCode = 0;  // the sex code it gave; a radio button choosing another drops the text
 

@@ -87,9 +87,9 @@ void FinishCheck(HWND field, const FieldCheckOutcome& outcome) {
   FinishFieldCheck(outcome, g_app.inputs);
   if (outcome.placeholderText) AppliedText(outcome.field).clear();  // refused: not given
   if (outcome.placeholderText) SetFieldText(field, *outcome.placeholderText);
-  if (outcome.recalculate) Recalculate(WindowPanel());
-  if (outcome.paintPercentages) PaintPercentages(WindowPanel());
-  if (outcome.clearPanel) ClearPanel(WindowPanel());
+  if (outcome.recalculate) RecalculatePanel();
+  if (outcome.paintPercentages) RepaintPercentages();
+  if (outcome.clearPanel) ClearWindowPanel();
 }
 
 void RunFieldCheck(HWND field, FieldCheck check) { FinishCheck(field, ReadFieldValue(field, check)); }
@@ -116,8 +116,8 @@ void RunSexChoice(std::uint8_t sexCode) {
   // The buttons no longer show the sex the command line gave: its text goes.
   if (sexCode != g_app.givenSexCode) g_app.givenSex.clear();
   const FieldCheckOutcome outcome = ChooseSex(sexCode, g_app.inputs);
-  if (outcome.recalculate) Recalculate(WindowPanel());
-  if (outcome.paintPercentages) PaintPercentages(WindowPanel());
+  if (outcome.recalculate) RecalculatePanel();
+  if (outcome.paintPercentages) RepaintPercentages();
 }
 
 }  // namespace

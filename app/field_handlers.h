@@ -7,7 +7,7 @@
 // the cleaned text into the field, the value into its input, the message (a
 // modal box owned by the main window, OK only, no icon; a paint may run while
 // it waits), then a rejected value back to 0 and the placeholder into the
-// field, then Recalculate and the percentage repaint.
+// field, then the recalculation and the percentage repaint (window_panel.h).
 #ifndef KESTROVA_APP_FIELD_HANDLERS_H_
 #define KESTROVA_APP_FIELD_HANDLERS_H_
 

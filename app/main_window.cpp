@@ -20,7 +20,7 @@ struct CommandRoute {
   void (*handler)();
 };
 
-void PressHeaderButton() { Recalculate(WindowPanel()); }
+void PressHeaderButton() { RecalculatePanel(); }
 
 constexpr CommandRoute kCommandRoutes[] = {
     {kHeaderButtonId, BN_CLICKED, PressHeaderButton},
@@ -131,9 +131,8 @@ void RunWindowSetUp() {
   ApplyProgramCommandLine();
   CheckRadio(g_app.inputs.sexCode == kSexFemale ? g_app.femaleButton : g_app.maleButton);
 
-  LoadSplineTable(g_app.splineTable);
   g_app.panelState.pendingColour = kBlack;
-  PaintPanel(WindowPanel());
+  PaintWindowPanel();
 }
 
 LRESULT OnCreate(HWND window) {
@@ -149,7 +148,7 @@ LRESULT OnPaint(HWND window) {
   // returns; BeginPaint/EndPaint only validate the window.
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  PaintPanel(WindowPanel());
+  PaintWindowPanel();
   EndPaint(window, &paint);
   return 0;
 }

@@ -7,8 +7,8 @@
 
 #include "app/app_state.h"
 #include "app/win.h"
-#include "batch/paths.h"
 #include "input/limits.h"
+#include "io/paths.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/chart_text.h"
@@ -43,20 +43,34 @@ report::GivenInputs WindowGivenInputs() {
   return given;
 }
 
-// The result columns' texts joined by TAB.
-class TabRow final : public report::ResultColumnSink {
- public:
-  void PlainField(std::string_view text) override {
-    if (!first_) row_ += '\t';
-    first_ = false;
-    row_ += text;
+// Texts joined by TAB.
+template <class Texts>
+std::string TabRow(const Texts& texts) {
+  std::string row;
+  bool first = true;
+  for (std::string_view text : texts) {
+    if (!first) row += '\t';
+    first = false;
+    row += text;
   }
-  std::string& row() { return row_; }
+  return row;
+}
 
- private:
-  std::string row_;
-  bool first_ = true;
-};
+bool SameInputs(const PatientInputs& a, const PatientInputs& b) {
+  return a.sexCode == b.sexCode && a.age == b.age && a.height == b.height && a.vc == b.vc && a.fvc == b.fvc &&
+         a.fev1 == b.fev1;
+}
+
+// What the items carry: the panel's kept result while it stands for the
+// inputs as they are, which is the rule (every check that changes an input
+// recalculates or takes the volumes in); else the result of those inputs,
+// computed into `scratch`. So after an age outside 17 to 95, which clears the
+// panel and keeps the last calculation, the items carry what that age gives.
+const PanelResult& AppliedResult(PanelResult& scratch) {
+  if (g_app.result.computed && SameInputs(g_app.result.inputs, g_app.inputs)) return g_app.result;
+  ComputePanelResult(g_app.inputs, scratch);
+  return scratch;
+}
 
 }  // namespace
 
@@ -68,7 +82,7 @@ std::string Utf8OfAnsi(std::string_view ansi) {
   const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
-  return batch::Utf8Of(wide);
+  return io::Utf8Of(wide);
 }
 
 bool PanelShowsResults(const PatientInputs& inputs) {
@@ -78,18 +92,21 @@ bool PanelShowsResults(const PatientInputs& inputs) {
 }
 
 std::string ChartText() {
-  const FullResult result = ComputeFullResult(g_app.inputs);
+  PanelResult scratch;
+  const PanelResult& result = AppliedResult(scratch);
   return report::FormatChartText(WindowGivenInputs(), result, ReadResult(result));
 }
 
 std::string TableText() {
-  TabRow header;
-  for (const std::string& name : report::ResultColumnNames()) header.PlainField(name);
-  TabRow values;
-  report::WriteResultColumns(ComputeFullResult(g_app.inputs), values);
-  return header.row() + '\n' + values.row() + '\n';
+  PanelResult scratch;
+  report::ResultColumnTexts values;
+  report::ReadResultColumns(AppliedResult(scratch), values);
+  return TabRow(report::ResultColumnNames()) + '\n' + TabRow(values.texts) + '\n';
 }
 
-std::string ReportPage() { return report::FormatHtml(WindowGivenInputs(), ComputeFullResult(g_app.inputs)); }
+std::string ReportPage() {
+  PanelResult scratch;
+  return report::FormatHtml(WindowGivenInputs(), AppliedResult(scratch));
+}
 
 }  // namespace kestrova::app

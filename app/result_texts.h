@@ -1,7 +1,7 @@
 // The texts that leave the window through its system menu, built from what the
-// window applied: the inputs it computed (g_app.inputs) and the text each was
-// applied from (g_app.appliedTexts), never the fields' current texts. They are
-// the same bytes kestrova-cli writes for the same values.
+// window applied: the result it keeps for the inputs (g_app.result) and the
+// text each input was applied from (g_app.appliedTexts), never the fields'
+// current texts. They are the same bytes kestrova-cli writes for the same values.
 #ifndef KESTROVA_APP_RESULT_TEXTS_H_
 #define KESTROVA_APP_RESULT_TEXTS_H_
 

@@ -10,8 +10,8 @@
 #include "app/field_handlers.h"
 #include "app/main_window.h"
 #include "app/result_texts.h"
-#include "batch/output_file.h"
 #include "input/limits.h"
+#include "io/output_file.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::app {
@@ -100,7 +100,7 @@ bool PutOnClipboard(std::string_view utf8) {
 // Writes `bytes` to `path` (ANSI) whole or not at all: a temporary file in the
 // same folder, renamed over `path` once complete. On failure no file is left.
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  batch::OutputFile file;
+  io::OutputFile file;
   std::string error;
   if (!file.Open(Utf8OfAnsi(path), error)) return false;  // the spelling the output file takes
   if (!file.Write(bytes)) return false;                   // the destructor removes the temporary file

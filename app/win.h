@@ -1,6 +1,7 @@
-// The one way app/ includes the Windows headers: ANSI functions only, no
-// min/max macros, and without the DrawText macro, which would otherwise rename
-// PanelDevice::DrawText to DrawTextA in every file that sees both.
+// The one way app/ includes the Windows headers: io/windows.h (no min/max
+// macros), the common controls, ANSI functions only, and without the DrawText
+// macro, which would otherwise rename PanelDevice::DrawText to DrawTextA in
+// every file that sees both.
 #ifndef KESTROVA_APP_WIN_H_
 #define KESTROVA_APP_WIN_H_
 
@@ -8,15 +9,9 @@
 #error "app/ uses the ANSI (…A) functions only; build without UNICODE"
 #endif
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 // windows.h first: commctrl.h needs its types.
 // clang-format off
-#include <windows.h>
+#include "io/windows.h"
 #include <commctrl.h>
 // clang-format on
 

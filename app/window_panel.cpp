@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "input/input_fields.h"
 
 namespace kestrova::app {
 
@@ -21,14 +22,42 @@ void KeptDcDevice::DrawText(std::uint16_t x, std::uint16_t y, std::string_view t
               static_cast<UINT>(text.size()), nullptr);
 }
 
-void KeptDcDevice::ShowMessage(const UserMessage& message) {
-  MessageBoxA(g_app.mainWindow, message.text.c_str(), message.caption.c_str(), MB_OK);
-}
+namespace {
 
 PanelContext WindowPanel() {
   // Stateless: every call draws through the handles in g_app.
   static KeptDcDevice device;
-  return PanelContext{g_app.inputs, g_app.splineTable, g_app.results, g_app.panelState, device};
+  return PanelContext{g_app.panelState, device};
 }
+
+}  // namespace
+
+void PaintWindowPanel() {
+  WindowPanel().device.FillPanel();
+  if (IsKnownSexCode(g_app.inputs.sexCode)) RecalculatePanel();
+}
+
+void RecalculatePanel() {
+  const PatientInputs& inputs = g_app.inputs;
+  if ((inputs.height * inputs.age) * inputs.sexCode == 0) return;
+  PanelResult& result = g_app.result;
+  ComputePanelResult(inputs, result);
+  if (!IsKnownSexCode(inputs.sexCode)) {
+    const UserMessage message = SexCheckMessage(inputs.sexCode);
+    MessageBoxA(g_app.mainWindow, message.text.c_str(), message.caption.c_str(), MB_OK);
+    // The calculation reset its results to the placeholders: those are shown.
+    RemeasurePanelResult(inputs, result);
+  }
+  const PanelContext panel = WindowPanel();
+  PaintResultLines(panel, result.panel);
+  PaintPercentages(panel, result.panel);
+}
+
+void RepaintPercentages() {
+  RemeasurePanelResult(g_app.inputs, g_app.result);
+  PaintPercentages(WindowPanel(), g_app.result.panel);
+}
+
+void ClearWindowPanel() { ClearPanel(WindowPanel()); }
 
 }  // namespace kestrova::app

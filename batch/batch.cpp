@@ -7,8 +7,9 @@
 #include "batch/chunk_pipeline.h"
 #include "batch/csv.h"
 #include "batch/header_names.h"
-#include "batch/output_file.h"
 #include "input/patient_record.h"
+#include "io/output_file.h"
+#include "io/text_encoding.h"
 #include "kestrova/kestrova.h"
 #include "numtext/utf8.h"
 #include "report/result_columns.h"
@@ -102,18 +103,18 @@ bool NextRecord(CsvReader& reader, CsvRecord& record) {
 }
 
 // Decides the input's encoding and takes its byte order mark.
-EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> forced) {
-  const std::string_view start = reader.Lookahead(kEncodingSampleBytes);
-  const EncodingDecision decision = DecideEncoding(start, reader.AtEnd(), forced);
-  if (decision.byteOrderMark) reader.Skip(kByteOrderMark.size());
+io::EncodingDecision StartInput(CsvReader& reader, std::optional<TextEncoding> forced) {
+  const std::string_view start = reader.Lookahead(io::kEncodingSampleBytes);
+  const io::EncodingDecision decision = io::DecideEncoding(start, reader.AtEnd(), forced);
+  if (decision.byteOrderMark) reader.Skip(io::kByteOrderMark.size());
   return decision;
 }
 
 // "kestrova-cli: NAME:LINE: ERROR" on the error stream, the input's bytes in it
 // shown safely (MessageText).
 void ReportLine(const BatchStreams& s, std::uint64_t line, std::string_view error, TextEncoding encoding) {
-  const std::string text = "kestrova-cli: " + MessageText(s.inputName, TextEncoding::kUtf8) + ":" +
-                           std::to_string(line) + ": " + MessageText(error, encoding) + "\n";
+  const std::string text = "kestrova-cli: " + io::MessageText(s.inputName, TextEncoding::kUtf8) + ":" +
+                           std::to_string(line) + ": " + io::MessageText(error, encoding) + "\n";
   std::fwrite(text.data(), 1, text.size(), s.err);
 }
 
@@ -141,10 +142,11 @@ bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encodi
                   ComputeRow(texts, encoding, scratch.result, scratch.error);
   if (ok) {
     writer.PlainField({});  // no error
-    WriteResultColumns(scratch.result, scratch.texts, writer);
+    report::ReadResultColumns(scratch.result, scratch.texts);
+    writer.PlainFields(scratch.texts.texts);
   } else {
     writer.Field(scratch.error);
-    WriteEmptyResultColumns(writer);
+    writer.EmptyFields(report::ResultColumnNames().size());
   }
   writer.EndRow();
   return ok;
@@ -249,7 +251,7 @@ int RunBatch(const BatchStreams& streams) {
   std::string error;
   Progress progress(streams);
   const auto name = [&] { return std::string(streams.inputName); };
-  const EncodingDecision encoding = StartInput(reader, streams.encoding);
+  const io::EncodingDecision encoding = StartInput(reader, streams.encoding);
 
   if (!NextRecord(reader, record)) {
     if (reader.ReadError()) {
@@ -280,7 +282,7 @@ int RunBatch(const BatchStreams& streams) {
                encoding.encoding);
   }
   layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
-  if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(kByteOrderMark);
+  if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(io::kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record, encoding.encoding);
   // The output's rows end as the input's header does (Excel writes CR LF).
   writer.UseCrLf(record.crLf);

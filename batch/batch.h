@@ -12,7 +12,7 @@
 // and empty results, and a message on the error stream names its line; every other row is computed exactly as
 // the window computes it. The output has exactly one row per input row, in order; empty lines are no rows.
 //
-// The file's encoding is decided once (batch/text_encoding.h); its byte order
+// The file's encoding is decided once (io/text_encoding.h); its byte order
 // mark is not part of the header. The output is in the same encoding: it
 // starts with a byte order mark when the input did and is UTF-8, passed-through
 // bytes stay as they are, and the texts it adds are ASCII (in UTF-8 an error
@@ -29,18 +29,21 @@
 #include <string_view>
 
 #include "batch/header_names.h"
-#include "batch/text_encoding.h"
 #include "input/patient_record.h"
+#include "io/text_encoding.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova {
 struct PanelResult;
 }  // namespace kestrova
 
+namespace kestrova::io {
+class OutputFile;
+}  // namespace kestrova::io
+
 namespace kestrova::batch {
 
 struct CsvRecord;
-class OutputFile;
 
 // Sees each row the batch reads, besides the CSV it writes (kestrova-cli
 // --html-dir writes a report per row from it).
@@ -69,7 +72,7 @@ struct BatchStreams {
   std::size_t readBufferSize = std::size_t{1} << 20;
   std::size_t writeBlockSize = std::size_t{1} << 20;
   BatchRowObserver* observer = nullptr;
-  OutputFile* file = nullptr;  // written instead of `out` when set (the -o file)
+  io::OutputFile* file = nullptr;  // written instead of `out` when set (the -o file)
   // Threads that compute the rows (--jobs); the output is the same for any
   // count. With an observer the rows are computed on the calling thread.
   unsigned jobs = 1;

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "batch/output_file.h"
-#include "report/result_columns.h"
+#include "io/output_file.h"
 
 namespace kestrova::batch {
 
@@ -215,7 +214,7 @@ bool CsvReader::Next(CsvRecord& record) {
 CsvWriter::CsvWriter(std::FILE* out, std::size_t blockSize)
     : out_(out), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
 
-CsvWriter::CsvWriter(OutputFile& file, std::size_t blockSize)
+CsvWriter::CsvWriter(io::OutputFile& file, std::size_t blockSize)
     : file_(&file), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
 
 CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), buffer_(8192), blockSize_(4096) {}
@@ -342,17 +341,5 @@ bool CsvWriter::Flush() {
   if (file_ != nullptr && !file_->Flush()) failed_ = true;
   return !failed_;
 }
-
-void WriteResultColumns(const PanelResult& result, report::ResultColumnTexts& texts, CsvWriter& writer) {
-  report::ReadResultColumns(result, texts);
-  writer.PlainFields(texts.texts);
-}
-
-void WriteResultColumns(const PanelResult& result, CsvWriter& writer) {
-  report::ResultColumnTexts texts;
-  WriteResultColumns(result, texts, writer);
-}
-
-void WriteEmptyResultColumns(CsvWriter& writer) { writer.EmptyFields(report::ResultColumnNames().size()); }
 
 }  // namespace kestrova::batch

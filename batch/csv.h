@@ -21,8 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "kestrova/kestrova.h"
-#include "report/result_columns.h"
+namespace kestrova::io {
+class OutputFile;
+}  // namespace kestrova::io
 
 namespace kestrova::batch {
 
@@ -139,15 +140,13 @@ class CsvReader {
   bool cutAtFieldStart_ = false;
 };
 
-class OutputFile;
-
 // Collects output and writes it in large blocks. Fields are quoted only when
 // they hold a comma, a quote, CR or LF.
 class CsvWriter {
  public:
   explicit CsvWriter(std::FILE* out, std::size_t blockSize = std::size_t{1} << 20);
   // Writes through `file`, which counts the bytes and keeps the reason of a failure.
-  explicit CsvWriter(OutputFile& file, std::size_t blockSize = std::size_t{1} << 20);
+  explicit CsvWriter(io::OutputFile& file, std::size_t blockSize = std::size_t{1} << 20);
   // Appends to `sink` instead of writing to a stream.
   explicit CsvWriter(std::string& sink);
   // Keeps all its output in memory, to be taken with Buffered() (rows made on
@@ -231,7 +230,7 @@ class CsvWriter {
   void AppendPlainFields(std::span<const Text> texts);
 
   std::FILE* out_ = nullptr;
-  OutputFile* file_ = nullptr;
+  io::OutputFile* file_ = nullptr;
   std::string* sink_ = nullptr;
   // Output goes into buffer_[0 .. used_); its size is the room. Plain
   // bytes rather than std::string appends: most fields are a few characters,
@@ -244,13 +243,6 @@ class CsvWriter {
   bool failed_ = false;
   int streamError_ = 0;
 };
-
-// The result columns of report/result_columns.h for `result` (a FullResult
-// too), or as many empty fields. `texts` is room for a row's texts, reused
-// from row to row.
-void WriteResultColumns(const PanelResult& result, CsvWriter& writer);
-void WriteResultColumns(const PanelResult& result, report::ResultColumnTexts& texts, CsvWriter& writer);
-void WriteEmptyResultColumns(CsvWriter& writer);
 
 }  // namespace kestrova::batch
 

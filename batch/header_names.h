@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/text_encoding.h"
+#include "input/limits.h"
 
 namespace kestrova::batch {
 
@@ -46,9 +46,7 @@ std::optional<PatientColumn> PatientColumnOfHeaderName(std::string_view name, Te
 // The text decoded to code points, for matching names: full-width ASCII forms
 // and the ideographic space become their ASCII twins, ASCII letters become
 // lower case, and blanks are dropped. Bytes that are not a character of the
-// encoding become U+FFFD. Shift-JIS is decoded only as far as matching needs
-// (ASCII, full-width ASCII and the kanji of the names above); any other
-// character becomes U+FFFD too.
+// encoding become U+FFFD.
 std::u32string NameKey(std::string_view text, TextEncoding encoding);
 
 }  // namespace kestrova::batch

@@ -5,9 +5,9 @@
 
 #include "batch/csv.h"
 #include "batch/header_names.h"
-#include "batch/paths.h"
-#include "batch/text_encoding.h"
 #include "input/patient_record.h"
+#include "io/paths.h"
+#include "io/text_encoding.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/html_report.h"
@@ -27,7 +27,7 @@ bool IsAlnum(char c) { return IsSafe(c) && c != '-' && c != '_'; }
 
 // Device names Windows refuses as file names, with any extension.
 bool IsReservedOnWindows(std::string_view name) {
-  const std::string lower = LowerAscii(name);
+  const std::string lower = io::LowerAscii(name);
   if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul") return true;
   return lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) && lower[3] >= '0' &&
          lower[3] <= '9';
@@ -50,7 +50,7 @@ std::string Utf8Name(const fs::path& path) {
 }
 
 // index.html or a report's name: any .html, in any case.
-bool IsPageName(const fs::path& path) { return LowerAscii(Utf8Name(path)).ends_with(".html"); }
+bool IsPageName(const fs::path& path) { return io::LowerAscii(Utf8Name(path)).ends_with(".html"); }
 
 // The absolute name of the file `path` finally stands for: links followed,
 // also one that dangles (its target is what a write through it would create).
@@ -89,12 +89,12 @@ std::string HtmlDirConflict(const std::string& directory, const BatchFiles& file
   for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
     if (!IsPageName(entry->path())) continue;
     const std::string page = PathIn(directory, Utf8Name(entry->path()));
-    const FileIdentity id = IdentityOf(page);
-    if (const Sameness same = Compare(files.input, id); same != Sameness::kDifferent) {
-      return Conflict(input, same == Sameness::kSame, page, directory, "folder");
+    const io::FileIdentity id = io::IdentityOf(page);
+    if (const io::Sameness same = io::Compare(files.input, id); same != io::Sameness::kDifferent) {
+      return Conflict(input, same == io::Sameness::kSame, page, directory, "folder");
     }
-    if (const Sameness same = Compare(files.output, id); same != Sameness::kDifferent) {
-      return Conflict(output, same == Sameness::kSame, page, directory, "output file");
+    if (const io::Sameness same = io::Compare(files.output, id); same != io::Sameness::kDifferent) {
+      return Conflict(output, same == io::Sameness::kSame, page, directory, "output file");
     }
   }
   if (!toStdout) {
@@ -128,7 +128,7 @@ ReportNames::ReportNames() { used_.insert("index"); }
 std::string ReportNames::Next(std::string_view id, std::uint64_t row) {
   const std::string base = SafeReportName(id, row);
   std::string name = base;
-  for (std::uint64_t n = 2; !used_.insert(LowerAscii(name)).second; ++n)
+  for (std::uint64_t n = 2; !used_.insert(io::LowerAscii(name)).second; ++n)
     name = base + "-" + std::to_string(n);
   return name;
 }
@@ -231,7 +231,7 @@ std::string HtmlBatchWriter::Path(std::string_view name) const { return PathIn(d
 
 bool HtmlBatchWriter::Open() {
   std::string error;
-  if (!MakeDirectory(directory_, error)) {
+  if (!io::MakeDirectory(directory_, error)) {
     std::fprintf(err_, "kestrova-cli: %s: the report directory cannot be made (%s)\n", directory_.c_str(),
                  error.c_str());
     return false;
@@ -243,7 +243,7 @@ void HtmlBatchWriter::Header(const CsvRecord& header, TextEncoding encoding) {
   encoding_ = encoding;
   for (std::size_t i = 0; i < header.count; ++i) {
     const std::string_view name = header[i];
-    columns_.push_back(TextAsUtf8(name, encoding));
+    columns_.push_back(io::TextAsUtf8(name, encoding));
     if (const std::optional<PatientColumn> column = PatientColumnOfHeaderName(name, encoding)) {
       std::size_t& index = *column == PatientColumn::kId     ? idColumn_
                            : *column == PatientColumn::kName ? nameColumn_
@@ -252,7 +252,7 @@ void HtmlBatchWriter::Header(const CsvRecord& header, TextEncoding encoding) {
     }
   }
   std::string error;
-  indexOpen_ = index_.Open(Path("index.html"), error, LinkPolicy::kReplaceLink);
+  indexOpen_ = index_.Open(Path("index.html"), error, io::LinkPolicy::kReplaceLink);
   if (!indexOpen_ || !index_.Write(HtmlIndexStart(source_))) IndexFailed(indexOpen_ ? index_.Error() : error);
 }
 
@@ -264,15 +264,15 @@ void HtmlBatchWriter::IndexFailed(const std::string& reason) {
 
 bool HtmlBatchWriter::WriteFile(const std::string& name, const std::string& text) {
   const std::string path = Path(name);
-  OutputFile file;
+  io::OutputFile file;
   std::string error;
   // Many small files: renamed without waiting for the disk each time.
-  bool ok = file.Open(path, error, LinkPolicy::kReplaceLink);
+  bool ok = file.Open(path, error, io::LinkPolicy::kReplaceLink);
   if (ok && !file.Write(text)) {
     ok = false;
     error = file.Error();
   }
-  ok = ok && file.Commit(error, Durability::kUnsynced);
+  ok = ok && file.Commit(error, io::Durability::kUnsynced);
   if (!ok && unwritten_++ == 0) {
     std::fprintf(err_, "kestrova-cli: %s: cannot be written (%s)\n", path.c_str(), error.c_str());
   }
@@ -285,7 +285,7 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
   if (result != nullptr) entry = IndexEntryOf(*result);
   entry.row = row;
   const auto field = [&](std::size_t column) {
-    return column < record.count ? TextAsUtf8(record[column], encoding_) : std::string();
+    return column < record.count ? io::TextAsUtf8(record[column], encoding_) : std::string();
   };
   entry.id = field(idColumn_);
   entry.name = field(nameColumn_);
@@ -301,7 +301,7 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
     header.patientName = entry.name;
     header.date = field(dateColumn_);
     for (std::size_t i = 0; i < columns_.size() && i < record.count; ++i) {
-      header.fields.push_back({columns_[i], TextAsUtf8(record[i], encoding_)});
+      header.fields.push_back({columns_[i], io::TextAsUtf8(record[i], encoding_)});
     }
     WriteFile(entry.file, report::FormatHtml(header, *result));
   }

@@ -3,7 +3,7 @@
 // row in order with its pattern and red flags, or with its error (such a row
 // gets no report).
 //
-// A report shows the patient's id, name and date columns (cli/header_names.h;
+// A report shows the patient's id, name and date columns (batch/header_names.h;
 // the first of each), their texts in UTF-8 whatever the file's encoding. It is
 // named after the id column when there is one, else after its row number: "A-1.html", "row-3.html".
 // Names are made safe for every file system: ASCII letters, digits, '-' and
@@ -30,8 +30,8 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "batch/output_file.h"
-#include "batch/paths.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 
 namespace kestrova::batch {
 
@@ -71,9 +71,9 @@ HtmlIndexEntry IndexEntryOf(const PanelResult& result);
 // The run's input and output, as HtmlDirConflict checks them.
 struct BatchFiles {
   std::string inputName;  // as given; "-" for standard input
-  FileIdentity input;
+  io::FileIdentity input;
   std::string outputName;  // as given; "-" for standard output
-  FileIdentity output;
+  io::FileIdentity output;
 };
 
 // Why a run may not write its pages into `directory`, or "" when it may: its
@@ -114,7 +114,7 @@ class HtmlBatchWriter : public BatchRowObserver {
   std::string directory_;
   std::string source_;
   std::FILE* err_;
-  OutputFile index_;
+  io::OutputFile index_;
   bool indexOpen_ = false;
   std::vector<std::string> columns_;  // the header's names, in UTF-8
   TextEncoding encoding_ = TextEncoding::kUtf8;

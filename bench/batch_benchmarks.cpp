@@ -45,28 +45,24 @@ void BM_BatchRows(benchmark::State& state) {
 }
 BENCHMARK(BM_BatchRows)->Arg(10000);
 
-void BM_ComputeFullResult(benchmark::State& state) {
-  PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
-  FullResult result;
-  for (auto _ : state) {
-    ComputeFullResult(inputs, result);
-    benchmark::DoNotOptimize(result.rows[0].percent.data());
-    inputs.sexCode = inputs.sexCode == 1 ? 2 : 1;
-  }
-}
-BENCHMARK(BM_ComputeFullResult);
+void ComputeFullOrPanel(const PatientInputs& inputs, FullResult& out) { ComputeFullResult(inputs, out); }
+void ComputeFullOrPanel(const PatientInputs& inputs, PanelResult& out) { ComputePanelResult(inputs, out); }
 
-// What the batch computes per row: the FullResult without its per-row copies.
-void BM_ComputePanelResult(benchmark::State& state) {
+// One patient computed again and again, the sex switched each time: a
+// PanelResult is what the batch computes per row, a FullResult adds the
+// per-row copies the library's callers read.
+template <class Result>
+void BM_Compute(benchmark::State& state) {
   PatientInputs inputs{1, 40, 170, 3.2, 3.9, 2.6};
-  PanelResult result;
+  Result result;
   for (auto _ : state) {
-    ComputePanelResult(inputs, result);
+    ComputeFullOrPanel(inputs, result);
     benchmark::DoNotOptimize(result.jrs2014[0].zText.data());
     inputs.sexCode = inputs.sexCode == 1 ? 2 : 1;
   }
 }
-BENCHMARK(BM_ComputePanelResult);
+BENCHMARK_TEMPLATE(BM_Compute, FullResult);
+BENCHMARK_TEMPLATE(BM_Compute, PanelResult);
 
 void BM_Jrs2014Standings(benchmark::State& state) {
   const auto lms = Jrs2014Lms(1, Jrs2014Quantity::kVc, 40, 170, LoadedSplineTable());

@@ -2,8 +2,8 @@
 //   build/native/bench/core_benchmarks
 #include <benchmark/benchmark.h>
 
-#include "display/panel_contents.h"
 #include "equations/calculation.h"
+#include "kestrova/panel_rules.h"
 #include "numtext/number_text.h"
 
 namespace kestrova {

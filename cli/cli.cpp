@@ -16,25 +16,24 @@
 
 #include "batch/batch.h"
 #include "batch/html_batch.h"
-#include "batch/output_file.h"
-#include "batch/paths.h"
 #include "cli/options.h"
 #include "cli/single_patient.h"
 #include "equations/calculation.h"
 #include "input/command_line.h"
 #include "input/patient_record.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
-#include "numtext/number_text.h"
 #include "report/chart_text.h"
 #include "report/html_report.h"
 #include "report/text_report.h"
-#include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
 
-using namespace kestrova::batch;   // NOLINT: the batch and report layers are
-using namespace kestrova::report;  // NOLINT: what this dispatch drives
+using namespace kestrova::batch;   // NOLINT: the batch, files and report layers
+using namespace kestrova::io;      // NOLINT: are what this dispatch drives
+using namespace kestrova::report;  // NOLINT
 
 namespace {
 
@@ -85,20 +84,15 @@ int WriteStandardOutput(std::string_view text, std::FILE* out, std::FILE* err) {
   return kExitIoError;
 }
 
-// The old outputs: the calculation alone, as the first kestrova-cli printed it.
+// The old outputs: the calculation alone, as the first kestrova-cli printed it,
+// from the predictions of a computed result.
 int RunCalculationOnly(const Options& options, const std::array<std::string, kPatientValueCount>& texts,
-                       const PatientInputs& inputs, std::FILE* out, std::FILE* err) {
-  PredictionSet results;
-  if (!CalculatePredictions(inputs, LoadedSplineTable(), results)) {
-    std::fprintf(err, "%s%s\n", FormatNumber(inputs.sexCode).c_str(),
-                 std::string(texts::kSexCheckTextUtf8).c_str());
-    return 1;
-  }
+                       const FullResult& result, std::FILE* out, std::FILE* err) {
   std::string text;
   if (options.format == Format::kTsv) {
-    text = FormatTsv(texts, inputs, results);
+    text = FormatTsv(texts, result.inputs, result.predictions);
   } else {
-    for (const ResultField& field : ResultFields()) (text += results.*field.line) += '\n';
+    for (const ResultField& field : ResultFields()) (text += result.predictions.*field.line) += '\n';
   }
   return WriteStandardOutput(text, out, err);
 }
@@ -116,7 +110,7 @@ int WritePatient(const Options& options, const PatientInputs& inputs, GivenInput
     return kExitBadInput;
   }
   if (options.format == Format::kLines || options.format == Format::kTsv) {
-    return RunCalculationOnly(options, texts, inputs, out, err);
+    return RunCalculationOnly(options, texts, result, out, err);
   }
   std::string text;
   if (options.format == Format::kJson) {

@@ -10,11 +10,11 @@
 #include "cli/cli.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "io/windows.h"
 // After windows.h, whose types it uses.
 #include <shellapi.h>
 
-#include "batch/paths.h"
+#include "io/paths.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::vector<std::string> Arguments() {
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide == nullptr) return words;
-  for (int i = 1; i < count; ++i) words.push_back(kestrova::batch::Utf8Of(wide[i]));
+  for (int i = 1; i < count; ++i) words.push_back(kestrova::io::Utf8Of(wide[i]));
   LocalFree(wide);
   return words;
 }

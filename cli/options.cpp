@@ -233,7 +233,7 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
         }
         break;
       case kEncodingOption:
-        options.encoding = batch::ParseEncodingName(value);
+        options.encoding = io::ParseEncodingName(value);
         if (!options.encoding) {
           error = "unknown encoding '" + std::string(value) + "' (utf-8 or sjis)";
           return false;

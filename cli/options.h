@@ -29,8 +29,8 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/text_encoding.h"
 #include "input/limits.h"
+#include "io/text_encoding.h"
 
 namespace kestrova::cli {
 
@@ -51,7 +51,7 @@ struct Options {
   bool batch = false;
   std::string batchInput;
   std::string batchOutput = "-";
-  std::optional<batch::TextEncoding> encoding;
+  std::optional<TextEncoding> encoding;
   std::string htmlDir;  // --html-dir: a report per batch row, and their index
   // --id, --name, --date: whose results (one patient only); empty when not given.
   std::string patientId;

@@ -24,7 +24,9 @@ std::string FormatCsv(const FullResult& result) {
   batch::CsvWriter writer(out);
   for (const std::string& name : report::ResultColumnNames()) writer.Field(name);
   writer.EndRow();
-  batch::WriteResultColumns(result, writer);
+  report::ResultColumnTexts row;
+  report::ReadResultColumns(result, row);
+  writer.PlainFields(row.texts);
   writer.EndRow();
   writer.Flush();
   return out;

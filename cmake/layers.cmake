@@ -3,12 +3,16 @@
 # path of folder F is a directory holding only a link named F to the sources.
 # So an #include of a folder that is not a dependency fails to compile, and the
 # layers are kept by the build:
-#   numtext, texts -> records -> equations, input -> display -> kestrova
-#     -> report -> batch -> cli      (input, the input model, also below
-#     kestrova, report and batch: every surface reads a patient through it)
-#   report, batch (the safe output file), display, input -> app
-# report/ (the formats of a result) and batch/ (CSV files, encodings, the safe
-# output file, the per-row pages) never see cli/; app/ never links cli/.
+#   numtext -> io    (files and texts as the system gives them: the safe output
+#     file, paths, the text encodings, the one Windows header; a leaf that
+#     links numtext only, below input, batch, cli and app)
+#   numtext, texts -> records -> equations -> display -> kestrova -> report
+#     -> batch -> cli      (display draws a panel's contents and knows no
+#     rule; input, the input model over io, is below kestrova, report and
+#     batch: every surface reads a patient through it)
+#   report, io (the safe output file), display, input -> app
+# report/ (the formats of a result) and batch/ (CSV files, header names, the
+# per-row pages) never see cli/; app/ never links cli/.
 #
 #   kestrova_folder_library(<target> <folder> [INTERFACE | sources...])
 #   kestrova_folder_include(<target> <folder>)   for an executable's own folder

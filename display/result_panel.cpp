@@ -1,8 +1,5 @@
 #include "display/result_panel.h"
 
-#include "equations/calculation.h"
-#include "input/input_fields.h"
-
 namespace kestrova {
 namespace {
 
@@ -46,31 +43,12 @@ void PaintPercentages(const PanelContext& panel, const PanelContents& contents) 
   for (std::size_t i = 0; i < kResultCount; ++i) {
     const RowLayout& row = RowLayouts()[i];
     if (!HasPercentCell(row)) continue;
-    if (row.measured == MeasuredInput::kMeasuredRatio && !ratioDrawn) {
+    if (row.measuredRatioGroup && !ratioDrawn) {
       PaintMeasuredRatio(panel, contents.measuredRatio);
       ratioDrawn = true;
     }
     DrawPercent(panel, contents.rows[i].cell, kPercentX, row.rowY);
   }
-}
-
-void PaintPercentages(const PanelContext& panel) {
-  PanelContents contents;
-  BuildPanelContents(panel.inputs, panel.results, contents);
-  PaintPercentages(panel, contents);
-}
-
-bool Recalculate(const PanelContext& panel) {
-  const PatientInputs& inputs = panel.inputs;
-  if ((inputs.height * inputs.age) * inputs.sexCode == 0) return false;
-  if (!CalculatePredictions(inputs, panel.table, panel.results)) {
-    panel.device.ShowMessage(SexCheckMessage(inputs.sexCode));
-  }
-  PanelContents contents;
-  BuildPanelContents(inputs, panel.results, contents);
-  PaintResultLines(panel, contents);
-  PaintPercentages(panel, contents);
-  return true;
 }
 
 // Only the cells: the panel rectangle holds the controls too, and a fill outside
@@ -83,11 +61,6 @@ void ClearPanel(const PanelContext& panel) {
     if (HasPercentCell(row)) DrawPanelText(panel, kPercentX, row.rowY, {});
   }
   DrawPanelText(panel, kMeasuredRatioX, kMeasuredRatioY, {});
-}
-
-void PaintPanel(const PanelContext& panel) {
-  panel.device.FillPanel();
-  if (IsKnownSexCode(panel.inputs.sexCode)) Recalculate(panel);
 }
 
 }  // namespace kestrova

@@ -4,8 +4,8 @@
 //
 // Each row stands at its RowLayout's rowY (panel_layout.h); result lines at x = 230,
 // percentage cells at x = 160, the measured FEV1/FVC at x = 100 on row 490.
-// What is drawn, and in which colour (black, or red RGB(255, 0, 0)), is decided
-// by BuildPanelContents (panel_contents.h); this file only draws it.
+// What is drawn, and in which colour (black, or red RGB(255, 0, 0)), comes in
+// the PanelContents it is given (panel_contents.h); this file only draws it.
 #ifndef KESTROVA_DISPLAY_RESULT_PANEL_H_
 #define KESTROVA_DISPLAY_RESULT_PANEL_H_
 
@@ -14,10 +14,6 @@
 #include <string_view>
 
 #include "display/panel_contents.h"
-#include "equations/prediction_set.h"
-#include "equations/spline_table.h"
-#include "records/patient_inputs.h"
-#include "records/user_message.h"
 
 namespace kestrova {
 
@@ -74,8 +70,6 @@ class PanelDevice {
   // window's device clips it at ColumnRight(x) and fills the rest of its row
   // up to there with the panel colour (the whole cell for an empty text).
   virtual void DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) = 0;
-  // Shows a modal message owned by the main window (sex-code check).
-  virtual void ShowMessage(const UserMessage& message) = 0;
 };
 
 // The panel's own state, kept from one paint to the next.
@@ -83,40 +77,26 @@ struct PanelState {
   Rgb pendingColour = kBlack;  // colour of the next text drawn; reset after each
 };
 
-// Everything the panel paints from, owned by the program.
+// Where the panel draws, and its state, both owned by the program.
 struct PanelContext {
-  const PatientInputs& inputs;
-  const SplineTable& table;
-  PredictionSet& results;
   PanelState& state;
   PanelDevice& device;
 };
-
-// Fills the panel; then, when the sex code is 1 or 2, Recalculate.
-void PaintPanel(const PanelContext& panel);
 
 // Erases every text of the panel, leaving it as at start: an empty text drawn
 // into each cell (the fifteen result lines at x = 230, the percentage cells at
 // x = 160, the measured FEV1/FVC at x = 100), which the device fills with the
 // panel colour. Nothing outside the cells is touched, so the controls standing
-// on the panel stay drawn. What a field check runs when it stored a value the
-// calculation cannot run with (FieldCheckOutcome).
+// on the panel stay drawn.
 void ClearPanel(const PanelContext& panel);
-
-// When (height × age) × sexCode is not 0: CalculatePredictions (showing the
-// sex-check message when it rejects the code), then the panel's contents drawn
-// by PaintResultLines and PaintPercentages; returns true. Otherwise does
-// nothing and returns false (the results keep their content).
-bool Recalculate(const PanelContext& panel);
 
 // Draws the fifteen result lines at x = 230, in black, top to bottom.
 void PaintResultLines(const PanelContext& panel, const PanelContents& contents);
 
-// Draws every percentage cell and the measured FEV1/FVC (an empty text, which
-// erases its cell, when there is none), with their colours. The one-argument
-// form builds the contents from the current inputs and results first.
+// Draws every percentage cell top to bottom, with the measured FEV1/FVC (an
+// empty text, which erases its cell, when there is none) just before the
+// FEV1/FVC cells, each in its colour.
 void PaintPercentages(const PanelContext& panel, const PanelContents& contents);
-void PaintPercentages(const PanelContext& panel);
 
 // Draws one percentage cell at (x, y), red when it is flagged.
 void DrawPercent(const PanelContext& panel, const PercentCell& cell, std::uint16_t x, std::uint16_t y);

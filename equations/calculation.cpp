@@ -41,10 +41,4 @@ bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table,
   return true;
 }
 
-Calculation CalculatePredictions(const PatientInputs& inputs, const SplineTable& table) {
-  Calculation calculation;
-  calculation.sexCodeRejected = !CalculatePredictions(inputs, table, calculation.results);
-  return calculation;
-}
-
 }  // namespace kestrova

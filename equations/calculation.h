@@ -17,19 +17,10 @@
 
 namespace kestrova {
 
-struct Calculation {
-  PredictionSet results;
-  // Set when the sex code is neither 1 nor 2 (IsKnownSexCode); the results
-  // then stay reset. The caller tells the user (SexCheckMessage in input/).
-  bool sexCodeRejected = false;
-};
-
 // Rewrites `results` completely from `inputs`; returns true, or false when the
-// sex code is neither 1 nor 2.
+// sex code is neither 1 nor 2 (IsKnownSexCode): the results are then all
+// placeholders, and the caller tells the user (SexCheckMessage in input/).
 bool CalculatePredictions(const PatientInputs& inputs, const SplineTable& table, PredictionSet& results);
-
-// Convenience form returning a fresh record.
-Calculation CalculatePredictions(const PatientInputs& inputs, const SplineTable& table);
 
 }  // namespace kestrova
 

@@ -71,7 +71,6 @@ AgeAndHeight WithLogarithms(double age, double height) {
     const double l = SplineValue(table, x.age, e.lColumn) / 10000;
     lms.l = l + (e.l0 - e.l1 * x.lnAge);
   }
-  lms.lnM = std::log(lms.m);
   return lms;
 }
 
@@ -103,11 +102,8 @@ Targets TargetsOf(Jrs2014Quantity quantity) {
 }
 
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
-// The parameters are kept beside them. Sex and quantity are template
-// arguments, so the equation and the targets are constants.
-template <bool male, Jrs2014Quantity quantity>
-void PublishQuantity(const AgeAndHeight& x, const SplineTable& table, PredictionSet& set) {
-  const LmsParameters lms = EvaluateLms(EquationFor(male, quantity), x, table);
+// The parameters are kept beside them.
+void PublishQuantity(Jrs2014Quantity quantity, const LmsParameters& lms, PredictionSet& set) {
   const double lln = LowerLimitOfNormal(lms);
   const Targets targets = TargetsOf(quantity);
   PublishResult(set, targets.median, lms.m);
@@ -127,37 +123,23 @@ void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
   set.jrs2014Lms[slot] = LmsParameters{};
 }
 
-// The quantities in the order of the sex, as template arguments.
-template <Jrs2014Quantity... quantities>
-struct QuantityOrder {};
-
-using MaleOrder = QuantityOrder<Jrs2014Quantity::kFev1, Jrs2014Quantity::kFvc, Jrs2014Quantity::kRatio,
-                                Jrs2014Quantity::kVc>;
-using FemaleOrder = QuantityOrder<Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1,
-                                  Jrs2014Quantity::kRatio>;
-
-// One quantity of ComputeJrs2014; ln A and ln H are taken by the first
-// quantity within its limits.
+// Sex and quantity as template arguments, so that the equation is a constant.
 template <bool male, Jrs2014Quantity quantity>
-void ComputeQuantity(double age, double height, const SplineTable& table, AgeAndHeight& x,
-                     bool& logarithmsTaken, PredictionSet& set) {
-  if (!LimitsHold<male>(quantity, age, height)) {
+void ComputeQuantity(const AgeAndHeight& x, const SplineTable& table, PredictionSet& set) {
+  if (LimitsHold<male>(quantity, x.age, x.height)) {
+    PublishQuantity(quantity, EvaluateLms(EquationFor(male, quantity), x, table), set);
+  } else {
     PublishNotComputed(quantity, set);
-    return;
   }
-  if (!logarithmsTaken) {
-    x = WithLogarithms(age, height);
-    logarithmsTaken = true;
-  }
-  PublishQuantity<male, quantity>(x, table, set);
 }
 
-template <bool male, Jrs2014Quantity... quantities>
-void ComputeInOrder(QuantityOrder<quantities...>, double age, double height, const SplineTable& table,
-                    PredictionSet& set) {
-  AgeAndHeight x{};
-  bool logarithmsTaken = false;
-  (ComputeQuantity<male, quantities>(age, height, table, x, logarithmsTaken, set), ...);
+template <bool male>
+void ComputeQuantities(double age, double height, const SplineTable& table, PredictionSet& set) {
+  const AgeAndHeight x = WithLogarithms(age, height);
+  ComputeQuantity<male, Jrs2014Quantity::kVc>(x, table, set);
+  ComputeQuantity<male, Jrs2014Quantity::kFvc>(x, table, set);
+  ComputeQuantity<male, Jrs2014Quantity::kFev1>(x, table, set);
+  ComputeQuantity<male, Jrs2014Quantity::kRatio>(x, table, set);
 }
 
 }  // namespace
@@ -173,19 +155,19 @@ std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity qu
 }
 
 double LowerLimitOfNormal(const LmsParameters& lms) {
-  if (lms.l == 0) return std::exp(-kLlnZ * lms.s + LnMedian(lms));
+  if (lms.l == 0) return std::exp(-kLlnZ * lms.s + std::log(lms.m));
   const double x = lms.s * (lms.l * kLlnZ);
   const double logBracket = std::fabs(lms.l) < kSmallL ? std::log1p(-x) : std::log(1 - x);
-  return std::exp(logBracket / lms.l + LnMedian(lms));
+  return std::exp(logBracket / lms.l + std::log(lms.m));
 }
 
 // Any sex code other than male takes the female equations here; the driver
 // has rejected codes other than 1 and 2 before.
 void ComputeJrs2014(const PatientInputs& inputs, const SplineTable& table, PredictionSet& set) {
   if (inputs.sexCode == kSexMale) {
-    ComputeInOrder<true>(MaleOrder{}, inputs.age, inputs.height, table, set);
+    ComputeQuantities<true>(inputs.age, inputs.height, table, set);
   } else {
-    ComputeInOrder<false>(FemaleOrder{}, inputs.age, inputs.height, table, set);
+    ComputeQuantities<false>(inputs.age, inputs.height, table, set);
   }
 }
 

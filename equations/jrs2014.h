@@ -17,7 +17,6 @@
 #ifndef KESTROVA_EQUATIONS_JRS2014_H_
 #define KESTROVA_EQUATIONS_JRS2014_H_
 
-#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -48,15 +47,11 @@ constexpr const EquationLimits& Jrs2014Limits(std::uint8_t sexCode, Jrs2014Quant
 std::optional<LmsParameters> Jrs2014Lms(std::uint8_t sexCode, Jrs2014Quantity quantity, double age,
                                         double height, const SplineTable& table);
 
-// ln M: the one the evaluation kept, else std::log(M).
-inline double LnMedian(const LmsParameters& lms) { return std::isnan(lms.lnM) ? std::log(lms.m) : lms.lnM; }
-
 // exp(ln(1 − S × (L × 1.645)) / L + ln M), with the small-L forms above.
 double LowerLimitOfNormal(const LmsParameters& lms);
 
 // Writes the medians and LLNs that the limits allow, each rounded through text
-// (2 decimals for volumes, 3 for FEV1/FVC). Male order: FEV1, FVC, FEV1/FVC,
-// then VC; female: VC, FVC, FEV1, FEV1/FVC. Each computed quantity's parameters
+// (2 decimals for volumes, 3 for FEV1/FVC). Each computed quantity's parameters
 // are kept in set.jrs2014Lms at the quantity's index. A quantity outside its
 // limits gets its two placeholders and no parameters, so all eight JRS2014
 // fields and the four parameter slots are written.

@@ -3,12 +3,6 @@
 namespace kestrova {
 namespace {
 
-struct VolumeCoefficients {
-  double a;  // per cm
-  double b;  // per year
-  double c;
-};
-
 struct RatioCoefficients {
   double k;
   double a;  // per cm
@@ -32,12 +26,12 @@ struct Jrs2001Coefficients {
 // The negative female height coefficients are the positive constants times -1.
 constexpr Jrs2001Coefficients kJrs2001Male = {{0.045, 0.023, 2.258},
                                               {0.042, 0.024, 1.785},
-                                              {0.036, 0.028, 1.178},
+                                              kJrs2001Fev1Male,
                                               {93.216, 0, 0.215},
                                               {89.313, 0.028, 0.19}};
 constexpr Jrs2001Coefficients kJrs2001Female = {{0.032, 0.018, 1.178},
                                                 {0.031, 0.019, 1.105},
-                                                {0.022, 0.022, 0.005},
+                                                kJrs2001Fev1Female,
                                                 {106.223, 0.063 * -1, 0.283},
                                                 {111.052, 0.09 * -1, 0.249}};
 

@@ -23,6 +23,17 @@ struct Jrs2001Result {
 
 Jrs2001Result ComputeJrs2001(std::uint8_t sexCode, double age, double height);
 
+// The coefficients of a volume ((height × a) − (age × b)) − c, litres.
+struct VolumeCoefficients {
+  double a;  // per cm
+  double b;  // per year
+  double c;
+};
+
+// JRS2001's FEV1, male and female (the lung age solves it for the age).
+inline constexpr VolumeCoefficients kJrs2001Fev1Male = {0.036, 0.028, 1.178};
+inline constexpr VolumeCoefficients kJrs2001Fev1Female = {0.022, 0.022, 0.005};
+
 // ((k − (age × b)) × height) / 1000, litres.
 double ComputeBaldwinVc(std::uint8_t sexCode, double age, double height);
 

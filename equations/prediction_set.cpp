@@ -12,6 +12,7 @@ void ResetToPlaceholder(PredictionSet& set, ResultId id) {
   const ResultField& field = FieldOf(id);
   set.*field.value = 0;
   (set.*field.line).assign(field.placeholder);  // keeps the line's storage
+  set.shown[static_cast<std::size_t>(id)] = ShownNumber{.decimals = field.decimals};
 }
 
 }  // namespace kestrova

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -21,14 +20,12 @@ struct LmsParameters {
   double m = 0;  // median
   double s = 0;  // coefficient of variation
   double l = 0;  // power
-  // ln M where the evaluation took it, else NaN (and ln M is taken where it is
-  // needed). Both limits of normal need it, and a logarithm costs about as
-  // much as the rest of either formula; the value is that of std::log(m).
-  double lnM = std::numeric_limits<double>::quiet_NaN();
 };
 
 // JRS2014 quantities, in the order of PredictionSet::jrs2014Lms.
 inline constexpr std::size_t kJrs2014QuantityCount = 4;
+
+inline constexpr std::size_t kResultCount = 15;
 
 // Fields in display order: the panel's VC, FVC, FEV1 and "FEV1.0 %" groups.
 // Ratios are fractions (0.823, not 82.3). Before the first calculation every
@@ -65,6 +62,10 @@ struct PredictionSet {
   ResultLine fev1RatioJrs2001TLine;
   double fev1RatioJrs2001G = 0;
   ResultLine fev1RatioJrs2001GLine;
+  // Each result's number as data, in ResultFields() order: shown where its
+  // line holds a number, not shown where it holds the placeholder (and before
+  // the first calculation).
+  std::array<ShownNumber, kResultCount> shown{};
   // The unrounded JRS2014 parameters the medians and LLNs above were computed
   // from, for VC, FVC, FEV1 and FEV1/FVC; hasJrs2014Lms is false where the
   // limits did not hold. Kept so that z-scores and upper limits use the very
@@ -72,8 +73,6 @@ struct PredictionSet {
   std::array<bool, kJrs2014QuantityCount> hasJrs2014Lms{};
   std::array<LmsParameters, kJrs2014QuantityCount> jrs2014Lms{};
 };
-
-inline constexpr std::size_t kResultCount = 15;
 
 // Index of each result in ResultFields(), in display order.
 enum class ResultId : std::uint8_t {
@@ -104,6 +103,7 @@ struct ResultField {
   std::string_view placeholder;  // "  *.** :JRS2014", …
   std::string_view lineSuffix;   // " :" + label, what follows the number text
   std::uint8_t decimals;         // 2 for litres, 3 for fractions
+  std::string_view mask;         // "*.**" or "**.*": what the placeholder shows for the number
 };
 
 // The fifteen results in display order. The table is a constant in this
@@ -112,7 +112,7 @@ struct ResultField {
 #define KESTROVA_FIELD(name, label, mask, decimals)                                                   \
   ResultField {                                                                                       \
 #name, &PredictionSet::name, &PredictionSet::name##Line, label, "  " mask " :" label, " :" label, \
-        decimals                                                                                      \
+        decimals, mask                                                                                \
   }
 
 inline constexpr std::array<ResultField, kResultCount> kResultFields = {
@@ -147,11 +147,13 @@ void ResetToPlaceholders(PredictionSet& set);
 void ResetToPlaceholder(PredictionSet& set, ResultId id);
 
 // Rounds `raw` through text with the field's decimals and stores both:
-// text = FormatFixed(raw, d); value = ParseNumber(text); line = text + " :" + label.
+// text = FormatFixed(raw, d); value = ParseNumber(text); line = text + " :" + label;
+// shown = the number as data.
 // Number text and suffix are written in one go into the line's own storage.
 inline void PublishResult(PredictionSet& set, ResultId id, double raw) {
   const ResultField& field = FieldOf(id);
-  set.*field.value = RoundThroughText(raw, field.decimals, set.*field.line, field.lineSuffix);
+  set.*field.value = RoundThroughText(raw, field.decimals, set.*field.line, field.lineSuffix,
+                                      set.shown[static_cast<std::size_t>(id)]);
 }
 
 }  // namespace kestrova

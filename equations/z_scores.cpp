@@ -27,7 +27,7 @@ double UpperLimitOfNormal(const LmsParameters& lms) {
   const double x = lms.s * (lms.l * kUlnZ);
   if (!(1 + x > 0)) return kNaN;
   const double logBracket = std::fabs(lms.l) < kSmallL ? std::log1p(x) : std::log(1 + x);
-  return std::exp(logBracket / lms.l + LnMedian(lms));
+  return std::exp(logBracket / lms.l + std::log(lms.m));
 }
 
 double PercentileOfZ(double z) { return 50 * std::erfc(-z / std::sqrt(2.0)); }
@@ -38,10 +38,11 @@ void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double mea
   out.computed = lms != nullptr;
   const double uln = lms != nullptr ? UpperLimitOfNormal(*lms) : kNaN;
   if (std::isfinite(uln)) {
-    out.uln = RoundThroughText(uln, decimals, out.ulnText);
+    out.uln = RoundThroughText(uln, decimals, out.ulnText, {}, out.ulnShown);
   } else {
     out.uln = 0;
     out.ulnText.clear();
+    out.ulnShown = ShownNumber{.decimals = decimals};
   }
   const double z = lms != nullptr ? ZScore(*lms, measured) : kNaN;
   out.hasZ = std::isfinite(z);
@@ -50,12 +51,14 @@ void ComputeStanding(const LmsParameters* lms, std::uint8_t decimals, double mea
     out.zText.clear();
     out.percentile = 0;
     out.percentileText.clear();
+    out.zShown = ShownNumber{.decimals = 2};
+    out.percentileShown = ShownNumber{.decimals = 1};
     return;
   }
   out.z = z;
-  FormatFixedTo(z, 2, out.zText);
+  RoundThroughText(z, 2, out.zText, {}, out.zShown);
   out.percentile = PercentileOfZ(z);
-  FormatFixedTo(out.percentile, 1, out.percentileText);
+  RoundThroughText(out.percentile, 1, out.percentileText, {}, out.percentileShown);
 }
 
 }  // namespace kestrova

@@ -53,6 +53,10 @@ struct Jrs2014Standing {
   std::string zText;           // FormatFixed(z, 2)
   double percentile = 0;       // unrounded, from the unrounded z
   std::string percentileText;  // FormatFixed(percentile, 1)
+  // The three texts' numbers as data (not shown where their text is empty).
+  ShownNumber ulnShown;
+  ShownNumber zShown;
+  ShownNumber percentileShown;
 };
 
 // Fills `out` from the parameters (or clears it when there are none). `decimals`

@@ -12,6 +12,7 @@
 #include "display/result_panel.h"
 #include "fuzz/fuzz_support.h"
 #include "input/command_line.h"
+#include "kestrova/kestrova.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ class NullDevice : public PanelDevice {
   void FillPanel() override {}
   void SetOpaqueBackground() override {}
   void DrawText(std::uint16_t, std::uint16_t, std::string_view text, Rgb) override { drawn += text.size(); }
-  void ShowMessage(const UserMessage&) override {}
   std::size_t drawn = 0;
 };
 
@@ -45,12 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   PatientInputs inputs;
   ApplyCommandLine(values, inputs);
-  PredictionSet results;
+  PanelResult result;
+  ComputePanelResult(inputs, result);
   PanelState state;
   NullDevice device;
-  PaintPanel({inputs, LoadedSplineTable(), results, state, device});
+  PaintResultLines({state, device}, result.panel);
+  PaintPercentages({state, device}, result.panel);
   if ((inputs.height * inputs.age) * inputs.sexCode != 0) {
-    for (const ResultField& field : ResultFields()) Require(!(results.*field.line).empty(), "line written");
+    for (const PanelRow& row : result.panel.rows) Require(!row.line.empty(), "line written");
   }
   return 0;
 }

@@ -26,8 +26,8 @@
 
 #include "batch/csv.h"
 #include "batch/html_batch.h"
-#include "batch/text_encoding.h"
 #include "fuzz/fuzz_support.h"
+#include "io/text_encoding.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "numtext/utf8.h"

@@ -43,8 +43,9 @@
 //   4. FinishFieldCheck(outcome, inputs): when the value was rejected
 //      (placeholderText set) the input becomes 0; then the field gets
 //      placeholderText.
-//   5. recalculate: Recalculate(); then paintPercentages: PaintPercentages().
-//      clearPanel: ClearPanel() erases every text of the panel (set when the
+//   5. recalculate: the panel is computed and drawn again; then
+//      paintPercentages: its percentage cells are drawn again.
+//      clearPanel: every text of the panel is erased (set when the
 //      check stored an age or height that the calculation cannot run with, so
 //      no result of earlier values stays beside the field).
 //
@@ -110,7 +111,7 @@ struct FieldCheckOutcome {
   // 4. Set when the value was rejected: after the message, FinishFieldCheck
   //    sets the input to 0, then the field shows this placeholder.
   std::optional<std::string> placeholderText;
-  // 5. Follow-ups, Recalculate first.
+  // 5. Follow-ups, the recalculation first.
   bool recalculate = false;
   bool paintPercentages = false;
   bool clearPanel = false;  // never together with recalculate

@@ -37,12 +37,12 @@
 #include <string>
 #include <string_view>
 
+#include "io/text_encoding.h"
 #include "records/patient_inputs.h"
 
 namespace kestrova {
 
-// The byte encoding of a text handed in: a batch file's, the window's (CP932).
-enum class TextEncoding : std::uint8_t { kUtf8, kShiftJis };
+using io::TextEncoding;  // the input model reads texts in either
 
 enum class PatientValue : std::uint8_t { kSex, kAge, kHeight, kVc, kFvc, kFev1 };
 inline constexpr std::size_t kPatientValueCount = 6;

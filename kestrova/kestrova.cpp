@@ -4,23 +4,26 @@
 #include "equations/calculation.h"
 #include "equations/spline_table.h"
 #include "input/limits.h"
+#include "kestrova/panel_rules.h"
 
 namespace kestrova {
 namespace {
 
-constexpr std::string_view kStandingNames[] = {"vc", "fvc", "fev1", "fev1Ratio"};
-
 // Nothing shown: no line, cell or measured ratio, nothing red.
 void ClearContents(PanelContents& panel) {
-  for (PanelRow& row : panel.rows) {
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    PanelRow& row = panel.rows[i];
     row.computed = false;
     row.line.clear();
+    row.number = ShownNumber{.decimals = ResultFields()[i].decimals};
     row.cell.text.clear();
     row.cell.percent.clear();
     row.cell.value = 0;
+    row.cell.number = ShownNumber{.decimals = 1};
     row.cell.red = false;
   }
   panel.measuredRatio = {};
+  panel.measuredRatio.number.decimals = 3;
 }
 
 void FillRow(std::size_t i, FullResult& out) {
@@ -37,6 +40,8 @@ void FillRow(std::size_t i, FullResult& out) {
   row.line = shown.line;
   row.cell = shown.cell.text;
   row.percent = shown.cell.percent;
+  row.number = shown.number;
+  row.percentNumber = shown.cell.number;
   row.red = shown.cell.red;
 }
 
@@ -49,7 +54,7 @@ void FillStanding(double measured, PanelResult& out) {
   constexpr auto kSlot = static_cast<std::size_t>(kQuantity);
   constexpr std::uint8_t kDecimals = kQuantity == Jrs2014Quantity::kRatio ? 3 : 2;
   StandingView& standing = out.jrs2014[Q];
-  standing.name = kStandingNames[Q];
+  standing.name = kJrs2014QuantityNames[Q];
   const bool has = out.computed && out.predictions.hasJrs2014Lms[kSlot];
   standing.lms = has ? out.predictions.jrs2014Lms[kSlot] : LmsParameters{};
   ComputeStanding(has ? &standing.lms : nullptr, kDecimals, measured > 0 ? measured : 0, standing);
@@ -79,6 +84,15 @@ void ComputePanelResult(const PatientInputs& inputs, PanelResult& out) {
   }
   FillStandings(inputs, out);
   out.warnings = out.computed ? RelationWarnings(inputs) : 0;
+}
+
+void RemeasurePanelResult(const PatientInputs& measured, PanelResult& out) {
+  out.inputs.vc = measured.vc;
+  out.inputs.fvc = measured.fvc;
+  out.inputs.fev1 = measured.fev1;
+  BuildPanelContents(out.inputs, out.predictions, out.panel);
+  FillStandings(out.inputs, out);
+  out.warnings = out.computed ? RelationWarnings(out.inputs) : 0;
 }
 
 void ComputeFullResult(const PatientInputs& inputs, FullResult& out) {

@@ -37,22 +37,26 @@ namespace kestrova {
 
 // One of the fifteen results, as the panel shows it.
 struct ResultView {
-  std::string_view name;    // "vcJrs2014", … (ResultFields() order)
-  std::string_view label;   // "JRS2014", "LLN", …
-  std::string_view group;   // "VC", "FVC", "FEV1", "FEV1.0 %"
-  bool computed = false;    // false: value 0, text empty, line = placeholder
-  double value = 0;         // the stored (rounded) value
-  std::string text;         // number text as shown ("4.48"), empty when not computed
-  std::string line;         // the panel line ("4.48 :JRS2014" or "  *.** :JRS2014")
-  bool hasPercent = false;  // the row has a percentage cell (not the LLN rows)
-  std::string cell;         // the cell exactly as drawn (10 characters, or 11 blanks)
-  std::string percent;      // FormatFixed(percentage, 1), empty when the cell is blank
-  bool red = false;         // the cell shows its percentage in red
+  std::string_view name;      // "vcJrs2014", … (ResultFields() order)
+  std::string_view label;     // "JRS2014", "LLN", …
+  std::string_view group;     // "VC", "FVC", "FEV1", "FEV1.0 %"
+  bool computed = false;      // false: value 0, text empty, line = placeholder
+  double value = 0;           // the stored (rounded) value
+  std::string text;           // number text as shown ("4.48"), empty when not computed
+  std::string line;           // the panel line ("4.48 :JRS2014" or "  *.** :JRS2014")
+  bool hasPercent = false;    // the row has a percentage cell (not the LLN rows)
+  std::string cell;           // the cell exactly as drawn (10 characters, or 11 blanks)
+  std::string percent;        // FormatFixed(percentage, 1), empty when the cell is blank
+  ShownNumber number;         // `text` as data (not shown when not computed)
+  ShownNumber percentNumber;  // `percent` as data (not shown when the cell is blank)
+  bool red = false;           // the cell shows its percentage in red
 };
 
 // JRS2014 quantities in the order of FullResult::jrs2014.
 inline constexpr std::array<Jrs2014Quantity, 4> kJrs2014Quantities = {
     Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio};
+// Their names, as StandingView::name and the output columns give them.
+inline constexpr std::array<std::string_view, 4> kJrs2014QuantityNames = {"vc", "fvc", "fev1", "fev1Ratio"};
 
 struct StandingView : Jrs2014Standing {
   std::string_view name;  // "vc", "fvc", "fev1", "fev1Ratio"
@@ -86,6 +90,15 @@ struct FullResult : PanelResult {
 // Fills `out` completely (all but FullResult's rows); reuses its strings, so
 // calling it again allocates nothing once they have their sizes.
 void ComputePanelResult(const PatientInputs& inputs, PanelResult& out);
+
+// Takes the measured values (VC, FVC, FEV1) of `measured` into a result
+// computed before and fills its panel, standings and warnings again for them;
+// the predictions, and the sex, age and height they were computed from, stay.
+// The panel shows those predictions whatever `computed` says: placeholder
+// lines, blank cells and the measured FEV1/FVC after a calculation that
+// rejected the sex code. What the window runs when new volumes are compared
+// with its last calculation.
+void RemeasurePanelResult(const PatientInputs& measured, PanelResult& out);
 
 // Fills `out` completely; reuses its strings, so calling it again with the same
 // FullResult allocates little.

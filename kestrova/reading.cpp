@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "equations/linear_equations.h"
 #include "numtext/number_text.h"
 #include "texts/japanese_texts.h"
 
@@ -109,6 +110,7 @@ void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& o
   out.equation = FieldOf(vcRow).label;
   out.percentVc = {};
   out.measuredRatio = {};
+  out.percentVcNumber = ShownNumber{.decimals = 1};
   out.type = VentilatoryClass::kNormal;
   out.label = {};
   out.outOfRange = OutOfRangeOf(r, vcRow == ResultId::kVcBaldwin ? ItemBasis::kBaldwin : ItemBasis::kJrs2001);
@@ -117,6 +119,7 @@ void ReadVentilatory(const PanelResult& r, ResultId vcRow, VentilatoryReading& o
     return;
   out.computed = true;
   out.percentVc = cell.percent;
+  out.percentVcNumber = cell.number;
   out.measuredRatio = r.panel.measuredRatio.text;
   const bool restrictive = cell.value < 80;
   const bool obstructive = Obstructive(r);
@@ -177,6 +180,7 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
   out.pattern = LlnPattern::kNormal;
   out.label = {};
   out.fev1Z = {};
+  out.fev1ZNumber = ShownNumber{.decimals = 2};
   out.severity = Severity::kNone;
   out.severityLabel = {};
   out.note = {};
@@ -192,6 +196,7 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
   out.fvcBelowLln = BelowLln(fvc);
   out.fev1BelowLln = BelowLln(fev1);
   out.fev1Z = fev1.zText;
+  out.fev1ZNumber = fev1.zShown;
   if (out.fev1FvcBelowLln) {
     out.pattern = out.fvcBelowLln ? LlnPattern::kPossibleMixed : LlnPattern::kObstruction;
   } else if (out.fev1BelowLln) {
@@ -206,7 +211,7 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
   out.label = LlnLabel(out.pattern);
   if (out.pattern == LlnPattern::kNormal) return;
   if (out.fev1BelowLln) {
-    out.severity = SeverityOf(ParseNumber(out.fev1Z));
+    out.severity = SeverityOf(out.fev1ZNumber.value);
     out.severityLabel = SeverityLabel(out.severity);
   } else {
     out.severityLabel = {"fev1NotBelowLln", texts::kSeverityFev1NotBelowLlnUtf8,
@@ -241,6 +246,7 @@ void ReadCopd(const PanelResult& r, CopdReading& out) {
   out.computed = false;
   out.percentFev1 = {};
   out.measuredRatio = {};
+  out.percentFev1Number = ShownNumber{.decimals = 1};
   out.stage = CopdStage::kNotStaged;
   out.label = {};
   out.note = {};
@@ -249,17 +255,20 @@ void ReadCopd(const PanelResult& r, CopdReading& out) {
   if (!out.outOfRange.key.empty() || cell.percent.empty() || !HasMeasuredRatio(r)) return;
   out.computed = true;
   out.percentFev1 = cell.percent;
+  out.percentFev1Number = cell.number;
   out.measuredRatio = r.panel.measuredRatio.text;
   if (Obstructive(r)) out.stage = StageOf(cell.value);
   out.label = CopdLabel(out.stage);
   out.note = {"postBronchodilator", texts::kCopdNoteUtf8, "staging requires post-bronchodilator values"};
 }
 
-// The lung-age formula, each product and sum rounded to double in the order
-// written.
-double LungAgeFormula(std::uint8_t sexCode, double height, double fev1) {
-  if (sexCode == kSexMale) return (0.036 * height - 1.178 - fev1) / 0.028;
-  return (0.022 * height - 0.005 - fev1) / 0.022;
+// The lung age is the age at which JRS2001 predicts the measured FEV1: its
+// equation FEV1 = ((height × a) − (age × b)) − c solved for the age,
+// (a × height − c − FEV1) / b (male (0.036 × height − 1.178 − FEV1) / 0.028),
+// each product and sum rounded to double in the order written.
+constexpr double LungAgeFormula(std::uint8_t sexCode, double height, double fev1) {
+  const VolumeCoefficients& e = sexCode == kSexMale ? kJrs2001Fev1Male : kJrs2001Fev1Female;
+  return (e.a * height - e.c - fev1) / e.b;
 }
 
 void SetYears(int years, LungAgeReading& out) {
@@ -273,6 +282,7 @@ void SetYears(int years, LungAgeReading& out) {
 void ReadLungAge(const PanelResult& r, LungAgeReading& out) {
   out.computed = false;
   out.value.clear();
+  out.valueNumber = ShownNumber{.decimals = 1};
   out.band = LungAgeBand::kYears;
   out.years = 0;
   out.corrected = false;
@@ -282,8 +292,8 @@ void ReadLungAge(const PanelResult& r, LungAgeReading& out) {
   out.outOfRange = OutOfRangeOf(r, ItemBasis::kJrs2001);
   if (!out.outOfRange.key.empty() || !Row(r, ResultId::kFev1Jrs2001).computed || !(r.inputs.fev1 > 0)) return;
   out.computed = true;
-  const double shown =
-      RoundThroughText(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1, out.value);
+  const double shown = RoundThroughText(LungAgeFormula(r.inputs.sexCode, r.inputs.height, r.inputs.fev1), 1,
+                                        out.value, {}, out.valueNumber);
   const PercentCell& fev1Cell = Row(r, ResultId::kFev1Jrs2001).cell;
   if (HasMeasuredRatio(r) && Obstructive(r) && !fev1Cell.percent.empty() && fev1Cell.value >= 100) {
     out.corrected = true;
@@ -327,6 +337,7 @@ DisabilityGrade GradeOf(double index) {
 void ReadDisability(const PanelResult& r, DisabilityReading& out) {
   out.computed = false;
   out.index.clear();
+  out.indexNumber = ShownNumber{.decimals = 1};
   out.grade = DisabilityGrade::kNone;
   out.label = {};
   out.note = {};
@@ -335,7 +346,8 @@ void ReadDisability(const PanelResult& r, DisabilityReading& out) {
       !(r.predictions.vcJrs2001 > 0))
     return;
   out.computed = true;
-  out.grade = GradeOf(RoundThroughText(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1, out.index));
+  out.grade = GradeOf(
+      RoundThroughText(r.inputs.fev1 * 100 / r.predictions.vcJrs2001, 1, out.index, {}, out.indexNumber));
   out.label = GradeLabel(out.grade);
   out.note = {"certification", texts::kDisabilityNoteUtf8,
               "certification also weighs arterial blood gases and the physician's findings"};

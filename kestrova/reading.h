@@ -33,7 +33,8 @@
 //                   FEV1 and the JRS2014 predictions.
 //   COPD stage      only when FEV1/FVC < 0.700: I %FEV1 ≥ 80.0, II ≥ 50.0,
 //                   III ≥ 30.0, IV below. Needs FVC, FEV1 and JRS2001.
-//   lung age        male (0.036 × height − 1.178 − FEV1) / 0.028, female
+//   lung age        JRS2001's FEV1 equation solved for the age: male
+//                   (0.036 × height − 1.178 − FEV1) / 0.028, female
 //                   (0.022 × height − 0.005 − FEV1) / 0.022, to 1 decimal:
 //                   below 18.0 "<18", above 95.0 ">95", else whole years half
 //                   up (50.5 → 51). When FEV1/FVC < 0.700 and %FEV1 ≥ 100.0, the
@@ -84,6 +85,7 @@ struct VentilatoryReading {
   std::string_view equation;       // "JRS2001" or "Baldwin": the %VC row used
   std::string_view percentVc;      // "79.9" (views the result's cell)
   std::string_view measuredRatio;  // "0.699" (views the result's measured ratio)
+  ShownNumber percentVcNumber;     // percentVc as data; not shown when not computed
   VentilatoryClass type = VentilatoryClass::kNormal;
   ReadingLabel label;
 };
@@ -100,7 +102,8 @@ struct LlnReading {
   bool fev1BelowLln = false;
   LlnPattern pattern = LlnPattern::kNormal;
   ReadingLabel label;
-  std::string_view fev1Z;  // "-2.51" (views the result's FEV1 z text)
+  std::string_view fev1Z;   // "-2.51" (views the result's FEV1 z text)
+  ShownNumber fev1ZNumber;  // fev1Z as data; not shown when not computed
   // kNone when nothing is below its LLN, or (with the note as label) when
   // FEV1 is not below its own.
   Severity severity = Severity::kNone;
@@ -116,6 +119,7 @@ struct CopdReading {
   std::string_view equation = "JRS2001";
   std::string_view percentFev1;  // "79.9" (views the result's FEV1 cell)
   std::string_view measuredRatio;
+  ShownNumber percentFev1Number;            // percentFev1 as data; not shown when not computed
   CopdStage stage = CopdStage::kNotStaged;  // kNotStaged: FEV1/FVC ≥ 0.700
   ReadingLabel label;
   ReadingLabel note;  // staging requires post-bronchodilator values
@@ -127,7 +131,8 @@ struct LungAgeReading {
   bool computed = false;
   ReadingLabel outOfRange;  // the age is outside the equation's: why; else empty
   std::string_view equation = "JRS";
-  std::string value;  // the formula's value, 1 decimal ("62.4")
+  std::string value;        // the formula's value, 1 decimal ("62.4")
+  ShownNumber valueNumber;  // value as data; not shown when not computed
   LungAgeBand band = LungAgeBand::kYears;
   int years = 0;  // whole years shown (kYears, or the corrected age)
   bool corrected = false;
@@ -142,7 +147,8 @@ struct DisabilityReading {
   bool computed = false;
   ReadingLabel outOfRange;  // the age is outside the equation's: why; else empty
   std::string_view equation = "JRS2001";
-  std::string index;  // "20.0"
+  std::string index;        // "20.0"
+  ShownNumber indexNumber;  // index as data; not shown when not computed
   DisabilityGrade grade = DisabilityGrade::kNone;
   ReadingLabel label;
   ReadingLabel note;  // certification also weighs blood gases and findings

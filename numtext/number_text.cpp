@@ -1,5 +1,6 @@
 #include "numtext/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -96,11 +97,11 @@ double ReadWholeDigits(const char*& p, const char* const end) {
   return SumLongWholeDigits(first, p);
 }
 
-// Adds the fraction digits from `p` on to `value`, left to right, leaving `p`
-// after them: digit / divisor with divisor 10, 100, … (the tabulated places
-// hold those very quotients). A zero digit adds +0, which leaves the
-// (non-negative) sum as it is, so it is skipped.
-double AddFractionDigits(double value, const char*& p, const char* const end) {
+// Reads the fraction's digits from `p` on, adding them to `value` left to
+// right and leaving `p` after them: digit / divisor with divisor 10, 100, …
+// (the tabulated places hold those very quotients). A zero digit adds +0,
+// which leaves the (non-negative) sum as it is, so it is skipped.
+double ReadFractionDigits(double value, const char*& p, const char* const end) {
   const char* const first = p;
   for (; p != end && IsDigit(*p) && p - first < kTabulatedPlaces; ++p) {
     const int digit = *p - '0';
@@ -119,7 +120,7 @@ double ParseUnsignedDecimal(const char* p, const char* const end) {
   double value = ReadWholeDigits(p, end);
   if (p != end && *p == '.') {
     ++p;
-    value = AddFractionDigits(value, p, end);
+    value = ReadFractionDigits(value, p, end);
   }
   return value;
 }
@@ -293,7 +294,8 @@ bool RoundOutsideRule(double value, std::int64_t& f) {
 // the point. Inside the rule |f| < 2^31 / 10 + 1 has at most 9 digits, which
 // the 15-digit general form writes back exactly, so that text is f written
 // with N decimals; this was checked for every such f and N = 1 to 4, and the
-// tests compare both routes on a sample. Outside the rule (below 1e11) the
+// tests and fuzz/fuzz_number_text.cpp hold the writer to the rule written out
+// plainly (tests/numtext/fixed_reference.h). Outside the rule (below 1e11) the
 // same writing is the documented extension. f is written from its parts
 // |f| = whole × 10^N + fraction; a result rounded to zero has no sign.
 template <typename UInt>
@@ -346,21 +348,6 @@ void WriteDigits(UInt v, int count, char* end) {
   if (count == 1) end[-1] = static_cast<char>('0' + v % 10);
 }
 
-// memcpy for the short texts put after numbers (labels of a few bytes). From
-// 4 to 12 bytes, every label the program writes, as three overlapping
-// four-byte moves (first, middle, last), which compile inline and branch on
-// nothing but that range.
-void CopyShort(char* to, const char* from, std::size_t n) {
-  if (n >= 4 && n <= 12) {
-    const std::size_t middle = (n - 4) / 2;
-    std::memcpy(to, from, 4);
-    std::memcpy(to + middle, from + middle, 4);
-    std::memcpy(to + n - 4, from + n - 4, 4);
-  } else if (n != 0) {
-    std::memcpy(to, from, n);
-  }
-}
-
 // `out` resized to `length` bytes that the caller then overwrites all of. The
 // library is called only when the length changes: a string reused for one
 // field mostly keeps its length from one text to the next.
@@ -372,8 +359,7 @@ char* ResizeForOverwrite(std::string& out, std::size_t length) {
 // The parts written with N decimals and followed by `suffix`, into `out`, as
 // ["-"] whole "." fraction with exactly N fraction digits; any whole part.
 template <int N, typename UInt>
-[[gnu::noinline]] void WriteScaledText(const ScaledParts<UInt>& parts, std::string_view suffix,
-                                       std::string& out) {
+void WriteScaledText(const ScaledParts<UInt>& parts, std::string_view suffix, std::string& out) {
   const int wholeDigits = DigitCount(parts.whole);
   const std::size_t numberLength = (parts.negative ? 1 : 0) + static_cast<std::size_t>(wholeDigits) + 1 + N;
   char* p = ResizeForOverwrite(out, numberLength + suffix.size());
@@ -383,50 +369,16 @@ template <int N, typename UInt>
   *p++ = '.';
   p += N;
   WriteDigits(parts.fraction, N, p);
-  CopyShort(p, suffix.data(), suffix.size());
+  std::copy(suffix.begin(), suffix.end(), p);
 }
 
-// Whole parts below this, nearly all of them, take WriteShortScaledText.
-constexpr std::uint32_t kShortWhole = 1000;
-
-// WriteScaledText for a whole part of k <= 3 digits, in three moves that are
-// the same for every such number, each later one overwriting what an earlier
-// one wrote past its own text:
-//   sign  '-' at out[0], always; p then skips it for a negative result only,
-//         so that for any other the head overwrites it;
-//   head  the first two characters of the whole part's text, a pair of
-//         digits, at p (when k = 1 the second is spare);
-//   tail  the whole part's last digit, the point and the N fraction digits,
-//         N + 2 bytes at p + k - 1, which overwrites the head from its k-th
-//         byte on.
-// Every move stays inside the number: it has k + 1 + N >= 3 bytes from p on.
-template <int N>
-void WriteShortScaledText(const ScaledParts<std::uint32_t>& parts, std::string_view suffix,
-                          std::string& out) {
-  const std::uint32_t whole = parts.whole;
-  // k = 1 + (whole > 9) + (whole > 99), in sign bits (whole < 1000 < 2^31)
-  // rather than comparisons, which the compiler may turn into branches.
-  const std::uint32_t wholeDigits = 1 + ((9 - whole) >> 31) + ((99 - whole) >> 31);
-  const std::uint32_t tens = whole / 10;
-  const std::uint32_t firstTwo = whole >= 100 ? tens : whole;
-  const std::size_t sign = parts.negative ? 1 : 0;
-  const std::size_t numberLength = sign + wholeDigits + 1 + N;
-  char* p = ResizeForOverwrite(out, numberLength + suffix.size());
-  p[0] = '-';
-  p += sign;
-  std::memcpy(p, &kDigitPairs.pairs[2 * firstTwo], 2);
-  char* const tail = p + wholeDigits - 1;
-  tail[0] = static_cast<char>('0' + (whole - 10 * tens));
-  tail[1] = '.';
-  WriteDigits(parts.fraction, N, tail + 2 + N);
-  CopyShort(tail + 2 + N, suffix.data(), suffix.size());
-}
-
-// value + digit 0 + digit 1 + … of the N-digit fraction, left to right, each
-// sum rounded; the digits' places unrolled as template arguments, so that
-// every division is by a constant.
+// value + digit 0 + digit 1 + … of the N-digit integer `fraction` (its digits
+// being the text's digits after the point), left to right, each sum rounded;
+// the digits' places unrolled as template arguments, so that every division
+// is by a constant.
 template <int N, int... places>
-double AddFractionDigits(double value, std::uint32_t fraction, std::integer_sequence<int, places...>) {
+double AddDigitsOfScaledFraction(double value, std::uint32_t fraction,
+                                 std::integer_sequence<int, places...>) {
   ((value += kFractionDigits.value[places][fraction / kScale<N - 1 - places> % 10]), ...);
   return value;
 }
@@ -441,7 +393,8 @@ double AddFractionDigits(double value, std::uint32_t fraction, std::integer_sequ
 template <int N, typename UInt>
 double ReadScaledText(const ScaledParts<UInt>& parts) {
   const double whole = static_cast<double>(static_cast<std::int64_t>(parts.whole));
-  const double value = AddFractionDigits<N>(whole, parts.fraction, std::make_integer_sequence<int, N>{});
+  const double value =
+      AddDigitsOfScaledFraction<N>(whole, parts.fraction, std::make_integer_sequence<int, N>{});
   return parts.negative ? value * -1 : value;
 }
 
@@ -453,21 +406,38 @@ void WriteGeneralForm(double value, std::string_view suffix, std::string& out) {
 }
 
 template <int N, bool readBack>
-inline double WriteFixed(double value, std::string_view suffix, std::string& out);
+inline double WriteFixed(double value, std::string_view suffix, std::string& out, ShownNumber* shown);
+
+// The shown number as data: f units of the N-th decimal, or the general form's value.
+template <int N>
+void KeepShown(ShownNumber* shown, bool fixed, std::int64_t f, double value) {
+  if (shown == nullptr) return;
+  shown->shown = true;
+  shown->fixed = fixed;
+  shown->scaled = fixed ? f : 0;
+  shown->decimals = N;
+  shown->value = value;
+}
 
 // WriteFixed for a value outside the rule: NaN as zero, then the 64-bit
 // extension or the general form.
 template <int N, bool readBack>
-[[gnu::noinline]] double WriteFixedOutsideRule(double value, std::string_view suffix, std::string& out) {
-  if (std::isnan(value)) return WriteFixed<N, readBack>(0, suffix, out);
+[[gnu::noinline]] double WriteFixedOutsideRule(double value, std::string_view suffix, std::string& out,
+                                               ShownNumber* shown) {
+  if (std::isnan(value)) return WriteFixed<N, readBack>(0, suffix, out, shown);
   std::int64_t f = 0;
   if (!RoundOutsideRule<N>(value, f)) {
     WriteGeneralForm(value, suffix, out);
-    return readBack ? ParseNumber(std::string_view(out).substr(0, out.size() - suffix.size())) : 0;
+    const double read =
+        readBack || shown ? ParseNumber(std::string_view(out).substr(0, out.size() - suffix.size())) : 0;
+    KeepShown<N>(shown, false, 0, read);
+    return read;
   }
   const auto parts = SplitScaled<N, std::uint64_t>(f);
   WriteScaledText<N>(parts, suffix, out);
-  return readBack ? ReadScaledText<N>(parts) : 0;
+  const double read = readBack || shown ? ReadScaledText<N>(parts) : 0;
+  KeepShown<N>(shown, true, f, read);
+  return read;
 }
 
 // FormatFixed's text with N decimals and then `suffix`, into `out`; returns
@@ -475,19 +445,18 @@ template <int N, bool readBack>
 // Inlined into each public instance, so that a constant empty suffix costs
 // nothing and the other instances' suffixes do not share its branches.
 template <int N, bool readBack>
-[[gnu::always_inline]] inline double WriteFixed(double value, std::string_view suffix, std::string& out) {
+[[gnu::always_inline]] inline double WriteFixed(double value, std::string_view suffix, std::string& out,
+                                                ShownNumber* shown) {
   std::int64_t f = 0;
   if (!RoundInsideRule<N>(value, f)) [[unlikely]] {
-    return WriteFixedOutsideRule<N, readBack>(value, suffix, out);
+    return WriteFixedOutsideRule<N, readBack>(value, suffix, out, shown);
   }
   // Inside the rule |f| fits 32 bits, where dividing by constants is cheaper.
   const auto parts = SplitScaled<N, std::uint32_t>(f);
-  if (parts.whole < kShortWhole) [[likely]] {
-    WriteShortScaledText<N>(parts, suffix, out);
-  } else {
-    WriteScaledText<N>(parts, suffix, out);
-  }
-  return readBack ? ReadScaledText<N>(parts) : 0;
+  WriteScaledText<N>(parts, suffix, out);
+  const double read = readBack || shown ? ReadScaledText<N>(parts) : 0;
+  KeepShown<N>(shown, true, f, read);
+  return read;
 }
 
 }  // namespace
@@ -515,23 +484,35 @@ std::string FormatFixed(double value, std::uint8_t decimals) {
 
 template <int Decimals>
 void FormatFixedTo(double value, std::string& out) {
-  WriteFixed<Decimals, false>(value, {}, out);
+  WriteFixed<Decimals, false>(value, {}, out, nullptr);
 }
 
 template <int Decimals>
 double RoundThroughText(double value, std::string& out) {
-  return WriteFixed<Decimals, true>(value, {}, out);
+  return WriteFixed<Decimals, true>(value, {}, out, nullptr);
 }
 
 template <int Decimals>
 double RoundThroughText(double value, std::string& out, std::string_view suffix) {
-  return WriteFixed<Decimals, true>(value, suffix, out);
+  return WriteFixed<Decimals, true>(value, suffix, out, nullptr);
 }
 
-#define KESTROVA_FIXED_INSTANCES(N)                          \
-  template void FormatFixedTo<N>(double, std::string&);      \
-  template double RoundThroughText<N>(double, std::string&); \
-  template double RoundThroughText<N>(double, std::string&, std::string_view);
+template <int Decimals>
+double RoundThroughText(double value, std::string& out, std::string_view suffix, ShownNumber& shown) {
+  return WriteFixed<Decimals, true>(value, suffix, out, &shown);
+}
+
+double ShownNumber::Nearest() const {
+  constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4};
+  if (!shown) return std::numeric_limits<double>::quiet_NaN();
+  return fixed ? static_cast<double>(scaled) / kPowers[decimals] : value;
+}
+
+#define KESTROVA_FIXED_INSTANCES(N)                                            \
+  template void FormatFixedTo<N>(double, std::string&);                        \
+  template double RoundThroughText<N>(double, std::string&);                   \
+  template double RoundThroughText<N>(double, std::string&, std::string_view); \
+  template double RoundThroughText<N>(double, std::string&, std::string_view, ShownNumber&);
 KESTROVA_FIXED_INSTANCES(1)
 KESTROVA_FIXED_INSTANCES(2)
 KESTROVA_FIXED_INSTANCES(3)

@@ -68,6 +68,28 @@ namespace kestrova {
 
 double ParseNumber(std::string_view text);
 
+// A number as shown, kept as data beside its text so that nothing reads the
+// text back: the text's value as a whole count of units of its last decimal
+// place. RoundThroughText fills it as it writes the text:
+//   "4.48"  (2 decimals) -> shown, fixed, scaled 448, decimals 2
+//   "-0.25" (2 decimals) -> shown, fixed, scaled -25
+//   "0.00" from -0.004   -> scaled 0 (a number rounded to zero has no sign)
+// A value beyond the fixed form (|value| >= 1e11, the infinities) is written in
+// the general form: fixed is false and only `value` holds it. A default
+// ShownNumber is no number at all (a placeholder, a blank cell).
+struct ShownNumber {
+  bool shown = false;
+  bool fixed = false;
+  std::int64_t scaled = 0;
+  std::uint8_t decimals = 0;
+  double value = 0;  // what ParseNumber reads from the text: the value the program compares
+  // The double nearest to the number shown ("2.35" -> 2.35, where ParseNumber
+  // gives 2.3499999999999996): scaled / 10^decimals, both exact doubles, so the
+  // one division rounds correctly; `value` for the general form; NaN when
+  // nothing is shown. What outputs that hand numbers on (Python) give.
+  double Nearest() const;
+};
+
 std::string FormatNumber(double value);
 
 std::string FormatFixed(double value, std::uint8_t decimals);
@@ -79,6 +101,9 @@ template <int N>
 double RoundThroughText(double value, std::string& out);
 template <int N>
 double RoundThroughText(double value, std::string& out, std::string_view suffix);
+// The same, keeping the number shown in `shown` as well.
+template <int N>
+double RoundThroughText(double value, std::string& out, std::string_view suffix, ShownNumber& shown);
 
 namespace number_text_internal {
 
@@ -114,6 +139,12 @@ inline double RoundThroughText(double value, std::uint8_t decimals, std::string&
                                std::string_view suffix) {
   return number_text_internal::WithClampedDecimals(
       decimals, [&](auto n) { return RoundThroughText<decltype(n)::value>(value, out, suffix); });
+}
+
+inline double RoundThroughText(double value, std::uint8_t decimals, std::string& out, std::string_view suffix,
+                               ShownNumber& shown) {
+  return number_text_internal::WithClampedDecimals(
+      decimals, [&](auto n) { return RoundThroughText<decltype(n)::value>(value, out, suffix, shown); });
 }
 
 }  // namespace kestrova

@@ -46,4 +46,12 @@ bool IsValidUtf8(std::string_view bytes, bool cutAtEnd) {
   return true;
 }
 
+CharKind KindOfChar(std::uint32_t c) {
+  if (c == '\t' || c == '\n' || c == '\r') return CharKind::kLayout;
+  if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return CharKind::kControl;
+  if (c == 0x2028 || c == 0x2029) return CharKind::kSeparator;
+  if ((c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFEu) == 0xFFFEu) return CharKind::kNoncharacter;
+  return CharKind::kOrdinary;
+}
+
 }  // namespace kestrova

@@ -29,4 +29,15 @@ Utf8Char ReadUtf8Char(std::string_view text, std::size_t i);
 
 bool IsValidUtf8(std::string_view bytes, bool cutAtEnd = false);
 
+// What a code point is to the formats that show texts (the chart text blanks
+// every kind but kOrdinary and kNoncharacter; the HTML page replaces
+// kControl and kNoncharacter with U+FFFD):
+//   kLayout        tab, LF and CR;
+//   kControl       the other C0 controls, DEL and the C1 controls (NEL too);
+//   kSeparator     U+2028 LINE SEPARATOR and U+2029 PARAGRAPH SEPARATOR;
+//   kNoncharacter  U+FDD0 to U+FDEF and U+xFFFE, U+xFFFF of every plane;
+//   kOrdinary      everything else.
+enum class CharKind : std::uint8_t { kOrdinary, kLayout, kControl, kSeparator, kNoncharacter };
+CharKind KindOfChar(std::uint32_t codePoint);
+
 }  // namespace kestrova

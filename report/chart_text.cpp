@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "equations/prediction_set.h"
+#include "numtext/utf8.h"
 #include "report/html_report.h"
 #include "report/reading_items.h"
+#include "report/result_groups.h"
 #include "texts/japanese_texts.h"
 #include "version/version.h"
 
@@ -15,38 +17,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::string_view kIndent = "    ";               // a broken line goes on here
-
-// One character of `text` at `i`: its length in bytes (0: a byte that is not
-// UTF-8) and its code point.
-struct Utf8Char {
-  std::size_t length = 0;
-  char32_t code = 0;
-};
-
-Utf8Char NextChar(std::string_view text, std::size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead < 0x80) return {1, lead};
-  std::size_t length = 0;
-  char32_t code = 0;
-  char32_t min = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, code = lead & 0x1Fu, min = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, code = lead & 0x0Fu, min = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, code = lead & 0x07u, min = 0x10000;
-  } else {
-    return {};
-  }
-  if (i + length > text.size()) return {};
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto c = static_cast<unsigned char>(text[i + k]);
-    if ((c & 0xC0u) != 0x80) return {};
-    code = (code << 6) | (c & 0x3Fu);
-  }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
-  return {length, code};
-}
 
 // As in Shift-JIS: ASCII and the half-width katakana take one column, the rest two.
 std::size_t Columns(char32_t code) { return code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F) ? 1 : 2; }
@@ -57,15 +27,14 @@ bool IsBlank(std::string_view ch) { return ch == " " || ch == "\xE3\x80\x80"; } 
 std::string Clean(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
-    const Utf8Char ch = NextChar(text, i);
+    const Utf8Char ch = ReadUtf8Char(text, i);
     if (ch.length == 0) {
       out += kReplacement;
       ++i;
       continue;
     }
-    const bool control = ch.code < 0x20 || (ch.code >= 0x7F && ch.code < 0xA0) || ch.code == 0x2028 ||
-                         ch.code == 0x2029 || ch.code == 0x85;
-    if (control) {
+    const CharKind kind = KindOfChar(ch.codePoint);
+    if (kind != CharKind::kOrdinary && kind != CharKind::kNoncharacter) {
       out += ' ';
     } else {
       out.append(text.substr(i, ch.length));
@@ -100,8 +69,8 @@ void AppendWrapped(std::string_view line, std::string& out) {
     std::size_t i = 0;
     std::size_t lastBlank = std::string::npos;  // in `rest`
     while (i < rest.size()) {
-      const Utf8Char ch = NextChar(rest, i);
-      const std::size_t width = Columns(ch.code);
+      const Utf8Char ch = ReadUtf8Char(rest, i);
+      const std::size_t width = Columns(ch.codePoint);
       if (columns + width > kChartColumns) break;
       if (IsBlank(std::string_view(rest).substr(i, ch.length)) && i > 0) lastBlank = i;
       columns += width;
@@ -133,14 +102,6 @@ std::string PadLeft(std::string_view text, std::size_t columns) {
   std::string out;
   for (std::size_t n = DisplayColumns(text); n < columns; ++n) out += ' ';
   return out += text;
-}
-
-// The number text of a panel line, or its placeholder ("*.**").
-std::string_view LineNumber(std::string_view line) {
-  const std::size_t colon = line.rfind(" :");
-  std::string_view number = line.substr(0, colon == std::string_view::npos ? line.size() : colon);
-  while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
-  return number;
 }
 
 std::string JoinFields(const std::vector<HtmlField>& fields, std::string_view separator) {
@@ -178,8 +139,8 @@ void AppendReading(const Reading& r, std::vector<std::string>& lines) {
 std::size_t DisplayColumns(std::string_view text) {
   std::size_t columns = 0;
   for (std::size_t i = 0; i < text.size();) {
-    const Utf8Char ch = NextChar(text, i);
-    columns += ch.length == 0 ? 2 : Columns(ch.code);
+    const Utf8Char ch = ReadUtf8Char(text, i);
+    columns += ch.length == 0 ? 2 : Columns(ch.codePoint);
     i += ch.length == 0 ? 1 : ch.length;
   }
   return columns;
@@ -194,21 +155,18 @@ std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result
                                          ": ");
   if (!patient.empty()) lines.push_back(patient);
   lines.push_back(std::string(texts::kChartInputsUtf8) + ": " + JoinFields(given.fields, " "));
-  std::string_view group;
-  for (std::size_t i = 0; i < kResultCount; ++i) {
+  const auto onGroup = [&lines](std::string_view group, const MeasuredRatioText* ratio) {
+    std::string heading(group);
+    if (ratio != nullptr) {
+      (((heading += "  ") += texts::kReportMeasuredUtf8) += ' ') += ratio->text;
+      if (ratio->red) heading += texts::kChartMarkUtf8;
+    }
+    lines.push_back(std::move(heading));
+  };
+  ForEachGroupedRow(result, onGroup, [&](std::size_t i) {
     const ResultField& field = ResultFields()[i];
     const PanelRow& row = result.panel.rows[i];
-    if (RowLayouts()[i].group != group) {
-      group = RowLayouts()[i].group;
-      std::string heading(group);
-      const MeasuredRatioText& ratio = result.panel.measuredRatio;
-      if (group == "FEV1.0 %" && ratio.shown) {
-        (((heading += "  ") += texts::kReportMeasuredUtf8) += ' ') += ratio.text;
-        if (ratio.red) heading += texts::kChartMarkUtf8;
-      }
-      lines.push_back(std::move(heading));
-    }
-    std::string line = "  " + Pad(field.label, 11) + PadLeft(LineNumber(row.line), 6);
+    std::string line = "  " + Pad(field.label, 11) + PadLeft(NumberOrMask(row, static_cast<ResultId>(i)), 6);
     if (!row.cell.percent.empty()) {
       line += "  " + PadLeft(row.cell.percent, 5) + " %";
       if (row.cell.red) line += texts::kChartMarkUtf8;
@@ -216,7 +174,7 @@ std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result
     const std::string note = OutOfRangeNote(result, static_cast<ResultId>(i));
     if (!note.empty()) (line += "  ") += note;
     lines.push_back(std::move(line));
-  }
+  });
   lines.emplace_back(texts::kReportRedLegendUtf8);
   AppendReading(reading, lines);
   lines.push_back(std::string(texts::kReportEquationUtf8) + ": JRS2014, JRS2001, Baldwin, Berglund  " +

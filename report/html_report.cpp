@@ -8,6 +8,7 @@
 #include "numtext/number_text.h"
 #include "numtext/utf8.h"
 #include "report/reading_items.h"
+#include "report/result_groups.h"
 #include "texts/japanese_texts.h"
 #include "version/version.h"
 
@@ -95,22 +96,13 @@ void Append(std::string& out, std::initializer_list<std::string_view> parts) {
 
 void AppendEscaped(std::string& out, std::string_view text) { AppendHtmlEscaped(text, out); }
 
+// Controls but tab, LF and CR, and the noncharacters: shown as U+FFFD.
 bool Unwanted(std::uint32_t c) {
-  if (c < 0x20) return c != '\t' && c != '\n' && c != '\r';
-  if (c >= 0x7F && c <= 0x9F) return true;      // DEL and the C1 controls
-  if (c >= 0xFDD0 && c <= 0xFDEF) return true;  // noncharacters
-  return (c & 0xFFFEu) == 0xFFFEu;              // U+xFFFE, U+xFFFF
+  const CharKind kind = KindOfChar(c);
+  return kind == CharKind::kControl || kind == CharKind::kNoncharacter;
 }
 
 // ---- the results ----
-
-// The number part of a panel line ("3.24" of "3.24 :JRS2014", "*.**" of the placeholder).
-std::string_view LineNumber(std::string_view line) {
-  const std::size_t colon = line.rfind(" :");
-  std::string_view number = line.substr(0, colon == std::string_view::npos ? line.size() : colon);
-  while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
-  return number;
-}
 
 void AppendMark(bool red, std::string& out) {
   Append(out, {"<span class=\"mark\">", red ? "*" : "", "</span>"});
@@ -121,28 +113,25 @@ void AppendResults(const PanelResult& result, std::string& out) {
                " <span class=\"en\" lang=\"en\">Predicted values</span></h2>\n<table>\n<thead><tr><th>",
                texts::kReportEquationUtf8, "</th><th class=\"num\">", texts::kReportPredictedUtf8,
                "</th><th class=\"num\">", texts::kReportPercentUtf8, "</th></tr></thead>\n<tbody>\n"});
-  std::string_view group;
-  for (std::size_t i = 0; i < kResultCount; ++i) {
+  const auto onGroup = [&out](std::string_view group, const MeasuredRatioText* ratio) {
+    out += "<tr class=\"group\"><th colspan=\"3\">";
+    AppendEscaped(out, group);
+    if (ratio != nullptr) {
+      Append(out, {" <span class=\"num", ratio->red ? " red" : "", "\">", texts::kReportMeasuredUtf8, " "});
+      AppendEscaped(out, ratio->text);
+      if (ratio->red) out += " *";
+      out += "</span>";
+    }
+    out += "</th></tr>\n";
+  };
+  ForEachGroupedRow(result, onGroup, [&](std::size_t i) {
     const ResultField& field = ResultFields()[i];
     const PanelRow& row = result.panel.rows[i];
-    if (RowLayouts()[i].group != group) {
-      group = RowLayouts()[i].group;
-      out += "<tr class=\"group\"><th colspan=\"3\">";
-      AppendEscaped(out, group);
-      const MeasuredRatioText& ratio = result.panel.measuredRatio;
-      if (RowLayouts()[i].group == "FEV1.0 %" && ratio.shown) {
-        Append(out, {" <span class=\"num", ratio.red ? " red" : "", "\">", texts::kReportMeasuredUtf8, " "});
-        AppendEscaped(out, ratio.text);
-        if (ratio.red) out += " *";
-        out += "</span>";
-      }
-      out += "</th></tr>\n";
-    }
     const bool red = row.cell.red;
     Append(out, {"<tr data-name=\"", field.name, "\"><td>"});
     AppendEscaped(out, field.label);
     out += "</td><td class=\"num\">";
-    AppendEscaped(out, LineNumber(row.line));
+    AppendEscaped(out, NumberOrMask(row, static_cast<ResultId>(i)));
     out += "</td><td class=\"num pct";
     if (red) out += " red";
     out += "\">";
@@ -158,7 +147,7 @@ void AppendResults(const PanelResult& result, std::string& out) {
       out += "</span>";
     }
     out += "</td></tr>\n";
-  }
+  });
   Append(out,
          {"</tbody>\n</table>\n<p class=\"legend\">", texts::kReportRedLegendUtf8, "</p>\n</section>\n"});
 }
@@ -251,7 +240,7 @@ void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
     return;
   }
   // The dot stands at the z as printed, so it agrees with its text.
-  const double z = ParseNumber(s.zText);
+  const double z = s.zShown.value;
   const bool below = z < kChartZMin;
   const bool above = z > kChartZMax;
   const double x = ChartX(below ? kChartZMin : above ? kChartZMax : z);

@@ -1,17 +1,44 @@
 #include "report/reading_items.h"
 
-#include <algorithm>
+#include <cassert>
+#include <limits>
+#include <utility>
 
 #include "texts/japanese_texts.h"
 
 namespace kestrova::report {
 namespace {
 
-using Kind = ReadingField::Kind;
+using Json = ReadingValue::Json;
 
-ReadingField Bool(std::string_view name, bool value) { return {name, Kind::kBool, value ? "true" : "false"}; }
+// A column at its place among the item's columns.
+struct PlacedColumn {
+  std::uint8_t slot;
+  ReadingColumn column;
+};
 
-std::string_view Flag(bool computed, bool value) { return !computed ? "" : value ? "1" : "0"; }
+// The columns of each kind: a key, a number as shown, a yes/no that is empty
+// when the item is not read.
+PlacedColumn Key(std::uint8_t slot, std::string_view name, std::string_view key) {
+  return {slot, {name, ColumnKind::kText, key, {}}};
+}
+PlacedColumn Number(std::uint8_t slot, std::string_view name, std::string_view text,
+                    const ShownNumber& number) {
+  return {slot, {name, ColumnKind::kNumber, text, number}};
+}
+PlacedColumn Flag(std::uint8_t slot, std::string_view name, bool computed, bool value) {
+  const ShownNumber number{.shown = computed, .fixed = true, .scaled = value ? 1 : 0};
+  return {slot, {name, ColumnKind::kNumber, !computed ? "" : value ? "1" : "0", number}};
+}
+
+// The values: a JSON member, a JSON member that is a column too, a column alone.
+ReadingValue Member(std::string_view member, Json json, std::string_view text) {
+  return {member, json, 0, {{}, ColumnKind::kText, text, {}}};
+}
+ReadingValue Member(std::string_view member, Json json, const PlacedColumn& column) {
+  return {member, json, column.slot, column.column};
+}
+ReadingValue Column(const PlacedColumn& column) { return {{}, Json::kText, column.slot, column.column}; }
 
 // An item's key column: its key when read, "outOfRange" when the age is
 // outside its equation's, else empty.
@@ -19,153 +46,171 @@ std::string_view KeyIfRead(bool computed, std::string_view key, const ReadingLab
   return computed ? key : outOfRange.key;
 }
 
-// Each item's columns, the one list that both its ReadingItem and
-// ReadingColumnValues give. Sizes are part of the types, so a list that outgrows
-// an item's capacity or the row's column count does not compile.
-template <std::size_t N>
-using Columns = std::array<ReadingColumn, N>;
+// Each item's values below, the one description its JSON and its columns
+// are written from: each calls take(values...) with them all, in JSON order.
+// Inlined into each use, the CSV row's walk keeps only the columns' values.
 
 // The pattern by Baldwin's %VC is for reference beside the one by JRS2001.
-Columns<2> VentilatoryColumns(const VentilatoryReading& v, bool reference) {
-  return {{{reference ? "ventilatoryBaldwinClass" : "ventilatoryClass",
-            KeyIfRead(v.computed, v.label.key, v.outOfRange)},
-           {reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc", v.percentVc}}};
+template <class Take>
+void VentilatoryValues(const VentilatoryReading& v, bool reference, Take&& take) {
+  const std::string_view classColumn = reference ? "ventilatoryBaldwinClass" : "ventilatoryClass";
+  const std::string_view percentColumn = reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc";
+  take(Member("equation", Json::kText, v.equation),
+       Member("percentVc", Json::kNumber, Number(1, percentColumn, v.percentVc, v.percentVcNumber)),
+       Member("measuredRatio", Json::kNumber, v.measuredRatio),
+       Member("class", Json::kText, Key(0, classColumn, KeyIfRead(v.computed, v.label.key, v.outOfRange))),
+       Member("label", Json::kText, v.label.ja), Member("labelEn", Json::kText, v.label.en));
 }
 
-Columns<6> LlnColumns(const LlnReading& lln) {
-  return {{{"ersAtsPattern", KeyIfRead(lln.computed, lln.label.key, lln.outOfRange)},
-           {"ersAtsSeverity", lln.severityLabel.key},
-           {"ersAtsFev1FvcBelowLln", Flag(lln.computed, lln.fev1FvcBelowLln)},
-           {"ersAtsFvcBelowLln", Flag(lln.computed, lln.fvcBelowLln)},
-           {"ersAtsFev1BelowLln", Flag(lln.computed, lln.fev1BelowLln)},
-           {"ersAtsFev1Z", lln.fev1Z}}};
+// The severity's key is null in JSON but for a grade; its column also gives
+// why there is none (fev1NotBelowLln).
+template <class Take>
+void LlnValues(const LlnReading& lln, Take&& take) {
+  const bool graded = lln.severity != Severity::kNone;
+  take(Member("equation", Json::kText, lln.equation),
+       Member("fev1FvcBelowLln", Json::kBool,
+              Flag(2, "ersAtsFev1FvcBelowLln", lln.computed, lln.fev1FvcBelowLln)),
+       Member("fvcBelowLln", Json::kBool, Flag(3, "ersAtsFvcBelowLln", lln.computed, lln.fvcBelowLln)),
+       Member("fev1BelowLln", Json::kBool, Flag(4, "ersAtsFev1BelowLln", lln.computed, lln.fev1BelowLln)),
+       Member("pattern", Json::kText,
+              Key(0, "ersAtsPattern", KeyIfRead(lln.computed, lln.label.key, lln.outOfRange))),
+       Member("label", Json::kText, lln.label.ja), Member("labelEn", Json::kText, lln.label.en),
+       Member("severity", Json::kTextOrNull, graded ? lln.severityLabel.key : std::string_view()),
+       Column(Key(1, "ersAtsSeverity", lln.severityLabel.key)),
+       Member("severityLabel", Json::kTextOrNull, lln.severityLabel.ja),
+       Member("severityLabelEn", Json::kTextOrNull, lln.severityLabel.en),
+       Member("fev1Z", Json::kNumber, Number(5, "ersAtsFev1Z", lln.fev1Z, lln.fev1ZNumber)),
+       Member("note", Json::kTextOrNull, lln.note.ja), Member("noteEn", Json::kTextOrNull, lln.note.en));
 }
 
-Columns<2> CopdColumns(const CopdReading& copd) {
+// Not staged, the stage is null in JSON and "notStaged" in its column.
+template <class Take>
+void CopdValues(const CopdReading& copd, Take&& take) {
   const std::string_view stage = copd.stage == CopdStage::kNotStaged ? "notStaged" : copd.label.key;
-  return {{{"copdStage", KeyIfRead(copd.computed, stage, copd.outOfRange)},
-           {"copdPercentFev1", copd.percentFev1}}};
+  take(Member("equation", Json::kText, copd.equation), Member("stage", Json::kTextOrNull, copd.label.key),
+       Column(Key(0, "copdStage", KeyIfRead(copd.computed, stage, copd.outOfRange))),
+       Member("percentFev1", Json::kNumber,
+              Number(1, "copdPercentFev1", copd.percentFev1, copd.percentFev1Number)),
+       Member("measuredRatio", Json::kNumber, copd.measuredRatio),
+       Member("label", Json::kText, copd.label.ja), Member("labelEn", Json::kText, copd.label.en),
+       Member("note", Json::kText, copd.note.ja), Member("noteEn", Json::kText, copd.note.en));
 }
 
-Columns<3> LungAgeColumns(const LungAgeReading& age) {
-  return {{{"lungAge", age.value},
-           {"lungAgeYears", KeyIfRead(age.computed, age.en, age.outOfRange)},
-           {"lungAgeCorrected", Flag(age.computed, age.corrected)}}};
+template <class Take>
+void LungAgeValues(const LungAgeReading& age, Take&& take) {
+  take(Member("equation", Json::kText, age.equation),
+       Member("value", Json::kText, Number(0, "lungAge", age.value, age.valueNumber)),
+       Member("text", Json::kText, age.ja),
+       Member("textEn", Json::kText, Key(1, "lungAgeYears", KeyIfRead(age.computed, age.en, age.outOfRange))),
+       Member("corrected", Json::kBool, Flag(2, "lungAgeCorrected", age.computed, age.corrected)));
 }
 
-Columns<2> DisabilityColumns(const DisabilityReading& d) {
-  return {
-      {{"disabilityIndex", d.index}, {"disabilityGrade", KeyIfRead(d.computed, d.label.key, d.outOfRange)}}};
+template <class Take>
+void DisabilityValues(const DisabilityReading& d, Take&& take) {
+  take(Member("equation", Json::kText, d.equation),
+       Member("index", Json::kNumber, Number(0, "disabilityIndex", d.index, d.indexNumber)),
+       Member("grade", Json::kText, d.label.ja),
+       Member("gradeKey", Json::kText,
+              Key(1, "disabilityGrade", KeyIfRead(d.computed, d.label.key, d.outOfRange))),
+       Member("gradeEn", Json::kText, d.label.en), Member("note", Json::kText, d.note.ja),
+       Member("noteEn", Json::kText, d.note.en));
 }
 
-// An item not read for the patient's age: the reason as its label, and as
-// its JSON members the equation and the reason.
-void SetOutOfRange(const ReadingLabel& reason, ReadingItem& item) {
-  item.outOfRange = true;
-  item.label = reason;
-  item.labelEnRepeatsJa = false;
-  item.details.clear();
-  item.fields = {{"equation", Kind::kText, std::string(item.equation)},
-                 Bool("outOfRange", true),
-                 {"label", Kind::kText, std::string(reason.ja)},
-                 {"labelEn", Kind::kText, std::string(reason.en)}};
+// Takes values into the columns from `at` on, each at its place, and moves
+// `at` past them; `get` gives what is stored of a column.
+template <class Out, class Get>
+auto IntoColumns(Out*& at, Get get) {
+  return [&at, get](const auto&... values) {
+    std::size_t count = 0;
+    const auto store = [&](const ReadingValue& value) {
+      if (value.column.name.empty()) return;
+      at[value.slot] = get(value.column);
+      ++count;
+    };
+    (store(values), ...);
+    at += count;
+  };
 }
 
-template <std::size_t N>
-void SetColumns(ReadingItem& item, const Columns<N>& columns) {
-  static_assert(N <= ReadingColumns::kCapacity);
-  std::copy(columns.begin(), columns.end(), item.columns.slots.begin());
-  item.columns.count = N;
+// Every item's columns in item order, as ReadingItems lists them, into `out`.
+template <class Out, class Get>
+void StoreReadingColumns(const Reading& r, std::span<Out, kReadingColumnCount> out, Get get) {
+  Out* at = out.data();
+  VentilatoryValues(r.ventilatory, false, IntoColumns(at, get));
+  VentilatoryValues(r.ventilatoryBaldwin, true, IntoColumns(at, get));
+  LlnValues(r.ersAts2022, IntoColumns(at, get));
+  CopdValues(r.copd, IntoColumns(at, get));
+  LungAgeValues(r.lungAge, IntoColumns(at, get));
+  DisabilityValues(r.disability, IntoColumns(at, get));
+  assert(at == out.data() + out.size());
 }
 
-// The lists' values one after the other into `out`, whose size is theirs
-// added (a span of another size does not convert).
-template <std::size_t... N>
-void StoreValues(std::span<std::string_view, (N + ...)> out, const Columns<N>&... lists) {
-  auto at = out.begin();
-  const auto value = [](const ReadingColumn& column) { return column.value; };
-  ((at = std::transform(lists.begin(), lists.end(), at, value)), ...);
+// Takes values into `item`: its values, and its columns in order.
+auto IntoItem(ReadingItem& item) {
+  return [&item](const auto&... values) {
+    static_assert(sizeof...(values) <= ReadingValues::kCapacity);
+    item.values.slots = {values...};
+    item.values.count = sizeof...(values);
+    ReadingColumn* at = item.columns.slots.data();
+    IntoColumns(at, [](const ReadingColumn& column) { return column; })(values...);
+    item.columns.count = static_cast<std::size_t>(at - item.columns.slots.data());
+    assert(item.columns.count <= ReadingColumns::kCapacity);
+  };
 }
 
-ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
+// What every item has: its key and names, its equation, whether it is read,
+// its details and label; out of its equation's ages, the reason as its label
+// and no details.
+template <class Read>
+ReadingItem NewItem(const Read& read, std::string_view key, std::string name, std::string_view nameEn,
+                    std::string_view afterEquation, std::string details, const ReadingLabel& label) {
   ReadingItem item;
-  item.key = reference ? "ventilatoryBaldwin" : "ventilatory";
-  SetColumns(item, VentilatoryColumns(v, reference));
-  item.name = std::string(texts::kVentilatoryNameUtf8);
-  if (reference) item.name += texts::kReferenceMarkUtf8;
-  item.nameEn = reference ? "ventilatory pattern (reference)" : "ventilatory pattern";
-  item.equation = v.equation;
-  item.afterEquation = " ";
-  item.computed = v.computed;
-  ((((item.details = "%VC ") += v.percentVc) += ", FEV1/FVC ") += v.measuredRatio);
-  item.label = v.label;
-  if (!v.outOfRange.key.empty()) SetOutOfRange(v.outOfRange, item);
-  if (v.computed) {
-    item.fields = {{"equation", Kind::kText, std::string(v.equation)},
-                   {"percentVc", Kind::kNumber, std::string(v.percentVc)},
-                   {"measuredRatio", Kind::kNumber, std::string(v.measuredRatio)},
-                   {"class", Kind::kText, std::string(v.label.key)},
-                   {"label", Kind::kText, std::string(v.label.ja)},
-                   {"labelEn", Kind::kText, std::string(v.label.en)}};
+  item.key = key;
+  item.name = std::move(name);
+  item.nameEn = nameEn;
+  item.equation = read.equation;
+  item.afterEquation = afterEquation;
+  item.computed = read.computed;
+  item.details = std::move(details);
+  item.label = label;
+  item.outOfRange = !read.outOfRange.key.empty();
+  if (item.outOfRange) {
+    item.label = read.outOfRange;
+    item.details.clear();
   }
   return item;
 }
 
+ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
+  std::string name(texts::kVentilatoryNameUtf8);
+  if (reference) name += texts::kReferenceMarkUtf8;
+  ReadingItem item =
+      NewItem(v, reference ? "ventilatoryBaldwin" : "ventilatory", std::move(name),
+              reference ? "ventilatory pattern (reference)" : "ventilatory pattern", " ",
+              std::string("%VC ").append(v.percentVc).append(", FEV1/FVC ").append(v.measuredRatio), v.label);
+  VentilatoryValues(v, reference, IntoItem(item));
+  return item;
+}
+
 ReadingItem LlnItem(const LlnReading& lln) {
-  ReadingItem item;
-  item.key = "ersAts2022";
-  SetColumns(item, LlnColumns(lln));
-  item.name = "ERS/ATS 2022";
-  item.equation = lln.equation;
-  item.afterEquation = ", ";
-  item.computed = lln.computed;
-  if (!lln.fev1Z.empty()) (item.details = "FEV1 z ") += lln.fev1Z;
-  item.label = lln.label;
-  if (!lln.outOfRange.key.empty()) SetOutOfRange(lln.outOfRange, item);
+  const std::string details = lln.fev1Z.empty() ? std::string() : std::string("FEV1 z ").append(lln.fev1Z);
+  ReadingItem item = NewItem(lln, "ersAts2022", "ERS/ATS 2022", {}, ", ", details, lln.label);
+  LlnValues(lln, IntoItem(item));
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
     item.graded = lln.severity != Severity::kNone;
     item.note = lln.note;
-    const bool graded = lln.severity != Severity::kNone;
-    item.fields = {
-        {"equation", Kind::kText, std::string(lln.equation)},
-        Bool("fev1FvcBelowLln", lln.fev1FvcBelowLln),
-        Bool("fvcBelowLln", lln.fvcBelowLln),
-        Bool("fev1BelowLln", lln.fev1BelowLln),
-        {"pattern", Kind::kText, std::string(lln.label.key)},
-        {"label", Kind::kText, std::string(lln.label.ja)},
-        {"labelEn", Kind::kText, std::string(lln.label.en)},
-        {"severity", Kind::kTextOrNull, graded ? std::string(lln.severityLabel.key) : std::string()},
-        {"severityLabel", Kind::kTextOrNull, std::string(lln.severityLabel.ja)},
-        {"severityLabelEn", Kind::kTextOrNull, std::string(lln.severityLabel.en)},
-        {"fev1Z", Kind::kNumber, std::string(lln.fev1Z)},
-        {"note", Kind::kTextOrNull, std::string(lln.note.ja)},
-        {"noteEn", Kind::kTextOrNull, std::string(lln.note.en)}};
   }
   return item;
 }
 
 ReadingItem CopdItem(const CopdReading& copd) {
-  ReadingItem item;
-  item.key = "copdStage";
-  SetColumns(item, CopdColumns(copd));
-  item.name = std::string(texts::kCopdNameUtf8);
-  item.nameEn = "COPD stage";
-  item.equation = copd.equation;
-  item.afterEquation = " ";
-  item.computed = copd.computed;
-  ((((item.details = "%FEV1 ") += copd.percentFev1) += ", FEV1/FVC ") += copd.measuredRatio);
-  item.label = copd.label;
-  if (!copd.outOfRange.key.empty()) SetOutOfRange(copd.outOfRange, item);
+  ReadingItem item =
+      NewItem(copd, "copdStage", std::string(texts::kCopdNameUtf8), "COPD stage", " ",
+              std::string("%FEV1 ").append(copd.percentFev1).append(", FEV1/FVC ").append(copd.measuredRatio),
+              copd.label);
+  CopdValues(copd, IntoItem(item));
   if (!copd.computed) return item;
-  item.fields = {{"equation", Kind::kText, std::string(copd.equation)},
-                 {"stage", Kind::kTextOrNull, std::string(copd.label.key)},
-                 {"percentFev1", Kind::kNumber, std::string(copd.percentFev1)},
-                 {"measuredRatio", Kind::kNumber, std::string(copd.measuredRatio)},
-                 {"label", Kind::kText, std::string(copd.label.ja)},
-                 {"labelEn", Kind::kText, std::string(copd.label.en)},
-                 {"note", Kind::kText, std::string(copd.note.ja)},
-                 {"noteEn", Kind::kText, std::string(copd.note.en)}};
   if (copd.stage != CopdStage::kNotStaged) {
     item.condition = {"", texts::kCopdPostBronchodilatorUtf8, " (on post-bronchodilator values)"};
   } else {
@@ -175,49 +220,21 @@ ReadingItem CopdItem(const CopdReading& copd) {
 }
 
 ReadingItem LungAgeItem(const LungAgeReading& age) {
-  ReadingItem item;
-  item.key = "lungAge";
-  SetColumns(item, LungAgeColumns(age));
-  item.name = std::string(texts::kLungAgeNameUtf8);
-  item.nameEn = "lung age";
-  item.equation = age.equation;
-  item.afterEquation = " ";
-  item.computed = age.computed;
   // "18歳未満" and "95歳以上" stand without the formula's value.
-  if (age.band == LungAgeBand::kYears) item.details = age.value;
-  item.label = {"", age.ja, age.en};
-  item.labelEnRepeatsJa = true;
+  ReadingItem item =
+      NewItem(age, "lungAge", std::string(texts::kLungAgeNameUtf8), "lung age", " ",
+              age.band == LungAgeBand::kYears ? age.value : std::string(), {"", age.ja, age.en});
+  LungAgeValues(age, IntoItem(item));
+  item.labelEnRepeatsJa = !item.outOfRange;
   if (age.corrected) item.note = age.correction;
-  if (!age.outOfRange.key.empty()) SetOutOfRange(age.outOfRange, item);
-  if (age.computed) {
-    item.fields = {{"equation", Kind::kText, std::string(age.equation)},
-                   {"value", Kind::kText, age.value},
-                   {"text", Kind::kText, age.ja},
-                   {"textEn", Kind::kText, age.en},
-                   Bool("corrected", age.corrected)};
-  }
   return item;
 }
 
 ReadingItem DisabilityItem(const DisabilityReading& d) {
-  ReadingItem item;
-  item.key = "disabilityIndex";
-  SetColumns(item, DisabilityColumns(d));
-  item.name = std::string(texts::kDisabilityNameUtf8);
-  item.nameEn = "respiratory disability index";
-  item.equation = d.equation;
-  item.afterEquation = " ";
-  item.computed = d.computed;
-  item.details = d.index;
-  item.label = d.label;
-  if (!d.outOfRange.key.empty()) SetOutOfRange(d.outOfRange, item);
-  if (!d.computed) return item;
-  item.note = d.note;
-  item.fields = {
-      {"equation", Kind::kText, std::string(d.equation)}, {"index", Kind::kNumber, d.index},
-      {"grade", Kind::kText, std::string(d.label.ja)},    {"gradeKey", Kind::kText, std::string(d.label.key)},
-      {"gradeEn", Kind::kText, std::string(d.label.en)},  {"note", Kind::kText, std::string(d.note.ja)},
-      {"noteEn", Kind::kText, std::string(d.note.en)}};
+  ReadingItem item = NewItem(d, "disabilityIndex", std::string(texts::kDisabilityNameUtf8),
+                             "respiratory disability index", " ", d.index, d.label);
+  DisabilityValues(d, IntoItem(item));
+  if (d.computed) item.note = d.note;
   return item;
 }
 
@@ -232,11 +249,15 @@ std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
           DisabilityItem(r.disability)};
 }
 
-// In item order, as ReadingItems lists them.
 void ReadingColumnValues(const Reading& r, std::span<std::string_view, kReadingColumnCount> out) {
-  StoreValues(out, VentilatoryColumns(r.ventilatory, false), VentilatoryColumns(r.ventilatoryBaldwin, true),
-              LlnColumns(r.ersAts2022), CopdColumns(r.copd), LungAgeColumns(r.lungAge),
-              DisabilityColumns(r.disability));
+  StoreReadingColumns(r, out, [](const ReadingColumn& column) { return column.value; });
+}
+
+void ReadingColumnNumbers(const Reading& r, std::span<double, kReadingColumnCount> out) {
+  StoreReadingColumns(r, out, [](const ReadingColumn& column) {
+    return column.kind == ColumnKind::kText ? std::numeric_limits<double>::quiet_NaN()
+                                            : column.number.Nearest();
+  });
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

@@ -2,7 +2,9 @@
 // report, the chart text, the HTML page and the batch index walk. Each item
 // carries what a format shows of it, already chosen: which notes are shown,
 // which label (the COPD stage with its staging condition, the lung age as
-// years), and the details as text.
+// years), and the details as text. Each also carries its values, each value
+// once with where it goes: a member of the item's JSON object, a CSV column,
+// or both; FormatJson and the CSV columns are written from them.
 //
 // Example: male, 60 years, 170 cm, VC 3.0, FVC 2.9, FEV1 1.6 gives six items;
 // the first is
@@ -20,25 +22,23 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "kestrova/reading.h"
 
 namespace kestrova::report {
 
-// One member of an item's JSON object: its name and value as text.
-struct ReadingField {
-  enum class Kind : std::uint8_t { kText, kTextOrNull, kNumber, kBool };
-  std::string_view name;  // "percentVc"
-  Kind kind;
-  std::string value;  // "74.8"; kTextOrNull: empty for null; kBool: "true" or "false"
-};
+// What a result column holds: a number (its text empty when there is none),
+// a flag (1 or 0), or a text (an ASCII key, or the lung age in years).
+enum class ColumnKind : std::uint8_t { kNumber, kFlag, kText };
 
 // One CSV column of an item: its ASCII name and its value, which views the
-// reading's texts or a constant ("1", a key).
+// reading's texts or a constant ("1", a key); a number column's value also as
+// data (a yes/no column that may be empty is a number: 1, 0 or none).
 struct ReadingColumn {
-  std::string_view name;   // "ventilatoryClass"
+  std::string_view name;  // "ventilatoryClass"
+  ColumnKind kind = ColumnKind::kText;
   std::string_view value;  // "mixed"; empty when not read
+  ShownNumber number;      // a number column's value; not shown when empty
 };
 
 // An item's columns, held in place (no allocation).
@@ -49,6 +49,29 @@ struct ReadingColumns {
 
   const ReadingColumn* begin() const { return slots.data(); }
   const ReadingColumn* end() const { return slots.data() + count; }
+};
+
+// One value of an item and where it is written: a member of the item's JSON
+// object, a CSV column, or both, the one text serving both (a flag's "1" or
+// "0" is true or false in JSON). The JSON members come in their order; a
+// column gives its place among the item's columns.
+//   {"percentVc", kNumber, 1, {"ventilatoryPercentVc", ColumnKind::kNumber, "74.8", …}}
+struct ReadingValue {
+  enum class Json : std::uint8_t { kText, kTextOrNull, kNumber, kBool };
+  std::string_view member;  // in the item's JSON object; empty when only a column
+  Json json = Json::kText;
+  std::uint8_t slot = 0;  // the column's place among the item's columns
+  ReadingColumn column;   // its name empty when only a JSON member
+};
+
+// An item's values, held in place (no allocation).
+struct ReadingValues {
+  static constexpr std::size_t kCapacity = 14;  // ERS/ATS 2022: 13 members and a column
+  std::array<ReadingValue, kCapacity> slots{};
+  std::size_t count = 0;
+
+  const ReadingValue* begin() const { return slots.data(); }
+  const ReadingValue* end() const { return slots.data() + count; }
 };
 
 struct ReadingItem {
@@ -68,12 +91,12 @@ struct ReadingItem {
   ReadingLabel severity;          // the grade, or why there is none; empty when neither
   bool graded = false;            // `severity` is a grade
   ReadingLabel note;              // shown on its own; empty when none is shown
-  // The reading's values in JSON order; for an item out of range its equation,
-  // "outOfRange" and the reason; empty when not read otherwise.
-  std::vector<ReadingField> fields;
-  // Its CSV columns as ASCII keys, names always, values empty when not read;
-  // out of range, the key column (the class, pattern, stage, years or grade)
-  // holds "outOfRange" and the others stay empty.
+  // Its values, JSON's when read (out of range, JSON gives the equation,
+  // "outOfRange": true and the reason instead).
+  ReadingValues values;
+  // Its CSV columns in order, taken from `values`: names always, values empty
+  // when not read; out of range, the key column (the class, pattern, stage,
+  // years or grade) holds "outOfRange" and the others stay empty.
   ReadingColumns columns;
 };
 
@@ -102,6 +125,9 @@ inline constexpr std::size_t kReadingColumnCount = 17;
 void ReadingColumnValues(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
 void ReadingColumnValues(const Reading&& reading,
                          std::span<std::string_view, kReadingColumnCount> out) = delete;
+// The same columns' numbers (ShownNumber::Nearest; NaN for a text column or
+// an empty value), for outputs that hand numbers on.
+void ReadingColumnNumbers(const Reading& reading, std::span<double, kReadingColumnCount> out);
 
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.

@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 #include "display/panel_layout.h"
@@ -12,35 +13,41 @@ namespace kestrova::report {
 
 namespace {
 
-// One result's columns: its number text, then for a row with a percentage
-// cell the percentage and its flag. I is a constant, so whether the row has a
-// cell is decided at compile time.
+// A flag column's value as a number: 1 or 0.
+ShownNumber Flag(bool set) { return {.shown = true, .fixed = true, .scaled = set ? 1 : 0}; }
+
+// One result's columns: its number, then for a row with a percentage cell
+// the percentage and its flag. I is a constant, so whether the row has a cell
+// is decided at compile time.
 template <std::size_t I, class Column>
 void ResultRowColumns(const PanelResult& result, Column& column) {
   const PanelRow& row = result.panel.rows[I];
   const std::string_view name = ResultFields()[I].name;
-  column(name, "", row.Text());
+  column(name, "", ColumnKind::kNumber, row.Text(), row.number);
   if constexpr (HasPercentCell(kRowLayouts[I])) {
-    column(name, "Pct", row.cell.percent);
-    column(name, "Red", row.cell.red ? "1" : "0");
+    column(name, "Pct", ColumnKind::kNumber, row.cell.percent, row.cell.number);
+    column(name, "Red", ColumnKind::kFlag, row.cell.red ? "1" : "0", Flag(row.cell.red));
   }
 }
 
-// The columns before the reading's, in order: calls column(name, suffix, text)
-// for each, the column being named name + suffix. The one walk gives both the
-// names (from any result) and a row's texts, so the two cannot disagree; it is
-// inlined into each, and unrolled, so a row is a straight run of stores.
+// The columns before the reading's, in order: calls column(name, suffix,
+// kind, text, number) for each, the column being named name + suffix and
+// `number` its ShownNumber (a flag's shows 1 or 0). The one walk gives the
+// names and kinds (from any result) and a row's texts and numbers, so they
+// cannot disagree; it is inlined into each, and unrolled, so a row is a
+// straight run of stores.
 template <class Column, std::size_t... I>
 void ForEachPanelColumn(const PanelResult& result, Column&& column, std::index_sequence<I...>) {
   (ResultRowColumns<I>(result, column), ...);
-  column("measuredRatio", "", result.panel.measuredRatio.text);
-  column("measuredRatio", "Red", result.panel.measuredRatio.red ? "1" : "0");
-  constexpr std::string_view kQuantities[] = {"vc", "fvc", "fev1", "fev1Ratio"};
-  for (std::size_t q = 0; q < std::size(kQuantities); ++q) {
-    const auto& standing = result.jrs2014[q];
-    column(kQuantities[q], "Uln", standing.ulnText);
-    column(kQuantities[q], "Z", standing.zText);
-    column(kQuantities[q], "Percentile", standing.percentileText);
+  const MeasuredRatioText& ratio = result.panel.measuredRatio;
+  column("measuredRatio", "", ColumnKind::kNumber, ratio.text, ratio.number);
+  column("measuredRatio", "Red", ColumnKind::kFlag, ratio.red ? "1" : "0", Flag(ratio.red));
+  for (std::size_t q = 0; q < kJrs2014Quantities.size(); ++q) {
+    const StandingView& standing = result.jrs2014[q];
+    const std::string_view name = kJrs2014QuantityNames[q];
+    column(name, "Uln", ColumnKind::kNumber, standing.ulnText, standing.ulnShown);
+    column(name, "Z", ColumnKind::kNumber, standing.zText, standing.zShown);
+    column(name, "Percentile", ColumnKind::kNumber, standing.percentileText, standing.percentileShown);
   }
 }
 
@@ -62,41 +69,61 @@ std::string_view WarningKeys(std::uint8_t warnings) {
 
 }  // namespace
 
-const std::vector<std::string>& ResultColumnNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> n;
-    ForEachPanelColumn(PanelResult{}, [&n](std::string_view name, std::string_view suffix, std::string_view) {
-      n.push_back(std::string(name).append(suffix));
+const std::vector<ResultColumn>& ResultColumns() {
+  static const std::vector<ResultColumn> columns = [] {
+    std::vector<ResultColumn> c;
+    ForEachPanelColumn(PanelResult{}, [&c](std::string_view name, std::string_view suffix, ColumnKind kind,
+                                           std::string_view, const ShownNumber&) {
+      c.push_back({std::string(name).append(suffix), kind});
     });
     const Reading none;
     for (const ReadingItem& item : ReadingItems(none)) {
-      for (const ReadingColumn& column : item.columns) n.emplace_back(column.name);
+      for (const ReadingColumn& column : item.columns) c.push_back({std::string(column.name), column.kind});
     }
-    n.emplace_back("warnings");
+    c.push_back({"warnings", ColumnKind::kText});
+    return c;
+  }();
+  return columns;
+}
+
+const std::vector<std::string>& ResultColumnNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> n;
+    for (const ResultColumn& column : ResultColumns()) n.push_back(column.name);
     return n;
   }();
   return names;
 }
 
 void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
-  out.texts.resize(ResultColumnNames().size());
+  const std::size_t count = ResultColumnNames().size();
+  out.texts.resize(count);
   std::string_view* next = out.texts.data();
-  ForEachPanelColumn(result,
-                     [&next](std::string_view, std::string_view, std::string_view text) { *next++ = text; });
+  if (out.withNumbers) {
+    out.numbers.resize(count);
+    double* number = out.numbers.data();
+    ForEachPanelColumn(result, [&next, &number](std::string_view, std::string_view, ColumnKind,
+                                                std::string_view text, const ShownNumber& shown) {
+      *next++ = text;
+      *number++ = shown.Nearest();
+    });
+  } else {
+    ForEachPanelColumn(result, [&next](std::string_view, std::string_view, ColumnKind, std::string_view text,
+                                       const ShownNumber&) { *next++ = text; });
+  }
+  const std::size_t readingFirst = static_cast<std::size_t>(next - out.texts.data());
   // The reading as ASCII keys (the CSV stays in the encoding of its input).
   ReadResult(result, out.reading);
   ReadingColumnValues(out.reading,
                       std::span<std::string_view, kReadingColumnCount>(next, kReadingColumnCount));
+  if (out.withNumbers) {
+    ReadingColumnNumbers(out.reading, std::span<double, kReadingColumnCount>(
+                                          out.numbers.data() + readingFirst, kReadingColumnCount));
+    out.numbers.back() = std::numeric_limits<double>::quiet_NaN();  // warnings: a text
+  }
   next += kReadingColumnCount;
   *next++ = WarningKeys(result.warnings);
   assert(next == out.texts.data() + out.texts.size());
-}
-
-void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink) {
-  // Reused by each thread's calls, so that a row allocates no room for its texts.
-  thread_local ResultColumnTexts row;
-  ReadResultColumns(result, row);
-  for (std::string_view text : row.texts) sink.PlainField(text);
 }
 
 }  // namespace kestrova::report

@@ -33,6 +33,7 @@
 #define KESTROVA_REPORT_RESULT_COLUMNS_H_
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,13 @@
 
 namespace kestrova::report {
 
+struct ResultColumn {
+  std::string name;
+  ColumnKind kind;
+};
+
+// The columns in order, with their kinds; ResultColumnNames() their names.
+const std::vector<ResultColumn>& ResultColumns();
 const std::vector<std::string>& ResultColumnNames();
 
 // The texts of one row's result columns, one per name of ResultColumnNames(),
@@ -49,23 +57,17 @@ const std::vector<std::string>& ResultColumnNames();
 // here, valid until the next ReadResultColumns into this object or a change of
 // that result. Reused row after row, it allocates nothing once the first row
 // has been read.
+//
+// With `withNumbers` set, `numbers` holds each column's value as data beside
+// its text: a number column the number shown (ShownNumber::Nearest: "4.48" ->
+// 4.48, NaN where the text is empty), a flag column 1 or 0, a text column NaN.
 struct ResultColumnTexts {
   std::vector<std::string_view> texts;
+  bool withNumbers = false;
+  std::vector<double> numbers;
   Reading reading;  // the reading's columns view its texts
 };
 void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out);
-
-// Receives the texts of the result columns one by one, in order (a caller that
-// keeps them other than as CSV). ReadResultColumns hands over a whole row at
-// once, without a call per column.
-class ResultColumnSink {
- public:
-  virtual void PlainField(std::string_view text) = 0;
-
- protected:
-  ~ResultColumnSink() = default;
-};
-void WriteResultColumns(const PanelResult& result, ResultColumnSink& sink);
 
 }  // namespace kestrova::report
 

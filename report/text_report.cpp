@@ -1,13 +1,14 @@
 #include "report/text_report.h"
 
-#include <cstdio>
 #include <optional>
 #include <utility>
 
 #include "input/limits.h"
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
+#include "report/json_writer.h"
 #include "report/reading_items.h"
+#include "report/result_groups.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::report {
@@ -59,59 +60,6 @@ void AppendRow(const ResultView& row, bool colour, std::string& out) {
   out += '\n';
 }
 
-void AppendJsonString(std::string_view s, std::string& out) {
-  out += '"';
-  for (char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
-bool IsJsonNumber(std::string_view s) {
-  std::size_t i = 0;
-  if (i < s.size() && s[i] == '-') ++i;
-  const std::size_t digitsFrom = i;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
-  if (i == digitsFrom) return false;
-  if (i < s.size() && s[i] == '.') {
-    const std::size_t from = ++i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
-    if (i == from) return false;
-  }
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    const std::size_t from = i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
-    if (i == from) return false;
-  }
-  return i == s.size();
-}
-
-// A number written with the digits of `text`, or null.
-void AppendJsonNumberText(std::string_view text, std::string& out) {
-  out += IsJsonNumber(text) ? text : std::string_view("null");
-}
-
-void AppendJsonNumber(double value, std::string& out) { AppendJsonNumberText(FormatNumber(value), out); }
-
-void AppendJsonTextOrNull(std::string_view text, std::string& out) {
-  if (text.empty()) {
-    out += "null";
-  } else {
-    AppendJsonString(text, out);
-  }
-}
-
 void AppendLabelLine(const ReadingLabel& label, std::string& out) {
   if (label.ja.empty()) return;
   out += "  ";
@@ -156,73 +104,45 @@ void AppendReadingReport(const Reading& r, std::string& out) {
   }
 }
 
-// One JSON object on one line, its members in the order written:
-//   {"key": value, "key": value}
-class JsonLine {
- public:
-  explicit JsonLine(std::string& out) : out_(out) { out_ += '{'; }
-  ~JsonLine() { out_ += '}'; }
-  JsonLine& Text(std::string_view key, std::string_view value) {
-    AppendJsonString(value, Key(key));
-    return *this;
-  }
-  JsonLine& TextOrNull(std::string_view key, std::string_view value) {
-    AppendJsonTextOrNull(value, Key(key));
-    return *this;
-  }
-  JsonLine& Number(std::string_view key, std::string_view digits) {
-    AppendJsonNumberText(digits, Key(key));
-    return *this;
-  }
-  JsonLine& Bool(std::string_view key, bool value) {
-    Key(key) += value ? "true" : "false";
-    return *this;
-  }
-
- private:
-  std::string& Key(std::string_view key) {
-    if (!first_) out_ += ", ";
-    first_ = false;
-    AppendJsonString(key, out_);
-    return out_ += ": ";
-  }
-  std::string& out_;
-  bool first_ = true;
-};
-
-// The reading as one object, a member an item: null when not read, else the
-// item's fields on one line (for an item out of range, its equation,
-// "outOfRange": true and the reason).
-void AppendReadingJson(const Reading& r, std::string& out) {
-  bool first = true;
+// The reading as one object, an item a line: null when not read, else its
+// values' members on one line; for an item out of range, its equation,
+// "outOfRange": true and the reason.
+void WriteReadingJson(const Reading& r, JsonWriter& json) {
+  json.BeginObject(JsonWriter::Layout::kLines);
   for (const ReadingItem& item : ReadingItems(r)) {
-    out += first ? "{\n    " : ",\n    ";
-    first = false;
-    AppendJsonString(item.key, out);
-    out += ": ";
-    if (item.fields.empty()) {
-      out += "null";
+    json.Key(item.key);
+    if (item.outOfRange) {
+      json.BeginObject().Key("equation").String(item.equation).Key("outOfRange").Bool(true);
+      json.Key("label").String(item.label.ja).Key("labelEn").String(item.label.en).EndObject();
       continue;
     }
-    JsonLine line(out);
-    for (const ReadingField& field : item.fields) {
-      switch (field.kind) {
-        case ReadingField::Kind::kText:
-          line.Text(field.name, field.value);
+    if (!item.computed) {
+      json.Null();
+      continue;
+    }
+    json.BeginObject();
+    for (const ReadingValue& value : item.values) {
+      if (value.member.empty()) continue;
+      const std::string_view text = value.column.value;
+      json.Key(value.member);
+      switch (value.json) {
+        case ReadingValue::Json::kText:
+          json.String(text);
           break;
-        case ReadingField::Kind::kTextOrNull:
-          line.TextOrNull(field.name, field.value);
+        case ReadingValue::Json::kTextOrNull:
+          json.StringOrNull(text);
           break;
-        case ReadingField::Kind::kNumber:
-          line.Number(field.name, field.value);
+        case ReadingValue::Json::kNumber:
+          json.Number(text);
           break;
-        case ReadingField::Kind::kBool:
-          line.Bool(field.name, field.value == "true");
+        case ReadingValue::Json::kBool:
+          json.Bool(text == "1");
           break;
       }
     }
+    json.EndObject();
   }
-  out += "\n  }";
+  json.EndObject();
 }
 
 }  // namespace
@@ -230,114 +150,73 @@ void AppendReadingJson(const Reading& r, std::string& out) {
 std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour) {
   std::string out;
   AppendInputs(given, out);
-  std::string_view group;
-  for (std::size_t i = 0; i < kResultCount; ++i) {
-    const ResultView& row = result.rows[i];
-    if (row.group != group) {
-      group = row.group;
-      out += group;
-      if (group == "FEV1.0 %" && result.panel.measuredRatio.shown) {
-        out += "   ";
-        const bool red = result.panel.measuredRatio.red;
-        if (red && colour) out += kRedOn;
-        out += result.panel.measuredRatio.text;
-        if (red && colour) out += kColourOff;
-        if (red && !colour) out += " *";
-      }
-      out += '\n';
-    }
-    AppendRow(row, colour, out);
-    AppendOutOfRangeNote(result, i, out);
-  }
+  ForEachGroupedRow(
+      result,
+      [&](std::string_view group, const MeasuredRatioText* ratio) {
+        out += group;
+        if (ratio != nullptr) {
+          out += "   ";
+          if (ratio->red && colour) out += kRedOn;
+          out += ratio->text;
+          if (ratio->red && colour) out += kColourOff;
+          if (ratio->red && !colour) out += " *";
+        }
+        out += '\n';
+      },
+      [&](std::size_t i) {
+        AppendRow(result.rows[i], colour, out);
+        AppendOutOfRangeNote(result, i, out);
+      });
   AppendReadingReport(ReadResult(result), out);
   return out;
 }
 
 std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
-  std::string out = "{\n  \"inputs\": {\"sexCode\": ";
-  AppendJsonNumber(inputs.sexCode, out);
+  using Layout = JsonWriter::Layout;
+  std::string out;
+  JsonWriter json(out);
+  json.BeginObject(Layout::kLines).Key("inputs").BeginObject();
+  json.Key("sexCode").Number(FormatNumber(inputs.sexCode));
   const std::pair<const char*, double> values[] = {{"age", inputs.age},
                                                    {"height", inputs.height},
                                                    {"vc", inputs.vc},
                                                    {"fvc", inputs.fvc},
                                                    {"fev1", inputs.fev1}};
-  for (const auto& [name, value] : values) {
-    out += ", \"";
-    out += name;
-    out += "\": ";
-    AppendJsonNumber(value, out);
-  }
-  out += "},\n  \"computed\": ";
-  out += result.computed ? "true" : "false";
-  out += ",\n  \"results\": [";
-  bool first = true;
+  for (const auto& [name, value] : values) json.Key(name).Number(FormatNumber(value));
+  json.EndObject().Key("computed").Bool(result.computed);
+  json.Key("results").BeginArray(Layout::kLines);
   for (const ResultView& row : result.rows) {
-    out += first ? "\n" : ",\n";
-    first = false;
-    out += "    {\"name\": ";
-    AppendJsonString(row.name, out);
-    out += ", \"group\": ";
-    AppendJsonString(row.group, out);
-    out += ", \"label\": ";
-    AppendJsonString(row.label, out);
-    out += ", \"value\": ";
-    AppendJsonNumber(row.value, out);
-    out += ", \"text\": ";
-    AppendJsonTextOrNull(row.text, out);
-    out += ", \"line\": ";
-    AppendJsonTextOrNull(row.line, out);
+    json.BeginObject().Key("name").String(row.name).Key("group").String(row.group);
+    json.Key("label").String(row.label).Key("value").Number(FormatNumber(row.value));
+    json.Key("text").StringOrNull(row.text).Key("line").StringOrNull(row.line);
     if (row.hasPercent) {
-      out += ", \"percent\": ";
-      AppendJsonNumberText(row.percent.empty() ? "null" : row.percent, out);
-      out += ", \"cell\": ";
-      AppendJsonTextOrNull(row.cell, out);
-      out += ", \"red\": ";
-      out += row.red ? "true" : "false";
+      json.Key("percent").Number(row.percent).Key("cell").StringOrNull(row.cell).Key("red").Bool(row.red);
     }
-    out += '}';
+    json.EndObject();
   }
-  out += "\n  ],\n  \"measuredRatio\": ";
-  if (result.panel.measuredRatio.shown) {
-    out += "{\"value\": ";
-    AppendJsonNumber(result.panel.measuredRatio.value, out);
-    out += ", \"text\": ";
-    AppendJsonString(result.panel.measuredRatio.text, out);
-    out += ", \"red\": ";
-    out += result.panel.measuredRatio.red ? "true" : "false";
-    out += '}';
+  json.EndArray().Key("measuredRatio");
+  const MeasuredRatioText& ratio = result.panel.measuredRatio;
+  if (ratio.shown) {
+    json.BeginObject().Key("value").Number(FormatNumber(ratio.value));
+    json.Key("text").String(ratio.text).Key("red").Bool(ratio.red).EndObject();
   } else {
-    out += "null";
+    json.Null();
   }
-  out += ",\n  \"jrs2014\": [";
-  first = true;
+  json.Key("jrs2014").BeginArray(Layout::kLines);
   for (const StandingView& s : result.jrs2014) {
-    out += first ? "\n" : ",\n";
-    first = false;
-    out += "    {\"quantity\": ";
-    AppendJsonString(s.name, out);
-    out += ", \"uln\": ";
-    AppendJsonNumberText(s.ulnText.empty() ? "null" : s.ulnText, out);
-    out += ", \"z\": ";
-    AppendJsonNumberText(s.zText.empty() ? "null" : s.zText, out);
-    out += ", \"percentile\": ";
-    AppendJsonNumberText(s.percentileText.empty() ? "null" : s.percentileText, out);
-    out += '}';
+    json.BeginObject().Key("quantity").String(s.name).Key("uln").Number(s.ulnText);
+    json.Key("z").Number(s.zText).Key("percentile").Number(s.percentileText).EndObject();
   }
-  out += "\n  ],\n  \"warnings\": [";
-  first = true;
+  json.EndArray().Key("warnings").BeginArray();
   for (const RelationWarning warning : kRelationWarnings) {
     if ((result.warnings & warning) == 0) continue;
-    out += first ? "" : ", ";
-    first = false;
-    out += "{\"key\": ";
-    AppendJsonString(RelationWarningKey(warning), out);
-    out += ", \"text\": ";
-    AppendJsonString(RelationWarningText(warning, result.inputs, TextEncoding::kUtf8), out);
-    out += '}';
+    json.BeginObject().Key("key").String(RelationWarningKey(warning));
+    json.Key("text").String(RelationWarningText(warning, result.inputs, TextEncoding::kUtf8)).EndObject();
   }
-  out += "],\n  \"reading\": ";
-  AppendReadingJson(ReadResult(result), out);
-  out += "\n}\n";
+  json.EndArray().Key("reading");
+  WriteReadingJson(ReadResult(result), json);
+  json.EndObject();
+  out += '\n';
   return out;
 }
 

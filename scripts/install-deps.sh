@@ -7,6 +7,8 @@ want_windows=1
 [ "${1:-}" = "--native-only" ] && want_windows=0
 
 pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev clang-format)
+# The tests read the JSON back with nlohmann-json.
+pkgs+=(nlohmann-json3-dev)
 # The HTML report's browser test: headless Chromium, pdfinfo, libpng for the
 # screenshot check, libxml2 to read the pages back, and a Japanese font for the page.
 pkgs+=(chromium poppler-utils libpng-dev libxml2-dev fonts-ipafont-gothic)

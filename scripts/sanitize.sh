@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The whole native test suite twice more: with AddressSanitizer +
 # UndefinedBehaviorSanitizer, and with trapping integer overflow plus UBSan's
-# integer and float-to-integer conversion checks. Any report fails the run.
+# integer and float-to-integer conversion checks; then the tests that compute
+# on several threads under ThreadSanitizer (scripts/tsan.sh). Any report fails
+# the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +15,4 @@ for preset in asan intcheck; do
   cmake --build --preset "$preset" -j "$jobs" >/dev/null
   ctest --preset "$preset" -j "$jobs"
 done
+bash scripts/tsan.sh

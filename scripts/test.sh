@@ -30,7 +30,8 @@ bash scripts/python-test.sh
 # Python and the page's API under Node give the same results and errors.
 bash tests/surfaces/run.sh
 
-# Sanitizers over the whole native suite, and the fuzz targets from their seeds
+# Sanitizers over the whole native suite (its threaded tests under
+# ThreadSanitizer too), and the fuzz targets from their seeds
 # for a bounded time each (long sessions: scripts/fuzz.sh 600).
 bash scripts/sanitize.sh
 bash scripts/fuzz.sh "${KESTROVA_FUZZ_SECONDS:-10}"

@@ -1,11 +1,11 @@
 // The batch's computation over columns of values, for the Python module: each
 // row is turned into the texts a batch file would hold for it, read by the
 // input model (input/patient_record.h) with the batch's own row checks,
-// computed, and its result columns written as the batch writes them; each
-// result text is then stored as the value a reader of the CSV gets back from it:
-//   number  the double nearest to the text ("4.48" -> 4.48; empty -> NaN), as
-//           Python's float() and pandas read it;
-//   flag    true for "1" (a red cell), false for "0" or empty;
+// computed, and its result columns stored as the batch writes them, each by
+// its kind (report/result_columns.h), from the number kept beside its text:
+//   number  the double nearest to the number shown ("4.48" -> 4.48; none ->
+//           NaN), as Python's float() and pandas read the batch's CSV;
+//   flag    true for a red cell, false otherwise;
 //   text    the text itself ("obstruction", "<18", "vcBelowFvc", or ""), as a
 //           code into the distinct texts of its column (a column holds few).
 // A row that fails the checks gets the batch's error text, NaN numbers, false
@@ -27,10 +27,11 @@
 #include <vector>
 
 #include "batch/header_names.h"
+#include "report/result_columns.h"
 
 namespace kestrova::python {
 
-enum class ColumnKind : std::uint8_t { kNumber, kFlag, kText };
+using report::ColumnKind;
 
 struct OutputColumn {
   std::string name;
@@ -65,15 +66,12 @@ struct OutputArrays {
 };
 
 // What one thread computed besides the arrays: its row ranges [begin, end),
-// the texts its codes stand for (per output column; code 0 is always ""), the
-// error texts of its refused rows, and the count of cells that went wrong
-// (number texts that did not read back, rows of another field count: zero
-// unless the result columns change kind).
+// the texts its codes stand for (per output column; code 0 is always ""), and
+// the error texts of its refused rows.
 struct ThreadResult {
   std::vector<std::pair<std::size_t, std::size_t>> ranges;
   std::vector<std::vector<std::string>> texts;
   std::vector<std::pair<std::size_t, std::string>> errors;  // (row, text)
-  std::size_t unreadable = 0;
 };
 
 // Asked by the calling thread between its chunks of rows, once it has

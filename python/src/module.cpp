@@ -194,7 +194,7 @@ py::str JsonOfPatient(const py::list& values) {
   }
   FullResult result;
   std::string error;
-  if (!batch::ComputeRow(texts, batch::TextEncoding::kUtf8, result, error)) throw py::value_error(error);
+  if (!batch::ComputeRow(texts, TextEncoding::kUtf8, result, error)) throw py::value_error(error);
   ComputeFullResult(result.inputs, result);
   return py::str(report::FormatJson(result.inputs, result));
 }
@@ -453,10 +453,6 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
     computed = ComputeColumns(in, rows, out, threads, stopRequested);
   }
   signals.RaiseIfStopped();
-  std::size_t unreadable = 0;
-  for (const ThreadResult& thread : computed) unreadable += thread.unreadable;
-  if (unreadable > 0)
-    throw std::runtime_error("result texts that are not numbers: " + std::to_string(unreadable));
   py::dict result;
   FillErrorArray(errors, computed);
   result["error"] = errors;
@@ -471,7 +467,7 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
 }
 
 py::object ColumnOfName(const std::string& name) {
-  const auto column = batch::ColumnOfHeaderName(name, batch::TextEncoding::kUtf8);
+  const auto column = batch::ColumnOfHeaderName(name, TextEncoding::kUtf8);
   if (!column) return py::none();
   return py::str(std::string(batch::kColumnNames[*column]));
 }

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrova::cli {
-
-using namespace kestrova::batch;  // NOLINT
+namespace kestrova::batch {
 namespace {
 
 struct Parsed {
@@ -161,6 +159,7 @@ struct WriteCase {
   std::string line;
 };
 
+// Quotes only where needed, and what the writer writes the reader reads back.
 TEST(CsvWriter, QuotesOnlyWhereNeeded) {
   const WriteCase cases[] = {
       {{"a", "b"}, "a,b\n"},
@@ -178,22 +177,11 @@ TEST(CsvWriter, QuotesOnlyWhereNeeded) {
     writer.EndRow();
     writer.Flush();
     EXPECT_EQ(out, c.line);
+    const auto parsed = ReadAll(out, 2);
+    ASSERT_EQ(parsed.size(), 1u) << c.line;
+    EXPECT_EQ(parsed[0].fields, c.fields) << c.line;
   }
-}
-
-// What the writer writes, the reader reads back unchanged.
-TEST(CsvWriter, RoundTripsThroughTheReader) {
-  const std::vector<std::string> fields = {"x", "a,b", "\"q\"", "l1\nl2", "", "\r", "end"};
-  std::string out;
-  {
-    CsvWriter writer(out);
-    for (const std::string& f : fields) writer.Field(f);
-    writer.EndRow();
-  }
-  const auto parsed = ReadAll(out, 2);
-  ASSERT_EQ(parsed.size(), 1u);
-  EXPECT_EQ(parsed[0].fields, fields);
 }
 
 }  // namespace
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

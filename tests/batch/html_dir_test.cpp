@@ -1,193 +1,255 @@
-// kestrova-cli --html-dir against links, names of its own files and failing
-// writes: nothing outside the folder is written, nothing is read that the run
-// writes, a refused run creates nothing, and the old index stays until the run
-// completes.
+// The per-row pages of a batch (batch/html_batch.h), run as kestrova-cli
+// --html-dir runs them: safe and unique names, the index, patient columns in
+// Shift-JIS; links in the folder replaced, never followed; the run's own input
+// or output refused; a page that cannot be written named, and the old index
+// kept.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch/batch.h"
-#include "cli/cli.h"
-#include "cli/options.h"
-#include "tests/cli/captured_stream.h"
+#include "batch/html_batch.h"
+#include "tests/report/well_formed_html.h"
+#include "tests/support/captured_stream.h"
+#include "tests/support/files.h"
+#include "texts/japanese_texts.h"
 
-namespace kestrova::cli {
-
-using namespace kestrova::batch;  // NOLINT
+namespace kestrova::batch {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HtmlDocument;
+using testing::ParseStrictHtml;
+using testing::ReadFile;
+using testing::WriteFile;
+
+struct NameCase {
+  std::string id;
+  std::string name;
+};
+
+TEST(HtmlBatch, ReportNamesAreSafeEverywhere) {
+  const NameCase cases[] = {
+      {"A-1", "A-1"},
+      {"../../etc/passwd", "_etc_passwd"},
+      {"<b>&\"x\"", "_b_x_"},
+      {"a b\\c:d*e?f|g", "a_b_c_d_e_f_g"},
+      {"-rf", "_rf"},
+      {"CON", "CON_"},
+      {"lpt1", "lpt1_"},
+      {"", "row-7"},
+      {"...", "row-7"},
+      {std::string(texts::kMaleUtf8), "row-7"},
+      {std::string(100, 'x'), std::string(64, 'x')},
+  };
+  for (const NameCase& c : cases) EXPECT_EQ(SafeReportName(c.id, 7), c.name) << c.id;
+
+  ReportNames names;
+  EXPECT_EQ(names.Next("A-1", 1), "A-1");
+  EXPECT_EQ(names.Next("a-1", 2), "a-1-2");  // case-insensitive file systems
+  EXPECT_EQ(names.Next("A-1", 3), "A-1-3");
+  EXPECT_EQ(names.Next("Index", 4), "Index-2");
+  EXPECT_EQ(names.Next("", 5), "row-5");
+}
 
 const std::string kPatients = "sex,age,height\nM,40,170\nF,45,160\n";
 
-class HtmlDirTest : public ::testing::Test {
+// In a folder of the test's own, which is the working folder (the names are
+// relative); in.csv holds two patients.
+class HtmlDirTest : public testing::TempFolderTest {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kestrova-html-dir-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    Write(root_ / "in.csv", kPatients);
+    TempFolderTest::SetUp();
+    before_ = fs::current_path();
+    fs::current_path(dir_);
+    WriteFile("in.csv", kPatients);
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override {
+    fs::current_path(before_);
+    TempFolderTest::TearDown();
+  }
 
-  static void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  // Every name under the root, with a link's target: "d/row-1.html -> ../x".
-  std::vector<std::string> Tree() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-      std::string name = entry.path().lexically_relative(root_).generic_string();
-      if (entry.is_symlink()) name += " -> " + fs::read_symlink(entry.path()).generic_string();
-      names.push_back(name);
+  // The batch of `input` with its pages in `folder`, the steps in kestrova-cli's
+  // order (the CSV goes to memory): the exit status, and the error stream in `err`.
+  static int Run(const std::string& input, const std::string& folder, std::string& err) {
+    testing::CapturedStream out;
+    testing::CapturedStream errors;
+    int status = kExitIoError;
+    {
+      HtmlBatchWriter html(folder, input, errors.file());
+      if (html.Open()) {
+        std::FILE* in = std::fopen(input.c_str(), "rb");
+        BatchStreams streams{in, out.file(), errors.file(), input};
+        streams.observer = &html;
+        status = RunBatch(streams);
+        std::fclose(in);
+        if (!html.Finish()) status = kExitIoError;
+        if (status != kExitIoError && !html.CommitIndex()) status = kExitIoError;
+      }
     }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  // Runs the tool with the root as working folder (the names in `args` are relative).
-  int Run(const std::vector<std::string>& args, std::string& err) {
-    const fs::path before = fs::current_path();
-    fs::current_path(root_);
-    const std::vector<std::string_view> views(args.begin(), args.end());
-    CapturedStream out;
-    CapturedStream errors;
-    const int status = RunCli(views, stdin, out.file(), errors.file(), Terminal{});
     out.Take();
     err = errors.Take();
-    fs::current_path(before);
     return status;
   }
 
-  fs::path root_;
+  fs::path before_;
 };
+
+// A batch with a hostile id, a duplicate id and a bad row: a report per good
+// row, none for the bad one, and an index listing all three in order.
+TEST_F(HtmlDirTest, ReportsAndIndex) {
+  WriteFile("in.csv",
+            "id,sex,age,height,vc,fvc,fev1\n"
+            "\"<x>&'\",M,40,170,3.2,3.9,2.6\n"
+            "P,F,forty,160,3.1,3.0,2.4\n"
+            "p,F,45,160,3.1,3.0,2.4\n");
+  std::string err;
+  EXPECT_EQ(Run("in.csv", "d", err), kExitBadInput) << err;
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"d", "d/_x_.html", "d/index.html", "d/p.html", "in.csv"}));
+
+  const HtmlDocument doc = ParseStrictHtml(ReadFile("d/index.html"));
+  ASSERT_TRUE(doc.ok) << doc.error;
+  std::vector<std::string> rows;  // each <tr>'s cell texts
+  for (std::size_t i = 0; i < doc.elements.size(); ++i) {
+    if (doc.elements[i].name != "tr" || doc.elements[doc.elements[i].parent].name != "tbody") continue;
+    std::string cells;
+    for (std::size_t k = i + 1; k < doc.elements.size(); ++k) {
+      if (doc.elements[k].parent == i) cells += doc.elements[k].text + "|";
+      if (doc.elements[k].name == "a" && doc.elements[doc.elements[k].parent].parent == i) {
+        cells += doc.elements[k].text + "|";
+      }
+    }
+    rows.push_back(cells);
+  }
+  const std::string error = std::string(texts::kIndexErrorUtf8) + ": age 'forty' is not a number";
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_TRUE(rows[0].starts_with("1|<x>&'|||_x_.html|")) << rows[0];
+  EXPECT_NE(rows[0].find("VC JRS2014"), std::string::npos) << rows[0];
+  EXPECT_EQ(rows[1], "2|P|||" + error + "|");
+  EXPECT_TRUE(rows[2].starts_with("3|p|||p.html|")) << rows[2];
+
+  const std::string report = ReadFile("d/_x_.html");
+  EXPECT_TRUE(ParseStrictHtml(report).ok);
+  EXPECT_NE(report.find("<h1>&lt;x&gt;&amp;&#39; "), std::string::npos);
+  // No name or date column: blank lines to write on.
+  EXPECT_NE(report.find(std::string(texts::kReportNameUtf8) + "</dt><dd class=\"blank\"></dd>"),
+            std::string::npos);
+}
+
+// A Shift-JIS batch whose patients are named in Japanese (ソ and 表 end in a
+// backslash byte, 髙 is an extension character; \xFF is no character at all):
+// reports named by the カルテ番号 column that show the name and the date in UTF-8.
+TEST_F(HtmlDirTest, ShiftJisPatientColumns) {
+  // カルテ番号,氏名,検査日,性別,年齢,身長
+  WriteFile("in.csv",
+            "\x83\x4A\x83\x8B\x83\x65\x94\xD4\x8D\x86,\x8E\x81\x96\xBC,\x8C\x9F\x8D\xB8\x93\xFA,"
+            "\x90\xAB\x95\xCA,\x94\x4E\x97\xEE,\x90\x67\x92\xB7\n"
+            "1001,\xFB\xFC\x8B\xB4 \x83\x5C\x95\x5C\xFF,2026-12-07,M,40,170\n");
+  std::string err;
+  EXPECT_EQ(Run("in.csv", "d", err), kExitOk) << err;
+  const std::string report = ReadFile("d/1001.html");
+  const std::string name = reinterpret_cast<const char*>(u8"髙橋 ソ表\uFFFD");
+  EXPECT_NE(report.find("<dd>" + name + "</dd>"), std::string::npos) << report;
+  EXPECT_NE(report.find("<dd>2026-12-07</dd>"), std::string::npos);
+  EXPECT_NE(ReadFile("d/index.html").find("<td>" + name + "</td>"), std::string::npos);
+}
 
 struct LinkCase {
   std::string link;    // in d/
   std::string target;  // relative to d/
-  bool targetExists;
 };
 
 // A link at the name of a report or of the index is replaced by the page; the
 // file it points to stays as it was, and a dangling link creates nothing.
 TEST_F(HtmlDirTest, LinksInTheFolderAreReplacedNotFollowed) {
   const LinkCase cases[] = {
-      {"row-1.html", "../elsewhere.txt", true},
-      {"index.html", "../elsewhere.txt", true},
-      {"row-2.html", "../created.txt", false},
-      {"index.html", "/proc/self/cwd/created.txt", false},
+      {"row-1.html", "../elsewhere.txt"},
+      {"index.html", "../elsewhere.txt"},
+      {"row-2.html", "../created.txt"},
+      {"index.html", "/proc/self/cwd/created.txt"},
   };
   for (const LinkCase& c : cases) {
-    fs::remove_all(root_ / "d");
-    fs::create_directory(root_ / "d");
-    fs::remove(root_ / "created.txt");
-    Write(root_ / "elsewhere.txt", "kept");
-    fs::create_symlink(c.target, root_ / "d" / c.link);
+    fs::remove_all("d");
+    fs::create_directory("d");
+    WriteFile("elsewhere.txt", "kept");
+    fs::create_symlink(c.target, "d/" + c.link);
     std::string err;
-    EXPECT_EQ(Run({"--batch", "in.csv", "--html-dir", "d"}, err), kExitOk) << c.link << ": " << err;
-    EXPECT_EQ(Read(root_ / "elsewhere.txt"), "kept") << c.link;
+    EXPECT_EQ(Run("in.csv", "d", err), kExitOk) << c.link << ": " << err;
+    EXPECT_EQ(ReadFile("elsewhere.txt"), "kept") << c.link;
     EXPECT_EQ(Tree(), (std::vector<std::string>{"d", "d/index.html", "d/row-1.html", "d/row-2.html",
                                                 "elsewhere.txt", "in.csv"}))
         << c.link << " -> " << c.target;
-    EXPECT_TRUE(Read(root_ / "d" / c.link).starts_with("<!DOCTYPE html>")) << c.link;
+    EXPECT_TRUE(ReadFile("d/" + c.link).starts_with("<!DOCTYPE html>")) << c.link;
   }
 }
 
 struct RefusalCase {
   std::string name;
-  std::vector<std::string> args;
-  std::string message;  // after "kestrova-cli: "
+  std::string input;
+  std::string output;
+  std::string folder;
+  std::string message;
 };
 
 // A run whose input or output is (or could be) a file the run writes in the
-// folder is refused before anything is made or written: exit 64, and the tree
-// stays as it was (no folder "new" either).
-TEST_F(HtmlDirTest, OwnFilesAsInputOrOutputAreRefusedBeforeAnythingIsMade) {
-  fs::create_directory(root_ / "d");
-  Write(root_ / "d" / "index.html", kPatients);
-  Write(root_ / "d" / "P0.HTML", kPatients);
-  fs::create_symlink("d/P0.HTML", root_ / "link.csv");
-  fs::create_symlink("new/index.html", root_ / "dangling.csv");
+// folder, found by identity whatever the spelling, or by name when it does not
+// exist yet.
+TEST_F(HtmlDirTest, OwnFilesAsInputOrOutputAreRefused) {
+  fs::create_directory("d");
+  WriteFile("d/index.html", kPatients);
+  WriteFile("d/P0.HTML", kPatients);
+  fs::create_symlink("d/P0.HTML", "link.csv");
+  fs::create_symlink("new/index.html", "dangling.csv");
   const RefusalCase cases[] = {
-      {"input is the index",
-       {"--batch", "d/index.html", "--html-dir", "d"},
+      {"input is the index", "d/index.html", "-", "d",
        "the input d/index.html is d/index.html, a file --html-dir d replaces; choose another folder"},
-      {"input could be a report",
-       {"--batch", "d/P0.HTML", "--html-dir", "./d/"},
+      {"input could be a report", "d/P0.HTML", "-", "./d/",
        "the input d/P0.HTML is ./d/P0.HTML, a file --html-dir ./d/ replaces; choose another folder"},
-      {"input links to a report",
-       {"--batch", "link.csv", "--html-dir", "d"},
+      {"input links to a report", "link.csv", "-", "d",
        "the input link.csv is d/P0.HTML, a file --html-dir d replaces; choose another folder"},
-      {"-o is the index of a folder still to make",
-       {"--batch", "in.csv", "-o", "new/index.html", "--html-dir", "new"},
+      {"-o is the index of a folder still to make", "in.csv", "new/index.html", "new",
        "-o new/index.html is new/index.html, a file --html-dir new replaces; choose another output file"},
-      {"-o could be a report",
-       {"--batch", "in.csv", "-o", "d/../d/results.html", "--html-dir", "d"},
+      {"-o could be a report", "in.csv", "d/../d/results.html", "d",
        "-o d/../d/results.html is d/results.html, a file --html-dir d replaces; choose another output file"},
-      {"-o is a dangling link to the index",
-       {"--batch", "in.csv", "-o", "dangling.csv", "--html-dir", "new"},
+      {"-o is a dangling link to the index", "in.csv", "dangling.csv", "new",
        "-o dangling.csv is new/index.html, a file --html-dir new replaces; choose another output file"},
-      {"-o is the input",
-       {"--batch", "in.csv", "-o", "in.csv", "--html-dir", "new"},
-       "-o in.csv is the input file; choose another output file"},
+      {"control: another folder", "in.csv", "out.csv", "d", ""},
   };
-  const std::vector<std::string> tree = Tree();
   for (const RefusalCase& c : cases) {
-    std::string err;
-    EXPECT_EQ(Run(c.args, err), kExitUsage) << c.name;
-    EXPECT_EQ(err, "kestrova-cli: " + c.message + "\n") << c.name;
-    EXPECT_EQ(Tree(), tree) << c.name;
-    EXPECT_EQ(Read(root_ / "d" / "index.html"), kPatients) << c.name;
+    const BatchFiles files{c.input, io::IdentityOf(c.input), c.output, io::IdentityOf(c.output)};
+    EXPECT_EQ(HtmlDirConflict(c.folder, files), c.message) << c.name;
   }
 }
 
 struct WriteFailureCase {
   std::string name;
-  std::vector<std::string> args;
+  std::string folder;
   std::string blocked;  // a folder made at this name in d/
   std::string message;
 };
 
-// A page that cannot be written is named with the reason; the run fails, the
-// CSV target and the old index stay as they were, and no temporary file is left.
+// A folder or page that cannot be written is named with the reason and fails
+// the run; the old index stays, and no temporary file is left.
 TEST_F(HtmlDirTest, WriteFailuresNameTheFileAndKeepTheOldIndex) {
   const WriteFailureCase cases[] = {
-      {"a report",
-       {"--batch", "in.csv", "-o", "out.csv", "--html-dir", "d"},
-       "row-2.html",
-       "d/row-2.html: cannot be written (Is a directory)"},
-      {"the output",
-       {"--batch", "in.csv", "-o", "/dev/full", "--html-dir", "d"},
-       "",
-       "/dev/full: cannot be written (No space left on device)"},
+      {"a report", "d", "row-2.html", "d/row-2.html: cannot be written (Is a directory)"},
+      {"the folder", "in.csv/d", "", "in.csv/d: the report directory cannot be made (Not a directory)"},
   };
   for (const WriteFailureCase& c : cases) {
-    fs::remove_all(root_ / "d");
-    fs::create_directory(root_ / "d");
-    Write(root_ / "d" / "index.html", "old index");
-    Write(root_ / "out.csv", "old results");
-    if (!c.blocked.empty()) fs::create_directory(root_ / "d" / c.blocked);
+    fs::remove_all("d");
+    fs::create_directory("d");
+    WriteFile("d/index.html", "old index");
+    if (!c.blocked.empty()) fs::create_directory("d/" + c.blocked);
     std::string err;
-    EXPECT_EQ(Run(c.args, err), kExitIoError) << c.name;
+    EXPECT_EQ(Run("in.csv", c.folder, err), kExitIoError) << c.name;
     EXPECT_NE(err.find("kestrova-cli: " + c.message + "\n"), std::string::npos) << c.name << ": " << err;
-    EXPECT_EQ(Read(root_ / "d" / "index.html"), "old index") << c.name;
-    EXPECT_EQ(Read(root_ / "out.csv"), "old results") << c.name;
-    for (const auto& entry : fs::directory_iterator(root_ / "d")) {
-      EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << c.name << ": " << entry.path();
-    }
+    EXPECT_EQ(ReadFile("d/index.html"), "old index") << c.name;
+    for (const std::string& name : Tree()) EXPECT_FALSE(name.ends_with(".tmp")) << c.name << ": " << name;
   }
 }
 
 }  // namespace
-}  // namespace kestrova::cli
+}  // namespace kestrova::batch

@@ -1,5 +1,5 @@
 // The encoding decision of batch files and the names their headers may use.
-#include "batch/text_encoding.h"
+#include "io/text_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 namespace kestrova::cli {
 
 using namespace kestrova::batch;  // NOLINT
+using namespace kestrova::io;     // NOLINT
 namespace {
 
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
@@ -123,6 +124,8 @@ TEST(HeaderNames, EnglishAndJapaneseInEitherEncoding) {
       {"\x93\x77\x97\xCD\x94\x78\x8A\x88\x97\xCA\x81\x6D\x82\x6B\x81\x6E", kS, kFvc},  // 努力肺活量［Ｌ］
       {"\x88\xEA\x95\x62\x97\xCA", kS, kFev1},                                         // 一秒量
       {"\x82\x65\x82\x64\x82\x75\x82\x50", kS, kFev1},                                 // ＦＥＶ１
+      // A full-width low line reads in Shift-JIS as in UTF-8: both go through one converter.
+      {"\x82\x65\x82\x64\x82\x75\x82\x50\x81\x51\x82\x6B", kS, kFev1},  // ＦＥＶ１＿Ｌ
       // Not the columns: passed through.
       {"id", kU, std::nullopt},
       {"sexes", kU, std::nullopt},

@@ -5,27 +5,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch/batch.h"
-#include "batch/paths.h"
 #include "cli/options.h"
+#include "io/paths.h"
 #include "numtext/utf8.h"
-#include "tests/cli/captured_stream.h"
+#include "tests/support/captured_stream.h"
+#include "tests/support/files.h"
 
 namespace kestrova::cli {
 
 using namespace kestrova::batch;  // NOLINT
+using namespace kestrova::io;     // NOLINT
 namespace {
 
 namespace fs = std::filesystem;
+using testing::CapturedStream;
+using testing::ReadFile;
+using testing::WriteFile;
 
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
@@ -35,12 +37,12 @@ struct CliRun {
   std::string err;
 };
 
-CliRun RunTool(const std::vector<std::string>& words) {
+CliRun RunTool(const std::vector<std::string>& words, Terminal terminal = {}) {
   const std::vector<std::string_view> args(words.begin(), words.end());
   CapturedStream out;
   CapturedStream err;
   CliRun run;
-  run.status = RunCli(args, stdin, out.file(), err.file(), Terminal{});
+  run.status = RunCli(args, stdin, out.file(), err.file(), terminal);
   run.out = out.Take();
   run.err = err.Take();
   return run;
@@ -188,34 +190,39 @@ TEST(Arguments, EmptyPanelIsAnErrorInEveryFormat) {
   }
 }
 
-// A folder of its own for each test, removed afterwards.
-class OutputFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kestrova-cli-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
+struct OutputCase {
+  std::vector<std::string> args;
+  bool terminal;      // standard output is a terminal
+  std::string start;  // what standard output starts with
+  std::string part;   // and holds
 };
+
+// Each format reaches its output: the CSV's header and row, the old plain
+// lines, and red in colour only on a terminal and without --no-color.
+TEST(Arguments, FormatsAndColour) {
+  const std::vector<std::string> male = {"/Sex=M",  "/Age=40",  "/Setake=170",
+                                         "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"};
+  std::vector<std::string> noColour = male;
+  noColour.insert(noColour.begin(), "--no-color");
+  const OutputCase cases[] = {
+      {{"--format", "csv", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"},
+       false,
+       "vcJrs2014,vcJrs2014Pct,vcJrs2014Red,vcLln,",
+       "\n3.24,95.7,0,2.69,3.13,99.0,0,2.76,112.3,0,"},
+      {{"--format", "lines", "/Sex=F", "/Age=40", "/Setake=158"}, false, "3.20 :JRS2014\n2.66 :LLN\n", ""},
+      {male, true, "", " \x1b[31m 71.4 %    \x1b[0m 4.48 :JRS2014\n"},
+      {noColour, true, "", "* 71.4 %     4.48 :JRS2014\n"},
+  };
+  for (const OutputCase& c : cases) {
+    const CliRun run = RunTool(c.args, Terminal{c.terminal});
+    const std::string where = ::testing::PrintToString(c.args);
+    EXPECT_EQ(run.status, kExitOk) << where << run.err;
+    EXPECT_TRUE(run.out.starts_with(c.start)) << where << run.out;
+    EXPECT_NE(run.out.find(c.part), std::string::npos) << where << run.out;
+  }
+}
+
+using OutputFileTest = testing::TempFolderTest;
 
 const std::string kPatients = "id,sex,age,height,vc\nA-1,M,40,170,3.2\n";
 
@@ -227,8 +234,8 @@ struct SpellingCase {
 TEST_F(OutputFileTest, OutputNamingTheInputIsRefused) {
   fs::create_directories(dir_ / "sub");
   const fs::path input = dir_ / "sub" / "patients.csv";
-  Write(input, kPatients);
-  fs::create_symlink(input, dir_ / "link.csv");
+  WriteFile(input, kPatients);
+  fs::create_symlink("sub/patients.csv", dir_ / "link.csv");
   fs::create_hard_link(input, dir_ / "hard.csv");
   const std::string d = dir_.string();
   const SpellingCase cases[] = {
@@ -243,9 +250,10 @@ TEST_F(OutputFileTest, OutputNamingTheInputIsRefused) {
     EXPECT_EQ(run.status, kExitUsage) << c.name;
     EXPECT_EQ(run.err, "kestrova-cli: -o " + c.output + " is the input file; choose another output file\n")
         << c.name;
-    EXPECT_EQ(Read(input), kPatients) << c.name;
+    EXPECT_EQ(ReadFile(input), kPatients) << c.name;
   }
-  EXPECT_EQ(Names(), (std::vector<std::string>{"hard.csv", "link.csv", "sub"}));
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"hard.csv", "link.csv -> sub/patients.csv", "sub",
+                                              "sub/patients.csv"}));
 }
 
 struct FailureCase {
@@ -269,22 +277,22 @@ TEST_F(OutputFileTest, FailingRunLeavesTheTargetUnchanged) {
     if (c.input == "<dir>") {
       fs::create_directory(input);
     } else {
-      Write(input, c.input);
+      WriteFile(input, c.input);
     }
-    Write(target, "earlier results\n");
+    WriteFile(target, "earlier results\n");
     const CliRun run = RunTool({"--batch", input.string(), "-o", target.string()});
     EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
-    EXPECT_EQ(Read(target), "earlier results\n") << c.name;
-    EXPECT_EQ(Names(), (std::vector<std::string>{"in.csv", "out.csv"})) << c.name;
+    EXPECT_EQ(ReadFile(target), "earlier results\n") << c.name;
+    EXPECT_EQ(Tree(), (std::vector<std::string>{"in.csv", "out.csv"})) << c.name;
   }
   // The control: a run that completes replaces the target, keeping its permissions.
   fs::remove_all(input);
-  Write(input, kPatients);
+  WriteFile(input, kPatients);
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(RunTool({"--batch", input.string(), "-o", target.string()}).status, kExitOk);
-  EXPECT_EQ(Read(target).rfind("id,sex,age,height,vc,error,vcJrs2014,", 0), 0u);
+  EXPECT_EQ(ReadFile(target).rfind("id,sex,age,height,vc,error,vcJrs2014,", 0), 0u);
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"in.csv", "out.csv"}));
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"in.csv", "out.csv"}));
 }
 
 struct TargetCase {
@@ -307,7 +315,7 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
       // process sweeps a folder once).
       {"stale temporary file",
        "out.csv",
-       [](const fs::path& d) { Write(d / ".kestrova-2147483646-0.tmp", "half a run"); },
+       [](const fs::path& d) { WriteFile(d / ".kestrova-2147483646-0.tmp", "half a run"); },
        kExitOk,
        "",
        {"in.csv", "out.csv"},
@@ -315,7 +323,7 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
       {"read-only",
        "out.csv",
        [](const fs::path& d) {
-         Write(d / "out.csv", "earlier results\n");
+         WriteFile(d / "out.csv", "earlier results\n");
          fs::permissions(d / "out.csv",
                          fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
        },
@@ -331,7 +339,7 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
        },
        kExitOk,
        "",
-       {"in.csv", "link.csv", "sub"},
+       {"in.csv", "link.csv -> sub/new.csv", "sub", "sub/new.csv"},
        "sub/new.csv"},
       {"254-byte name", longName, [](const fs::path&) {}, kExitOk, "", {"in.csv", longName}, longName},
       {"full disk",
@@ -344,7 +352,7 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
   };
   for (const TargetCase& c : cases) {
     for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
-    Write(dir_ / "in.csv", kPatients);
+    WriteFile(dir_ / "in.csv", kPatients);
     c.prepare(dir_);
     const std::string output = c.output.starts_with('/') ? c.output : (dir_ / c.output).string();
     const CliRun run = RunTool({"--batch", (dir_ / "in.csv").string(), "-o", output});
@@ -352,10 +360,10 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
     EXPECT_EQ(run.err,
               c.error.empty() ? "" : "kestrova-cli: " + output + ": cannot be written (" + c.error + ")\n")
         << c.name;
-    EXPECT_EQ(Names(), c.names) << c.name;
-    const std::string results = c.written.empty() ? "" : Read(dir_ / c.written).substr(0, 9);
+    EXPECT_EQ(Tree(), c.names) << c.name;
+    const std::string results = c.written.empty() ? "" : ReadFile(dir_ / c.written).substr(0, 9);
     EXPECT_EQ(results, c.written.empty() ? "" : "id,sex,ag") << c.name;
-    EXPECT_TRUE(c.name != "read-only" || Read(dir_ / "out.csv") == "earlier results\n");
+    EXPECT_TRUE(c.name != "read-only" || ReadFile(dir_ / "out.csv") == "earlier results\n");
     EXPECT_TRUE(c.name != "dangling link" || fs::is_symlink(dir_ / "link.csv"));
   }
 }
@@ -363,8 +371,8 @@ TEST_F(OutputFileTest, TargetsAreReplacedOrRefusedAsTheUserExpects) {
 // A replaced file keeps its mode, and its owner and group where the process may set them.
 TEST_F(OutputFileTest, ReplacedFileKeepsModeAndOwner) {
   const fs::path target = dir_ / "out.csv";
-  Write(dir_ / "in.csv", kPatients);
-  Write(target, "earlier results\n");
+  WriteFile(dir_ / "in.csv", kPatients);
+  WriteFile(target, "earlier results\n");
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   const bool root = geteuid() == 0;
   if (root) {
@@ -400,7 +408,7 @@ TEST_F(OutputFileTest, StandardStreamsNamingTheInputAreRefused) {
       {"control: --batch - < FILE", {"--batch", "-"}, true, false, kExitOk},
   };
   for (const StandardStreamCase& c : cases) {
-    Write(input, kPatients);
+    WriteFile(input, kPatients);
     std::vector<std::string> words = c.args;
     for (std::string& word : words) word = word == "IN" ? input.string() : word;
     const std::vector<std::string_view> args(words.begin(), words.end());
@@ -411,7 +419,47 @@ TEST_F(OutputFileTest, StandardStreamsNamingTheInputAreRefused) {
     EXPECT_EQ(RunCli(args, in, out, err.file(), Terminal{}), c.status) << c.name << ": " << err.Take();
     if (c.inFromFile) std::fclose(in);
     if (c.outToFile) std::fclose(out);
-    EXPECT_EQ(Read(input), kPatients) << c.name;
+    EXPECT_EQ(ReadFile(input), kPatients) << c.name;
+  }
+}
+
+struct HtmlDirCase {
+  std::string name;
+  std::string output;   // -o, in the test's folder unless absolute
+  std::string folder;   // --html-dir, in the test's folder
+  std::string blocked;  // a folder made at this name in d/ ("" none)
+  int status;
+  std::string message;  // on the error stream
+};
+
+// --html-dir: a refused run makes no folder, and a run that fails (the folder,
+// a report or the CSV output) keeps the old index and the old results.
+TEST_F(OutputFileTest, HtmlDirRunsThatFailKeepTheOldFiles) {
+  const HtmlDirCase cases[] = {
+      {"-o is the index of a folder still to make", "new/index.html", "new", "", kExitUsage,
+       "/new/index.html, a file --html-dir "},
+      {"the folder cannot be made", "out.csv", "in.csv/d", "", kExitIoError,
+       "the report directory cannot be made"},
+      {"a report cannot be written", "out.csv", "d", "A-1.html", kExitIoError,
+       "/d/A-1.html: cannot be written (Is a directory)"},
+      {"the output cannot be written", "/dev/full", "d", "", kExitIoError,
+       "/dev/full: cannot be written (No space left on device)"},
+  };
+  for (const HtmlDirCase& c : cases) {
+    for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
+    WriteFile(dir_ / "in.csv", kPatients);
+    WriteFile(dir_ / "out.csv", "old results");
+    fs::create_directory(dir_ / "d");
+    WriteFile(dir_ / "d" / "index.html", "old index");
+    if (!c.blocked.empty()) fs::create_directory(dir_ / "d" / c.blocked);
+    const std::string output = c.output.starts_with('/') ? c.output : (dir_ / c.output).string();
+    const CliRun run = RunTool(
+        {"--batch", (dir_ / "in.csv").string(), "-o", output, "--html-dir", (dir_ / c.folder).string()});
+    EXPECT_EQ(run.status, c.status) << c.name;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_EQ(ReadFile(dir_ / "d" / "index.html"), "old index") << c.name;
+    EXPECT_EQ(ReadFile(dir_ / "out.csv"), "old results") << c.name;
+    EXPECT_FALSE(fs::exists(dir_ / "new")) << c.name;
   }
 }
 

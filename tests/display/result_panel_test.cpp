@@ -6,135 +6,114 @@
 #include <string>
 #include <vector>
 
-#include "numtext/number_text.h"
-
 namespace kestrova {
 namespace {
 
-// Records what the panel draws; the last text at each position wins, as on screen.
+struct Drawn {
+  int x;
+  int y;
+  std::string text;
+  Rgb colour;
+  friend bool operator==(const Drawn&, const Drawn&) = default;
+};
+
+void PrintTo(const Drawn& d, std::ostream* out) {
+  *out << "(" << d.x << ", " << d.y << ") \"" << d.text << "\"" << (d.colour == kRed ? " red" : "");
+}
+
+// Records what the panel draws, in order.
 class RecordingDevice : public PanelDevice {
  public:
-  struct Cell {
-    std::string text;
-    Rgb colour;
-  };
-  void FillPanel() override {
-    ++fills;
-    cells.clear();
-  }
+  void FillPanel() override { ++fills; }
   void SetOpaqueBackground() override { ++opaque; }
   void DrawText(std::uint16_t x, std::uint16_t y, std::string_view text, Rgb colour) override {
-    cells[{x, y}] = {std::string(text), colour};
-    ++draws;
+    drawn.push_back({x, y, std::string(text), colour});
   }
-  void ShowMessage(const UserMessage& message) override { messages.push_back(message); }
-
-  bool Has(int x, int y) const { return cells.count({x, y}) != 0; }
-  const Cell& At(int x, int y) const { return cells.at({x, y}); }
-
-  std::map<std::pair<int, int>, Cell> cells;
-  std::vector<UserMessage> messages;
+  std::vector<Drawn> drawn;
   int fills = 0;
   int opaque = 0;
-  int draws = 0;
 };
 
 struct Panel {
-  PatientInputs inputs;
-  PredictionSet results;
   PanelState state;
   RecordingDevice device;
-  PanelContext context() { return {inputs, LoadedSplineTable(), results, state, device}; }
+  PanelContext context() { return {state, device}; }
 };
+
+// A text of its own in every place: "line 0" … "line 14", "cell 0" … for the
+// rows with a cell, the measured FEV1/FVC "0.800"; the cells of rows 0, 7, 13
+// and the measured ratio red.
+PanelContents Sample() {
+  PanelContents contents;
+  for (std::size_t i = 0; i < kResultCount; ++i) {
+    contents.rows[i].line = "line " + std::to_string(i);
+    if (HasPercentCell(RowLayouts()[i])) contents.rows[i].cell.text = "cell " + std::to_string(i);
+  }
+  for (std::size_t i : {0, 7, 13}) contents.rows[i].cell.red = true;
+  contents.measuredRatio.shown = true;
+  contents.measuredRatio.text = "0.800";
+  contents.measuredRatio.red = true;
+  return contents;
+}
 
 TEST(DrawPanelText, ResetsThePendingColour) {
   Panel p;
   p.state.pendingColour = kRed;
   DrawPanelText(p.context(), 10, 20, "abc");
-  EXPECT_EQ(p.device.At(10, 20).colour, kRed);
-  EXPECT_EQ(p.state.pendingColour, kBlack);
   DrawPanelText(p.context(), 10, 40, "def");
-  EXPECT_EQ(p.device.At(10, 40).colour, kBlack);
+  EXPECT_EQ(p.device.drawn, (std::vector<Drawn>{{10, 20, "abc", kRed}, {10, 40, "def", kBlack}}));
+  EXPECT_EQ(p.state.pendingColour, kBlack);
 }
 
-TEST(Recalculate, DoesNothingWhileAgeOrHeightIsZero) {
+TEST(PaintResultLines, EachLineAtItsRowInBlackTopToBottom) {
   Panel p;
-  p.inputs = {1, 0, 170, 3, 3, 2};
-  EXPECT_FALSE(Recalculate(p.context()));
-  PaintPanel(p.context());
-  EXPECT_EQ(p.device.fills, 1);
-  EXPECT_EQ(p.device.draws, 0);
-  EXPECT_TRUE(p.results.vcJrs2014Line.empty());  // never calculated: empty lines
-}
-
-TEST(PaintPanel, DrawsEveryResultLineAtItsRow) {
-  Panel p;
-  p.inputs = {2, 40, 158, 0, 0, 0};
-  PaintPanel(p.context());
+  PaintResultLines(p.context(), Sample());
   const int rows[] = {170, 195, 220, 245, 285, 310, 335, 375, 400, 425, 450, 490, 515, 540, 565};
+  ASSERT_EQ(p.device.drawn.size(), kResultCount);
   for (std::size_t i = 0; i < kResultCount; ++i) {
-    EXPECT_EQ(p.device.At(230, rows[i]).text, p.results.*ResultFields()[i].line);
-    EXPECT_EQ(p.device.At(230, rows[i]).colour, kBlack);
+    EXPECT_EQ(p.device.drawn[i], (Drawn{230, rows[i], "line " + std::to_string(i), kBlack}));
   }
-  EXPECT_EQ(p.device.At(230, 170).text, "3.20 :JRS2014");
-  // No percentage on the lower-limit rows; blanks on the others without measurements.
-  for (int y : {195, 310, 400, 515}) EXPECT_FALSE(p.device.Has(160, y)) << y;
-  EXPECT_EQ(p.device.At(160, 170).text, std::string(11, ' '));
-  EXPECT_EQ(p.device.At(100, 490).text, "");  // no measured FEV1/FVC: its cell erased
+  EXPECT_EQ(p.device.opaque, 1);
+  EXPECT_EQ(p.device.fills, 0);
 }
 
-TEST(PaintPercentages, MeasuredRatioTextAndValue) {
+// The volume cells, then the measured FEV1/FVC, then the FEV1/FVC cells; the
+// lower-limit rows have none. Without a measured ratio its empty text erases
+// the cell.
+TEST(PaintPercentages, CellsTopToBottomTheMeasuredRatioBeforeTheRatioCells) {
   Panel p;
-  p.inputs = {1, 40, 170, 0, 3.0, 3.15};  // FEV1 above FVC
-  PaintPanel(p.context());
-  EXPECT_EQ(p.device.At(100, 490).text, "1.050");
-  EXPECT_EQ(p.device.At(160, 490).text, "127.6 %   ");  // 1.05 against 0.823
-}
+  PanelContents contents = Sample();
+  PaintPercentages(p.context(), contents);
+  const std::vector<Drawn> expected = {
+      {160, 170, "cell 0", kRed},    {160, 220, "cell 2", kBlack},  {160, 245, "cell 3", kBlack},
+      {160, 285, "cell 4", kBlack},  {160, 335, "cell 6", kBlack},  {160, 375, "cell 7", kRed},
+      {160, 425, "cell 9", kBlack},  {160, 450, "cell 10", kBlack}, {100, 490, "0.800", kRed},
+      {160, 490, "cell 11", kBlack}, {160, 540, "cell 13", kRed},   {160, 565, "cell 14", kBlack},
+  };
+  EXPECT_EQ(p.device.drawn, expected);
 
-// Emptying FEV1 (or FVC) after a full patient erases the measured FEV1/FVC
-// (an empty text fills its cell with the panel colour) and blanks the ratio
-// cells: nothing of the earlier volumes stays.
-TEST(PaintPercentages, ErasesTheMeasuredRatioWhenAVolumeIsMissing) {
-  Panel p;
-  p.inputs = {1, 40, 170, 0, 4.0, 3.2};
-  PaintPanel(p.context());
-  ASSERT_EQ(p.device.At(100, 490).text, "0.800");
-  p.inputs.fev1 = 0;
-  PaintPercentages(p.context());
-  EXPECT_EQ(p.device.At(100, 490).text, "");
-  for (int y : {490, 540, 565}) EXPECT_EQ(p.device.At(160, y).text, std::string(11, ' ')) << y;
+  contents.measuredRatio = {};
+  Panel q;
+  PaintPercentages(q.context(), contents);
+  ASSERT_EQ(q.device.drawn.size(), expected.size());
+  EXPECT_EQ(q.device.drawn[8], (Drawn{100, 490, "", kBlack}));
 }
 
 // Clearing draws an empty text into exactly the cells a full paint draws, and
 // never fills the panel rectangle, which the controls stand on too.
 TEST(ClearPanel, ErasesEveryCellAndNothingElse) {
   Panel painted;
-  painted.inputs = {1, 40, 170, 3.2, 3.9, 3.2};
-  PaintPanel(painted.context());
+  PaintResultLines(painted.context(), Sample());
+  PaintPercentages(painted.context(), Sample());
   Panel cleared;
   cleared.state.pendingColour = kRed;
   ClearPanel(cleared.context());
+  std::map<std::pair<int, int>, std::string> paintedAt, clearedAt;
+  for (const Drawn& d : painted.device.drawn) paintedAt[{d.x, d.y}] = "";
+  for (const Drawn& d : cleared.device.drawn) clearedAt[{d.x, d.y}] += d.text;
+  EXPECT_EQ(clearedAt, paintedAt);
   EXPECT_EQ(cleared.device.fills, 0);
-  EXPECT_EQ(cleared.device.cells.size(), painted.device.cells.size());
-  for (const auto& [at, cell] : painted.device.cells) {
-    ASSERT_TRUE(cleared.device.Has(at.first, at.second)) << at.first << "," << at.second;
-    EXPECT_EQ(cleared.device.At(at.first, at.second).text, "");
-  }
   EXPECT_EQ(cleared.state.pendingColour, kBlack);
-}
-
-TEST(Recalculate, ShowsTheSexCodeMessage) {
-  Panel p;
-  p.inputs = {3, 40, 170, 0, 0, 0};
-  EXPECT_TRUE(Recalculate(p.context()));
-  ASSERT_EQ(p.device.messages.size(), 1u);
-  EXPECT_EQ(p.device.messages[0].caption, "\x90\xab\x95\xca");
-  EXPECT_EQ(p.device.At(230, 170).text, "  *.** :JRS2014");
-  // A paint request does not recalculate for such a code.
-  Panel q;
-  q.inputs = {3, 40, 170, 0, 0, 0};
-  PaintPanel(q.context());
-  EXPECT_TRUE(q.device.messages.empty());
 }
 
 struct ColumnCase {
@@ -152,33 +131,21 @@ TEST(ColumnRight, EachXBelongsToTheColumnItStandsIn) {
   for (const ColumnCase& c : cases) EXPECT_EQ(ColumnRight(c.x), c.right) << c.x;
 }
 
-// Every place the panel draws at, with all its texts on screen (volumes given,
-// so the measured FEV1/FVC is drawn too, and without them, so the cells are
-// blanks): the text's column reaches right of it, ends within the panel, and
-// no other text starts inside it, so clipping at the column edge keeps each
-// text off its neighbours.
+// Every place the panel draws at: the text's column reaches right of it, ends
+// within the panel, and no other text starts inside it, so clipping at the
+// column edge keeps each text off its neighbours.
 TEST(ColumnRight, EveryDrawnTextHasRoomUpToItsEdgeAndNoNeighbourInside) {
-  const PatientInputs inputs[] = {
-      {1, 40, 170, 3.2, 3.9, 3.2},
-      {1, 40, 170, 3.2, 3.9, 0},
-      {2, 45, 160, 0, 0, 0},
-      {1, 40, 105, 0, 0, 0},  // placeholders
-  };
-  for (const PatientInputs& in : inputs) {
-    Panel p;
-    p.inputs = in;
-    PaintPanel(p.context());
-    ASSERT_FALSE(p.device.cells.empty());
-    for (const auto& [at, cell] : p.device.cells) {
-      const auto [x, y] = at;
-      const int right = ColumnRight(static_cast<std::uint16_t>(x));
-      EXPECT_GT(right, x) << x << "," << y;
-      EXPECT_LE(right, kPanelWidth) << x << "," << y;
-      for (const auto& [other, ignored] : p.device.cells) {
-        if (other.second != y || other.first == x) continue;
-        EXPECT_FALSE(other.first > x && other.first < right)
-            << "the text at " << other.first << "," << y << " stands inside the column of " << x;
-      }
+  Panel p;
+  PaintResultLines(p.context(), Sample());
+  PaintPercentages(p.context(), Sample());
+  for (const Drawn& d : p.device.drawn) {
+    const int right = ColumnRight(static_cast<std::uint16_t>(d.x));
+    EXPECT_GT(right, d.x) << d.x << "," << d.y;
+    EXPECT_LE(right, kPanelWidth) << d.x << "," << d.y;
+    for (const Drawn& other : p.device.drawn) {
+      if (other.y != d.y || other.x == d.x) continue;
+      EXPECT_FALSE(other.x > d.x && other.x < right)
+          << "the text at " << other.x << "," << d.y << " stands inside the column of " << d.x;
     }
   }
 }

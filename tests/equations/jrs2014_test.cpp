@@ -5,7 +5,6 @@
 #include <cmath>
 #include <string>
 
-#include "equations/calculation.h"
 #include "numtext/number_text.h"
 
 namespace kestrova {
@@ -162,24 +161,6 @@ TEST(Jrs2014, LowerLimitNearZeroL) {
   const auto crossing = Jrs2014Lms(2, Jrs2014Quantity::kRatio, lo, 155, LoadedSplineTable());
   EXPECT_LT(std::fabs(crossing->l), 1e-12);
   EXPECT_NEAR(LowerLimitOfNormal(*crossing), crossing->m * std::exp(-kLlnZ * crossing->s), 1e-12);
-}
-
-// The evaluation keeps ln M for both limits of normal: it must be the very
-// double std::log(M) gives, or a limit would differ from one computed from M
-// alone (a hand-made LmsParameters, whose lnM is NaN).
-TEST(Jrs2014, KeptLogarithmOfTheMedianIsStdLog) {
-  for (std::uint8_t sex : {1, 2}) {
-    for (auto quantity :
-         {Jrs2014Quantity::kVc, Jrs2014Quantity::kFvc, Jrs2014Quantity::kFev1, Jrs2014Quantity::kRatio}) {
-      for (double age = 17; age < 94; age += 7.3) {
-        const auto lms = Jrs2014Lms(sex, quantity, age, 163.5, LoadedSplineTable());
-        ASSERT_TRUE(lms.has_value());
-        EXPECT_EQ(lms->lnM, std::log(lms->m)) << int(sex) << " " << age;
-        const LmsParameters withoutLog{lms->m, lms->s, lms->l};
-        EXPECT_EQ(LowerLimitOfNormal(*lms), LowerLimitOfNormal(withoutLog)) << int(sex) << " " << age;
-      }
-    }
-  }
 }
 
 struct LlnCase {

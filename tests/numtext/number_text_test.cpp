@@ -8,6 +8,8 @@
 #include <limits>
 #include <string>
 
+#include "tests/numtext/fixed_reference.h"
+
 namespace kestrova {
 namespace {
 
@@ -180,6 +182,7 @@ TEST(FormatFixed, RoundsHalfUpOnTheScaledProducts) {
   for (const FixedCase& c : cases) {
     EXPECT_EQ(FormatFixed(c.value, static_cast<std::uint8_t>(c.decimals)), c.expected)
         << c.value << " with " << c.decimals;
+    EXPECT_EQ(reference::FormatFixed(c.value, c.decimals), c.expected) << c.value << " with " << c.decimals;
   }
 }
 
@@ -212,6 +215,7 @@ TEST(FormatFixed, ValuesOutsideTheRuleGetPlainTexts) {
   };
   for (const FixedCase& c : cases) {
     EXPECT_EQ(FormatFixed(c.value, static_cast<std::uint8_t>(c.decimals)), c.expected) << c.value;
+    EXPECT_EQ(reference::FormatFixed(c.value, c.decimals), c.expected) << c.value;
   }
 }
 
@@ -219,33 +223,6 @@ TEST(FormatFixed, DecimalCountsOutsideOneToFourAreClamped) {
   EXPECT_EQ(FormatFixed(2.345, 0), "2.3");
   EXPECT_EQ(FormatFixed(2.345, 9), "2.3450");
   EXPECT_EQ(FormatFixed(2.345, 255), "2.3450");
-}
-
-// FormatFixed writes the rounded integer f with n decimals instead of going
-// through FormatNumber(f / 10^n); both must give the same text for every f the
-// 32-bit rule allows (checked exhaustively once; sampled here, with the edges).
-TEST(FormatFixed, IntegerRouteMatchesTheGeneralFormRoute) {
-  const auto viaGeneralForm = [](std::int64_t f, int n) {
-    std::string s = FormatNumber(static_cast<double>(f) / std::pow(10.0, n));
-    const std::size_t point = s.find('.');
-    s += point == std::string::npos ? ".0000" : "000";
-    return s.substr(0, s.find('.') + 1 + static_cast<std::size_t>(n));
-  };
-  const std::int64_t limit = 214748365;  // |f| <= 2^31 / 10, rounded up
-  for (int n = 1; n <= 4; ++n) {
-    const double p = std::pow(10.0, n);
-    std::uint64_t state = 12345;
-    for (int i = 0; i < 200000; ++i) {
-      state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-      std::int64_t f = static_cast<std::int64_t>(state >> 33) % (limit + 1);
-      if (i < 2000) f = i;                                // small values, leading zeros after the point
-      if (i >= 2000 && i < 4000) f = limit - (i - 2000);  // the top of the range
-      if (i % 2 == 1) f = -f;
-      // A value whose rounding lands on f: f itself scaled back.
-      const double value = static_cast<double>(f) / p;
-      ASSERT_EQ(FormatFixed(value, static_cast<std::uint8_t>(n)), viaGeneralForm(f, n)) << f << " n=" << n;
-    }
-  }
 }
 
 // Reading back what FormatFixed wrote lands within one unit of the last place,
@@ -304,10 +281,9 @@ TEST(RoundThroughText, CarriesSignsAndIntegerWidths) {
 }
 
 // The suffix is written in the same pass as the number, and the value is the
-// number's alone; lengths around the copy's 4-, 8- and 16-byte moves.
+// number's alone.
 TEST(RoundThroughText, SuffixFollowsTheNumber) {
-  for (const char* suffix : {"", " ", " :L", " :ab", " :abcde", " :abcdef", " :JRS2001(T)",
-                             " :sixteen bytes!", " :seventeen bytes"}) {
+  for (const char* suffix : {"", " :LLN", " :JRS2001(T)"}) {
     std::string line = "x";
     EXPECT_EQ(RoundThroughText(-2.345, 2, line, suffix), ParseNumber("-2.34")) << suffix;
     EXPECT_EQ(line, "-2.34" + std::string(suffix));
@@ -317,8 +293,9 @@ TEST(RoundThroughText, SuffixFollowsTheNumber) {
   EXPECT_EQ(line, "1.00000000000000e+020 :LLN");
 }
 
-// RoundThroughText gives the very double ParseNumber reads from the text, sign
-// of zero included: across the rule, its 64-bit extension and the general form.
+// RoundThroughText writes the reference's text and gives the very double
+// ParseNumber reads from it, sign of zero included: across the rule, its
+// 64-bit extension and the general form.
 TEST(RoundThroughText, IsParseNumberOfTheText) {
   const double edges[] = {0.0,
                           -0.0,
@@ -344,11 +321,40 @@ TEST(RoundThroughText, IsParseNumberOfTheText) {
       if (i < static_cast<int>(std::size(edges))) x = edges[i];
       std::string text;
       const double value = RoundThroughText(x, d, text);
-      ASSERT_EQ(text, FormatFixed(x, d)) << x;
+      ASSERT_EQ(text, reference::FormatFixed(x, decimals)) << x;
       const double expected = ParseNumber(text);
       ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << x << " -> " << text;
     }
   }
+}
+
+// The number kept beside the text is the text's own: its digits without the
+// point as the scaled integer, the double nearest to it as Nearest() (strtod
+// rounds correctly), and ParseNumber's reading as the value compared.
+TEST(RoundThroughText, KeepsTheNumberShown) {
+  std::uint64_t state = 7;
+  for (int i = 0; i < 20000; ++i) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const auto d = static_cast<std::uint8_t>(1 + state % 4);
+    const double scale = std::pow(10.0, static_cast<int>(state % 17) - 3);  // 0.001 to 1e13
+    const double x = i == 0 ? 1e300 : (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * scale;
+    std::string text;
+    ShownNumber shown;
+    const double value = RoundThroughText(x, d, text, " :LLN", shown);
+    text.resize(text.size() - 5);
+    ASSERT_TRUE(shown.shown);
+    ASSERT_EQ(shown.value, value);
+    const double parsed = ParseNumber(text);
+    ASSERT_EQ(std::memcmp(&value, &parsed, sizeof value), 0) << text;
+    ASSERT_EQ(shown.fixed, std::fabs(x) < 1e11) << x;
+    if (!shown.fixed) continue;
+    std::string digits = text;
+    std::erase(digits, '.');
+    ASSERT_EQ(shown.scaled, std::stoll(digits)) << text;
+    ASSERT_EQ(shown.decimals, d);
+    ASSERT_EQ(shown.Nearest(), std::strtod(text.c_str(), nullptr)) << text;
+  }
+  EXPECT_TRUE(std::isnan(ShownNumber{}.Nearest()));
 }
 
 }  // namespace

@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
 #include "kestrova/reading.h"
-#include "tests/cli/captured_stream.h"
+#include "tests/report/patient.h"
+#include "tests/support/files.h"
 
 namespace kestrova::report {
 namespace {
@@ -18,13 +17,10 @@ namespace {
 // The sources compile to Shift-JIS; u8 literals stay UTF-8.
 std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
-std::string RunChart(const std::vector<std::string>& args) {
-  cli::CapturedStream out;
-  cli::CapturedStream err;
-  std::vector<std::string_view> all = {"--format", "chart"};
-  for (const std::string& arg : args) all.push_back(arg);
-  EXPECT_EQ(cli::RunCli(all, stdin, out.file(), err.file(), cli::Terminal{}), 0) << err.Take();
-  return out.Take();
+std::string Chart(const PatientTexts& texts, const std::string& name = "") {
+  testing::Patient patient = testing::ReadPatient(texts);
+  patient.given.name = name;
+  return FormatChartText(patient.given, patient.result, ReadResult(patient.result));
 }
 
 struct ColumnsCase {
@@ -44,16 +40,17 @@ TEST(ChartText, DisplayColumnsCountFullWidthAsTwo) {
 // The whole text for one patient; the numbers are those of the golden text
 // report (72.5 % = 3.0 / 4.14, red below the LLN 3.42; 84.5 % by Baldwin is not red).
 TEST(ChartText, GoldenTextWithThePatientBlock) {
-  std::ifstream in(KESTROVA_TEST_DATA "/male_60_170_chart.txt", std::ios::binary);
-  std::stringstream golden;
-  golden << in.rdbuf();
-  EXPECT_EQ(RunChart({"--id", "A-1", "--name", U8(u8"髙橋 花子"), "--date", "2026-12-07", "/Sex=M", "/Age=60",
-                      "/Setake=170", "/VC=3.0", "/FVC=2.9", "/FEV1=1.6"}),
-            golden.str());
+  testing::Patient patient = testing::ReadPatient({"M", "60", "170", "3.0", "2.9", "1.6"});
+  patient.given.id = "A-1";
+  patient.given.name = U8(u8"髙橋 花子");
+  patient.given.date = "2026-12-07";
+  EXPECT_EQ(FormatChartText(patient.given, patient.result, ReadResult(patient.result)),
+            testing::ReadFile(KESTROVA_TEST_DATA "/male_60_170_chart.txt"));
 }
 
 struct LinesCase {
-  std::vector<std::string> args;
+  PatientTexts patient;
+  std::string name;      // the patient's name, "" unknown
   std::string expected;  // a run of whole lines of the text
   std::string absent;    // text that must not appear ("" for none)
 };
@@ -61,25 +58,24 @@ struct LinesCase {
 TEST(ChartText, LinesFollowThePanel) {
   const LinesCase cases[] = {
       // Unknown patient: no block; nothing measured: no percentages, nothing read.
-      {{"/Sex=F", "/Age=45", "/Setake=160"}, "FVC\n  JRS2014      3.14\n  LLN          2.57\n", "ID"},
-      {{"/Sex=F", "/Age=45", "/Setake=160"}, U8(u8"肺年齢: 判定なし\n"), U8(u8"＊\n")},
+      {{"F", "45", "160"}, "", "FVC\n  JRS2014      3.14\n  LLN          2.57\n", "ID"},
+      {{"F", "45", "160"}, "", U8(u8"肺年齢: 判定なし\n"), U8(u8"＊\n")},
       // Only the name: it alone makes the block.
-      {{"--name", U8(u8"ソ表"), "/Sex=F", "/Age=45", "/Setake=160"}, U8(u8"氏名: ソ表\n入力: "), "ID:"},
+      {{"F", "45", "160"}, U8(u8"ソ表"), U8(u8"氏名: ソ表\n入力: "), "ID:"},
       // 97.0 % = 0.800 / 0.825, red below its prediction; 100.0 % is not red.
-      {{"/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"},
+      {{"F", "45", "160", "3.1", "3.0", "2.4"},
+       "",
        U8(u8"  JRS2014     0.825   97.0 %＊\n"),
        U8(u8"100.0 %＊")},
       // Beside a prediction the height leaves empty, why; an item outside its
       // equation's ages, the reason.
-      {{"/Sex=M", "/Age=40", "/Setake=105"}, U8(u8"  JRS2014      *.**  適用範囲外（身長110cm以上）\n"), ""},
-      {{"/Sex=M", "/Age=17.5", "/Setake=170", "/FEV1=3.5"},
-       U8(u8"\nCOPD 病期: 対象外（JRS2001は18～95歳）\n"),
-       "*.**"},
+      {{"M", "40", "105"}, "", U8(u8"  JRS2014      *.**  適用範囲外（身長110cm以上）\n"), ""},
+      {{"M", "17.5", "170", "", "", "3.5"}, "", U8(u8"\nCOPD 病期: 対象外（JRS2001は18～95歳）\n"), "*.**"},
       // A control character in a given text cannot start a line of its own.
-      {{"--name", "a\nb\tc", "/Sex=M", "/Age=60", "/Setake=170"}, U8(u8"氏名: a b c\n"), ""},
+      {{"M", "60", "170"}, "a\nb\tc", U8(u8"氏名: a b c\n"), ""},
   };
   for (const LinesCase& c : cases) {
-    const std::string text = RunChart(c.args);
+    const std::string text = Chart(c.patient, c.name);
     EXPECT_NE(text.find(c.expected), std::string::npos) << text;
     if (!c.absent.empty()) {
       EXPECT_EQ(text.find(c.absent), std::string::npos) << text;

@@ -4,23 +4,15 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "batch/html_batch.h"
-#include "cli/cli.h"
 #include "numtext/number_text.h"
-#include "tests/cli/captured_stream.h"
+#include "tests/report/patient.h"
 #include "tests/report/well_formed_html.h"
 #include "texts/japanese_texts.h"
 
-namespace kestrova::cli {
-
-using namespace kestrova::batch;   // NOLINT
-using namespace kestrova::report;  // NOLINT
+namespace kestrova::report {
 namespace {
 
 using testing::HtmlDocument;
@@ -31,13 +23,6 @@ std::size_t Count(std::string_view text, std::string_view part) {
   std::size_t n = 0;
   for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) ++n;
   return n;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 double Number(const HtmlElement& e, std::string_view attribute) {
@@ -163,13 +148,8 @@ TEST(HtmlReport, EscapesEverythingFromInput) {
 // Nothing to fetch: no script, source, link, import or url(); the one address
 // is the SVG namespace.
 TEST(HtmlReport, SelfContained) {
-  CapturedStream out;
-  CapturedStream err;
-  const int status =
-      RunCli({"--format", "html", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"},
-             stdin, out.file(), err.file(), Terminal{});
-  const std::string page = out.Take();
-  EXPECT_EQ(status, 0) << err.Take();
+  const testing::Patient patient = testing::ReadPatient({"F", "45", "160", "3.1", "3.0", "2.4"});
+  const std::string page = FormatHtml(patient.given, patient.result);
   EXPECT_TRUE(ParseStrictHtml(page).ok);
   EXPECT_NE(page.find("<html lang=\"ja\">"), std::string::npos);
   EXPECT_NE(page.find("<meta charset=\"utf-8\"/>"), std::string::npos);
@@ -179,132 +159,5 @@ TEST(HtmlReport, SelfContained) {
   EXPECT_EQ(Count(page, "http"), Count(page, "xmlns=\"http://www.w3.org/2000/svg\""));
 }
 
-struct NameCase {
-  std::string id;
-  std::string name;
-};
-
-TEST(HtmlBatch, ReportNamesAreSafeEverywhere) {
-  const NameCase cases[] = {
-      {"A-1", "A-1"},
-      {"../../etc/passwd", "_etc_passwd"},
-      {"<b>&\"x\"", "_b_x_"},
-      {"a b\\c:d*e?f|g", "a_b_c_d_e_f_g"},
-      {"-rf", "_rf"},
-      {"CON", "CON_"},
-      {"lpt1", "lpt1_"},
-      {"", "row-7"},
-      {"...", "row-7"},
-      {std::string(texts::kMaleUtf8), "row-7"},
-      {std::string(100, 'x'), std::string(64, 'x')},
-  };
-  for (const NameCase& c : cases) EXPECT_EQ(SafeReportName(c.id, 7), c.name) << c.id;
-
-  ReportNames names;
-  EXPECT_EQ(names.Next("A-1", 1), "A-1");
-  EXPECT_EQ(names.Next("a-1", 2), "a-1-2");  // case-insensitive file systems
-  EXPECT_EQ(names.Next("A-1", 3), "A-1-3");
-  EXPECT_EQ(names.Next("Index", 4), "Index-2");
-  EXPECT_EQ(names.Next("", 5), "row-5");
-}
-
-// A batch with a hostile id, a duplicate id and a bad row: a report per good
-// row, none for the bad one, and an index listing all three in order.
-TEST(HtmlBatch, ReportsAndIndex) {
-  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kestrova_html_batch";
-  std::filesystem::remove_all(dir);
-  const std::filesystem::path input = std::filesystem::path(::testing::TempDir()) / "kestrova_html_batch.csv";
-  std::ofstream(input, std::ios::binary) << "id,sex,age,height,vc,fvc,fev1\n"
-                                            "\"<x>&'\",M,40,170,3.2,3.9,2.6\n"
-                                            "P,F,forty,160,3.1,3.0,2.4\n"
-                                            "p,F,45,160,3.1,3.0,2.4\n";
-  CapturedStream out;
-  CapturedStream err;
-  const std::string in = input.string();
-  const std::string htmlDir = dir.string();
-  const int status =
-      RunCli({"--batch", in, "--html-dir", htmlDir}, stdin, out.file(), err.file(), Terminal{});
-  out.Take();
-  EXPECT_EQ(status, kExitBadInput) << err.Take();
-
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(dir))
-    files.push_back(entry.path().filename().string());
-  std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"_x_.html", "index.html", "p.html"}));
-
-  const std::string index = ReadFile(dir / "index.html");
-  const HtmlDocument doc = ParseStrictHtml(index);
-  ASSERT_TRUE(doc.ok) << doc.error;
-  std::vector<std::string> rows;  // each <tr>'s cell texts
-  for (std::size_t i = 0; i < doc.elements.size(); ++i) {
-    if (doc.elements[i].name != "tr" || doc.elements[doc.elements[i].parent].name != "tbody") continue;
-    std::string cells;
-    for (std::size_t k = i + 1; k < doc.elements.size(); ++k) {
-      if (doc.elements[k].parent == i) cells += doc.elements[k].text + "|";
-      if (doc.elements[k].name == "a" && doc.elements[doc.elements[k].parent].parent == i) {
-        cells += doc.elements[k].text + "|";
-      }
-    }
-    rows.push_back(cells);
-  }
-  const std::string error = std::string(texts::kIndexErrorUtf8) + ": age 'forty' is not a number";
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_TRUE(rows[0].starts_with("1|<x>&'|||_x_.html|")) << rows[0];
-  EXPECT_NE(rows[0].find("VC JRS2014"), std::string::npos) << rows[0];
-  EXPECT_EQ(rows[1], "2|P|||" + error + "|");
-  EXPECT_TRUE(rows[2].starts_with("3|p|||p.html|")) << rows[2];
-
-  const std::string report = ReadFile(dir / "_x_.html");
-  EXPECT_TRUE(ParseStrictHtml(report).ok);
-  EXPECT_NE(report.find("<h1>&lt;x&gt;&amp;&#39; "), std::string::npos);
-  // No name or date column: blank lines to write on.
-  EXPECT_NE(report.find(std::string(texts::kReportNameUtf8) + "</dt><dd class=\"blank\"></dd>"),
-            std::string::npos);
-}
-
-// A Shift-JIS batch whose patients are named in Japanese (ソ and 表 end in a
-// backslash byte, 髙 is an extension character; \xFF is no character at all):
-// reports named by the カルテ番号 column that show the name and the date in UTF-8.
-TEST(HtmlBatch, ShiftJisPatientColumns) {
-  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kestrova_html_sjis";
-  std::filesystem::remove_all(dir);
-  const std::filesystem::path input = std::filesystem::path(::testing::TempDir()) / "kestrova_html_sjis.csv";
-  // カルテ番号,氏名,検査日,性別,年齢,身長
-  std::ofstream(input, std::ios::binary)
-      << "\x83\x4A\x83\x8B\x83\x65\x94\xD4\x8D\x86,\x8E\x81\x96\xBC,\x8C\x9F\x8D\xB8\x93\xFA,"
-         "\x90\xAB\x95\xCA,\x94\x4E\x97\xEE,\x90\x67\x92\xB7\n"
-         "1001,\xFB\xFC\x8B\xB4 \x83\x5C\x95\x5C\xFF,2026-12-07,M,40,170\n";
-  CapturedStream out;
-  CapturedStream err;
-  EXPECT_EQ(RunCli({"--batch", input.string(), "--html-dir", dir.string()}, stdin, out.file(), err.file(),
-                   Terminal{}),
-            0)
-      << err.Take();
-  const std::string report = ReadFile(dir / "1001.html");
-  const std::string name = reinterpret_cast<const char*>(u8"髙橋 ソ表\uFFFD");
-  EXPECT_NE(report.find("<dd>" + name + "</dd>"), std::string::npos) << report;
-  EXPECT_NE(report.find("<dd>2026-12-07</dd>"), std::string::npos);
-  EXPECT_NE(ReadFile(dir / "index.html").find("<td>" + name + "</td>"), std::string::npos);
-}
-
-// A directory that cannot be made stops the run before the output is touched.
-TEST(HtmlBatch, DirectoryThatCannotBeMadeLosesNothing) {
-  const std::filesystem::path temp(::testing::TempDir());
-  const std::string input = (temp / "kestrova_html_nodir.csv").string();
-  const std::string output = (temp / "kestrova_html_nodir_out.csv").string();
-  std::ofstream(input, std::ios::binary) << "sex,age,height\nM,40,170\n";
-  std::ofstream(output, std::ios::binary) << "kept";
-  CapturedStream out;
-  CapturedStream err;
-  const std::string dir = input + "/reports";  // under a file
-  const int status =
-      RunCli({"--batch", input, "-o", output, "--html-dir", dir}, stdin, out.file(), err.file(), Terminal{});
-  out.Take();
-  EXPECT_EQ(status, kExitIoError);
-  EXPECT_NE(err.Take().find("the report directory cannot be made"), std::string::npos);
-  EXPECT_EQ(ReadFile(output), "kept");
-}
-
 }  // namespace
-}  // namespace kestrova::cli
+}  // namespace kestrova::report

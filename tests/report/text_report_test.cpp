@@ -2,59 +2,41 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "batch/batch.h"
-#include "cli/cli.h"
-#include "tests/cli/captured_stream.h"
+#include "report/html_report.h"
+#include "report/json_writer.h"
+#include "tests/report/patient.h"
+#include "tests/support/files.h"
 
-namespace kestrova::cli {
-
-using namespace kestrova::batch;   // NOLINT
-using namespace kestrova::report;  // NOLINT
+namespace kestrova::report {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunTool(const std::vector<std::string_view>& args, bool terminal = false) {
-  CapturedStream out;
-  CapturedStream err;
-  CliRun run;
-  run.status = RunCli(args, stdin, out.file(), err.file(), Terminal{terminal, false});
-  run.out = out.Take();
-  run.err = err.Take();
-  return run;
+std::string Report(const PatientTexts& texts, bool colour = false) {
+  const testing::Patient patient = testing::ReadPatient(texts);
+  return FormatReport(patient.given, patient.result, colour);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string Json(const PatientTexts& texts) {
+  const testing::Patient patient = testing::ReadPatient(texts);
+  return FormatJson(patient.result.inputs, patient.result);
 }
 
-const std::vector<std::string_view> kFemaleExample = {"/Sex=F",  "/Age=45",  "/Setake=160",
-                                                      "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"};
+const PatientTexts kFemaleExample = {"F", "45", "160", "3.1", "3.0", "2.4"};
+const PatientTexts kMaleExample = {"M", "40", "170", "3.2", "3.9", "2.6"};
 
 // Percentages worked by hand: 3.1/3.24 = 95.68…, 3.0/3.00 = 100.0, the measured
 // FEV1/FVC 2.4/3.0 = 0.800 against 0.825 = 96.96… (red: below its prediction).
 TEST(Report, FemaleExampleAsTheWindowShowsIt) {
-  const CliRun run = RunTool(kFemaleExample);
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, ReadFile(KESTROVA_TEST_DATA "/female_45_160_report.txt"));
-  EXPECT_NE(run.out.find("  95.7 %     3.24 :JRS2014\n"), std::string::npos);
-  EXPECT_NE(run.out.find(" 100.0 %     3.00 :JRS2001\n"), std::string::npos);
-  EXPECT_NE(run.out.find("FEV1.0 %   0.800\n"), std::string::npos);
-  EXPECT_NE(run.out.find("* 97.0 %     0.825 :JRS2014\n"), std::string::npos);
+  const std::string report = Report(kFemaleExample);
+  EXPECT_EQ(report, testing::ReadFile(KESTROVA_TEST_DATA "/female_45_160_report.txt"));
+  EXPECT_NE(report.find("  95.7 %     3.24 :JRS2014\n"), std::string::npos);
+  EXPECT_NE(report.find(" 100.0 %     3.00 :JRS2001\n"), std::string::npos);
+  EXPECT_NE(report.find("FEV1.0 %   0.800\n"), std::string::npos);
+  EXPECT_NE(report.find("* 97.0 %     0.825 :JRS2014\n"), std::string::npos);
 }
 
 // Every result row is the mark, the panel's cell and its line. Percentages
@@ -62,34 +44,35 @@ TEST(Report, FemaleExampleAsTheWindowShowsIt) {
 // 88.64, 2.6/3.82 = 68.06 (no limit for FEV1 by JRS2001), 0.667/0.865 = 77.11;
 // red below the LLN (3.2 < 3.72, 2.6 < 2.92), under 80 % for VC, or below a ratio.
 TEST(Report, RowsCarryThePanelTextsUnchanged) {
-  const CliRun run = RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"});
-  EXPECT_NE(run.out.find("VC\n"
-                         "* 71.4 %     4.48 :JRS2014\n"
-                         "             3.72 :LLN\n"
-                         "* 71.6 %     4.47 :JRS2001\n"
-                         "  81.2 %     3.94 :Baldwin\n"
-                         "FVC\n"
-                         "  89.9 %     4.34 :JRS2014\n"
-                         "             3.57 :LLN\n"
-                         "  88.6 %     4.40 :JRS2001\n"
-                         "FEV1\n"
-                         "* 73.0 %     3.56 :JRS2014\n"
-                         "             2.92 :LLN\n"
-                         "  68.1 %     3.82 :JRS2001\n"
-                         "  73.7 %     3.53 :Berglund\n"
-                         "FEV1.0 %   0.667 *\n"
-                         "* 81.0 %     0.823 :JRS2014\n"
-                         "             0.731 :LLN\n"
-                         "* 78.8 %     0.846 :JRS2001(T)\n"
-                         "* 77.1 %     0.865 :JRS2001(G)\n"),
+  const std::string report = Report(kMaleExample);
+  EXPECT_NE(report.find("VC\n"
+                        "* 71.4 %     4.48 :JRS2014\n"
+                        "             3.72 :LLN\n"
+                        "* 71.6 %     4.47 :JRS2001\n"
+                        "  81.2 %     3.94 :Baldwin\n"
+                        "FVC\n"
+                        "  89.9 %     4.34 :JRS2014\n"
+                        "             3.57 :LLN\n"
+                        "  88.6 %     4.40 :JRS2001\n"
+                        "FEV1\n"
+                        "* 73.0 %     3.56 :JRS2014\n"
+                        "             2.92 :LLN\n"
+                        "  68.1 %     3.82 :JRS2001\n"
+                        "  73.7 %     3.53 :Berglund\n"
+                        "FEV1.0 %   0.667 *\n"
+                        "* 81.0 %     0.823 :JRS2014\n"
+                        "             0.731 :LLN\n"
+                        "* 78.8 %     0.846 :JRS2001(T)\n"
+                        "* 77.1 %     0.865 :JRS2001(G)\n"),
             std::string::npos)
-      << run.out;
+      << report;
 }
 
 std::string Utf8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
 
 struct ReadingLineCase {
-  std::vector<std::string_view> args;
+  PatientTexts patient;
+  bool html;                // on the page, else in the text report
   std::u8string_view line;  // found in the output
 };
 
@@ -97,140 +80,128 @@ struct ReadingLineCase {
 // it, lung ages beyond the bands without the formula's value, PRISm's TLC note;
 // the notes of rows and items outside their equation's ages or heights.
 TEST(Report, ReadingLines) {
-  const std::vector<std::string_view> male60 = {"/Sex=M", "/Age=60", "/Setake=170", "/FVC=2.9", "/FEV1=1.6"};
-  std::vector<std::string_view> male60Html = male60;
-  male60Html.insert(male60Html.begin(), {"--format", "html"});
-  const std::vector<std::string_view> female95 = {"/Sex=F", "/Age=95", "/Setake=150", "/FVC=2", "/FEV1=1.5"};
-  std::vector<std::string_view> female95Html = female95;
-  female95Html.insert(female95Html.begin(), {"--format", "html"});
+  const PatientTexts male60 = {"M", "60", "170", "", "2.9", "1.6"};
+  const PatientTexts female95 = {"F", "95", "150", "", "2", "1.5"};
   const ReadingLineCase cases[] = {
-      {male60, u8": III期（高度の気流閉塞）（気管支拡張薬投与後の値で判定） / stage III"},
-      {male60, u8"\n肺年齢 / lung age (JRS): 95歳以上 / >95\n"},  // 119.4
-      {{"/Sex=M", "/Age=40", "/Setake=152", "/FEV1=3.8"}, u8"\n肺年齢 / lung age (JRS): 18歳未満 / <18\n"},
-      {{"/Sex=M", "/Age=40", "/Setake=170", "/FVC=3.5", "/FEV1=2.8"},
+      {male60, false, u8": III期（高度の気流閉塞）（気管支拡張薬投与後の値で判定） / stage III"},
+      {male60, false, u8"\n肺年齢 / lung age (JRS): 95歳以上 / >95\n"},  // 119.4
+      {{"M", "40", "152", "", "", "3.8"}, false, u8"\n肺年齢 / lung age (JRS): 18歳未満 / <18\n"},
+      {{"M", "40", "170", "", "3.5", "2.8"},
+       false,
        u8"PRISm（1秒率正常・1秒量低下） / PRISm (preserved ratio, impaired FEV1)\n  軽度 / mild\n"
        u8"  拘束性障害の可能性：TLCの測定を / possible restriction: measure TLC\n"},
-      {male60Html,
+      {male60, true,
        u8"<span class=\"label\">III期（高度の気流閉塞）</span> （気管支拡張薬投与後の値で判定） "},
-      {male60Html, u8"<tr><th>肺年齢 (JRS)</th><td><span class=\"label\">95歳以上</span></td></tr>"},
+      {male60, true, u8"<tr><th>肺年齢 (JRS)</th><td><span class=\"label\">95歳以上</span></td></tr>"},
       // A prediction the age or the height leaves empty says why; an item
       // outside its equation's ages says so instead of a reading.
-      {female95,
+      {female95, false,
        u8"               *.** :JRS2014\n               適用範囲外（17～93歳）\n               *.** :LLN\n"},
-      {female95,
+      {female95, false,
        u8"\nERS/ATS 2022: 対象外（JRS2014は17～93歳） / not applicable (JRS2014: 17 to 93 years)\n"},
-      {{"/Sex=M", "/Age=40", "/Setake=105"},
+      {{"M", "40", "105"},
+       false,
        u8"VC\n               *.** :JRS2014\n               適用範囲外（身長110cm以上）\n               *.** "
        u8":LLN\n"
        u8"               *.** :JRS2001\n               適用範囲外（身長120～190cm）\n"},
-      {female95Html, u8"<td class=\"num pct\"><span class=\"range\">適用範囲外（17～93歳）</span></td></tr>"},
-      {female95Html,
+      {female95, true,
+       u8"<td class=\"num pct\"><span class=\"range\">適用範囲外（17～93歳）</span></td></tr>"},
+      {female95, true,
        u8"<td>対象外（JRS2014は17～93歳） <span class=\"en\" lang=\"en\">not applicable (JRS2014: 17 to 93 "
        u8"years)</span></td>"},
   };
   for (const ReadingLineCase& c : cases) {
-    const CliRun run = RunTool(c.args);
-    EXPECT_NE(run.out.find(Utf8(c.line)), std::string::npos) << Utf8(c.line) << "\n" << run.out;
+    const testing::Patient patient = testing::ReadPatient(c.patient);
+    const std::string out = c.html ? FormatHtml(patient.given, patient.result)
+                                   : FormatReport(patient.given, patient.result, false);
+    EXPECT_NE(out.find(Utf8(c.line)), std::string::npos) << Utf8(c.line) << "\n" << out;
   }
 }
 
 TEST(Report, RedInColourOnATerminal) {
-  const CliRun plain = RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"});
-  const CliRun coloured =
-      RunTool({"/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"}, true);
-  const CliRun noColour =
-      RunTool({"--no-color", "/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2", "/FVC=3.9", "/FEV1=2.6"}, true);
-  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
-  EXPECT_NE(plain.out.find("* 71.4 %     4.48 :JRS2014\n"), std::string::npos);
-  EXPECT_NE(plain.out.find("FEV1.0 %   0.667 *\n"), std::string::npos);
-  EXPECT_NE(coloured.out.find(" \x1b[31m 71.4 %    \x1b[0m 4.48 :JRS2014\n"), std::string::npos);
-  EXPECT_NE(coloured.out.find("FEV1.0 %   \x1b[31m0.667\x1b[0m\n"), std::string::npos);
-  EXPECT_EQ(coloured.out.find('*'), std::string::npos);
-  EXPECT_EQ(noColour.out, plain.out);
+  const std::string plain = Report(kMaleExample);
+  const std::string coloured = Report(kMaleExample, true);
+  EXPECT_EQ(plain.find('\x1b'), std::string::npos);
+  EXPECT_NE(plain.find("* 71.4 %     4.48 :JRS2014\n"), std::string::npos);
+  EXPECT_NE(plain.find("FEV1.0 %   0.667 *\n"), std::string::npos);
+  EXPECT_NE(coloured.find(" \x1b[31m 71.4 %    \x1b[0m 4.48 :JRS2014\n"), std::string::npos);
+  EXPECT_NE(coloured.find("FEV1.0 %   \x1b[31m0.667\x1b[0m\n"), std::string::npos);
+  EXPECT_EQ(coloured.find('*'), std::string::npos);
 }
 
-TEST(Json, CarriesTextsPercentagesFlagsAndZScores) {
-  const CliRun run = RunTool({"--format", "json", "/Sex=M", "/Age=40", "/Setake=170", "/VC=3.2"});
-  EXPECT_EQ(run.status, 0);
-  const std::string& j = run.out;
-  EXPECT_NE(
-      j.find(
-          "\"inputs\": {\"sexCode\": 1, \"age\": 40, \"height\": 170, \"vc\": 3.2, \"fvc\": 0, \"fev1\": 0}"),
-      std::string::npos)
-      << j;
-  EXPECT_NE(
-      j.find("{\"name\": \"vcJrs2014\", \"group\": \"VC\", \"label\": \"JRS2014\", \"value\": 4.48, "
-             "\"text\": \"4.48\", \"line\": \"4.48 :JRS2014\", \"percent\": 71.4, \"cell\": \" 71.4 %   \", "
-             "\"red\": true}"),
-      std::string::npos)
-      << j;
-  EXPECT_NE(j.find("{\"name\": \"fvcLln\", \"group\": \"FVC\", \"label\": \"LLN\", \"value\": 3.57, "
-                   "\"text\": \"3.57\", "
-                   "\"line\": \"3.57 :LLN\"}"),
-            std::string::npos);
-  // No FVC: a blank cell, no percentage, no flag.
-  EXPECT_NE(j.find("\"percent\": null, \"cell\": \"           \", \"red\": false}"), std::string::npos);
-  EXPECT_NE(j.find("\"measuredRatio\": null"), std::string::npos);
-  EXPECT_NE(j.find("{\"quantity\": \"vc\", \"uln\": 5.35, \"z\": -2.88, \"percentile\": 0.2}"),
-            std::string::npos)
-      << j;
-  EXPECT_NE(j.find("{\"quantity\": \"fvc\", \"uln\": 5.11, \"z\": null, \"percentile\": null}"),
-            std::string::npos);
+// The whole text, one patient: the layout, an item a line, out of range and
+// read, a warning.
+TEST(Json, MaleAt17AsWritten) {
+  EXPECT_EQ(Json({"M", "17.5", "170", "3.8", "4", "3.5"}),
+            testing::ReadFile(KESTROVA_TEST_DATA "/male_17_170.json"));
 }
 
-// Outside the JRS2014 limits (male, 105 cm) the texts are null and the values 0.
-TEST(Json, NotComputedResultsAreNull) {
-  const CliRun run = RunTool({"--format", "json", "/Sex=M", "/Age=40", "/Setake=105"});
-  EXPECT_NE(run.out.find("\"value\": 0, \"text\": null, \"line\": \"  *.** :JRS2014\""), std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("{\"quantity\": \"vc\", \"uln\": null, \"z\": null, \"percentile\": null}"),
-            std::string::npos);
+// Read back, members in the order written; a copy, so that a member missing
+// from it reads null.
+nlohmann::ordered_json Parsed(const PatientTexts& texts) {
+  return nlohmann::ordered_json::parse(Json(texts));
+}
+
+nlohmann::ordered_json Row(const nlohmann::ordered_json& json, std::string_view name) {
+  for (const auto& row : json.at("results")) {
+    if (row.value("name", "") == name) return row;
+  }
+  return nullptr;
+}
+
+// What the patient written above does not show: no FVC (a blank cell, no
+// percentage, no z, no measured ratio); outside the JRS2014 limits (male,
+// 105 cm) null texts and values 0.
+TEST(Json, AbsentValuesAreNull) {
+  auto noFvc = Parsed({"M", "40", "170", "3.2"});
+  auto fvc = Row(noFvc, "fvcJrs2014");
+  EXPECT_EQ(fvc["percent"], nullptr);
+  EXPECT_EQ(fvc["cell"], "           ");
+  EXPECT_EQ(fvc["red"], false);
+  EXPECT_EQ(noFvc["measuredRatio"], nullptr);
+  EXPECT_EQ(noFvc["jrs2014"][1], nlohmann::ordered_json::parse(
+                                     R"({"quantity": "fvc", "uln": 5.11, "z": null, "percentile": null})"));
+  auto vc = Row(Parsed({"M", "40", "105"}), "vcJrs2014");
+  EXPECT_EQ(vc["value"], 0);
+  EXPECT_EQ(vc["text"], nullptr);
+  EXPECT_EQ(vc["line"], "  *.** :JRS2014");
 }
 
 // The reading: a member an item in order, numbers as numbers, null where an
 // item is not read or a text is absent.
-TEST(Json, ReadingItemsInOrder) {
-  const std::string read =
-      RunTool({"--format", "json", "/Sex=M", "/Age=60", "/Setake=170", "/VC=3.0", "/FVC=2.9", "/FEV1=1.6"})
-          .out;
-  const std::string unread = RunTool({"--format", "json", "/Sex=M", "/Age=60", "/Setake=170", "/VC=3.0"}).out;
-  const std::string child =
-      RunTool({"--format", "json", "/Sex=M", "/Age=10", "/Setake=140", "/VC=2", "/FVC=2", "/FEV1=1.7"}).out;
-  const struct {
-    const std::string& json;
-    std::string part;
-  } cases[] = {
-      {read, "\"reading\": {\n    \"ventilatory\": {\"equation\": \"JRS2001\", \"percentVc\": 74.8, "},
-      {read, "\"severity\": \"moderate\", \"severityLabel\": \""},
-      {read, "\"fev1Z\": -3.96, \"note\": null, \"noteEn\": null},\n    \"copdStage\": {"},
-      {read,
-       "\"textEn\": \">95\", \"corrected\": false},\n    \"disabilityIndex\": {\"equation\": "
-       "\"JRS2001\", \"index\": 39.9, "},
-      {unread,
-       "\"reading\": {\n    \"ventilatory\": null,\n    \"ventilatoryBaldwin\": null,\n    "
-       "\"ersAts2022\": null,\n    \"copdStage\": null,\n    \"lungAge\": null,\n    "
-       "\"disabilityIndex\": null\n  }"},
-      // Outside its equation's ages: the equation and the reason.
-      {child, Utf8(u8"\"ventilatoryBaldwin\": {\"equation\": \"Baldwin\", \"outOfRange\": true, \"label\": "
-                   u8"\"対象外（Baldwinは18歳以上）\", \"labelEn\": \"not applicable (Baldwin: 18 years and "
-                   u8"over)\"},")},
-  };
-  for (const auto& c : cases) EXPECT_NE(c.json.find(c.part), std::string::npos) << c.part << "\n" << c.json;
+TEST(Json, ReadingItems) {
+  auto read = Parsed({"M", "60", "170", "3.0", "2.9", "1.6"})["reading"];
+  std::vector<std::string> keys;
+  for (const auto& [key, item] : read.items()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"ventilatory", "ventilatoryBaldwin", "ersAts2022", "copdStage",
+                                            "lungAge", "disabilityIndex"}));
+  EXPECT_EQ(read["ventilatory"]["percentVc"], 74.8);
+  EXPECT_EQ(read["ersAts2022"]["severity"], "moderate");
+  EXPECT_EQ(read["ersAts2022"]["fev1Z"], -3.96);
+  EXPECT_EQ(read["copdStage"]["stage"], "III");
+  EXPECT_EQ(read["lungAge"]["value"], "119.4");
+  EXPECT_EQ(read["lungAge"]["textEn"], ">95");
+  EXPECT_EQ(read["disabilityIndex"]["index"], 39.9);
+  auto unread = Parsed({"M", "60", "170", "3.0"})["reading"];
+  EXPECT_EQ(unread.size(), keys.size());
+  for (const auto& [key, item] : unread.items()) EXPECT_EQ(item, nullptr) << key;
 }
 
-TEST(Csv, OnePatientHeaderAndRow) {
-  const CliRun run =
-      RunTool({"--format", "csv", "/Sex=F", "/Age=45", "/Setake=160", "/VC=3.1", "/FVC=3.0", "/FEV1=2.4"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out.rfind("vcJrs2014,vcJrs2014Pct,vcJrs2014Red,vcLln,", 0), 0u);
-  EXPECT_NE(run.out.find("\n3.24,95.7,0,2.69,3.13,99.0,0,2.76,112.3,0,"), std::string::npos) << run.out;
-}
-
-// The old plain list stays available.
-TEST(Arguments, LinesFormatIsTheFifteenLines) {
-  const CliRun run = RunTool({"--format", "lines", "/Sex=F", "/Age=40", "/Setake=158"});
-  EXPECT_EQ(run.out.rfind("3.20 :JRS2014\n2.66 :LLN\n", 0), 0u) << run.out;
+// Quotes, backslashes and control characters escaped; a text that is no JSON
+// number written null; both layouts, empty containers included.
+TEST(JsonWriter, EscapesNumbersAndLayouts) {
+  std::string out;
+  JsonWriter json(out);
+  json.BeginObject(JsonWriter::Layout::kLines).Key("a\"b\\").String("tab\t\x01").Key("n").Number("*.**");
+  json.Key("list").BeginArray().Number("-1.5e3").Number("1.").StringOrNull("").Bool(true).EndArray();
+  json.Key("lines").BeginArray(JsonWriter::Layout::kLines).BeginObject().EndObject().Null().EndArray();
+  json.Key("none").BeginArray(JsonWriter::Layout::kLines).EndArray().EndObject();
+  EXPECT_EQ(out,
+            "{\n  \"a\\\"b\\\\\": \"tab\\u0009\\u0001\",\n  \"n\": null,\n"
+            "  \"list\": [-1.5e3, null, null, true],\n  \"lines\": [\n    {},\n    null\n  ],\n"
+            "  \"none\": []\n}");
+  EXPECT_EQ(nlohmann::json::parse(out)["a\"b\\"], "tab\t\x01");
 }
 
 }  // namespace
-}  // namespace kestrova::cli
+}  // namespace kestrova::report

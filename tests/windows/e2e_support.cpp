@@ -60,6 +60,38 @@ std::string Bytes(std::string_view text) {
   return out;
 }
 
+std::optional<DWORD> RunCli(const std::string& arguments, HANDLE output, const std::string& directory) {
+  const std::string exe = WindowsPath(g_kestrovaCliExe);
+  std::string commandLine = "\"" + exe + "\" " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = output;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << exe;
+    return std::nullopt;
+  }
+  std::optional<DWORD> code;
+  if (WaitForSingleObject(info.hProcess, kTimeoutMs) == WAIT_OBJECT_0) {
+    DWORD exitCode = 0;
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    code = exitCode;
+  } else {
+    ADD_FAILURE() << exe << " " << arguments << " did not end within " << kTimeoutMs << " ms";
+    TerminateProcess(info.hProcess, 99);
+    WaitForSingleObject(info.hProcess, kTimeoutMs);
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return code;
+}
+
 std::optional<std::string> CliOutput(const std::string& arguments) {
   char directory[MAX_PATH] = {};
   char path[MAX_PATH] = {};
@@ -74,39 +106,16 @@ std::optional<std::string> CliOutput(const std::string& arguments) {
     ADD_FAILURE() << "cannot write " << path;
     return std::nullopt;
   }
-  const std::string exe = WindowsPath(g_kestrovaCliExe);
-  std::string commandLine = "\"" + exe + "\" " + arguments;
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = output;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION info{};
-  const bool started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &info) != 0;
+  const std::optional<DWORD> code = RunCli(arguments, output);
   CloseHandle(output);
   std::optional<std::string> result;
-  if (!started) {
-    ADD_FAILURE() << "cannot start " << exe;
-  } else {
-    DWORD code = 1;
-    if (WaitForSingleObject(info.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
-      ADD_FAILURE() << exe << " did not end within " << kTimeoutMs << " ms";
-      TerminateProcess(info.hProcess, 99);
-      WaitForSingleObject(info.hProcess, kTimeoutMs);
-    } else if (GetExitCodeProcess(info.hProcess, &code), code != 0) {
-      ADD_FAILURE() << exe << " " << arguments << " ended with exit code " << code;
-    } else {
-      std::ifstream file(path, std::ios::binary);
-      std::ostringstream text;
-      text << file.rdbuf();
-      result = text.str();
-    }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+  if (code && *code != 0) {
+    ADD_FAILURE() << "kestrova-cli " << arguments << " ended with exit code " << *code;
+  } else if (code) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    result = text.str();
   }
   DeleteFileA(path);
   return result;

@@ -84,9 +84,14 @@ bool Sync(HWND window);
 // The visible top-level windows of class `className` of process `processId`.
 std::vector<HWND> VisibleWindowsOf(DWORD processId, const char* className);
 
-// Runs kestrova-cli.exe with `arguments`, its standard output going to a
-// temporary file, and returns that output once the process has ended with exit
-// code 0 within kTimeoutMs; nothing otherwise (the reason goes to the log).
+// Runs kestrova-cli.exe with `arguments` in `directory` (empty: this
+// process's), its standard output going to `output` (an inheritable handle),
+// and returns its exit code once it has ended within kTimeoutMs; nothing
+// otherwise (the reason goes to the log).
+std::optional<DWORD> RunCli(const std::string& arguments, HANDLE output, const std::string& directory = {});
+
+// RunCli with the standard output going to a temporary file: that output,
+// when the exit code is 0.
 std::optional<std::string> CliOutput(const std::string& arguments);
 
 // --- Message boxes ----------------------------------------------------------

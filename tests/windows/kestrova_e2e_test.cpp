@@ -5,8 +5,8 @@
 // closing.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
-#include <vector>
 
 #include "tests/windows/e2e_support.h"
 #include "texts/japanese_texts.h"
@@ -185,96 +185,56 @@ TEST(CommandLine, KeysFarIntoALongLineAreFound) {
 
 // --- The painted panel -------------------------------------------------------
 
-enum class Ink { kBlack, kRed };
-
-struct CellCase {
-  int x;
-  int y;
-  Ink ink;
-};
-
 constexpr int kResultRows[] = {170, 195, 220, 245, 285, 310, 335, 375, 400, 425, 450, 490, 515, 540, 565};
 
-void ExpectCells(const Image& client, const std::vector<CellCase>& cells) {
-  for (const CellCase& cell : cells) {
-    // Percentage cells are ten characters wide and end before the result lines at 230.
-    const CellInk ink = InkIn(client, cell.x, cell.y, cell.x == 160 ? 64 : 45);
-    SCOPED_TRACE(testing::Message() << "cell at x " << cell.x << ", y " << cell.y);
-    if (cell.ink == Ink::kRed) {
-      EXPECT_GT(ink.red, 0);
-      EXPECT_EQ(ink.dark, 0);
-    } else {
-      EXPECT_GT(ink.dark, 0);
-      EXPECT_EQ(ink.red, 0);
+// The cells that carry a percentage (x 160: ten characters wide, ending
+// before the result lines at 230), and the measured FEV1/FVC (x 100).
+struct Cell {
+  int x;
+  int y;
+};
+constexpr Cell kPercentCells[] = {{160, 170}, {160, 220}, {160, 245}, {160, 285}, {160, 335}, {160, 375},
+                                  {160, 425}, {160, 450}, {100, 490}, {160, 490}, {160, 540}, {160, 565}};
+
+struct PanelCase {
+  const char* arguments;
+  const char* screenshot;
+  const char* inks;  // of kPercentCells in order: 'R' red, 'B' black
+};
+
+// Result lines are black, each percentage cell is red exactly when its rule
+// flags it, and the rows of a lower limit never carry a percentage.
+TEST(Panel, CellsAreRedWhereTheirRulesFlag) {
+  const PanelCase cases[] = {
+      // Measured FEV1/FVC 0.800 is above its LLN 0.734 but below every
+      // predicted ratio (0.825, 0.834, 0.854): the FEV1/FVC rows only.
+      {kFemaleExample, "kestrova-female-45.png", "BBBBBBBBBRRR"},
+      // Low volumes: every rule that can flag does (FVC against JRS2001 never is).
+      {kLowVolumes, "kestrova-male-60-low.png", "RRRRBRBBRRRR"},
+  };
+  for (const PanelCase& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Kestrova app(c.arguments);
+    ASSERT_TRUE(app.ok());
+    ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
+    SaveScreenshot(app.window(), c.screenshot);
+    const Image client = CaptureClientArea(app.window());
+    for (int y : kResultRows) {
+      const CellInk ink = InkIn(client, 230, y, 120);
+      EXPECT_GT(ink.dark, 0) << "result line at y " << y;
+      EXPECT_EQ(ink.red, 0) << "result line at y " << y;
     }
-  }
-}
-
-void ExpectResultLinesInBlack(const Image& client) {
-  for (int y : kResultRows) {
-    const CellInk ink = InkIn(client, 230, y, 120);
-    EXPECT_GT(ink.dark, 0) << "result line at y " << y;
-    EXPECT_EQ(ink.red, 0) << "result line at y " << y;
-  }
-}
-
-TEST(Panel, FemaleExampleFlagsTheFev1RatioRowsOnly) {
-  Kestrova app(kFemaleExample);
-  ASSERT_TRUE(app.ok());
-  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
-  SaveScreenshot(app.window(), "kestrova-female-45.png");
-  const Image client = CaptureClientArea(app.window());
-  ExpectResultLinesInBlack(client);
-  // Measured FEV1/FVC 0.800 is above its LLN 0.734 but below every predicted
-  // ratio (0.825, 0.834, 0.854).
-  ExpectCells(client, {
-                          {160, 170, Ink::kBlack},
-                          {160, 220, Ink::kBlack},
-                          {160, 245, Ink::kBlack},
-                          {160, 285, Ink::kBlack},
-                          {160, 335, Ink::kBlack},
-                          {160, 375, Ink::kBlack},
-                          {160, 425, Ink::kBlack},
-                          {160, 450, Ink::kBlack},
-                          {100, 490, Ink::kBlack},
-                          {160, 490, Ink::kRed},
-                          {160, 540, Ink::kRed},
-                          {160, 565, Ink::kRed},
-                      });
-}
-
-TEST(Panel, LowVolumesFlagEveryRuleThatCanFlag) {
-  Kestrova app(kLowVolumes);
-  ASSERT_TRUE(app.ok());
-  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
-  SaveScreenshot(app.window(), "kestrova-male-60-low.png");
-  const Image client = CaptureClientArea(app.window());
-  ExpectResultLinesInBlack(client);
-  ExpectCells(client, {
-                          {160, 170, Ink::kRed},
-                          {160, 220, Ink::kRed},
-                          {160, 245, Ink::kRed},
-                          {160, 285, Ink::kRed},
-                          {160, 335, Ink::kBlack},  // FVC against JRS2001 is never flagged
-                          {160, 375, Ink::kRed},
-                          {160, 425, Ink::kBlack},
-                          {160, 450, Ink::kBlack},
-                          {100, 490, Ink::kRed},
-                          {160, 490, Ink::kRed},
-                          {160, 540, Ink::kRed},
-                          {160, 565, Ink::kRed},
-                      });
-}
-
-// The rows of a lower limit never carry a percentage.
-TEST(Panel, LowerLimitRowsHaveNoPercentage) {
-  Kestrova app(kFemaleExample);
-  ASSERT_TRUE(app.ok());
-  ASSERT_TRUE(WaitUntil([&] { return ResultsOnScreen(app.window()); }, kTimeoutMs));
-  const Image client = CaptureClientArea(app.window());
-  for (int y : {195, 310, 400, 515}) {
-    const CellInk ink = InkIn(client, 160, y, 64);
-    EXPECT_EQ(ink.dark + ink.red, 0) << "y " << y;
+    for (std::size_t i = 0; i < std::size(kPercentCells); ++i) {
+      const Cell& cell = kPercentCells[i];
+      const CellInk ink = InkIn(client, cell.x, cell.y, cell.x == 160 ? 64 : 45);
+      const bool red = c.inks[i] == 'R';
+      EXPECT_EQ(ink.red > 0, red) << "cell at x " << cell.x << ", y " << cell.y;
+      EXPECT_EQ(ink.dark > 0, !red) << "cell at x " << cell.x << ", y " << cell.y;
+    }
+    for (int y : {195, 310, 400, 515}) {
+      const CellInk ink = InkIn(client, 160, y, 64);
+      EXPECT_EQ(ink.dark + ink.red, 0) << "lower limit at y " << y;
+    }
   }
 }
 

@@ -4,19 +4,12 @@
 #ifndef KESTROVA_TOOLS_WINPROBE_WINPROBE_H_
 #define KESTROVA_TOOLS_WINPROBE_WINPROBE_H_
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "io/windows.h"
 #include "tools/winprobe/png_writer.h"
 
 namespace kestrova::winprobe {

@@ -1,4 +1,4 @@
-#include "display/panel_contents.h"
+#include "kestrova/panel_rules.h"
 
 #include <gtest/gtest.h>
 

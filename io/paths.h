@@ -6,14 +6,14 @@
 //   std::string error;
 //   if (!MakeDirectory("報告書", error)) …            // true when it exists already
 //   if (Compare(IdentityOf(in), IdentityOf("out.csv")) != Sameness::kDifferent) …
-#ifndef KESTROVA_BATCH_PATHS_H_
-#define KESTROVA_BATCH_PATHS_H_
+#ifndef KESTROVA_IO_PATHS_H_
+#define KESTROVA_IO_PATHS_H_
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-namespace kestrova::batch {
+namespace kestrova::io {
 
 // The last system error (errno, or GetLastError on Windows) as a short English
 // text without a final period: "Permission denied", "error 6".
@@ -60,6 +60,6 @@ std::wstring WideOf(const std::string& utf8);
 std::string Utf8Of(const std::wstring& wide);
 #endif
 
-}  // namespace kestrova::batch
+}  // namespace kestrova::io
 
-#endif  // KESTROVA_BATCH_PATHS_H_
+#endif  // KESTROVA_IO_PATHS_H_

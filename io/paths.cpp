@@ -1,4 +1,4 @@
-#include "batch/paths.h"
+#include "io/paths.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -7,19 +7,14 @@
 #include <cstring>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <io.h>
-#include <windows.h>
+
+#include "io/windows.h"
 #else
 #include <unistd.h>
 #endif
 
-namespace kestrova::batch {
+namespace kestrova::io {
 
 #ifdef _WIN32
 
@@ -188,4 +183,4 @@ Sameness Compare(const FileIdentity& a, const FileIdentity& b) {
   return Sameness::kSame;
 }
 
-}  // namespace kestrova::batch
+}  // namespace kestrova::io

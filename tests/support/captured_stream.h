@@ -1,13 +1,13 @@
 // A FILE* that writes into memory, for tests that run the tool's code with its
 // standard output and error captured.
-#ifndef KESTROVA_TESTS_CLI_CAPTURED_STREAM_H_
-#define KESTROVA_TESTS_CLI_CAPTURED_STREAM_H_
+#ifndef KESTROVA_TESTS_SUPPORT_CAPTURED_STREAM_H_
+#define KESTROVA_TESTS_SUPPORT_CAPTURED_STREAM_H_
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-namespace kestrova::cli {
+namespace kestrova::testing {
 
 class CapturedStream {
  public:
@@ -34,6 +34,6 @@ class CapturedStream {
   std::FILE* file_;
 };
 
-}  // namespace kestrova::cli
+}  // namespace kestrova::testing
 
-#endif  // KESTROVA_TESTS_CLI_CAPTURED_STREAM_H_
+#endif  // KESTROVA_TESTS_SUPPORT_CAPTURED_STREAM_H_

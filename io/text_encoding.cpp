@@ -1,13 +1,7 @@
-#include "batch/text_encoding.h"
+#include "io/text_encoding.h"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "io/windows.h"
 #else
 #include <iconv.h>
 #endif
@@ -18,7 +12,7 @@
 
 #include "numtext/utf8.h"
 
-namespace kestrova::batch {
+namespace kestrova::io {
 namespace {
 
 // The length of the run of ASCII bytes that starts `s`, read eight bytes at a
@@ -187,4 +181,4 @@ std::string LowerAscii(std::string_view s) {
   return lower;
 }
 
-}  // namespace kestrova::batch
+}  // namespace kestrova::io

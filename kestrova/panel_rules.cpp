@@ -1,7 +1,7 @@
-#include "display/panel_contents.h"
+#include "kestrova/panel_rules.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <utility>
 
 #include "display/panel_layout.h"
@@ -10,7 +10,26 @@
 namespace kestrova {
 namespace {
 
-constexpr std::size_t kCellWidth = 10;
+// kBelowLln compares with the row after it: that row must be its group's LLN,
+// the group's one row without a cell.
+constexpr bool LlnFollowsEachBelowLlnRow() {
+  for (std::size_t i = 0; i + 1 < kCellRules.size(); ++i) {
+    if (kCellRules[i].colour != ColourRule::kBelowLln) continue;
+    if (HasPercentCell(kRowLayouts[i + 1]) || kRowLayouts[i + 1].group != kRowLayouts[i].group) return false;
+  }
+  return kCellRules.back().colour != ColourRule::kBelowLln;
+}
+static_assert(LlnFollowsEachBelowLlnRow());
+
+// A row has a cell rule exactly where the layout gives it a cell.
+constexpr bool RulesMatchCells() {
+  for (std::size_t i = 0; i < kCellRules.size(); ++i) {
+    if ((kCellRules[i].measured != MeasuredInput::kNone) != HasPercentCell(kRowLayouts[i])) return false;
+  }
+  return true;
+}
+static_assert(RulesMatchCells());
+
 constexpr std::size_t kBlankCellWidth = 11;
 
 // The values the cells compare with their predictions, indexed by MeasuredInput
@@ -29,35 +48,15 @@ MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRati
 }
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
-// t has at least three characters ("0.0"), so its last three are always
-// copied; the two before them are t's or blanks. t's length follows the data
-// ("99.9" beside "100.0"), so they are chosen by a mask, not a branch.
-inline void FillCellText(const std::string& t, std::string& cell) {
-  static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
-  static_assert(sizeof kFrame - 1 == kCellWidth);
-  cell.resize(kCellWidth);  // in place: a cell drawn before keeps its storage
-  std::memcpy(cell.data(), kFrame, kCellWidth);
-  char* const to = cell.data() + 5;
-  const std::size_t n = t.size();
-  const char* const from = t.data() + n;
-  // Both loads stay inside t whatever its length; the mask (all ones when t
-  // has the character, else zero) keeps either it or the frame's blank.
-  const auto pick = [](bool has, char c) {
-    const auto mask = static_cast<unsigned char>(-static_cast<int>(has));
-    return static_cast<char>((static_cast<unsigned char>(c) & mask) | (' ' & ~mask));
-  };
-  to[-5] = pick(n >= 5, t[n >= 5 ? n - 5 : 0]);
-  to[-4] = pick(n >= 4, t[n >= 4 ? n - 4 : 0]);
-  to[-3] = from[-3];
-  to[-2] = from[-2];
-  to[-1] = from[-1];
+void FillCellText(const std::string& t, std::string& cell) {
+  const std::size_t kept = std::min<std::size_t>(t.size(), 5);
+  cell.assign(5 - kept, ' ');  // in place: a cell drawn before keeps its storage
+  cell.append(t, t.size() - kept, kept).append(" %   ");
 }
 
 // A cell that shows `percentage`: its text t and value, and the drawn text.
-// Inlined into each row's code, like FillCellText: a call per cell, with its
-// register saves around RoundThroughText, cost more than these few stores.
-inline void ShowPercent(double percentage, PercentCell& cell) {
-  cell.value = RoundThroughText(percentage, 1, cell.percent);
+void ShowPercent(double percentage, PercentCell& cell) {
+  cell.value = RoundThroughText(percentage, 1, cell.percent, {}, cell.number);
   FillCellText(cell.percent, cell.text);
 }
 
@@ -82,24 +81,25 @@ void ClearCell(std::size_t width, PercentCell& cell) {
   cell.text.assign(width, ' ');
   cell.percent.clear();
   cell.value = 0;
+  cell.number = ShownNumber{.decimals = 1};
   cell.red = false;
 }
 
 template <std::size_t I>
 void FillCell(const MeasuredValues& measuredValues, const PredictionSet& results, PercentCell& cell) {
-  constexpr RowLayout kRow = kRowLayouts[I];
+  constexpr CellRule kRule = kCellRules[I];
   constexpr auto kId = static_cast<ResultId>(I);
-  if constexpr (!HasPercentCell(kRow)) {
+  if constexpr (kRule.measured == MeasuredInput::kNone) {
     ClearCell(0, cell);
   } else {
-    const double measured = measuredValues[static_cast<std::size_t>(kRow.measured)];
+    const double measured = measuredValues[static_cast<std::size_t>(kRule.measured)];
     const double predicted = results.*FieldOf(kId).value;
     if (!(measured * predicted > 0)) {
       ClearCell(kBlankCellWidth, cell);
       return;
     }
     ShowPercent((measured * 100) / predicted, cell);
-    cell.red = RuleHolds<kRow.colour>(kId, measured, cell.value, results);
+    cell.red = RuleHolds<kRule.colour>(kId, measured, cell.value, results);
   }
 }
 
@@ -108,11 +108,8 @@ void FillRow(const MeasuredValues& measured, const PredictionSet& results, Panel
   const ResultField& field = ResultFields()[I];
   const std::string& line = results.*field.line;
   row.line = line;
-  // A placeholder starts with blanks; a number text never does. An empty
-  // line (before any calculation) reads its terminating '\0' here, so both
-  // cases are one comparison of the same byte, with no branch on the data.
-  const char first = line.c_str()[0];
-  row.computed = (first != ' ') & (first != '\0');
+  row.number = results.shown[I];
+  row.computed = row.number.shown;
   // A computed line is the number text, " :" and the label.
   row.textLength = row.computed ? line.size() - field.label.size() - 2 : 0;
   FillCell<I>(measured, results, row.cell);
@@ -132,10 +129,11 @@ void FillMeasuredRatio(const PatientInputs& inputs, const PredictionSet& results
   if (!ratio.shown) {
     ratio.text.clear();
     ratio.value = 0;
+    ratio.number = ShownNumber{.decimals = 3};
     ratio.red = false;
     return;
   }
-  ratio.value = RoundThroughText(inputs.fev1 / inputs.fvc, 3, ratio.text);
+  ratio.value = RoundThroughText(inputs.fev1 / inputs.fvc, 3, ratio.text, {}, ratio.number);
   ratio.red = ratio.value < results.fev1RatioLln;
 }
 

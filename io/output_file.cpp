@@ -1,4 +1,4 @@
-#include "batch/output_file.h"
+#include "io/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,20 +13,15 @@
 #include <set>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <io.h>
-#include <windows.h>
+
+#include "io/windows.h"
 #else
 #include <dirent.h>
 #include <unistd.h>
 #endif
 
-namespace kestrova::batch {
+namespace kestrova::io {
 namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".kestrova-";
@@ -244,10 +239,6 @@ void RemoveStaleTemporariesOnce(const std::string& folder) {
 }
 
 }  // namespace
-
-bool IsSameFile(std::FILE* stream, const std::string& path) {
-  return Compare(IdentityOf(stream), IdentityOf(path)) != Sameness::kDifferent;
-}
 
 bool OutputFile::Fail(std::string reason) {
   if (error_.empty()) error_ = std::move(reason);
@@ -478,4 +469,4 @@ void OutputFile::Discard() {
   temporary_.clear();
 }
 
-}  // namespace kestrova::batch
+}  // namespace kestrova::io

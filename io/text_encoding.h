@@ -1,12 +1,13 @@
-// The encoding of a batch file, decided once per file.
+// The two encodings a text handed in may have, and the encoding of a batch
+// file, decided once per file.
 //
 // The decision: a UTF-8 byte order mark means UTF-8; otherwise the start of the
 // file (kEncodingSampleBytes, or all of a shorter file) decides: valid UTF-8
 // means UTF-8, anything else Shift-JIS (code page 932). A file in plain ASCII
 // is UTF-8, and reads the same either way. Field bytes are never converted:
 // what is passed through stays in the file's encoding.
-#ifndef KESTROVA_BATCH_TEXT_ENCODING_H_
-#define KESTROVA_BATCH_TEXT_ENCODING_H_
+#ifndef KESTROVA_IO_TEXT_ENCODING_H_
+#define KESTROVA_IO_TEXT_ENCODING_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -14,11 +15,10 @@
 #include <string>
 #include <string_view>
 
-#include "input/limits.h"
+namespace kestrova::io {
 
-namespace kestrova::batch {
-
-using kestrova::TextEncoding;  // the input model reads texts in either
+// The byte encoding of a text handed in: a batch file's, the window's (CP932).
+enum class TextEncoding : std::uint8_t { kUtf8, kShiftJis };
 
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 inline constexpr std::size_t kEncodingSampleBytes = std::size_t{1} << 20;
@@ -54,6 +54,6 @@ std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 // ASCII letters in lower case; other bytes as they are.
 std::string LowerAscii(std::string_view s);
 
-}  // namespace kestrova::batch
+}  // namespace kestrova::io
 
-#endif  // KESTROVA_BATCH_TEXT_ENCODING_H_
+#endif  // KESTROVA_IO_TEXT_ENCODING_H_

@@ -29,21 +29,17 @@
 // (chmod 444, so root too), or on Windows read-only (attrib +r). A replaced
 // file keeps its permissions and, where the process may set them, its owner
 // and group.
-#ifndef KESTROVA_BATCH_OUTPUT_FILE_H_
-#define KESTROVA_BATCH_OUTPUT_FILE_H_
+#ifndef KESTROVA_IO_OUTPUT_FILE_H_
+#define KESTROVA_IO_OUTPUT_FILE_H_
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "batch/paths.h"
+#include "io/paths.h"
 
-namespace kestrova::batch {
-
-// True when `path` may name the file open as `stream`: the same file however
-// spelled (see Compare in batch/paths.h), or one the system will not identify.
-bool IsSameFile(std::FILE* stream, const std::string& path);
+namespace kestrova::io {
 
 enum class LinkPolicy {
   // -o: a symbolic link stays and the file it names (even one not there yet:
@@ -115,6 +111,6 @@ class OutputFile {
   std::string error_;
 };
 
-}  // namespace kestrova::batch
+}  // namespace kestrova::io
 
-#endif  // KESTROVA_BATCH_OUTPUT_FILE_H_
+#endif  // KESTROVA_IO_OUTPUT_FILE_H_

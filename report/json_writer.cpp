@@ -1,0 +1,127 @@
+#include "report/json_writer.h"
+
+#include <cassert>
+#include <cstdio>
+
+namespace kestrova::report {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips the digits from `i`; false when there are none.
+bool Digits(std::string_view s, std::size_t& i) {
+  const std::size_t from = i;
+  while (i < s.size() && IsDigit(s[i])) ++i;
+  return i > from;
+}
+
+// JSON's number: -?digits(.digits)?([eE][+-]?digits)? (a leading zero is let pass).
+bool IsJsonNumber(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && s[i] == '-') ++i;
+  if (!Digits(s, i)) return false;
+  if (i < s.size() && s[i] == '.' && !Digits(s, ++i)) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    if (!Digits(s, i)) return false;
+  }
+  return i == s.size();
+}
+
+}  // namespace
+
+void JsonWriter::BeginEntry() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (levels_.empty()) return;
+  Level& level = levels_.back();
+  if (!level.empty) out_ += ',';
+  if (level.layout == Layout::kLines) {
+    Indent(levels_.size());
+  } else if (!level.empty) {
+    out_ += ' ';
+  }
+  level.empty = false;
+}
+
+void JsonWriter::Indent(std::size_t depth) {
+  out_ += '\n';
+  out_.append(2 * depth, ' ');
+}
+
+JsonWriter& JsonWriter::Begin(char open, Layout layout) {
+  BeginEntry();
+  out_ += open;
+  levels_.push_back({layout});
+  return *this;
+}
+
+JsonWriter& JsonWriter::End(char close) {
+  assert(!levels_.empty() && !afterKey_);
+  const Level level = levels_.back();
+  levels_.pop_back();
+  if (level.layout == Layout::kLines && !level.empty) Indent(levels_.size());
+  out_ += close;
+  return *this;
+}
+
+JsonWriter& JsonWriter::BeginObject(Layout layout) { return Begin('{', layout); }
+
+JsonWriter& JsonWriter::BeginArray(Layout layout) { return Begin('[', layout); }
+
+JsonWriter& JsonWriter::Key(std::string_view name) {
+  BeginEntry();
+  Quoted(name);
+  out_ += ": ";
+  afterKey_ = true;
+  return *this;
+}
+
+void JsonWriter::Quoted(std::string_view text) {
+  out_ += '"';
+  for (char c : text) {
+    if (c == '"' || c == '\\') {
+      out_ += '\\';
+      out_ += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out_ += escaped;
+    } else {
+      out_ += c;
+    }
+  }
+  out_ += '"';
+}
+
+JsonWriter& JsonWriter::String(std::string_view text) {
+  BeginEntry();
+  Quoted(text);
+  return *this;
+}
+
+JsonWriter& JsonWriter::StringOrNull(std::string_view text) { return text.empty() ? Null() : String(text); }
+
+JsonWriter& JsonWriter::Number(std::string_view text) {
+  if (!IsJsonNumber(text)) return Null();
+  BeginEntry();
+  out_ += text;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Bool(bool value) {
+  BeginEntry();
+  out_ += value ? "true" : "false";
+  return *this;
+}
+
+JsonWriter& JsonWriter::Null() {
+  BeginEntry();
+  out_ += "null";
+  return *this;
+}
+
+}  // namespace kestrova::report
