@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "batch/chunk_pipeline.h"
@@ -31,29 +33,35 @@ struct Layout {
   bool utf8Rows = false;
 };
 
-// Reads the header; returns false (with `error`) when it cannot be used.
-bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, std::string& error) {
-  layout.index.fill(kNoColumn);
-  layout.fieldCount = header.count;
-  for (std::size_t i = 0; i < header.count; ++i) {
-    const std::optional<BatchColumn> named = ColumnOfHeaderName(header[i], encoding);
-    const std::size_t column = named ? static_cast<std::size_t>(*named) : kNoColumn;
-    if (column == kNoColumn) continue;
-    if (layout.index[column] != kNoColumn) {
-      error = "the header names the column '" + std::string(kColumnNames[column]) + "' twice";
-      return false;
-    } else {
-      layout.index[column] = i;
+// The batch's message for the columns the header's fields name, in order
+// (nullopt for a field that names none), with each column's field into
+// `index`; empty when the header can be used.
+std::string HeaderError(std::span<const std::optional<BatchColumn>> named,
+                        std::array<std::size_t, kColumnCount>& index) {
+  index.fill(kNoColumn);
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    if (!named[i]) continue;
+    if (index[*named[i]] != kNoColumn) {
+      return "the header names the column '" + std::string(kColumnNames[*named[i]]) + "' twice";
     }
+    index[*named[i]] = i;
   }
   for (Column required : {kSex, kAge, kHeight}) {
-    if (layout.index[required] == kNoColumn) {
-      error = "the header has no '" + std::string(kColumnNames[required]) +
-              "' column (it needs sex, age and height; vc, fvc and fev1 are optional)";
-      return false;
+    if (index[required] == kNoColumn) {
+      return "the header has no '" + std::string(kColumnNames[required]) +
+             "' column (it needs sex, age and height; vc, fvc and fev1 are optional)";
     }
   }
-  return true;
+  return {};
+}
+
+// Reads the header; returns false (with `error`) when it cannot be used.
+bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, std::string& error) {
+  layout.fieldCount = header.count;
+  std::vector<std::optional<BatchColumn>> named(header.count);
+  for (std::size_t i = 0; i < header.count; ++i) named[i] = ColumnOfHeaderName(header[i], encoding);
+  error = HeaderError(named, layout.index);
+  return error.empty();
 }
 
 // The texts of the named columns of a record; returns false with `error` when
@@ -339,6 +347,11 @@ int RunBatch(const BatchStreams& streams) {
     return kExitBadInput;
   }
   return kExitOk;
+}
+
+std::string HeaderError(std::span<const std::optional<BatchColumn>> named) {
+  std::array<std::size_t, kColumnCount> index;
+  return HeaderError(named, index);
 }
 
 }  // namespace kestrova::batch

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,13 @@ class BatchRowObserver {
   virtual void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
                    std::string_view error) = 0;
 };
+
+// What is wrong with a header whose fields name `named` columns in order
+// (nullopt for a field that names none): a column named twice, or one of sex,
+// age and height missing; empty when the header can be used.
+//   {sex, age, nullopt, height} -> ""
+//   {sex, age, sex}             -> "the header names the column 'sex' twice"
+std::string HeaderError(std::span<const std::optional<BatchColumn>> named);
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitIoError = 1;   // a file could not be opened, read or written

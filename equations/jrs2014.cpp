@@ -82,30 +82,11 @@ bool LimitsHold(Jrs2014Quantity quantity, double age, double height) {
   return Jrs2014Limits(male ? kSexMale : kSexFemale, quantity).Hold(age, height);
 }
 
-struct Targets {
-  ResultId median;
-  ResultId lln;
-};
-
-Targets TargetsOf(Jrs2014Quantity quantity) {
-  switch (quantity) {
-    case Jrs2014Quantity::kVc:
-      return {ResultId::kVcJrs2014, ResultId::kVcLln};
-    case Jrs2014Quantity::kFvc:
-      return {ResultId::kFvcJrs2014, ResultId::kFvcLln};
-    case Jrs2014Quantity::kFev1:
-      return {ResultId::kFev1Jrs2014, ResultId::kFev1Lln};
-    case Jrs2014Quantity::kRatio:
-      break;
-  }
-  return {ResultId::kFev1RatioJrs2014, ResultId::kFev1RatioLln};
-}
-
 // Median and LLN from the unrounded M; then the median is rounded, then the LLN.
 // The parameters are kept beside them.
 void PublishQuantity(Jrs2014Quantity quantity, const LmsParameters& lms, PredictionSet& set) {
   const double lln = LowerLimitOfNormal(lms);
-  const Targets targets = TargetsOf(quantity);
+  const Jrs2014Targets targets = Jrs2014TargetsOf(quantity);
   PublishResult(set, targets.median, lms.m);
   PublishResult(set, targets.lln, lln);
   const auto slot = static_cast<std::size_t>(quantity);
@@ -115,7 +96,7 @@ void PublishQuantity(Jrs2014Quantity quantity, const LmsParameters& lms, Predict
 
 // A quantity outside its limits: placeholders, and no parameters.
 void PublishNotComputed(Jrs2014Quantity quantity, PredictionSet& set) {
-  const Targets targets = TargetsOf(quantity);
+  const Jrs2014Targets targets = Jrs2014TargetsOf(quantity);
   ResetToPlaceholder(set, targets.median);
   ResetToPlaceholder(set, targets.lln);
   const auto slot = static_cast<std::size_t>(quantity);

@@ -30,6 +30,27 @@ namespace kestrova {
 enum class Jrs2014Quantity : std::uint8_t { kVc, kFvc, kFev1, kRatio };
 static_assert(static_cast<std::size_t>(Jrs2014Quantity::kRatio) + 1 == kJrs2014QuantityCount);
 
+// The results a quantity's median and LLN are published to (prediction_set.h),
+// which give their decimals: 2 for the volumes, 3 for FEV1/FVC.
+struct Jrs2014Targets {
+  ResultId median;
+  ResultId lln;
+};
+
+constexpr Jrs2014Targets Jrs2014TargetsOf(Jrs2014Quantity quantity) {
+  switch (quantity) {
+    case Jrs2014Quantity::kVc:
+      return {ResultId::kVcJrs2014, ResultId::kVcLln};
+    case Jrs2014Quantity::kFvc:
+      return {ResultId::kFvcJrs2014, ResultId::kFvcLln};
+    case Jrs2014Quantity::kFev1:
+      return {ResultId::kFev1Jrs2014, ResultId::kFev1Lln};
+    case Jrs2014Quantity::kRatio:
+      break;
+  }
+  return {ResultId::kFev1RatioJrs2014, ResultId::kFev1RatioLln};
+}
+
 inline constexpr double kSmallL = 1e-4;
 inline constexpr double kLlnZ = 1.645;  // z of the 5th and 95th percentiles
 

@@ -52,7 +52,7 @@ template <std::size_t Q>
 void FillStanding(double measured, PanelResult& out) {
   constexpr Jrs2014Quantity kQuantity = kJrs2014Quantities[Q];
   constexpr auto kSlot = static_cast<std::size_t>(kQuantity);
-  constexpr std::uint8_t kDecimals = kQuantity == Jrs2014Quantity::kRatio ? 3 : 2;
+  constexpr std::uint8_t kDecimals = FieldOf(Jrs2014TargetsOf(kQuantity).median).decimals;
   StandingView& standing = out.jrs2014[Q];
   standing.name = kJrs2014QuantityNames[Q];
   const bool has = out.computed && out.predictions.hasJrs2014Lms[kSlot];

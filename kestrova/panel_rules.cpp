@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "display/panel_layout.h"
@@ -49,9 +50,11 @@ MeasuredValues MeasuredValuesOf(const PatientInputs& inputs, double measuredRati
 
 // The cell's ten characters from t: t's last five behind blanks, then " %   ".
 void FillCellText(const std::string& t, std::string& cell) {
+  static constexpr char kFrame[] = "      %   ";  // five blanks for t, then " %   "
   const std::size_t kept = std::min<std::size_t>(t.size(), 5);
-  cell.assign(5 - kept, ' ');  // in place: a cell drawn before keeps its storage
-  cell.append(t, t.size() - kept, kept).append(" %   ");
+  cell.resize(sizeof kFrame - 1);  // in place: a cell drawn before keeps its storage
+  std::memcpy(cell.data(), kFrame, sizeof kFrame - 1);
+  std::memcpy(cell.data() + 5 - kept, t.data() + t.size() - kept, kept);
 }
 
 // A cell that shows `percentage`: its text t and value, and the drawn text.

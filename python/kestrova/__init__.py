@@ -240,19 +240,17 @@ def compute_frame(df, columns=None, *, threads=None):
         if label not in df.columns:
             raise ValueError(f"columns: the DataFrame has no column {label!r} for {role}")
     labels = {}
+    roles = []
     for label in df.columns:
         role = _kestrova._column_of_header_name(str(label))
         if role is None or role in given or label in given.values():
             continue
-        if role in labels:
-            raise ValueError(f"the header names the column '{role}' twice")
-        labels[role] = label
+        roles.append(role)
+        labels.setdefault(role, label)
     labels.update(given)
-    for role in ("sex", "age", "height"):
-        if role not in labels:
-            raise ValueError(
-                f"the header has no '{role}' column (it needs sex, age and height; vc, fvc and fev1 are optional)"
-            )
+    error = _kestrova._header_error(roles + list(given))
+    if error:
+        raise ValueError(error)
     names = ["error"] + [name for name, _ in RESULT_COLUMNS]
     taken = [name for name in names if name in df.columns]
     if taken:

@@ -3,6 +3,7 @@
 //   _compute_json(values)            one patient's JSON text, as kestrova-cli --format json
 //   _compute_columns(columns, rows, texts, threads)   a dict of result arrays
 //   _column_of_header_name(name)     "sex", "age", … or None
+//   _header_error(roles)             the batch's header message, or ""
 //   _result_columns                  [(name, "number" | "flag" | "text"), …]
 // Every value becomes the text a batch file would hold for it and is read by
 // the input model (input/patient_record.h):
@@ -24,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -472,6 +474,18 @@ py::object ColumnOfName(const std::string& name) {
   return py::str(std::string(batch::kColumnNames[*column]));
 }
 
+// The batch's message for a header naming `roles` in order (None for a
+// column that names none); "" when it can be used.
+std::string HeaderErrorOfRoles(const std::vector<std::optional<std::string>>& roles) {
+  std::vector<std::optional<batch::BatchColumn>> named(roles.size());
+  for (std::size_t i = 0; i < roles.size(); ++i) {
+    for (std::size_t c = 0; roles[i] && c < batch::kColumnCount; ++c) {
+      if (*roles[i] == batch::kColumnNames[c]) named[i] = static_cast<batch::BatchColumn>(c);
+    }
+  }
+  return batch::HeaderError(named);
+}
+
 }  // namespace
 }  // namespace kestrova::python
 
@@ -493,4 +507,5 @@ PYBIND11_MODULE(_kestrova, m) {
   m.def("_compute_json", &JsonOfPatient);
   m.def("_compute_columns", &ComputeColumnsOf);
   m.def("_column_of_header_name", &ColumnOfName);
+  m.def("_header_error", &HeaderErrorOfRoles);
 }
