@@ -252,8 +252,10 @@ bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& resul
 
 int RunBatch(const BatchStreams& streams) {
   CsvReader reader(streams.in, streams.readBufferSize);
-  CsvWriter writer = streams.file != nullptr ? CsvWriter(*streams.file, streams.writeBlockSize)
-                                             : CsvWriter(streams.out, streams.writeBlockSize);
+  StreamSink stream(streams.out);
+  std::optional<OutputFileSink> file;
+  if (streams.file != nullptr) file.emplace(*streams.file);
+  CsvWriter writer(file ? static_cast<ByteSink&>(*file) : stream, streams.writeBlockSize);
   CsvRecord record;
   Layout layout;
   std::string error;

@@ -211,13 +211,24 @@ bool CsvReader::Next(CsvRecord& record) {
   }
 }
 
-CsvWriter::CsvWriter(std::FILE* out, std::size_t blockSize)
-    : out_(out), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
+bool StreamSink::Write(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size()) return true;
+  if (error_ == 0) error_ = errno;
+  return false;
+}
 
-CsvWriter::CsvWriter(io::OutputFile& file, std::size_t blockSize)
-    : file_(&file), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
+bool StreamSink::Flush() {
+  if (std::fflush(out_) == 0) return true;
+  if (error_ == 0) error_ = errno;
+  return false;
+}
 
-CsvWriter::CsvWriter(std::string& sink) : sink_(&sink), buffer_(8192), blockSize_(4096) {}
+bool OutputFileSink::Write(std::string_view bytes) { return file_.Write(bytes); }
+
+bool OutputFileSink::Flush() { return file_.Flush(); }
+
+CsvWriter::CsvWriter(ByteSink& sink, std::size_t blockSize)
+    : sink_(&sink), buffer_(blockSize + std::min<std::size_t>(blockSize, 4096)), blockSize_(blockSize) {}
 
 // Never reaches its block size, so EndRow never writes a block.
 CsvWriter::CsvWriter() : buffer_(8192), blockSize_(SIZE_MAX) {}
@@ -227,14 +238,7 @@ CsvWriter::~CsvWriter() { Flush(); }
 void CsvWriter::Grow(std::size_t n) { buffer_.Resize(2 * (used_ + n), used_); }
 
 void CsvWriter::WriteOut(std::string_view bytes) {
-  if (sink_ != nullptr) {
-    sink_->append(bytes);
-  } else if (file_ != nullptr) {
-    if (!file_->Write(bytes)) failed_ = true;
-  } else if (out_ != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) {
-    if (!failed_) streamError_ = errno;
-    failed_ = true;
-  }
+  if (sink_ != nullptr && !sink_->Write(bytes)) failed_ = true;
 }
 
 void CsvWriter::WriteBlock() {
@@ -333,12 +337,9 @@ void CsvWriter::EndRow() {
 }
 
 bool CsvWriter::Flush() {
-  if (used_ > 0 && !InMemory()) WriteBlock();
-  if (out_ != nullptr && std::fflush(out_) != 0) {
-    if (!failed_) streamError_ = errno;
-    failed_ = true;
-  }
-  if (file_ != nullptr && !file_->Flush()) failed_ = true;
+  if (InMemory()) return !failed_;
+  if (used_ > 0) WriteBlock();
+  if (!sink_->Flush()) failed_ = true;
   return !failed_;
 }
 

@@ -140,15 +140,62 @@ class CsvReader {
   bool cutAtFieldStart_ = false;
 };
 
+// Where a CsvWriter's output goes, block after block. Write and Flush return
+// false when writing failed; Error() is the errno of the first failure (0
+// when none, or when the sink keeps its reason itself).
+class ByteSink {
+ public:
+  virtual bool Write(std::string_view bytes) = 0;
+  virtual bool Flush() = 0;
+  virtual int Error() const { return 0; }
+
+ protected:
+  ~ByteSink() = default;
+};
+
+// A C stream.
+class StreamSink final : public ByteSink {
+ public:
+  explicit StreamSink(std::FILE* out) : out_(out) {}
+  bool Write(std::string_view bytes) override;
+  bool Flush() override;
+  int Error() const override { return error_; }
+
+ private:
+  std::FILE* out_;
+  int error_ = 0;
+};
+
+// The safe output file, which counts the bytes and keeps the reason of a failure.
+class OutputFileSink final : public ByteSink {
+ public:
+  explicit OutputFileSink(io::OutputFile& file) : file_(file) {}
+  bool Write(std::string_view bytes) override;
+  bool Flush() override;
+
+ private:
+  io::OutputFile& file_;
+};
+
+// A string the output is appended to.
+class StringSink final : public ByteSink {
+ public:
+  explicit StringSink(std::string& out) : out_(out) {}
+  bool Write(std::string_view bytes) override {
+    out_.append(bytes);
+    return true;
+  }
+  bool Flush() override { return true; }
+
+ private:
+  std::string& out_;
+};
+
 // Collects output and writes it in large blocks. Fields are quoted only when
 // they hold a comma, a quote, CR or LF.
 class CsvWriter {
  public:
-  explicit CsvWriter(std::FILE* out, std::size_t blockSize = std::size_t{1} << 20);
-  // Writes through `file`, which counts the bytes and keeps the reason of a failure.
-  explicit CsvWriter(io::OutputFile& file, std::size_t blockSize = std::size_t{1} << 20);
-  // Appends to `sink` instead of writing to a stream.
-  explicit CsvWriter(std::string& sink);
+  explicit CsvWriter(ByteSink& sink, std::size_t blockSize = std::size_t{1} << 20);
   // Keeps all its output in memory, to be taken with Buffered() (rows made on
   // one thread and written out on another); it is never written anywhere.
   CsvWriter();
@@ -181,7 +228,7 @@ class CsvWriter {
   void WriteThrough(std::string_view bytes);
   bool Failed() const { return failed_; }
   // The errno of the first failed write to a stream; 0 when none failed.
-  int StreamError() const { return streamError_; }
+  int StreamError() const { return failed_ && sink_ != nullptr ? sink_->Error() : 0; }
   // What an in-memory writer holds; Clear() empties it, keeping its room.
   std::string_view Buffered() const { return {buffer_.data(), used_}; }
   void Clear() {
@@ -190,7 +237,7 @@ class CsvWriter {
   }
 
  private:
-  bool InMemory() const { return out_ == nullptr && file_ == nullptr && sink_ == nullptr; }
+  bool InMemory() const { return sink_ == nullptr; }
   void WriteBlock();
   void WriteOut(std::string_view bytes);
   // Copies `n` bytes. The texts of a row are short (most under 16 bytes): a
@@ -229,9 +276,7 @@ class CsvWriter {
   template <class Text>
   void AppendPlainFields(std::span<const Text> texts);
 
-  std::FILE* out_ = nullptr;
-  io::OutputFile* file_ = nullptr;
-  std::string* sink_ = nullptr;
+  ByteSink* sink_ = nullptr;  // null: in memory
   // Output goes into buffer_[0 .. used_); its size is the room. Plain
   // bytes rather than std::string appends: most fields are a few characters,
   // and a row has some sixty of them.
@@ -241,7 +286,6 @@ class CsvWriter {
   bool rowStarted_ = false;
   bool crLf_ = false;
   bool failed_ = false;
-  int streamError_ = 0;
 };
 
 }  // namespace kestrova::batch

@@ -21,7 +21,8 @@ report::GivenInputs GivenFromCommandLine(const CommandLineValues& values) {
 
 std::string FormatCsv(const FullResult& result) {
   std::string out;
-  batch::CsvWriter writer(out);
+  batch::StringSink sink(out);
+  batch::CsvWriter writer(sink, 4096);
   for (const std::string& name : report::ResultColumnNames()) writer.Field(name);
   writer.EndRow();
   report::ResultColumnTexts row;

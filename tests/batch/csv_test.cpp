@@ -172,7 +172,8 @@ TEST(CsvWriter, QuotesOnlyWhereNeeded) {
   };
   for (const WriteCase& c : cases) {
     std::string out;
-    CsvWriter writer(out);
+    StringSink sink(out);
+    CsvWriter writer(sink);
     for (const std::string& f : c.fields) writer.Field(f);
     writer.EndRow();
     writer.Flush();
