@@ -212,7 +212,8 @@ ReadingItem CopdItem(const CopdReading& copd) {
   CopdValues(copd, IntoItem(item));
   if (!copd.computed) return item;
   if (copd.stage != CopdStage::kNotStaged) {
-    item.condition = {"", texts::kCopdPostBronchodilatorUtf8, " (on post-bronchodilator values)"};
+    item.condition = {"", texts::kCopdPostBronchodilatorUtf8,
+                      " (only if these are post-bronchodilator values)"};
   } else {
     item.note = copd.note;
   }

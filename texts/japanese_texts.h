@@ -106,8 +106,8 @@ KESTROVA_TEXT(kCopdStage3, "III期（高度の気流閉塞）");
 KESTROVA_TEXT(kCopdStage4, "IV期（きわめて高度の気流閉塞）");
 KESTROVA_TEXT(kCopdNotStaged, "1秒率70%以上：病期分類の対象外");
 KESTROVA_TEXT(kCopdNote, "病期分類は気管支拡張薬吸入後の値で行う");
-// Printed beside a stage.
-KESTROVA_TEXT(kCopdPostBronchodilator, "（気管支拡張薬投与後の値で判定）");
+// Printed beside a stage: the stage holds only for post-bronchodilator values.
+KESTROVA_TEXT(kCopdPostBronchodilator, "※気管支拡張薬投与後の値の場合");
 // Lung age.
 KESTROVA_TEXT(kYearsSuffix, "歳");
 KESTROVA_TEXT(kLungAgeUnder18, "18歳未満");

@@ -83,7 +83,7 @@ TEST(Report, ReadingLines) {
   const PatientTexts male60 = {"M", "60", "170", "", "2.9", "1.6"};
   const PatientTexts female95 = {"F", "95", "150", "", "2", "1.5"};
   const ReadingLineCase cases[] = {
-      {male60, false, u8": III期（高度の気流閉塞）（気管支拡張薬投与後の値で判定） / stage III"},
+      {male60, false, u8": III期（高度の気流閉塞）※気管支拡張薬投与後の値の場合 / stage III"},
       {male60, false, u8"\n肺年齢 / lung age (JRS): 95歳以上 / >95\n"},  // 119.4
       {{"M", "40", "152", "", "", "3.8"}, false, u8"\n肺年齢 / lung age (JRS): 18歳未満 / <18\n"},
       {{"M", "40", "170", "", "3.5", "2.8"},
@@ -91,7 +91,7 @@ TEST(Report, ReadingLines) {
        u8"PRISm（1秒率正常・1秒量低下） / PRISm (preserved ratio, impaired FEV1)\n  軽度 / mild\n"
        u8"  拘束性障害の可能性：TLCの測定を / possible restriction: measure TLC\n"},
       {male60, true,
-       u8"<span class=\"label\">III期（高度の気流閉塞）</span> （気管支拡張薬投与後の値で判定） "},
+       u8"<span class=\"label\">III期（高度の気流閉塞）</span> ※気管支拡張薬投与後の値の場合 "},
       {male60, true, u8"<tr><th>肺年齢 (JRS)</th><td><span class=\"label\">95歳以上</span></td></tr>"},
       // A prediction the age or the height leaves empty says why; an item
       // outside its equation's ages says so instead of a reading.
