@@ -90,8 +90,7 @@ TEST(Report, ReadingLines) {
        false,
        u8"PRISm（1秒率正常・1秒量低下） / PRISm (preserved ratio, impaired FEV1)\n  軽度 / mild\n"
        u8"  拘束性障害の可能性：TLCの測定を / possible restriction: measure TLC\n"},
-      {male60, true,
-       u8"<span class=\"label\">III期（高度の気流閉塞）</span> ※気管支拡張薬投与後の値の場合 "},
+      {male60, true, u8"<span class=\"label\">III期（高度の気流閉塞）</span> ※気管支拡張薬投与後の値の場合 "},
       {male60, true, u8"<tr><th>肺年齢 (JRS)</th><td><span class=\"label\">95歳以上</span></td></tr>"},
       // A prediction the age or the height leaves empty says why; an item
       // outside its equation's ages says so instead of a reading.
