@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -64,6 +65,16 @@ bool OpenStandardDescriptors() {
   return stdinClosed;
 }
 
+// A reader that went away (`| head`) and a file-size limit (`ulimit -f`)
+// would otherwise end the process by a signal, without a word and with a
+// status no caller expects: ignored, they make the write fail, which is
+// reported as any other write error (status 1, "Broken pipe", "File too large").
+// Whatever disposition the caller left them with.
+void IgnoreWriteSignals() {
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
 }  // namespace
 #endif
 
@@ -74,6 +85,7 @@ int main(int argc, char** argv) {
   (void)argv;
   const std::vector<std::string> words = Arguments();
 #else
+  IgnoreWriteSignals();
   terminal.stdinClosed = OpenStandardDescriptors();
   const std::vector<std::string> words = Arguments(argc, argv);
 #endif

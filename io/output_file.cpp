@@ -18,6 +18,7 @@
 #include "io/windows.h"
 #else
 #include <dirent.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -45,10 +46,21 @@ std::atomic<PathChar*> g_live[kSlots];
 // The console handler runs on a thread of its own: it holds this lock from the
 // moment it starts removing files until the process ends.
 CRITICAL_SECTION g_liveLock;
+// The open handle of each slot's file while it is open, else null. Taken
+// under g_liveLock: the handler never sees a handle already closed.
+HANDLE g_liveHandle[kSlots];
 
+// Removes the live files. An open one is not shared for deletion (no other
+// process may remove it), so it is marked through its own handle and goes when
+// the ending process closes it; a closed one is removed by name.
 void RemoveLive() {
-  for (auto& slot : g_live) {
-    if (const PathChar* name = slot.load()) DeleteFileW(name);
+  for (std::size_t i = 0; i < kSlots; ++i) {
+    const PathChar* name = g_live[i].load();
+    if (name == nullptr) continue;
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    if (g_liveHandle[i] == nullptr ||
+        !SetFileInformationByHandle(g_liveHandle[i], FileDispositionInfo, &dispose, sizeof dispose))
+      DeleteFileW(name);
   }
 }
 
@@ -56,7 +68,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT ||
       event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
     EnterCriticalSection(&g_liveLock);
-    RemoveLive();  // opened with FILE_SHARE_DELETE: gone once the process has closed it
+    RemoveLive();
   }
   return FALSE;  // the default handler ends the process
 }
@@ -134,14 +146,30 @@ void Unregister(const std::string& path) {
 #else
   const std::string& name = path;
 #endif
-  for (auto& slot : g_live) {
-    PathChar* current = slot.load();
-    if (current != nullptr && name == current && slot.compare_exchange_strong(current, nullptr)) {
+  for (std::size_t i = 0; i < kSlots; ++i) {
+    PathChar* current = g_live[i].load();
+    if (current != nullptr && name == current && g_live[i].compare_exchange_strong(current, nullptr)) {
+#ifdef _WIN32
+      g_liveHandle[i] = nullptr;
+#endif
       std::free(current);
       return;
     }
   }
 }
+
+#ifdef _WIN32
+// Gives the console handler the open handle of the registered file `path`
+// (null once it is to be closed).
+void SetLiveHandle(const std::string& path, HANDLE handle) {
+  LiveLock lock;
+  const std::wstring name = WideOf(path);
+  for (std::size_t i = 0; i < kSlots; ++i) {
+    const PathChar* current = g_live[i].load();
+    if (current != nullptr && name == current) g_liveHandle[i] = handle;
+  }
+}
+#endif
 
 // The folder part of `path` with its separator ("dir/" or ""), and the rest.
 std::size_t NameStart(const std::string& path) {
@@ -153,26 +181,17 @@ std::size_t NameStart(const std::string& path) {
   return slash == std::string::npos ? 0 : slash + 1;
 }
 
-// The process id in a temporary file's name, or 0 when it is not one.
-unsigned long OwnerOfTemporary(std::string_view name) {
-  if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return 0;
-  name.remove_prefix(kTemporaryPrefix.size());
-  unsigned long pid = 0;
-  std::size_t i = 0;
-  for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && i < 10; ++i) pid = pid * 10 + (name[i] - '0');
-  return i > 0 && i < name.size() && name[i] == '-' ? pid : 0;
+// Whether `name` is one of the temporary files this program writes.
+bool IsTemporaryName(std::string_view name) {
+  return name.size() > kTemporaryPrefix.size() + kTemporarySuffix.size() &&
+         name.starts_with(kTemporaryPrefix) && name.ends_with(kTemporarySuffix);
 }
 
 #ifdef _WIN32
 
-bool ProcessRuns(unsigned long pid) {
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
-  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return running;
-}
-
+// A live run's temporary file is open without delete sharing, so the system
+// refuses to remove it (whichever computer of a shared folder wrote it); what
+// can be removed is a leftover.
 void RemoveStaleTemporaries(const std::string& folder) {
   WIN32_FIND_DATAW found;
   const std::string pattern = (folder.empty() ? std::string(".\\") : folder) + ".kestrova-*.tmp";
@@ -180,24 +199,48 @@ void RemoveStaleTemporaries(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const std::string name = Utf8Of(found.cFileName);
-    const unsigned long pid = OwnerOfTemporary(name);
-    if (pid != 0 && pid != ProcessId() && !ProcessRuns(pid)) DeleteFileW(WideOf(folder + name).c_str());
+    if (IsTemporaryName(name) && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      DeleteFileW(WideOf(folder + name).c_str());
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
 #else
 
-bool ProcessRuns(unsigned long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH; }
-
+// A live run holds an exclusive lock on its temporary file from the moment it
+// is created (see LockAsOurs), so one that can be locked here is a leftover of
+// a run that ended without removing it. The lock is the system's, not a
+// process id: it holds across PID namespaces and between machines of a shared
+// folder where the file system passes locks on.
 void RemoveStaleTemporaries(const std::string& folder) {
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return;
   while (const dirent* entry = readdir(dir)) {
-    const unsigned long pid = OwnerOfTemporary(entry->d_name);
-    if (pid != 0 && pid != ProcessId() && !ProcessRuns(pid)) unlinkat(dirfd(dir), entry->d_name, 0);
+    if (!IsTemporaryName(entry->d_name)) continue;
+    const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat held {};
+    struct stat named {};
+    // Still the file that was locked: the name may have been removed and
+    // taken again meanwhile.
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+        fstatat(dirfd(dir), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == held.st_ino &&
+        named.st_dev == held.st_dev) {
+      unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    close(fd);
   }
   closedir(dir);
+}
+
+// Locks the temporary file just created at `path` as `fd` for as long as it
+// is open. False when another run's sweep removed it between its creation
+// and the lock (it found it unlocked): the caller then makes another.
+bool LockAsOurs(int fd, const std::string& path) {
+  struct stat held {};
+  struct stat named {};
+  return flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 && lstat(path.c_str(), &named) == 0 &&
+         named.st_ino == held.st_ino && named.st_dev == held.st_dev;
 }
 
 // Follows symbolic links from `path` to the name they end at, whether a file
@@ -318,10 +361,10 @@ bool OutputFile::Open(const std::string& path, std::string& error, LinkPolicy po
       error = "too many output files open at once";
       return false;
     }
-    // FILE_SHARE_DELETE: the console handler can remove it while it is open.
-    HANDLE handle =
-        CreateFileW(WideOf(temporary_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Not shared for deletion: no other run can remove it while it is open.
+    // DELETE: the console handler can mark it for removal through the handle.
+    HANDLE handle = CreateFileW(WideOf(temporary_).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       Unregister(temporary_);
@@ -331,9 +374,11 @@ bool OutputFile::Open(const std::string& path, std::string& error, LinkPolicy po
       temporary_.clear();
       return false;
     }
+    SetLiveHandle(temporary_, handle);
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_WRONLY);
     stream_ = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
     if (stream_ == nullptr) {
+      SetLiveHandle(temporary_, nullptr);
       if (fd >= 0) {
         _close(fd);
       } else {
@@ -388,6 +433,12 @@ bool OutputFile::Open(const std::string& path, std::string& error, LinkPolicy po
       error = SystemErrorText();
       return false;
     }
+    if (!LockAsOurs(fd, temporary_)) {
+      close(fd);
+      Unregister(temporary_);  // not removed: the name may be another run's by now
+      temporary_.clear();
+      fd = -1;
+    }
   }
   if (fd < 0) {
     error = "no free temporary file name";
@@ -433,6 +484,7 @@ bool OutputFile::Commit(std::string& error, Durability durability) {
 #else
   if (sync && fsync(fileno(stream_)) != 0) ok = Fail(SystemErrorText());
 #endif
+  ForgetHandle();
   if (std::fclose(stream_) != 0 && ok) ok = Fail(SystemErrorText());
   stream_ = nullptr;
   if (ok && !temporary_.empty()) {
@@ -455,7 +507,14 @@ bool OutputFile::Commit(std::string& error, Durability durability) {
   return ok;
 }
 
+void OutputFile::ForgetHandle() {
+#ifdef _WIN32
+  if (!temporary_.empty()) SetLiveHandle(temporary_, nullptr);
+#endif
+}
+
 void OutputFile::Discard() {
+  ForgetHandle();
   if (stream_ != nullptr) std::fclose(stream_);
   stream_ = nullptr;
   if (!temporary_.empty()) {

@@ -21,8 +21,11 @@
 // SIGHUP and SIGXFSZ (on Windows Ctrl+C, Ctrl+Break and closing the console)
 // remove it before the process ends; a signal that was ignored when the
 // program started stays ignored. Only SIGKILL (or a power cut) leaves one
-// behind: the first Open in a folder removes the temporary files there whose
-// process no longer runs.
+// behind: the first Open in a folder removes the temporary files there that no
+// live run holds. A run holds its own from creation to the end: on Linux by an
+// exclusive flock, on Windows by its handle, open without delete sharing. No
+// process id decides, so a run in another PID namespace, or on another
+// computer writing the same shared folder, never loses its file to this sweep.
 //
 // A file the user could not write is not replaced: Open fails for a target
 // without write permission for the user, or without any write permission bit
@@ -99,6 +102,9 @@ class OutputFile {
 
  private:
   bool Fail(std::string reason);
+  // Before the temporary file is closed: the console handler no longer uses
+  // its handle (Windows; elsewhere nothing).
+  void ForgetHandle();
   // Starts writing to disk what has reached the system since the last start,
   // without waiting for it (Linux; elsewhere nothing).
   void StartWriteback();

@@ -16,6 +16,25 @@
 
 namespace kestrova::io {
 
+bool IsWindowsDeviceName(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  name = name.substr(0, name.find('.'));  // the stem: Windows ignores what follows the first dot
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  auto is = [&](std::string_view word) {
+    if (name.size() != word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      if (upper(name[i]) != word[i]) return false;
+    }
+    return true;
+  };
+  if (is("CON") || is("PRN") || is("AUX") || is("NUL")) return true;
+  if (name.size() != 4 || name[3] < '1' || name[3] > '9') return false;
+  name.remove_suffix(1);
+  return is("COM") || is("LPT");
+}
+
 #ifdef _WIN32
 
 namespace {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace kestrova::io {
 
@@ -24,6 +25,14 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 
 // Makes the folder `path` unless it exists as one; false with `error`.
 bool MakeDirectory(const std::string& path, std::string& error);
+
+// True when the last component of `path` is a name Windows keeps for a device
+// in every folder: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 in any letter case,
+// with any extension and trailing dots or spaces. Writing to one writes to the
+// device, not to a file, so no output is ever given such a name:
+//   "aux.csv" "reports\\Con" "lpt1.x.html" "NUL " -> true
+//   "aux1.csv" "com0" "con-1.csv" "my.aux"      -> false
+bool IsWindowsDeviceName(std::string_view path);
 
 enum class FileKind {
   kMissing,    // nothing by that name (or a dangling link)

@@ -90,6 +90,47 @@ bool AppendShiftJisAsUtf8(std::string_view ch, std::string& out) {
 #endif
 }
 
+// One UTF-8 character appended to `out` in code page 932; false when the
+// code page has no such character. Each thread converts with its own state.
+bool AppendUtf8AsShiftJis(std::string_view ch, std::string& out) {
+#ifdef _WIN32
+  wchar_t wide[2];
+  const int n =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, ch.data(), static_cast<int>(ch.size()), wide, 2);
+  char bytes[8];
+  BOOL usedDefault = FALSE;
+  const int m = n > 0 ? WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, n, bytes, sizeof bytes, nullptr,
+                                            &usedDefault)
+                      : 0;
+  if (m <= 0 || usedDefault) return false;
+  out.append(bytes, static_cast<std::size_t>(m));
+  return true;
+#else
+  struct Converter {
+    iconv_t handle = iconv_open("CP932", "UTF-8");
+    ~Converter() {
+      if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
+    }
+  };
+  thread_local const Converter converter;
+  if (converter.handle == reinterpret_cast<iconv_t>(-1)) return false;
+  char in[4];
+  const std::size_t size = ch.copy(in, sizeof in);
+  char bytes[8];
+  char* inPtr = in;
+  char* outPtr = bytes;
+  std::size_t inLeft = size;
+  std::size_t outLeft = sizeof bytes;
+  iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(converter.handle, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+      inLeft != 0) {
+    return false;
+  }
+  out.append(bytes, sizeof bytes - outLeft);
+  return true;
+#endif
+}
+
 void AppendEscaped(std::string_view bytes, std::string& out) {
   for (char c : bytes) {
     char escaped[5];
@@ -112,6 +153,23 @@ std::string TextAsUtf8(std::string_view text, TextEncoding encoding) {
     } else if (!AppendShiftJisAsUtf8(text.substr(i, length), out)) {
       out += "\xEF\xBF\xBD";  // U+FFFD
     }
+    i += length;
+  }
+  return out;
+}
+
+std::string Utf8AsText(std::string_view utf8, TextEncoding encoding) {
+  if (encoding == TextEncoding::kUtf8) return std::string(utf8);
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      out += utf8[i++];
+      continue;
+    }
+    const Utf8Char read = ReadUtf8Char(utf8, i);
+    const std::size_t length = read.length == 0 ? 1 : read.length;
+    if (read.length == 0 || !AppendUtf8AsShiftJis(utf8.substr(i, length), out)) out += '?';
     i += length;
   }
   return out;

@@ -48,6 +48,12 @@ std::string MessageText(std::string_view text, TextEncoding encoding);
 //   "\x8E\x81\x96\xBC\xFF" (Shift-JIS) -> "氏名\uFFFD"
 std::string TextAsUtf8(std::string_view text, TextEncoding encoding);
 
+// `utf8` (the tool's own UTF-8 text) in `encoding`, for a file in that
+// encoding: UTF-8 as it stands, Shift-JIS by code page 932; a character the
+// code page lacks, or a byte that is no UTF-8, becomes "?".
+//   "氏名" -> "\x8E\x81\x96\xBC" (Shift-JIS)
+std::string Utf8AsText(std::string_view utf8, TextEncoding encoding);
+
 // "utf-8" (also "utf8") or "sjis" (also "shift_jis", "shift-jis", "cp932"), any case.
 std::optional<TextEncoding> ParseEncodingName(std::string_view name);
 

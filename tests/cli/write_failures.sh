@@ -7,8 +7,9 @@ set -u
 cli=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Signals the sinks raise are ignored, as a caller may have them: the write itself fails.
-trap '' PIPE XFSZ
+# The tool runs with the default dispositions of SIGPIPE and SIGXFSZ, as a
+# shell starts it: it must turn them into write errors itself.
+default_signals=(env --default-signal=PIPE,XFSZ)
 mkfifo "$work/pipe"
 printf 'sex,age,height,vc\nM,40,170,3.2\n' >"$work/in.csv"
 
@@ -32,7 +33,7 @@ for run in "${runs[@]}"; do
   for sink in "${sinks[@]}"; do
     IFS='|' read -r sink_name reason setup <<<"$sink"
     rm -f "$work/out"
-    err=$( (cd "$work" && eval "$setup" && exec "$cli" "${args[@]}") 2>&1)
+    err=$( (cd "$work" && eval "$setup" && exec "${default_signals[@]}" "$cli" "${args[@]}") 2>&1)
     status=$?
     expected="kestrova-cli: standard output: cannot be written ($reason)"
     if [ "$status" != 1 ] || [ "$err" != "$expected" ]; then

@@ -163,6 +163,36 @@ TEST(CliOutput, OutputIsReplacedOnlyByACompleteRun) {
   }
 }
 
+// A device name (Windows writes AUX to a serial port and reports success) is
+// refused before anything is opened.
+TEST(CliOutput, DeviceNamesAreRefused) {
+  Folder folder;
+  ASSERT_TRUE(folder.ok()) << folder.path();
+  Write(folder.path() + "\\in.csv", kPatients);
+  for (const std::string output : {"aux.csv", "CON.csv", "com1"}) {
+    EXPECT_EQ(RunQuietly("--batch in.csv -o " + output, folder.path()), 64u) << output;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv"})) << output;
+  }
+}
+
+// A run removes the temporary files other runs left behind, never one that a
+// live run holds open, whatever its process id says (another computer may
+// write the same shared folder): the system refuses to remove an open one.
+TEST(CliOutput, OnlyLeftoverTemporaryFilesAreRemoved) {
+  Folder folder;
+  ASSERT_TRUE(folder.ok()) << folder.path();
+  Write(folder.path() + "\\in.csv", kPatients);
+  Write(folder.path() + "\\.kestrova-1-0.tmp", "left behind");
+  kestrova::io::OutputFile live;
+  std::string error;
+  ASSERT_TRUE(live.Open(folder.path() + "\\live.csv", error)) << error;
+  EXPECT_FALSE(DeleteFileA(live.temporary().c_str()));
+  EXPECT_EQ(RunQuietly("--batch in.csv -o out.csv", folder.path()), 0u);
+  ASSERT_TRUE(live.Write("id\r\n"));
+  EXPECT_TRUE(live.Commit(error)) << error;
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.csv", "live.csv", "out.csv"}));
+}
+
 // The byte count of the output is 64 bits wide, counted as written: an output
 // past 2 GiB (the range of the C library's long on Windows) is kept. The
 // count is taken there through the test seam instead of writing gigabytes.
