@@ -14,6 +14,12 @@
 ; install), and an uninstaller registered in Add/Remove Programs; /S installs
 ; and uninstalls silently. The same inputs give the same setup.exe (no file
 ; times are stored).
+;
+; The uninstaller deletes the installed files by name and removes a folder
+; only once it is empty: a file the user put into the install folder stays,
+; and so does its folder. Neither installs nor uninstalls while a Kestrova
+; window is open (a running kestrova.exe cannot be replaced or deleted); a
+; silent run then ends with exit code 2 instead of asking.
 
 Unicode true
 ; A 32-bit installer does nothing under a 64-bit-only Wine (and still
@@ -41,6 +47,14 @@ RequestExecutionLevel admin
 !define PUBLISHER "Kestrova"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrova"
 !define MENU_FOLDER "$SMPROGRAMS\Kestrova"
+; The main window of kestrova.exe, as app/main_window.h names it: the class
+; (generic, other programs use it too) and the title without its version, so
+; that the window of an older version being replaced is found as well.
+!define MAIN_WINDOW_CLASS "NORMAL0"
+!define MAIN_WINDOW_TITLE "Kestrova ver."
+!define MAIN_WINDOW_TITLE_LENGTH 13
+; Exit code of a run that ends because Kestrova is open (NSIS: aborted by the script).
+!define EXIT_KESTROVA_OPEN 2
 
 Name "${PRODUCT} ver.${VERSION}"
 OutFile "${OUTFILE}"
@@ -71,6 +85,8 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "© 2026 ${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\kestrova.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\kestrova-guide-ja.html"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+; The language file's default is "Readme を表示".
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "利用者ガイドを表示(&S)"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -78,13 +94,66 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "© 2026 ${PUBLISHER}"
 
 !insertmacro MUI_LANGUAGE "Japanese"
 
+; The guide's pictures, by name, so that the uninstaller deletes exactly the
+; ones installed: the list is taken from STAGE\images when the installer is
+; made. Each line of it is `!insertmacro GuideImage "NAME"`; the install and
+; the uninstall section each define GuideImage for the list's one use there.
+!tempfile IMAGE_LIST
+!system `cd "${STAGE}/images" && ls -1 *.png | LC_ALL=C sort | sed 's/.*/!insertmacro GuideImage "&"/' >"${IMAGE_LIST}"` = 0
+
+; Sets $0 to 1 while a main window of kestrova.exe is open, else to 0. The
+; class name alone would also find other programs' windows.
+!macro DefineFindKestrovaWindow UN
+  Function ${UN}FindKestrovaWindow
+    Push $1
+    Push $2
+    StrCpy $0 0
+    StrCpy $1 0
+    ${Do}
+      FindWindow $1 "${MAIN_WINDOW_CLASS}" "" 0 $1
+      ${If} $1 = 0
+        ${Break}
+      ${EndIf}
+      System::Call "user32::GetWindowTextW(p r1, w .r2, i ${NSIS_MAX_STRLEN}) i"
+      StrCpy $2 $2 ${MAIN_WINDOW_TITLE_LENGTH}
+      ${If} $2 S== "${MAIN_WINDOW_TITLE}"
+        StrCpy $0 1
+        ${Break}
+      ${EndIf}
+    ${Loop}
+    Pop $2
+    Pop $1
+  FunctionEnd
+!macroend
+!insertmacro DefineFindKestrovaWindow ""
+!insertmacro DefineFindKestrovaWindow "un."
+
+; Asks the user to close Kestrova (retry or cancel) until no window of it is
+; open; cancelled, or in a silent run, where nobody could answer, the run
+; ends with EXIT_KESTROVA_OPEN before anything has been changed. Called on
+; start and again just before the files are touched, as Kestrova may have
+; been started while the pages were shown.
+!macro CloseKestrovaFirst UN WHAT
+  kestrova_window_check:
+    Call ${UN}FindKestrovaWindow
+    StrCmp $0 0 kestrova_window_closed
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "Kestrova が起動しています。$\r$\n$\r$\nKestrova を終了してから「再試行」を押してください。「キャンセル」を押すと${WHAT}を中止します。" \
+      /SD IDCANCEL IDRETRY kestrova_window_check
+    SetErrorLevel ${EXIT_KESTROVA_OPEN}
+    Quit
+  kestrova_window_closed:
+!macroend
+
 Function un.onInit
   SetRegView 64
   SetShellVarContext all
+  !insertmacro CloseKestrovaFirst "un." "アンインストール"
 FunctionEnd
 
 Section "Kestrova" SecMain
   SectionIn RO
+  !insertmacro CloseKestrovaFirst "" "セットアップ"
   SetOutPath "$INSTDIR"
   File "${STAGE}\kestrova.exe"
   File "${STAGE}\kestrova-cli.exe"
@@ -92,7 +161,11 @@ Section "Kestrova" SecMain
   File "${STAGE}\kestrova-guide-ja.html"
   File "${STAGE}\LICENSE.txt"
   SetOutPath "$INSTDIR\images"
-  File "${STAGE}\images\*.png"
+  !macro GuideImage NAME
+    File "${STAGE}\images\${NAME}"
+  !macroend
+  !include "${IMAGE_LIST}"
+  !macroundef GuideImage
   SetOutPath "$INSTDIR"
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -129,9 +202,11 @@ Function .onInit
   ${If} ${Silent}
     !insertmacro UnselectSection ${SecDesktop}
   ${EndIf}
+  !insertmacro CloseKestrovaFirst "" "セットアップ"
 FunctionEnd
 
 Section "Uninstall"
+  !insertmacro CloseKestrovaFirst "un." "アンインストール"
   Delete "$DESKTOP\Kestrova.lnk"
   Delete "${MENU_FOLDER}\Kestrova.lnk"
   Delete "${MENU_FOLDER}\Kestrova（ブラウザ版）.lnk"
@@ -143,10 +218,19 @@ Section "Uninstall"
   Delete "$INSTDIR\kestrova.html"
   Delete "$INSTDIR\kestrova-guide-ja.html"
   Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\images\*.png"
+  !macro GuideImage NAME
+    Delete "$INSTDIR\images\${NAME}"
+  !macroend
+  !include "${IMAGE_LIST}"
+  !macroundef GuideImage
   RMDir "$INSTDIR\images"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    DetailPrint "$INSTDIR には Kestrova のものでないファイルがあるため、フォルダーを残しました。"
+  ${EndIf}
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
+
+!delfile "${IMAGE_LIST}"

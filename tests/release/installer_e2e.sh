@@ -8,8 +8,12 @@
 # name, publisher, icon and size, the version information of both installed
 # exes and the application icon of kestrova.exe (the installer's own); starts the installed kestrova.exe and waits for its
 # window (kestrova-shot saves a screenshot of it); uninstalls silently and
-# checks that everything is gone. PREFIX is made anew. Prints one line per
-# check and "N passed, M failed"; exits non-zero when a check failed.
+# checks that everything is gone. Then installs again, puts a user's own file
+# into the install folder and into images/, and checks that with kestrova.exe
+# open both the installer and the uninstaller refuse (exit code 2) and change
+# nothing, and that once it is closed both succeed, the uninstaller leaving
+# the user's files and their folders. PREFIX is made anew. Prints one line
+# per check and "N passed, M failed"; exits non-zero when a check failed.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -95,6 +99,32 @@ check "uninstall.exe /S exits 0" test "$rc" = 0
 check "uninstalled: Program Files/Kestrova is gone" test ! -e "$dir"
 check "uninstalled: the Start-menu folder is gone" test ! -e "$menu"
 check "uninstalled: the uninstall key is gone" bash -c "! wine reg query \"\$0\" >/dev/null 2>&1" "$key"
+
+# Every path in the install folder with its size and time: a refused run must
+# not even rewrite a file with the same bytes.
+state() { find "$dir" -printf "%P %s %T@\n" | sort; }
+window_open() { xwininfo -root -tree | grep -qF "\"Kestrova ver.$version\""; }
+wait_for_window() { for _ in $(seq 300); do window_open && return; sleep 0.1; done; false; }
+wine "$SETUP" /S; wineserver -w
+echo mine >"$dir/memo.txt"; echo mine >"$dir/images/mine.png"
+wine "C:\\Program Files\\Kestrova\\kestrova.exe" >/dev/null 2>&1 & app=$!
+check "the installed kestrova.exe is open" wait_for_window
+before=$(state)
+# `_?=` keeps the uninstaller from handing over to a copy of itself and
+# returning at once: its exit code is then that of the uninstall. It must
+# stand unquoted at the end of the command line; Wine quotes a word with a
+# space, so the path is given as two words.
+timeout 120 wine "$SETUP" /S; rc=$?
+check "Kestrova open: setup.exe /S refuses with 2 (gave $rc), nothing changed" test "$rc" = 2 -a "$(state)" = "$before"
+timeout 120 wine "C:\\Program Files\\Kestrova\\uninstall.exe" /S "_?=C:\\Program" "Files\\Kestrova"; rc=$?
+check "Kestrova open: uninstall.exe /S refuses with 2 (gave $rc), nothing changed" test "$rc" = 2 -a "$(state)" = "$before"
+kill "$app"; wait "$app"
+wine "$SETUP" /S; rc=$?; wineserver -w
+check "Kestrova closed: setup.exe /S exits 0" test "$rc" = 0
+wine "C:\\Program Files\\Kestrova\\uninstall.exe" /S; rc=$?; wineserver -w
+check "Kestrova closed: uninstall.exe /S exits 0" test "$rc" = 0
+check "uninstalled around the user files: they and their folders stay, nothing else" \
+  test "$(cd "$dir" && find . | sort | tr "\n" " ")" = ". ./images ./images/mine.png ./memo.txt "
 
 wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
 echo "installer e2e: $passed passed, $failed failed"
