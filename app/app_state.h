@@ -67,6 +67,11 @@ struct AppState {
   // Set by WM_CLOSE: the field with the focus loses it while the window is
   // destroyed, and no check (nor its message box) runs for that.
   bool closing = false;
+
+  // The folder of the last report saved this session (ANSI, with its final
+  // backslash, so that a drive's root stays "C:\"), where the next Save As
+  // dialog starts; empty until then, when it starts in the user's Documents.
+  std::string saveFolder;
 };
 
 // The program's state; the only global of kestrova.exe.

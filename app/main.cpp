@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/field_handlers.h"
 #include "app/main_window.h"
+#include "app/report_files.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::app {
@@ -70,7 +71,14 @@ int EndWithoutWindow() {
 
 int RunMessageLoop() {
   MSG message;
+  bool oldPagesRemoved = false;
   for (;;) {
+    // The first time nothing waits, the window fully drawn: pages of earlier
+    // weeks go, off the way to the first paint and never again this session.
+    if (!oldPagesRemoved && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      oldPagesRemoved = true;
+      RemoveOldReportPages();
+    }
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     // Tab and Enter in a field move between the fields (the window is no

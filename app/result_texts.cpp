@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/win.h"
@@ -15,33 +16,10 @@
 #include "report/given_inputs.h"
 #include "report/html_report.h"
 #include "report/result_columns.h"
+#include "texts/japanese_texts.h"
 
 namespace kestrova::app {
 namespace {
-
-// The inputs the window computed, as they were given: each number's applied
-// text (never a field's current text, which may be typed but not yet applied)
-// and the sex always, as the command line gave it while the buttons still
-// show that sex, else as the code the buttons give ("1", "2"), which is how
-// kestrova-cli takes a sex chosen in the window.
-report::GivenInputs WindowGivenInputs() {
-  report::GivenInputs given;
-  if (!g_app.givenSex.empty() && g_app.givenSexCode == g_app.inputs.sexCode) {
-    given.sex = Utf8OfAnsi(g_app.givenSex);
-  } else {
-    given.sex = std::string(1, static_cast<char>('0' + g_app.inputs.sexCode));
-  }
-  const std::pair<PatientValue, std::optional<std::string>*> values[] = {
-      {PatientValue::kAge, &given.age},   {PatientValue::kHeight, &given.height},
-      {PatientValue::kVc, &given.vc},     {PatientValue::kFvc, &given.fvc},
-      {PatientValue::kFev1, &given.fev1},
-  };
-  for (const auto& [value, text] : values) {
-    const std::string& applied = g_app.appliedTexts[IndexOf(value)];
-    if (!applied.empty()) *text = Utf8OfAnsi(applied);
-  }
-  return given;
-}
 
 // Texts joined by TAB.
 template <class Texts>
@@ -85,6 +63,28 @@ std::string Utf8OfAnsi(std::string_view ansi) {
   return io::Utf8Of(wide);
 }
 
+// Each number's applied text, never a field's current text, which may be typed
+// but not yet applied; a sex chosen in the window as its code, which is how
+// kestrova-cli takes it.
+report::GivenInputs WindowGivenInputs() {
+  report::GivenInputs given;
+  if (!g_app.givenSex.empty() && g_app.givenSexCode == g_app.inputs.sexCode) {
+    given.sex = Utf8OfAnsi(g_app.givenSex);
+  } else {
+    given.sex = std::string(1, static_cast<char>('0' + g_app.inputs.sexCode));
+  }
+  const std::pair<PatientValue, std::optional<std::string>*> values[] = {
+      {PatientValue::kAge, &given.age},   {PatientValue::kHeight, &given.height},
+      {PatientValue::kVc, &given.vc},     {PatientValue::kFvc, &given.fvc},
+      {PatientValue::kFev1, &given.fev1},
+  };
+  for (const auto& [value, text] : values) {
+    const std::string& applied = g_app.appliedTexts[IndexOf(value)];
+    if (!applied.empty()) *text = Utf8OfAnsi(applied);
+  }
+  return given;
+}
+
 bool PanelShowsResults(const PatientInputs& inputs) {
   PanelResult result;
   ComputePanelResult(inputs, result);
@@ -97,11 +97,27 @@ std::string ChartText() {
   return report::FormatChartText(WindowGivenInputs(), result, ReadResult(result));
 }
 
-std::string TableText() {
+std::string TableRow() {
+  const report::GivenInputs given = WindowGivenInputs();
+  const std::string_view sex = g_app.inputs.sexCode == kSexFemale ? texts::kFemaleUtf8 : texts::kMaleUtf8;
+  const auto text = [](const std::optional<std::string>& given) {
+    return given ? std::string_view(*given) : std::string_view();
+  };
+  std::vector<std::string_view> cells = {
+      sex,      text(given.age), text(given.height), text(given.vc), text(given.fvc), text(given.fev1),
+      given.id, given.name,      given.date};
   PanelResult scratch;
   report::ResultColumnTexts values;
   report::ReadResultColumns(AppliedResult(scratch), values);
-  return TabRow(report::ResultColumnNames()) + '\n' + TabRow(values.texts) + '\n';
+  cells.insert(cells.end(), values.texts.begin(), values.texts.end());
+  return TabRow(cells) + '\n';
+}
+
+std::string TableHeader() {
+  std::vector<std::string_view> names;
+  for (const report::SheetColumn& column : report::InputColumns()) names.push_back(column.nameJa);
+  for (const std::string& name : report::ResultColumnNamesJa()) names.push_back(name);
+  return TabRow(names) + '\n';
 }
 
 std::string ReportPage() {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "records/patient_inputs.h"
+#include "report/given_inputs.h"
 
 namespace kestrova::app {
 
@@ -18,10 +19,23 @@ bool PanelShowsResults(const PatientInputs& inputs);
 // ANSI (CP932) bytes as UTF-8; ASCII as it is.
 std::string Utf8OfAnsi(std::string_view ansi);
 
+// The inputs the window computed, as the reports show them: each number's
+// applied text and the sex as given (the command line's text while the buttons
+// still show that sex, else its code "1" or "2"). ID, name and date are empty:
+// the window has no such fields.
+report::GivenInputs WindowGivenInputs();
+
 // UTF-8, LF line ends.
 std::string ChartText();   // as `kestrova-cli --format chart`
-std::string TableText();   // header and values of `--format csv`, TAB-separated, "\n" after each
 std::string ReportPage();  // as `kestrova-cli --format html`
+
+// One TAB-separated row for a spreadsheet, "\n" after it: the patient's sex
+// (男性/女性), age, height, VC, FVC and FEV1 as applied, ID, name and date,
+// each empty when unknown, then the values of `--format csv`. Every patient's
+// row has the same columns, so rows pasted one under another stay aligned.
+std::string TableRow();
+// The names of TableRow's columns in Japanese, TAB-separated, "\n" after them.
+std::string TableHeader();
 
 }  // namespace kestrova::app
 

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 #include <string_view>
@@ -9,25 +10,15 @@
 #include "app/app_state.h"
 #include "app/field_handlers.h"
 #include "app/main_window.h"
+#include "app/report_files.h"
 #include "app/result_texts.h"
 #include "input/limits.h"
 #include "io/output_file.h"
+#include "io/paths.h"
 #include "texts/japanese_texts.h"
 
 namespace kestrova::app {
 namespace {
-
-struct MenuItem {
-  UINT command;
-  std::string_view text;  // CP932, with its access key
-  bool needsResults;      // greyed while the panel shows no results
-};
-
-const MenuItem kMenuItems[] = {
-    {kCopyChartCommand, texts::kMenuCopyChart, true},   {kCopyTableCommand, texts::kMenuCopyTable, true},
-    {kShowReportCommand, texts::kMenuShowReport, true}, {kSaveReportCommand, texts::kMenuSaveReport, true},
-    {kVersionCommand, texts::kMenuVersion, false},
-};
 
 // A function of a system DLL that start-up does not load (shell32, comdlg32):
 // loaded when an item first needs it, so the items cost start-up nothing.
@@ -107,9 +98,9 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   return file.Commit(error);
 }
 
-// The report's file name: examination date, sex and age, e.g.
+// The name Save As offers: examination date, sex and age, e.g.
 // "20261207_女性_45歳.html" (CP932).
-std::string ReportFileName() {
+std::string SavedReportName() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   char date[16] = {};
@@ -127,23 +118,21 @@ void CopyChart() {
 }
 
 void CopyTable() {
-  if (!PutOnClipboard(TableText())) ShowFailure(texts::kClipboardFailed);
+  if (!PutOnClipboard(TableRow())) ShowFailure(texts::kClipboardFailed);
 }
 
-// %TEMP%\Kestrova\, made when missing.
-std::string ReportFolder() {
-  char temp[MAX_PATH] = {};
-  const DWORD length = GetTempPathA(sizeof temp, temp);
-  if (length == 0 || length >= sizeof temp) return {};
-  std::string folder = std::string(temp, length) + "Kestrova";
-  if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return {};
-  return folder;
+void CopyTableHeader() {
+  if (!PutOnClipboard(TableHeader())) ShowFailure(texts::kClipboardFailed);
 }
 
+// Each page a new file (report_files.h): a tab still showing an earlier
+// patient keeps that patient.
 void ShowReport() {
   const std::string folder = ReportFolder();
-  const std::string path = folder + "\\" + ReportFileName();
-  if (folder.empty() || !WriteWholeFile(path, WindowsLines(ReportPage()))) {
+  const std::string path =
+      folder.empty() ? std::string()
+                     : WriteNewReportPage(folder, WindowGivenInputs().id, WindowsLines(ReportPage()));
+  if (path.empty()) {
     ShowFailure(texts::kTempReportFailed);
     return;
   }
@@ -154,9 +143,22 @@ void ShowReport() {
   if (reinterpret_cast<INT_PTR>(opened) <= 32) ShowFailure(texts::kBrowserFailed);
 }
 
+// Where Save As starts: the folder of the last report saved this session,
+// else the user's Documents folder; empty (the dialog's own choice) when
+// neither is known.
+std::string SaveStartFolder() {
+  if (!g_app.saveFolder.empty()) return g_app.saveFolder;
+  auto* folderPath = LateFunction<decltype(SHGetFolderPathA)>("shell32.dll", "SHGetFolderPathA");
+  char documents[MAX_PATH] = {};
+  if (folderPath == nullptr ||
+      folderPath(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents) != S_OK)
+    return {};
+  return documents;
+}
+
 void SaveReport() {
   char path[MAX_PATH] = {};
-  const std::string name = ReportFileName();
+  const std::string name = SavedReportName();
   name.copy(path, sizeof path - 1);
   // "HTML レポート (*.html)\0*.html\0\0"
   std::string filter(texts::kSaveReportFilter);
@@ -170,6 +172,8 @@ void SaveReport() {
   dialog.lpstrFile = path;
   dialog.nMaxFile = sizeof path;
   dialog.lpstrTitle = title.c_str();
+  const std::string startFolder = SaveStartFolder();
+  dialog.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
   dialog.lpstrDefExt = "html";
   // No test file from the dialog: the write itself finds an unwritable folder
   // and says so in the program's own words.
@@ -180,7 +184,19 @@ void SaveReport() {
     ShowFailure(texts::kSaveReportFailed);
     return;
   }
-  if (!getSaveFileName(&dialog)) return;  // cancelled
+  if (!getSaveFileName(&dialog)) {
+    // 0 is a cancel; anything else a name the dialog could not take
+    // (FNERR_INVALIDFILENAME, FNERR_BUFFERTOOSMALL …).
+    auto* dialogError = LateFunction<decltype(CommDlgExtendedError)>("comdlg32.dll", "CommDlgExtendedError");
+    if (dialogError != nullptr && dialogError() != 0) ShowFailure(texts::kSaveNameUnusable);
+    return;
+  }
+  g_app.saveFolder.assign(path, dialog.nFileOffset);
+  // Such a name is a device in every folder: writing there reaches no file.
+  if (io::IsWindowsDeviceName(path)) {
+    ShowFailure(texts::kSaveDeviceName);
+    return;
+  }
   if (!WriteWholeFile(path, WindowsLines(ReportPage()))) ShowFailure(texts::kSaveReportFailed);
 }
 
@@ -190,6 +206,24 @@ void ShowVersion() {
   const std::string caption(texts::kVersionCaption);
   MessageBoxA(g_app.mainWindow, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }
+
+struct MenuItem {
+  UINT command;
+  std::string_view text;  // CP932, with its access key
+  // Greyed while the panel shows no results, and choosing it then does
+  // nothing; before it runs, the field with the focus is applied.
+  bool needsResults;
+  void (*run)();
+};
+
+const MenuItem kMenuItems[] = {
+    {kCopyChartCommand, texts::kMenuCopyChart, true, CopyChart},
+    {kCopyTableCommand, texts::kMenuCopyTable, true, CopyTable},
+    {kCopyTableHeaderCommand, texts::kMenuCopyTableHeader, false, CopyTableHeader},
+    {kShowReportCommand, texts::kMenuShowReport, true, ShowReport},
+    {kSaveReportCommand, texts::kMenuSaveReport, true, SaveReport},
+    {kVersionCommand, texts::kMenuVersion, false, ShowVersion},
+};
 
 }  // namespace
 
@@ -214,22 +248,15 @@ void UpdateSystemMenuItems(HMENU systemMenu) {
 bool RunSystemMenuItem(UINT command) {
   // The items that carry results do nothing while the panel shows none (a
   // WM_SYSCOMMAND may come without the menu).
-  const struct {
-    UINT command;
-    void (*run)();
-  } routes[] = {
-      {kCopyChartCommand, CopyChart},   {kCopyTableCommand, CopyTable}, {kShowReportCommand, ShowReport},
-      {kSaveReportCommand, SaveReport}, {kVersionCommand, ShowVersion},
-  };
-  for (const auto& route : routes) {
-    if (route.command != command) continue;
-    if (route.command != kVersionCommand) {
+  for (const MenuItem& item : kMenuItems) {
+    if (item.command != command) continue;
+    if (item.needsResults) {
       // A value typed into the field with the focus counts: the field is
       // applied first, as leaving it would, and the item carries what is applied.
       ApplyFocusedField();
       if (!PanelShowsResults(g_app.inputs)) return true;
     }
-    route.run();
+    item.run();
     return true;
   }
   return false;

@@ -1,6 +1,7 @@
 // The items kestrova.exe adds to its window's system menu (the title-bar icon's
-// menu, also opened with Alt+Space): copy the chart text or the results as a
-// table, show or save the one-page report, and the version box. Nothing here
+// menu, also opened with Alt+Space): copy the chart text, the results as a
+// spreadsheet row or that row's Japanese header, show or save the one-page
+// report, and the version box. Nothing here
 // runs before an item is chosen, and nothing but the check of the field being
 // typed in (which an item applies first) touches the client area.
 #ifndef KESTROVA_APP_SYSTEM_MENU_H_
@@ -11,16 +12,18 @@
 namespace kestrova::app {
 
 // Command ids of the added items, below 0xF000 and with the low four bits
-// clear, as WM_SYSCOMMAND requires of an application's own items.
+// clear, as WM_SYSCOMMAND requires of an application's own items. The menu
+// shows them in this order, which is not the order of the ids.
 enum SystemMenuCommand : UINT {
   kCopyChartCommand = 0x0010,
   kCopyTableCommand = 0x0020,
+  kCopyTableHeaderCommand = 0x0060,
   kShowReportCommand = 0x0030,
   kSaveReportCommand = 0x0040,
   kVersionCommand = 0x0050,
 };
 
-// Appends a separator and the five items to `window`'s system menu.
+// Appends a separator and the six items to `window`'s system menu.
 void AddSystemMenuItems(HWND window);
 
 // Greys the four items that carry results while the panel shows none, counting

@@ -128,12 +128,25 @@ std::wstring ExpectedChart(const std::string& arguments) {
   return Wide(CrLf(CliOutput("--format chart " + arguments).value_or("no chart")), CP_UTF8);
 }
 
-std::wstring ExpectedTable(const std::string& arguments) {
-  std::string table = CrLf(CliOutput("--format csv " + arguments).value_or("no csv"));
-  for (char& c : table) {
-    if (c == ',') c = '\t';
+// The table row: the inputs of `arguments` as given (the sex as its name), ID,
+// name and date empty, then the values of the CLI's CSV; one line, no header.
+std::wstring ExpectedRow(const std::string& arguments) {
+  std::string row;
+  for (const std::string key : {"/Sex=", "/Age=", "/Setake=", "/VC=", "/FVC=", "/FEV1="}) {
+    const std::size_t at = arguments.find(key);
+    const std::string value =
+        at == std::string::npos
+            ? ""
+            : arguments.substr(at + key.size(), arguments.find(' ', at) - at - key.size());
+    const bool female = value == "F" || value == "2";
+    row += (key != "/Sex=" ? value
+                           : std::string(female ? kestrova::texts::kFemaleUtf8 : kestrova::texts::kMaleUtf8));
+    row += '\t';
   }
-  return Wide(table, CP_UTF8);
+  const std::string csv = CliOutput("--format csv " + arguments).value_or("no csv\n");
+  row += "\t\t\t" + CrLf(csv.substr(csv.find('\n') + 1));
+  std::replace(row.begin(), row.end(), ',', '\t');
+  return Wide(row, CP_UTF8);
 }
 
 std::string Read(const std::string& path) {
@@ -155,9 +168,8 @@ void ExpectCopiesMatch(Kestrova& app, const std::string& arguments) {
   ASSERT_TRUE(ChooseCopyItem(app, 'T'));
   seen = ReadClipboard();
   ASSERT_TRUE(seen);
-  const std::wstring table = ExpectedTable(arguments);
-  EXPECT_TRUE(seen->unicode == table) << Narrow(seen->unicode, CP_UTF8) << "\n---\n"
-                                      << Narrow(table, CP_UTF8);
+  const std::wstring row = ExpectedRow(arguments);
+  EXPECT_TRUE(seen->unicode == row) << Narrow(seen->unicode, CP_UTF8) << "\n---\n" << Narrow(row, CP_UTF8);
 }
 
 TEST(SystemMenu, CopiesFollowWhatTheWindowShows) {
@@ -170,6 +182,16 @@ TEST(SystemMenu, CopiesFollowWhatTheWindowShows) {
   NotifyField(app, kFev1Field, EN_SETFOCUS);
   EXPECT_FALSE(LeaveFieldWith(app, kFev1Field, ""));
   ExpectCopiesMatch(app, "/Sex=F /Age=45 /Setake=160 /VC=3.5 /FVC=3.0");
+  // The header, in Japanese: the row's columns, one line.
+  ASSERT_TRUE(ChooseCopyItem(app, 'H'));
+  const std::optional<Clipboard> header = ReadClipboard();
+  ASSERT_TRUE(header);
+  EXPECT_EQ(header->unicode.rfind(L"\x6027\x5225\t\x5E74\x9F62\t", 0), 0u)
+      << Narrow(header->unicode, CP_UTF8);
+  const std::wstring row = ExpectedRow("/Sex=F /Age=45 /Setake=160 /VC=3.5 /FVC=3.0");
+  EXPECT_EQ(std::count(header->unicode.begin(), header->unicode.end(), L'\t'),
+            std::count(row.begin(), row.end(), L'\t'));
+  EXPECT_EQ(std::count(header->unicode.begin(), header->unicode.end(), L'\n'), 1);
   // The clipboard held by another program: the window says so and goes on.
   ASSERT_TRUE(OpenClipboard(nullptr));
   ASSERT_TRUE(ChooseItem(app, 'K'));
@@ -343,7 +365,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 // it through Wine's browser list) was asked to open it.
 TEST(SystemMenu, ShowReportOpensTheCliPageInTheBrowser) {
   const std::string scratch = UnixScratch("browser");
-  std::string unixPath = scratch.substr(2);  // without "Z:"
+  DeleteFileA((scratch + "\\opened.txt").c_str());  // Wine's process ids, and so the folder, recur
+  std::string unixPath = scratch.substr(2);         // without "Z:"
   for (char& c : unixPath) {
     if (c == '\\') c = '/';
   }
@@ -376,9 +399,53 @@ TEST(SystemMenu, ShowReportOpensTheCliPageInTheBrowser) {
                                      shown.begin();
   EXPECT_NE(Read(scratch + "\\opened.txt").find(".html"), std::string::npos)
       << Read(scratch + "\\opened.txt");
+  // The next patient of that day, sex and age: a page of its own, the first kept.
+  EXPECT_FALSE(LeaveFieldWith(app, kVcField, "3.5"));
+  ASSERT_TRUE(ChooseItem(app, 'P'));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const std::string opened = Read(scratch + "\\opened.txt");
+        return std::count(opened.begin(), opened.end(), '\n') == 2;
+      },
+      kTimeoutMs));
+  std::vector<std::string> both = FilesIn(folder);
+  ASSERT_EQ(both.size(), 2u);
+  EXPECT_TRUE(Read(folder + "\\" + files[0]) == *page);
+  const std::string second = Read(folder + "\\" + (both[0] == files[0] ? both[1] : both[0]));
+  EXPECT_TRUE(second == CliOutput("--format html /Sex=F /Age=45 /Setake=160 /VC=3.5 /FVC=3.0 /FEV1=2.4"))
+      << second;
   EXPECT_EQ(app.Close(), 0u);
   RegDeleteValueA(key, "Browsers");
   RegCloseKey(key);
+}
+
+// Pages of the program's names older than a week go at start; a newer page
+// and a file of another name stay.
+TEST(SystemMenu, OldPagesAreRemovedAtStart) {
+  const std::string folder = EmptiedReportFolder();
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::vector<std::string> names = {"20261101-090000-1_A-1.html", "20261208-090000-1.html",
+                                          "notes.html",
+                                          "20261101_女性_45歳.html"};  // as earlier versions named a page
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER old{{now.dwLowDateTime, now.dwHighDateTime}};
+  old.QuadPart -= 8ull * 24 * 60 * 60 * 10'000'000;
+  for (const std::string& name : names) {
+    HANDLE file =
+        CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const FILETIME time = name == names[1] ? now : FILETIME{old.LowPart, old.HighPart};
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+  }
+  Kestrova app(kFemaleExample);
+  ASSERT_TRUE(app.ok());
+  EXPECT_TRUE(WaitUntil([&] { return FilesIn(folder).size() == 2; }, kTimeoutMs));
+  ASSERT_TRUE(Sync(app.window()));  // the removal runs on the window's thread: it has ended
+  std::vector<std::string> kept = FilesIn(folder);
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{names[1], names[2]}));
+  EXPECT_EQ(app.Close(), 0u);
 }
 
 // Opens the Save As dialog from the menu. Wine's system menu has an item of
@@ -444,6 +511,18 @@ TEST(SystemMenu, SaveReportWritesTheCliPageAndAsksBeforeReplacing) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kTimeoutMs));
   ASSERT_TRUE(Sync(app.window()));
   EXPECT_TRUE(Read(path) == *page);
+
+  // A device's name: refused in words, nothing written.
+  ASSERT_TRUE(ChooseSaveItem(app));
+  dialog = WaitForSaveDialog(app);
+  ASSERT_TRUE(dialog);
+  SaveAs(dialog, folder + "\\con.html");
+  ASSERT_TRUE(Answer(dialog, IDYES));  // the device exists: Wine's dialog asks before replacing it
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kTimeoutMs));
+  const std::optional<MessageBoxSeen> refused = WaitForMessageBox(app.window());
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->text, kestrova::texts::kSaveDeviceName);
+  EXPECT_TRUE(PressOk(*refused));
 
   // Over an existing file: asked first; "No" keeps it, "Yes" replaces it.
   { std::ofstream(path, std::ios::binary) << "earlier"; }
