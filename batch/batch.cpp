@@ -21,6 +21,8 @@ namespace kestrova::batch {
 namespace {
 
 using Column = BatchColumn;
+// The Japanese texts (ReadRow and ComputeRowIn have a `texts` of their own).
+namespace ja = ::kestrova::texts;
 
 // Progress is shown every this many rows, so small inputs never show it.
 constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
@@ -31,7 +33,49 @@ struct Layout {
   // Rows must be valid UTF-8: the file was found to be UTF-8 (--encoding utf-8
   // takes the bytes as they come).
   bool utf8Rows = false;
+  report::Language language = report::Language::kEnglish;  // of the texts the rows add
 };
+
+bool Japanese(const Layout& layout) { return layout.language == report::Language::kJapanese; }
+
+bool IsAsciiText(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// The tool's own Japanese words (UTF-8) as a message in the file's encoding
+// has them.
+std::string Words(std::string_view utf8, TextEncoding encoding) { return io::Utf8AsText(utf8, encoding); }
+
+// CsvLimitError in Japanese.
+std::string CsvLimitErrorJa(const CsvRecord& record, TextEncoding encoding) {
+  switch (record.overLimit) {
+    case CsvLimit::kFieldBytes:
+      return std::to_string(record.overLimitField) + Words(ja::kRowFieldTooLongUtf8, encoding);
+    case CsvLimit::kRecordBytes:
+      return Words(ja::kRowTooLongUtf8, encoding);
+    case CsvLimit::kFieldCount:
+      return Words(ja::kRowTooManyFieldsUtf8, encoding);
+    case CsvLimit::kNone:
+      break;
+  }
+  return {};
+}
+
+// A refused value in Japanese, its text as the file has it:
+// "年齢「forty」：数値で入力してください（例 45、160.5）"; "年齢：入力してください"
+// for an empty one.
+std::string JapaneseRowMessage(const InputProblem& problem, TextEncoding encoding) {
+  std::string message = Words(report::InputColumns()[IndexOf(problem.value)].nameJa, encoding);
+  if (problem.error != InputError::kEmpty) {
+    message.append(Words(ja::kRowValueOpenUtf8, encoding))
+        .append(problem.text)
+        .append(Words(ja::kRowValueCloseUtf8, encoding));
+  }
+  return message.append(Words(ja::kRowColonUtf8, encoding)).append(Words(JapaneseMessage(problem), encoding));
+}
 
 // The batch's message for the columns the header's fields name, in order
 // (nullopt for a field that names none), with each column's field into
@@ -66,30 +110,46 @@ bool ReadHeader(const CsvRecord& header, TextEncoding encoding, Layout& layout, 
 
 // The texts of the named columns of a record; returns false with `error` when
 // the record's fields do not fit the header.
-bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std::string& error) {
+bool ReadRow(const CsvRecord& record, const Layout& layout, TextEncoding encoding, RowTexts& texts,
+             std::string& error) {
   if (record.overLimit != CsvLimit::kNone) {
-    error = CsvLimitError(record);
+    error = Japanese(layout) ? CsvLimitErrorJa(record, encoding) : CsvLimitError(record);
     return false;
   }
   // A record of ASCII bytes only is valid UTF-8 without looking at its fields.
   if (layout.utf8Rows && record.nonAscii) {
     for (std::size_t i = 0; i < record.count; ++i) {
       if (!IsValidUtf8(record[i])) {
-        error = "field " + std::to_string(i + 1) + " is not valid UTF-8";
+        error = Japanese(layout) ? std::to_string(i + 1) + Words(ja::kRowFieldNotUtf8Utf8, encoding)
+                                 : "field " + std::to_string(i + 1) + " is not valid UTF-8";
         return false;
       }
     }
   }
   if (record.unterminatedQuote) {
-    error = "a quoted field is not closed before the end of the input";
+    error = Japanese(layout) ? Words(ja::kRowQuoteNotClosedUtf8, encoding)
+                             : "a quoted field is not closed before the end of the input";
     return false;
   }
   if (record.count != layout.fieldCount) {
-    error = "the row has " + std::to_string(record.count) + " fields, the header " +
-            std::to_string(layout.fieldCount);
+    if (Japanese(layout)) {
+      error = Words(ja::kRowFieldCountUtf8, encoding) + std::to_string(record.count) +
+              Words(ja::kRowFieldCountHeaderUtf8, encoding) + std::to_string(layout.fieldCount) +
+              Words(ja::kRowFieldCountCloseUtf8, encoding);
+    } else {
+      error = "the row has " + std::to_string(record.count) + " fields, the header " +
+              std::to_string(layout.fieldCount);
+    }
     for (std::size_t c = 0; c < kColumnCount; ++c) {
       if (layout.index[c] != kNoColumn && layout.index[c] >= record.count) {
-        error += ": missing column '" + std::string(kColumnNames[c]) + "'";
+        if (Japanese(layout)) {
+          error += Words(std::string(ja::kRowColonUtf8)
+                             .append(report::InputColumns()[c].nameJa)
+                             .append(ja::kRowMissingColumnUtf8),
+                         encoding);
+        } else {
+          error += ": missing column '" + std::string(kColumnNames[c]) + "'";
+        }
         break;
       }
     }
@@ -102,10 +162,23 @@ bool ReadRow(const CsvRecord& record, const Layout& layout, RowTexts& texts, std
   return true;
 }
 
-// The next record that is not an empty line.
+// A record whose every field is empty or blanks (spaces, tabs): what Excel
+// writes for an empty row of the sheet (",,,,,"). Read as an empty line, so
+// that it gives no row. A record cut at a bound or by the end of the input is
+// no empty row: it is reported.
+bool IsEmptyRow(const CsvRecord& record) {
+  if (record.blankLine) return true;
+  if (record.overLimit != CsvLimit::kNone || record.unterminatedQuote || record.count == 0) return false;
+  for (std::size_t i = 0; i < record.count; ++i) {
+    if (!TrimBlanks(record[i]).empty()) return false;
+  }
+  return true;
+}
+
+// The next record that is not an empty line or an empty row.
 bool NextRecord(CsvReader& reader, CsvRecord& record) {
   while (reader.Next(record)) {
-    if (!record.blankLine) return true;
+    if (!IsEmptyRow(record)) return true;
   }
   return false;
 }
@@ -132,7 +205,38 @@ struct RowScratch {
   PanelResult result;  // the row's result when it was computed
   std::string error;   // what is wrong with the row when it failed
   report::ResultColumnTexts texts;
+  std::vector<std::string> shiftJis;  // Japanese texts of `texts` for a Shift-JIS file
 };
+
+// ComputeRow with its message in the layout's language, in the file's encoding.
+bool ComputeRowIn(const RowTexts& texts, const Layout& layout, TextEncoding encoding, PanelResult& result,
+                  std::string& error) {
+  PatientInputs inputs;
+  InputProblem problem;
+  if (!ReadPatientTexts(texts, encoding, inputs, problem)) {
+    error = Japanese(layout) ? JapaneseRowMessage(problem, encoding) : EnglishMessage(problem, encoding);
+    return false;
+  }
+  ComputePanelResult(inputs, result);
+  if (!result.computed) {
+    error = Japanese(layout) ? Words(ja::kRowNotComputedUtf8, encoding)
+                             : "nothing could be computed from these values";
+    return false;
+  }
+  return true;
+}
+
+// The result columns' Japanese texts (UTF-8: the reading, the warnings) in
+// Shift-JIS for a Shift-JIS file; the numbers are ASCII and stay.
+void TextsInShiftJis(RowScratch& scratch) {
+  std::vector<std::string_view>& texts = scratch.texts.texts;
+  scratch.shiftJis.resize(texts.size());
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (IsAsciiText(texts[i])) continue;
+    scratch.shiftJis[i] = io::Utf8AsText(texts[i], TextEncoding::kShiftJis);
+    texts[i] = scratch.shiftJis[i];
+  }
+}
 
 // Writes one data row: the passed-through fields, then an empty error and the
 // results, or the error and empty results. False (with scratch.error) when the row failed.
@@ -146,11 +250,13 @@ bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encodi
   }
   RowTexts texts;
   scratch.error.clear();
-  const bool ok = ReadRow(record, layout, texts, scratch.error) &&
-                  ComputeRow(texts, encoding, scratch.result, scratch.error);
+  const bool ok = ReadRow(record, layout, encoding, texts, scratch.error) &&
+                  ComputeRowIn(texts, layout, encoding, scratch.result, scratch.error);
   if (ok) {
     writer.PlainField({});  // no error
+    scratch.texts.language = layout.language;
     report::ReadResultColumns(scratch.result, scratch.texts);
+    if (Japanese(layout) && encoding == TextEncoding::kShiftJis) TextsInShiftJis(scratch);
     writer.PlainFields(scratch.texts.texts);
   } else {
     writer.Field(scratch.error);
@@ -236,18 +342,7 @@ class Progress {
 }  // namespace
 
 bool ComputeRow(const RowTexts& texts, TextEncoding encoding, PanelResult& result, std::string& error) {
-  PatientInputs inputs;
-  InputProblem problem;
-  if (!ReadPatientTexts(texts, encoding, inputs, problem)) {
-    error = EnglishMessage(problem, encoding);
-    return false;
-  }
-  ComputePanelResult(inputs, result);
-  if (!result.computed) {
-    error = "nothing could be computed from these values";
-    return false;
-  }
-  return true;
+  return ComputeRowIn(texts, Layout{}, encoding, result, error);
 }
 
 int RunBatch(const BatchStreams& streams) {
@@ -292,13 +387,20 @@ int RunBatch(const BatchStreams& streams) {
                encoding.encoding);
   }
   layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
+  layout.language = streams.language;
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(io::kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record, encoding.encoding);
   // The output's rows end as the input's header does (Excel writes CR LF).
   writer.UseCrLf(record.crLf);
   for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);
-  writer.Field("error");
-  for (const std::string& column : report::ResultColumnNames()) writer.Field(column);
+  if (Japanese(layout)) {
+    writer.Field(io::Utf8AsText(report::ErrorColumn().nameJa, encoding.encoding));
+    for (const std::string& column : report::ResultColumnNamesJa())
+      writer.Field(io::Utf8AsText(column, encoding.encoding));
+  } else {
+    writer.Field(report::ErrorColumn().name);
+    for (const std::string& column : report::ResultColumnNames()) writer.Field(column);
+  }
   writer.EndRow();
 
   std::uint64_t rows = 0;
@@ -344,8 +446,14 @@ int RunBatch(const BatchStreams& streams) {
     return kExitIoError;
   }
   if (failed > 0) {
-    std::fprintf(streams.err, "kestrova-cli: %llu of %llu rows could not be read\n",
-                 static_cast<unsigned long long>(failed), static_cast<unsigned long long>(rows));
+    if (Japanese(layout)) {
+      const std::string line = "kestrova-cli: " + std::to_string(rows) + std::string(ja::kRowsFailedOfUtf8) +
+                               std::to_string(failed) + std::string(ja::kRowsFailedUtf8) + "\n";
+      std::fputs(line.c_str(), streams.err);
+    } else {
+      std::fprintf(streams.err, "kestrova-cli: %llu of %llu rows could not be read\n",
+                   static_cast<unsigned long long>(failed), static_cast<unsigned long long>(rows));
+    }
     return kExitBadInput;
   }
   return kExitOk;

@@ -10,14 +10,17 @@
 // full-width Ｍ/Ｆ; age and height required, volumes empty (not measured) or 0 to 15 L; numbers
 // in ASCII or full-width digits. A row that fails gets the reason in its `error` column
 // and empty results, and a message on the error stream names its line; every other row is computed exactly as
-// the window computes it. The output has exactly one row per input row, in order; empty lines are no rows.
+// the window computes it. The output has exactly one row per input row, in order; empty lines are no rows,
+// nor are rows whose every field is empty or blanks (Excel saves an empty row of the sheet as ",,,,,").
+// A number may carry its column's unit ("170cm", "2.45 L"); a volume in mL is refused.
 //
 // The file's encoding is decided once (io/text_encoding.h); its byte order
 // mark is not part of the header. The output is in the same encoding: it
 // starts with a byte order mark when the input did and is UTF-8, passed-through
 // bytes stay as they are, and the texts it adds are ASCII (in UTF-8 an error
-// about the sex also names 男性/女性). Its rows end with CR LF when the
-// input's header does (as Excel writes), else with LF.
+// about the sex also names 男性/女性), or with --lang ja Japanese in the
+// file's encoding. Its rows end with CR LF when the input's header does (as
+// Excel writes), else with LF.
 #ifndef KESTROVA_BATCH_BATCH_H_
 #define KESTROVA_BATCH_BATCH_H_
 
@@ -33,6 +36,7 @@
 #include "input/patient_record.h"
 #include "io/text_encoding.h"
 #include "records/patient_inputs.h"
+#include "report/result_columns.h"
 
 namespace kestrova {
 struct PanelResult;
@@ -53,7 +57,8 @@ class BatchRowObserver {
   virtual ~BatchRowObserver() = default;
   // The header, once it has been accepted, and the file's encoding.
   virtual void Header(const CsvRecord& header, TextEncoding encoding) = 0;
-  // Data row `row` (1-based): its result, or null and what is wrong with it.
+  // Data row `row` (1-based; empty rows are not counted): its result, or null
+  // and what is wrong with it, in the file's encoding as the error column has it.
   virtual void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
                    std::string_view error) = 0;
 };
@@ -84,6 +89,11 @@ struct BatchStreams {
   // Threads that compute the rows (--jobs); the output is the same for any
   // count. With an observer the rows are computed on the calling thread.
   unsigned jobs = 1;
+  // --lang: Japanese names the added columns in Japanese (report/result_columns.h)
+  // and writes the reading, the warnings and each row's error in Japanese, in
+  // the file's encoding, on the error stream too; the header's own errors stay
+  // English.
+  report::Language language = report::Language::kEnglish;
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row

@@ -25,14 +25,6 @@ bool IsSafe(char c) {
 
 bool IsAlnum(char c) { return IsSafe(c) && c != '-' && c != '_'; }
 
-// Device names Windows refuses as file names, with any extension.
-bool IsReservedOnWindows(std::string_view name) {
-  const std::string lower = io::LowerAscii(name);
-  if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul") return true;
-  return lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) && lower[3] >= '0' &&
-         lower[3] <= '9';
-}
-
 std::string PathIn(std::string_view directory, std::string_view name) {
   std::string path(directory);
   if (!path.empty() && path.back() != '/') path += '/';
@@ -118,8 +110,10 @@ std::string SafeReportName(std::string_view id, std::uint64_t row) {
       name += '_';
     }
   }
-  if (!hasAlnum) return "row-" + std::to_string(row);
-  if (IsReservedOnWindows(name)) name += '_';
+  // The '.' keeps the row's name apart from every id's: an id keeps no '.',
+  // nor does the "-2" that makes a repeated one unique.
+  if (!hasAlnum) return "row." + std::to_string(row);
+  if (io::IsWindowsDeviceName(name)) name += '_';
   return name;
 }
 
@@ -290,7 +284,7 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
   entry.id = field(idColumn_);
   entry.name = field(nameColumn_);
   if (result == nullptr) {
-    entry.error = error;
+    entry.error = io::TextAsUtf8(error, encoding_);  // it quotes the row's bytes
   } else {
     // Named by the id's bytes, as before: SafeReportName keeps only ASCII.
     entry.file =

@@ -5,13 +5,18 @@
 //
 // A report shows the patient's id, name and date columns (batch/header_names.h;
 // the first of each), their texts in UTF-8 whatever the file's encoding. It is
-// named after the id column when there is one, else after its row number: "A-1.html", "row-3.html".
+// named after the id column when there is one, else after its row number: "A-1.html", "row.3.html".
 // Names are made safe for every file system: ASCII letters, digits, '-' and
 // '_' stay, each run of other bytes becomes one '_', a leading '-' becomes '_',
-// the name is cut at 64 bytes, and the names Windows reserves (CON, NUL, COM1,
-// …) get a trailing '_'. An id left without a letter or digit uses the row
-// number. Names are unique without regard to case ("a-1" after "A-1" becomes
-// "a-1-2"), and none is "index".
+// the name is cut at 64 bytes, and the device names Windows keeps (CON, NUL,
+// COM1, …; io::IsWindowsDeviceName) get a trailing '_'. An id left without a
+// letter or digit uses the row number. Names are unique without regard to case
+// ("a-1" after "A-1" becomes "a-1-2"), and none is "index". A row's name holds
+// a '.', which no name made from an id does, so an id such as "row-3" or
+// "row" (and its "row-2") never takes a row's name or moves it.
+//
+// The index shows every text of the input (ids, names, a row's error, which
+// quotes its bytes) in UTF-8, converted from the file's encoding.
 //
 // Every page is written as a new file: a temporary file in DIR, renamed over
 // the page's name, so that a symbolic link (or anything else) at that name is
@@ -35,7 +40,7 @@
 
 namespace kestrova::batch {
 
-// The safe name (without ".html") for a row: from `id`, or "row-<row>".
+// The safe name (without ".html") for a row: from `id`, or "row.<row>".
 std::string SafeReportName(std::string_view id, std::uint64_t row);
 
 // Hands out report names, each unique without regard to case.

@@ -44,6 +44,8 @@ std::string EnglishMessage(const InputProblem& problem, TextEncoding encoding) {
       return Quoted(name, problem.text, "is not a number");
     case InputError::kDecimalComma:
       return Quoted(name, problem.text, "is not a number (the decimal mark is '.', not ',')");
+    case InputError::kMillilitres:
+      return Quoted(name, problem.text, "is in millilitres: give volumes in litres (L)");
     case InputError::kNotAboveZero:
       return Quoted(name, problem.text, "is not above 0");
     case InputError::kNegative:
@@ -67,6 +69,8 @@ std::string JapaneseMessage(const InputProblem& problem) {
       return std::string(texts::kInputNotANumberUtf8);
     case InputError::kDecimalComma:
       return std::string(texts::kInputDecimalCommaUtf8);
+    case InputError::kMillilitres:
+      return std::string(texts::kInputMillilitresUtf8);
     case InputError::kNotAboveZero:
       return std::string(texts::kInputNotAboveZeroUtf8);
     case InputError::kNegative:
@@ -89,6 +93,8 @@ std::string_view ErrorKey(InputError error) {
       return "notANumber";
     case InputError::kDecimalComma:
       return "decimalComma";
+    case InputError::kMillilitres:
+      return "millilitres";
     case InputError::kNotAboveZero:
       return "notAboveZero";
     case InputError::kNegative:

@@ -17,6 +17,7 @@
 // Japanese (the page's form):
 //   age 'forty' is not a number      数値で入力してください（例 45、160.5）
 //   vc '3,1' uses a decimal comma…   小数点は「.」で入力してください（例 3.1）
+//   fvc '2450 mL' is in millilitres… リットル（L）で入力してください（例 2.45）
 //   age '200' is above 150           150 以下の値を入力してください
 //
 // Relation warnings: the window's checks of one volume against another, in the
@@ -76,8 +77,9 @@ enum class InputError : std::uint8_t {
   kNone,
   kEmpty,         // a required value is missing
   kUnknownSex,    // no spelling of a sex
-  kNotANumber,    // not [+|-]digits[.digits] (ASCII or full-width)
+  kNotANumber,    // not [+|-]digits[.digits] (ASCII or full-width), with its unit or none
   kDecimalComma,  // a number with ',' where the point belongs
+  kMillilitres,   // a volume given in mL ("2450 mL"), where litres are read
   kNotAboveZero,  // a required number at or below 0
   kNegative,      // an optional number below 0
   kAboveLimit,    // above the value's upper limit

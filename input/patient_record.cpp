@@ -83,8 +83,113 @@ bool IsOneOf(std::string_view s, const Spellings& spellings) {
   return false;
 }
 
+// The unit a number may carry after it. A value is read in its column's unit
+// only: height in cm, volumes in L, age in years (歳, 才). Millilitres are
+// named, to be refused with a message that asks for litres rather than read
+// as 1000 times the volume.
+enum class Unit : std::uint8_t { kNone, kCentimetres, kLitres, kMillilitres, kYears };
+
+constexpr std::array<Unit, kPatientValueCount> kColumnUnits = {
+    Unit::kNone, Unit::kYears, Unit::kCentimetres, Unit::kLitres, Unit::kLitres, Unit::kLitres};
+
+// Units written as one character, in each encoding; ℓ and ㎖ are not in code
+// page 932. Bytes rather than plain literals, so that a build whose literals
+// stay UTF-8 (clang's) still reads Shift-JIS.
+struct UnitSign {
+  std::string_view shiftJis;
+  std::string_view utf8;
+  Unit unit;
+};
+constexpr UnitSign kUnitSigns[] = {
+    {"\x87\x70", "\xE3\x8E\x9D", Unit::kCentimetres},  // ㎝
+    {"\x87\x67", "\xE3\x8D\x91", Unit::kLitres},       // ㍑
+    {"", "\xE2\x84\x93", Unit::kLitres},               // ℓ
+    {"", "\xE3\x8E\x96", Unit::kMillilitres},          // ㎖
+    {"\x8D\xCE", "\xE6\xAD\xB3", Unit::kYears},        // 歳
+    {"\x8D\xCB", "\xE6\x89\x8D", Unit::kYears},        // 才
+};
+
+// The length in bytes of the Latin letter `s` starts with, ASCII or
+// full-width (Ａ to ｚ), with the letter in ASCII lower case into `letter`; 0
+// when `s` starts with no letter.
+std::size_t LatinLetter(std::string_view s, TextEncoding encoding, char& letter) {
+  const auto byte = [&](std::size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
+  const unsigned c = byte(0);
+  const auto in = [](unsigned b, unsigned low, unsigned high) { return b >= low && b <= high; };
+  if (in(c | 0x20, 'a', 'z')) {
+    letter = static_cast<char>(c | 0x20);
+    return 1;
+  }
+  if (encoding == TextEncoding::kUtf8 && c == 0xEF) {
+    const unsigned low = byte(1) == 0xBC ? 0xA1 : byte(1) == 0xBD ? 0x81 : 0;  // U+FF21 Ａ, U+FF41 ａ
+    if (low == 0 || !in(byte(2), low, low + 25)) return 0;
+    letter = static_cast<char>('a' + (byte(2) - low));
+    return 3;
+  }
+  if (encoding == TextEncoding::kShiftJis && c == 0x82) {
+    const unsigned low = in(byte(1), 0x60, 0x79) ? 0x60 : in(byte(1), 0x81, 0x9A) ? 0x81 : 0;
+    if (low == 0) return 0;
+    letter = static_cast<char>('a' + (byte(1) - low));
+    return 2;
+  }
+  return 0;
+}
+
+// The unit `s` spells: cm, L or mL in either case, ASCII or full-width, or
+// one of kUnitSigns; kNone for anything else.
+Unit UnitOf(std::string_view s, TextEncoding encoding) {
+  for (const UnitSign& sign : kUnitSigns) {
+    const std::string_view spelling = encoding == TextEncoding::kUtf8 ? sign.utf8 : sign.shiftJis;
+    if (!spelling.empty() && s == spelling) return sign.unit;
+  }
+  std::array<char, 2> letters;
+  std::size_t count = 0;
+  while (!s.empty()) {
+    char letter = 0;
+    const std::size_t width = LatinLetter(s, encoding, letter);
+    if (width == 0 || count == letters.size()) return Unit::kNone;
+    letters[count++] = letter;
+    s.remove_prefix(width);
+  }
+  const std::string_view word(letters.data(), count);
+  return word == "cm"   ? Unit::kCentimetres
+         : word == "l"  ? Unit::kLitres
+         : word == "ml" ? Unit::kMillilitres
+                        : Unit::kNone;
+}
+
+// `s` (trimmed, its digits in ASCII) without the unit of `which` after its
+// number ("170cm", "170 ｃｍ", "2.45 L" -> "170", "170", "2.45"); `s` as it is
+// when it ends in no such unit. A volume's text that ends in mL loses it too,
+// with `millilitres` set.
+std::string_view WithoutUnit(PatientValue which, std::string_view s, TextEncoding encoding,
+                             bool& millilitres) {
+  std::size_t end = 0;  // where the number's characters end
+  while (end < s.size() && (static_cast<unsigned char>(s[end] - '0') <= 9 || s[end] == '.' || s[end] == ',' ||
+                            s[end] == '+' || s[end] == '-' || s[end] == ' ' || s[end] == '\t')) {
+    ++end;
+  }
+  if (end == 0 || end == s.size()) return s;
+  const Unit unit = UnitOf(s.substr(end), encoding);
+  const Unit column = kColumnUnits[IndexOf(which)];
+  millilitres = unit == Unit::kMillilitres && column == Unit::kLitres;
+  return unit != Unit::kNone && (unit == column || millilitres) ? TrimBlanks(s.substr(0, end)) : s;
+}
+
+// A text that is no decimal number (trimmed, its digits in ASCII): kNone with
+// `s` its number when it is one with its unit, else why it is refused. Out of
+// line: it is the rare text, and ReadNumber stays small where it is inlined.
+[[gnu::noinline]] InputError TakeUnit(PatientValue which, std::string_view& s, TextEncoding encoding) {
+  bool millilitres = false;
+  s = WithoutUnit(which, s, encoding, millilitres);
+  if (!IsDecimalNumber(s)) return IsDecimalWithComma(s) ? InputError::kDecimalComma : InputError::kNotANumber;
+  return millilitres ? InputError::kMillilitres : InputError::kNone;
+}
+
 // One number: `text` read by the rule, `trimmed` set to the text quoted in a
-// message. Inline: every row of a batch reads five.
+// message. Inline: every row of a batch reads five. A text of bare ASCII
+// digits, nearly every one, is parsed as it stands; blanks, full-width digits
+// and units take the longer way.
 inline InputError ReadNumber(PatientValue which, std::string_view text, TextEncoding encoding, double& number,
                              std::string_view& trimmed, std::string& scratch) {
   const ValueLimit& limit = kValueLimits[IndexOf(which)];
@@ -97,8 +202,10 @@ inline InputError ReadNumber(PatientValue which, std::string_view text, TextEnco
       number = 0;
       return limit.required ? InputError::kEmpty : InputError::kNone;
     }
-    if (!IsDecimalNumber(s))
-      return IsDecimalWithComma(s) ? InputError::kDecimalComma : InputError::kNotANumber;
+    if (!IsDecimalNumber(s)) {
+      const InputError error = TakeUnit(which, s, encoding);
+      if (error != InputError::kNone) return error;
+    }
   }
   number = ParseNumber(s);
   if (limit.required ? !(number > 0) : number < 0) {
@@ -115,12 +222,15 @@ double PatientInputs::*const kNumberTargets[] = {nullptr,
                                                  &PatientInputs::fvc,
                                                  &PatientInputs::fev1};
 
-// The text a record keeps of a value: trimmed, a number's digits in ASCII.
+// The text a record keeps of a value: trimmed, a number's digits in ASCII
+// and without its unit (the reports write the unit themselves).
 std::string RecordText(PatientValue which, std::string_view text, TextEncoding encoding) {
   std::string scratch;
   const std::string_view trimmed = TrimBlanks(text);
   if (which == PatientValue::kSex) return std::string(trimmed);
-  return std::string(TrimBlanks(AsciiDigits(trimmed, encoding, scratch)));
+  bool millilitres = false;
+  return std::string(
+      WithoutUnit(which, TrimBlanks(AsciiDigits(trimmed, encoding, scratch)), encoding, millilitres));
 }
 
 // Writes the digits of `value` (below 10^19) ending at `end`; returns where they start.

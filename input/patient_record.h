@@ -9,6 +9,13 @@
 //           read as ASCII ("４５．５" -> 45.5); read with ParseNumber, as the
 //           window reads its fields. "3,1" is refused (a decimal comma), as is
 //           "1e3", "45 /VC=9", "" for a required value.
+//   units   a number may end in its own value's unit, blanks before it or
+//           not, its letters in either case and ASCII or full-width: height
+//           "170cm" "170 ｃｍ" "170㎝", volumes "2.45L" "2.45 l" "2.45ℓ", age
+//           "45歳" "45才". A unit of another value is no number ("170L"); a
+//           volume in mL ("2450 mL", "2450ｍｌ") is refused with its own
+//           error, kMillilitres. The window's fields keep their own
+//           reading (input/input_fields.h), which drops every letter.
 //   volumes empty means not measured (0).
 //
 // A number handed over as a number (Python's float, a NumPy value, a
@@ -31,8 +38,8 @@
 namespace kestrova {
 
 // A patient as read: the values, and the text each came from (blanks trimmed,
-// full-width digits and point as ASCII: "3.0" stays "3.0"); an empty text for
-// a volume that was not given.
+// full-width digits and point as ASCII, without a unit: "3.0" stays "3.0",
+// "170cm" is "170"); an empty text for a volume that was not given.
 struct PatientRecord {
   PatientInputs inputs;
   std::array<std::string, kPatientValueCount> texts;

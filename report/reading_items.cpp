@@ -17,33 +17,42 @@ struct PlacedColumn {
   ReadingColumn column;
 };
 
+// A key column's value: its ASCII key and its Japanese words.
+struct KeyText {
+  std::string_view key;
+  std::string_view ja;
+};
+
 // The columns of each kind: a key, a number as shown, a yes/no that is empty
-// when the item is not read.
-PlacedColumn Key(std::uint8_t slot, std::string_view name, std::string_view key) {
-  return {slot, {name, ColumnKind::kText, key, {}}};
+// when the item is not read. `nameJa` follows the item's name in the Japanese
+// header.
+PlacedColumn Key(std::uint8_t slot, std::string_view name, std::string_view nameJa, const KeyText& value) {
+  return {slot, {name, ColumnKind::kText, value.key, {}, nameJa, value.ja}};
 }
-PlacedColumn Number(std::uint8_t slot, std::string_view name, std::string_view text,
+PlacedColumn Number(std::uint8_t slot, std::string_view name, std::string_view nameJa, std::string_view text,
                     const ShownNumber& number) {
-  return {slot, {name, ColumnKind::kNumber, text, number}};
+  return {slot, {name, ColumnKind::kNumber, text, number, nameJa, text}};
 }
-PlacedColumn Flag(std::uint8_t slot, std::string_view name, bool computed, bool value) {
+PlacedColumn Flag(std::uint8_t slot, std::string_view name, std::string_view nameJa, bool computed,
+                  bool value) {
   const ShownNumber number{.shown = computed, .fixed = true, .scaled = value ? 1 : 0};
-  return {slot, {name, ColumnKind::kNumber, !computed ? "" : value ? "1" : "0", number}};
+  const std::string_view text = !computed ? "" : value ? "1" : "0";
+  return {slot, {name, ColumnKind::kFlag, text, number, nameJa, text}};
 }
 
 // The values: a JSON member, a JSON member that is a column too, a column alone.
 ReadingValue Member(std::string_view member, Json json, std::string_view text) {
-  return {member, json, 0, {{}, ColumnKind::kText, text, {}}};
+  return {member, json, 0, {{}, ColumnKind::kText, text, {}, {}, {}}};
 }
 ReadingValue Member(std::string_view member, Json json, const PlacedColumn& column) {
   return {member, json, column.slot, column.column};
 }
 ReadingValue Column(const PlacedColumn& column) { return {{}, Json::kText, column.slot, column.column}; }
 
-// An item's key column: its key when read, "outOfRange" when the age is
-// outside its equation's, else empty.
-std::string_view KeyIfRead(bool computed, std::string_view key, const ReadingLabel& outOfRange) {
-  return computed ? key : outOfRange.key;
+// An item's key column: its key when read, "outOfRange" (in Japanese the
+// reason) when the age is outside its equation's, else empty.
+KeyText KeyIfRead(bool computed, const KeyText& read, const ReadingLabel& outOfRange) {
+  return computed ? read : KeyText{outOfRange.key, outOfRange.ja};
 }
 
 // Each item's values below, the one description its JSON and its columns
@@ -56,9 +65,10 @@ void VentilatoryValues(const VentilatoryReading& v, bool reference, Take&& take)
   const std::string_view classColumn = reference ? "ventilatoryBaldwinClass" : "ventilatoryClass";
   const std::string_view percentColumn = reference ? "ventilatoryBaldwinPercentVc" : "ventilatoryPercentVc";
   take(Member("equation", Json::kText, v.equation),
-       Member("percentVc", Json::kNumber, Number(1, percentColumn, v.percentVc, v.percentVcNumber)),
+       Member("percentVc", Json::kNumber, Number(1, percentColumn, "%VC", v.percentVc, v.percentVcNumber)),
        Member("measuredRatio", Json::kNumber, v.measuredRatio),
-       Member("class", Json::kText, Key(0, classColumn, KeyIfRead(v.computed, v.label.key, v.outOfRange))),
+       Member("class", Json::kText,
+              Key(0, classColumn, {}, KeyIfRead(v.computed, {v.label.key, v.label.ja}, v.outOfRange))),
        Member("label", Json::kText, v.label.ja), Member("labelEn", Json::kText, v.label.en));
 }
 
@@ -69,17 +79,23 @@ void LlnValues(const LlnReading& lln, Take&& take) {
   const bool graded = lln.severity != Severity::kNone;
   take(Member("equation", Json::kText, lln.equation),
        Member("fev1FvcBelowLln", Json::kBool,
-              Flag(2, "ersAtsFev1FvcBelowLln", lln.computed, lln.fev1FvcBelowLln)),
-       Member("fvcBelowLln", Json::kBool, Flag(3, "ersAtsFvcBelowLln", lln.computed, lln.fvcBelowLln)),
-       Member("fev1BelowLln", Json::kBool, Flag(4, "ersAtsFev1BelowLln", lln.computed, lln.fev1BelowLln)),
+              Flag(2, "ersAtsFev1FvcBelowLln", texts::kColumnFev1FvcBelowLlnUtf8, lln.computed,
+                   lln.fev1FvcBelowLln)),
+       Member("fvcBelowLln", Json::kBool,
+              Flag(3, "ersAtsFvcBelowLln", texts::kColumnFvcBelowLlnUtf8, lln.computed, lln.fvcBelowLln)),
+       Member("fev1BelowLln", Json::kBool,
+              Flag(4, "ersAtsFev1BelowLln", texts::kColumnFev1BelowLlnUtf8, lln.computed, lln.fev1BelowLln)),
        Member("pattern", Json::kText,
-              Key(0, "ersAtsPattern", KeyIfRead(lln.computed, lln.label.key, lln.outOfRange))),
+              Key(0, "ersAtsPattern", {},
+                  KeyIfRead(lln.computed, {lln.label.key, lln.label.ja}, lln.outOfRange))),
        Member("label", Json::kText, lln.label.ja), Member("labelEn", Json::kText, lln.label.en),
        Member("severity", Json::kTextOrNull, graded ? lln.severityLabel.key : std::string_view()),
-       Column(Key(1, "ersAtsSeverity", lln.severityLabel.key)),
+       Column(Key(1, "ersAtsSeverity", texts::kColumnSeverityUtf8,
+                  {lln.severityLabel.key, lln.severityLabel.ja})),
        Member("severityLabel", Json::kTextOrNull, lln.severityLabel.ja),
        Member("severityLabelEn", Json::kTextOrNull, lln.severityLabel.en),
-       Member("fev1Z", Json::kNumber, Number(5, "ersAtsFev1Z", lln.fev1Z, lln.fev1ZNumber)),
+       Member("fev1Z", Json::kNumber,
+              Number(5, "ersAtsFev1Z", texts::kColumnFev1ZUtf8, lln.fev1Z, lln.fev1ZNumber)),
        Member("note", Json::kTextOrNull, lln.note.ja), Member("noteEn", Json::kTextOrNull, lln.note.en));
 }
 
@@ -88,9 +104,9 @@ template <class Take>
 void CopdValues(const CopdReading& copd, Take&& take) {
   const std::string_view stage = copd.stage == CopdStage::kNotStaged ? "notStaged" : copd.label.key;
   take(Member("equation", Json::kText, copd.equation), Member("stage", Json::kTextOrNull, copd.label.key),
-       Column(Key(0, "copdStage", KeyIfRead(copd.computed, stage, copd.outOfRange))),
+       Column(Key(0, "copdStage", {}, KeyIfRead(copd.computed, {stage, copd.label.ja}, copd.outOfRange))),
        Member("percentFev1", Json::kNumber,
-              Number(1, "copdPercentFev1", copd.percentFev1, copd.percentFev1Number)),
+              Number(1, "copdPercentFev1", "%FEV1", copd.percentFev1, copd.percentFev1Number)),
        Member("measuredRatio", Json::kNumber, copd.measuredRatio),
        Member("label", Json::kText, copd.label.ja), Member("labelEn", Json::kText, copd.label.en),
        Member("note", Json::kText, copd.note.ja), Member("noteEn", Json::kText, copd.note.en));
@@ -99,19 +115,23 @@ void CopdValues(const CopdReading& copd, Take&& take) {
 template <class Take>
 void LungAgeValues(const LungAgeReading& age, Take&& take) {
   take(Member("equation", Json::kText, age.equation),
-       Member("value", Json::kText, Number(0, "lungAge", age.value, age.valueNumber)),
+       Member("value", Json::kText,
+              Number(0, "lungAge", texts::kColumnLungAgeValueUtf8, age.value, age.valueNumber)),
        Member("text", Json::kText, age.ja),
-       Member("textEn", Json::kText, Key(1, "lungAgeYears", KeyIfRead(age.computed, age.en, age.outOfRange))),
-       Member("corrected", Json::kBool, Flag(2, "lungAgeCorrected", age.computed, age.corrected)));
+       Member("textEn", Json::kText,
+              Key(1, "lungAgeYears", {}, KeyIfRead(age.computed, {age.en, age.ja}, age.outOfRange))),
+       Member("corrected", Json::kBool,
+              Flag(2, "lungAgeCorrected", texts::kColumnLungAgeCorrectedUtf8, age.computed, age.corrected)));
 }
 
 template <class Take>
 void DisabilityValues(const DisabilityReading& d, Take&& take) {
   take(Member("equation", Json::kText, d.equation),
-       Member("index", Json::kNumber, Number(0, "disabilityIndex", d.index, d.indexNumber)),
+       Member("index", Json::kNumber, Number(0, "disabilityIndex", {}, d.index, d.indexNumber)),
        Member("grade", Json::kText, d.label.ja),
        Member("gradeKey", Json::kText,
-              Key(1, "disabilityGrade", KeyIfRead(d.computed, d.label.key, d.outOfRange))),
+              Key(1, "disabilityGrade", texts::kColumnGradeUtf8,
+                  KeyIfRead(d.computed, {d.label.key, d.label.ja}, d.outOfRange))),
        Member("gradeEn", Json::kText, d.label.en), Member("note", Json::kText, d.note.ja),
        Member("noteEn", Json::kText, d.note.en));
 }
@@ -252,6 +272,10 @@ std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
 
 void ReadingColumnValues(const Reading& r, std::span<std::string_view, kReadingColumnCount> out) {
   StoreReadingColumns(r, out, [](const ReadingColumn& column) { return column.value; });
+}
+
+void ReadingColumnValuesJa(const Reading& r, std::span<std::string_view, kReadingColumnCount> out) {
+  StoreReadingColumns(r, out, [](const ReadingColumn& column) { return column.valueJa; });
 }
 
 void ReadingColumnNumbers(const Reading& r, std::span<double, kReadingColumnCount> out) {

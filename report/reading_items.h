@@ -28,7 +28,8 @@
 namespace kestrova::report {
 
 // What a result column holds: a number (its text empty when there is none),
-// a flag (1 or 0), or a text (an ASCII key, or the lung age in years).
+// a flag (1 or 0; empty when not read), or a text (an ASCII key, or the lung
+// age in years).
 enum class ColumnKind : std::uint8_t { kNumber, kFlag, kText };
 
 // One CSV column of an item: its ASCII name and its value, which views the
@@ -39,6 +40,12 @@ struct ReadingColumn {
   ColumnKind kind = ColumnKind::kText;
   std::string_view value;  // "mixed"; empty when not read
   ShownNumber number;      // a number column's value; not shown when empty
+  // The Japanese header names the column by its item's name and this ("%VC",
+  // "重症度"), or by the item's name alone where this is empty.
+  std::string_view nameJa;
+  // A text column's value as the Japanese report words it ("混合性換気障害",
+  // "62歳", the out-of-range reason); a number's or a flag's is `value`.
+  std::string_view valueJa;
 };
 
 // An item's columns, held in place (no allocation).
@@ -125,6 +132,10 @@ inline constexpr std::size_t kReadingColumnCount = 17;
 void ReadingColumnValues(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
 void ReadingColumnValues(const Reading&& reading,
                          std::span<std::string_view, kReadingColumnCount> out) = delete;
+// The same columns' values in Japanese (ReadingColumn::valueJa, UTF-8).
+void ReadingColumnValuesJa(const Reading& reading, std::span<std::string_view, kReadingColumnCount> out);
+void ReadingColumnValuesJa(const Reading&& reading,
+                           std::span<std::string_view, kReadingColumnCount> out) = delete;
 // The same columns' numbers (ShownNumber::Nearest; NaN for a text column or
 // an empty value), for outputs that hand numbers on.
 void ReadingColumnNumbers(const Reading& reading, std::span<double, kReadingColumnCount> out);

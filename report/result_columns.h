@@ -29,6 +29,10 @@
 //   warnings   the volumes' relation warnings (input/limits.h), their keys
 //              joined by ";" in the window's order: vcBelowFvc or vcBelowFev1,
 //              then fev1AboveFvc ("vcBelowFev1;fev1AboveFvc"); empty when none.
+// Each column also has a Japanese name (ResultColumn::nameJa, below), for a
+// Japanese header: "JRS2014 VC 予測値", "JRS2014 VC ％値", "JRS2014 VC 赤",
+// "JRS2014 VC LLN", "1秒率 実測", "JRS2014 FEV1 zスコア", the reading's by
+// its items' names ("換気障害区分", "COPD 病期 %FEV1"), "入力の確認".
 #ifndef KESTROVA_REPORT_RESULT_COLUMNS_H_
 #define KESTROVA_REPORT_RESULT_COLUMNS_H_
 
@@ -38,19 +42,47 @@
 #include <string_view>
 #include <vector>
 
+#include "input/limits.h"
 #include "kestrova/kestrova.h"
 #include "report/reading_items.h"
 
 namespace kestrova::report {
 
+// The language of a sheet's header and of the texts it adds (kestrova-cli
+// --lang): English keeps the ASCII names and keys above; Japanese names the
+// columns as below and writes the reading and the warnings in the words of
+// the Japanese report.
+enum class Language : std::uint8_t { kEnglish, kJapanese };
+
+// A result column: its name in the English header and in the Japanese one
+// (UTF-8, each as unique as the English names).
 struct ResultColumn {
-  std::string name;
+  std::string name;    // "vcJrs2014Pct"
+  std::string nameJa;  // "JRS2014 VC ％値"
   ColumnKind kind;
 };
 
-// The columns in order, with their kinds; ResultColumnNames() their names.
+// The columns in order, with their kinds; ResultColumnNames() their names,
+// ResultColumnNamesJa() their Japanese names.
 const std::vector<ResultColumn>& ResultColumns();
 const std::vector<std::string>& ResultColumnNames();
+const std::vector<std::string>& ResultColumnNamesJa();
+// The names of a header in `language`.
+const std::vector<std::string>& ResultColumnNames(Language language);
+
+// A column of a results sheet beside the results, named in both headers.
+struct SheetColumn {
+  std::string_view name;    // "error"
+  std::string_view nameJa;  // "エラー" (UTF-8)
+};
+// The column a batch writes between its input's columns and the results.
+const SheetColumn& ErrorColumn();
+// The patient's columns a sheet made from one patient starts with, in
+// PatientValue order, then ID, name and date: Japanese 性別, 年齢, 身長(cm),
+// VC(L), FVC(L), FEV1(L), ID, 氏名, 検査日, each a name the batch reads back
+// (batch/header_names.h); English sex … fev1, id, name, date.
+inline constexpr std::size_t kInputColumnCount = kPatientValueCount + 3;
+const std::array<SheetColumn, kInputColumnCount>& InputColumns();
 
 // The texts of one row's result columns, one per name of ResultColumnNames(),
 // in order. They are views into the PanelResult read and into the reading kept
@@ -61,11 +93,17 @@ const std::vector<std::string>& ResultColumnNames();
 // With `withNumbers` set, `numbers` holds each column's value as data beside
 // its text: a number column the number shown (ShownNumber::Nearest: "4.48" ->
 // 4.48, NaN where the text is empty), a flag column 1 or 0, a text column NaN.
+//
+// With `language` Japanese, the reading's text columns hold its Japanese
+// labels (ReadingColumn::valueJa) and `warnings` the window's texts joined by
+// "、" ("入力：3 < FVC：3.5"), all UTF-8; every other column is the same.
 struct ResultColumnTexts {
   std::vector<std::string_view> texts;
   bool withNumbers = false;
   std::vector<double> numbers;
-  Reading reading;  // the reading's columns view its texts
+  Language language = Language::kEnglish;
+  Reading reading;         // the reading's columns view its texts
+  std::string warningsJa;  // the Japanese `warnings` column views it
 };
 void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out);
 

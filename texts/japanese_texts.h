@@ -55,6 +55,7 @@ KESTROVA_TEXT(kInputSexEmpty, "性別を選んでください");
 KESTROVA_TEXT(kInputUnknownSex, "性別は M/F、1/2、男性/女性 のいずれかで入力してください");
 KESTROVA_TEXT(kInputNotANumber, "数値で入力してください（例 45、160.5）");
 KESTROVA_TEXT(kInputDecimalComma, "小数点は「.」で入力してください（例 3.1）");
+KESTROVA_TEXT(kInputMillilitres, "リットル（L）で入力してください（例 2.45）");
 KESTROVA_TEXT(kInputNotAboveZero, "0 より大きい値を入力してください");
 KESTROVA_TEXT(kInputNegative, "0 以上の値を入力してください（空欄は未測定）");
 KESTROVA_TEXT(kInputAboveLimit, " 以下の値を入力してください");
@@ -152,9 +153,46 @@ KESTROVA_TEXT(kIndexReport, "レポート");
 KESTROVA_TEXT(kIndexFlags, "赤の項目");
 KESTROVA_TEXT(kIndexError, "エラー");
 
+// The Japanese header of the result columns (kestrova-cli --batch --lang ja,
+// the window's copied row), beside the report's 予測値, ％値, 実測 and LLN未満.
+KESTROVA_TEXT(kColumnRatio, "1秒率");
+KESTROVA_TEXT(kColumnRed, "赤");
+KESTROVA_TEXT(kColumnZ, "zスコア");
+KESTROVA_TEXT(kColumnPercentile, "パーセンタイル");
+KESTROVA_TEXT(kColumnSeverity, "重症度");
+KESTROVA_TEXT(kColumnFev1FvcBelowLln, "1秒率 LLN未満");
+KESTROVA_TEXT(kColumnFvcBelowLln, "FVC LLN未満");
+KESTROVA_TEXT(kColumnFev1BelowLln, "FEV1 LLN未満");
+KESTROVA_TEXT(kColumnFev1Z, "FEV1 zスコア");
+KESTROVA_TEXT(kColumnLungAgeValue, "計算値");
+KESTROVA_TEXT(kColumnLungAgeCorrected, "実年齢に補正");
+KESTROVA_TEXT(kColumnGrade, "等級");
+KESTROVA_TEXT(kColumnWarnings, "入力の確認");
+
+// What is wrong with a batch row (kestrova-cli --batch --lang ja): "3 列目が
+// 1 MiB を超えています", "列の数が 5（見出しは 7）です：年齢 の列がありません",
+// "年齢「forty」：数値で入力してください（例 45、160.5）", "年齢：入力してください";
+// the last line: "10 行のうち 2 行を読めませんでした".
+KESTROVA_TEXT(kRowFieldTooLong, " 列目が 1 MiB を超えています");
+KESTROVA_TEXT(kRowTooLong, "行が 16 MiB を超えています");
+KESTROVA_TEXT(kRowTooManyFields, "列の数が 65536 を超えています");
+KESTROVA_TEXT(kRowFieldNotUtf8, " 列目が UTF-8 として正しくありません");
+KESTROVA_TEXT(kRowQuoteNotClosed, "引用符で始まる値が入力の終わりまで閉じられていません");
+KESTROVA_TEXT(kRowFieldCount, "列の数が ");
+KESTROVA_TEXT(kRowFieldCountHeader, "（見出しは ");
+KESTROVA_TEXT(kRowFieldCountClose, "）です");
+KESTROVA_TEXT(kRowMissingColumn, " の列がありません");
+KESTROVA_TEXT(kRowValueOpen, "「");
+KESTROVA_TEXT(kRowValueClose, "」");
+KESTROVA_TEXT(kRowColon, "：");
+KESTROVA_TEXT(kRowNotComputed, "この値では計算できません");
+KESTROVA_TEXT(kRowsFailedOf, " 行のうち ");
+KESTROVA_TEXT(kRowsFailed, " 行を読めませんでした");
+
 // The items the window adds to its system menu, and what they say when they fail.
 KESTROVA_TEXT(kMenuCopyChart, "カルテ用にコピー(&K)");
 KESTROVA_TEXT(kMenuCopyTable, "表形式でコピー(&T)");
+KESTROVA_TEXT(kMenuCopyTableHeader, "表の見出しをコピー(&H)");
 KESTROVA_TEXT(kMenuShowReport, "レポートを表示・印刷(&P)");
 KESTROVA_TEXT(kMenuSaveReport, "レポートを保存(&A)...");
 KESTROVA_TEXT(kMenuVersion, "バージョン情報(&V)");
@@ -162,6 +200,10 @@ KESTROVA_TEXT(kClipboardFailed, "クリップボードにコピーできませ�
 KESTROVA_TEXT(kTempReportFailed, "一時フォルダーにレポートを書き込めませんでした。");
 KESTROVA_TEXT(kBrowserFailed, "レポートをブラウザーで開けませんでした。既定のブラウザーを確認してください。");
 KESTROVA_TEXT(kSaveReportFailed, "レポートを保存できませんでした。保存先のフォルダーに書き込めません。");
+KESTROVA_TEXT(kSaveNameUnusable, "このファイル名は使えません。別の名前を指定してください。");
+KESTROVA_TEXT(kSaveDeviceName,
+              "CON、PRN、AUX、NUL、COM1～COM9、LPT1～LPT9 は Windows が装置に使う名前のため、"
+              "ファイル名に使えません。別の名前を指定してください。");
 KESTROVA_TEXT(kSaveReportTitle, "レポートを保存");
 KESTROVA_TEXT(kSaveReportFilter, "HTML レポート (*.html)");
 KESTROVA_TEXT(kVersionCaption, "バージョン情報");

@@ -281,8 +281,9 @@ struct EmptyLineCase {
   std::string err;               // the error stream
 };
 
-// Empty lines are no records; every other line is one row. A byte order mark
-// is not part of the (quoted) header.
+// Empty lines are no records, nor are rows of empty or blank fields (Excel's
+// empty rows); every other line is one row. A byte order mark is not part of
+// the (quoted) header.
 TEST(Batch, EmptyLinesAndByteOrderMark) {
   const std::string header = "id,sex,age,height,vc\n";
   const EmptyLineCase cases[] = {
@@ -297,19 +298,19 @@ TEST(Batch, EmptyLinesAndByteOrderMark) {
        {"a"},
        ""},
       {"byte order mark, empty line", "\xEF\xBB\xBF\n" + header + "a,M,40,170,\n", {"a"}, ""},
-      {"line numbers count empty lines",
-       header + "\n\nb,X,40,170,\n",
+      {"line numbers count empty lines and rows",
+       header + "\n,,,,\nb,X,40,170,\n",
        {"b"},
        "kestrova-cli: patients.csv:4: sex 'X' is neither M/F, 1/2 nor " + Utf8(u8"男性/女性") +
            "\nkestrova-cli: 1 of 1 rows could not be read\n"},
-      {"a line of empty fields is a row",
-       header + ",,,,\n",
-       {""},
-       "kestrova-cli: patients.csv:2: sex is empty\nkestrova-cli: 1 of 1 rows could not be read\n"},
-      {"a quoted empty field is a row",
-       "sex,age,height,id,vc\nM,40,170,\"\",\n\"\"\n",
+      {"empty rows, CRLF",
+       "id,sex,age,height,vc\r\n,,,,\r\n\"\", ,\t,,\r\n,,\r\na,M,40,170,\r\n,,,,\r\n",
+       {"a"},
+       ""},
+      {"an empty quoted field is no row, an unclosed quote is",
+       "sex,age,height,id,vc\nM,40,170,\"\",\n\"\"\n\"",
        {"", ""},
-       "kestrova-cli: patients.csv:3: the row has 1 fields, the header 5: missing column 'age'\n"
+       "kestrova-cli: patients.csv:4: a quoted field is not closed before the end of the input\n"
        "kestrova-cli: 1 of 2 rows could not be read\n"},
   };
   for (const EmptyLineCase& c : cases) {

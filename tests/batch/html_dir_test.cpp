@@ -5,6 +5,7 @@
 // kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -40,9 +41,12 @@ TEST(HtmlBatch, ReportNamesAreSafeEverywhere) {
       {"-rf", "_rf"},
       {"CON", "CON_"},
       {"lpt1", "lpt1_"},
-      {"", "row-7"},
-      {"...", "row-7"},
-      {std::string(texts::kMaleUtf8), "row-7"},
+      {" aux ", "aux_"},
+      {"Com1.x", "Com1_x"},  // its '.' is gone: no device name
+      {"", "row.7"},
+      {"...", "row.7"},
+      {std::string(texts::kMaleUtf8), "row.7"},
+      {"row.7", "row_7"},
       {std::string(100, 'x'), std::string(64, 'x')},
   };
   for (const NameCase& c : cases) EXPECT_EQ(SafeReportName(c.id, 7), c.name) << c.id;
@@ -52,7 +56,9 @@ TEST(HtmlBatch, ReportNamesAreSafeEverywhere) {
   EXPECT_EQ(names.Next("a-1", 2), "a-1-2");  // case-insensitive file systems
   EXPECT_EQ(names.Next("A-1", 3), "A-1-3");
   EXPECT_EQ(names.Next("Index", 4), "Index-2");
-  EXPECT_EQ(names.Next("", 5), "row-5");
+  EXPECT_EQ(names.Next("row", 5), "row");
+  EXPECT_EQ(names.Next("row", 6), "row-2");
+  EXPECT_EQ(names.Next("", 2), "row.2");  // no id takes a row's name
 }
 
 const std::string kPatients = "sex,age,height\nM,40,170\nF,45,160\n";
@@ -73,8 +79,10 @@ class HtmlDirTest : public testing::TempFolderTest {
   }
 
   // The batch of `input` with its pages in `folder`, the steps in kestrova-cli's
-  // order (the CSV goes to memory): the exit status, and the error stream in `err`.
-  static int Run(const std::string& input, const std::string& folder, std::string& err) {
+  // order (the CSV goes to memory): the exit status, the error stream in `err`
+  // and the CSV in `csv`.
+  static int Run(const std::string& input, const std::string& folder, std::string& err,
+                 std::string* csv = nullptr) {
     testing::CapturedStream out;
     testing::CapturedStream errors;
     int status = kExitIoError;
@@ -90,7 +98,8 @@ class HtmlDirTest : public testing::TempFolderTest {
         if (status != kExitIoError && !html.CommitIndex()) status = kExitIoError;
       }
     }
-    out.Take();
+    const std::string output = out.Take();
+    if (csv != nullptr) *csv = output;
     err = errors.Take();
     return status;
   }
@@ -157,6 +166,27 @@ TEST_F(HtmlDirTest, ShiftJisPatientColumns) {
   EXPECT_NE(ReadFile("d/index.html").find("<td>" + name + "</td>"), std::string::npos);
 }
 
+// A clinic's sheet saved by Excel as CSV: Shift-JIS (plain literals are code
+// page 932), CR LF, a Japanese header, full-width digits, units, empty rows.
+// An error quotes the file's bytes in the CSV and shows them decoded in the index.
+TEST_F(HtmlDirTest, ExcelShiftJisSheet) {
+  WriteFile("in.csv",
+            "ID,性別,年齢,身長,肺活量,努力肺活量,1秒量\r\n"
+            "A-1,男性,４０,１７０ｃｍ,3.2L,3.9 L,２．６\r\n,,,,,,\r\n"
+            ",女性,45歳,160 cm,3.1,3.0ｌ,2.4\r\n"
+            "A-3,男,四十,170,3.2,3.9,2.6\r\n , ,,,,,\r\n");
+  std::string err;
+  std::string csv;
+  EXPECT_EQ(Run("in.csv", "d", err, &csv), kExitBadInput) << err;
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << csv;
+  EXPECT_NE(csv.find("\r\nA-1,男性,４０,１７０ｃｍ,3.2L,3.9 L,２．６,,4.48,71.4,1,"), std::string::npos);
+  EXPECT_NE(csv.find("\r\n,女性,45歳,160 cm,3.1,3.0ｌ,2.4,,3.24,95.7,0,"), std::string::npos);
+  EXPECT_NE(csv.find("\r\nA-3,男,四十,170,3.2,3.9,2.6,age '四十' is not a number,"), std::string::npos);
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"d", "d/A-1.html", "d/index.html", "d/row.2.html", "in.csv"}));
+  const std::string error = reinterpret_cast<const char*>(u8": age &#39;四十&#39; is not a number</td>");
+  EXPECT_NE(ReadFile("d/index.html").find(error), std::string::npos);
+}
+
 struct LinkCase {
   std::string link;    // in d/
   std::string target;  // relative to d/
@@ -166,9 +196,9 @@ struct LinkCase {
 // file it points to stays as it was, and a dangling link creates nothing.
 TEST_F(HtmlDirTest, LinksInTheFolderAreReplacedNotFollowed) {
   const LinkCase cases[] = {
-      {"row-1.html", "../elsewhere.txt"},
+      {"row.1.html", "../elsewhere.txt"},
       {"index.html", "../elsewhere.txt"},
-      {"row-2.html", "../created.txt"},
+      {"row.2.html", "../created.txt"},
       {"index.html", "/proc/self/cwd/created.txt"},
   };
   for (const LinkCase& c : cases) {
@@ -179,7 +209,7 @@ TEST_F(HtmlDirTest, LinksInTheFolderAreReplacedNotFollowed) {
     std::string err;
     EXPECT_EQ(Run("in.csv", "d", err), kExitOk) << c.link << ": " << err;
     EXPECT_EQ(ReadFile("elsewhere.txt"), "kept") << c.link;
-    EXPECT_EQ(Tree(), (std::vector<std::string>{"d", "d/index.html", "d/row-1.html", "d/row-2.html",
+    EXPECT_EQ(Tree(), (std::vector<std::string>{"d", "d/index.html", "d/row.1.html", "d/row.2.html",
                                                 "elsewhere.txt", "in.csv"}))
         << c.link << " -> " << c.target;
     EXPECT_TRUE(ReadFile("d/" + c.link).starts_with("<!DOCTYPE html>")) << c.link;
@@ -235,7 +265,7 @@ struct WriteFailureCase {
 // the run; the old index stays, and no temporary file is left.
 TEST_F(HtmlDirTest, WriteFailuresNameTheFileAndKeepTheOldIndex) {
   const WriteFailureCase cases[] = {
-      {"a report", "d", "row-2.html", "d/row-2.html: cannot be written (Is a directory)"},
+      {"a report", "d", "row.2.html", "d/row.2.html: cannot be written (Is a directory)"},
       {"the folder", "in.csv/d", "", "in.csv/d: the report directory cannot be made (Not a directory)"},
   };
   for (const WriteFailureCase& c : cases) {

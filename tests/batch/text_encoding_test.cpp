@@ -7,6 +7,8 @@
 #include <string>
 
 #include "batch/header_names.h"
+#include "report/result_columns.h"
+#include "texts/japanese_texts.h"
 
 namespace kestrova::cli {
 
@@ -141,6 +143,41 @@ TEST(HeaderNames, EnglishAndJapaneseInEitherEncoding) {
   };
   for (const NameCase& c : cases) {
     EXPECT_EQ(ColumnOfHeaderName(c.name, c.encoding), c.column) << c.name;
+  }
+}
+
+// A sheet's Japanese input columns read back as their columns, in either encoding.
+TEST(HeaderNames, InputColumnsJaAreReadBack) {
+  const auto& columns = report::InputColumns();
+  for (const TextEncoding encoding : {kU, kS}) {
+    for (std::size_t i = 0; i < kColumnCount; ++i) {
+      EXPECT_EQ(ColumnOfHeaderName(Utf8AsText(columns[i].nameJa, encoding), encoding), BatchColumn(i)) << i;
+    }
+    for (std::size_t i = kColumnCount; i < columns.size(); ++i) {
+      EXPECT_EQ(PatientColumnOfHeaderName(Utf8AsText(columns[i].nameJa, encoding), encoding),
+                PatientColumn(i - kColumnCount))
+          << i;
+    }
+  }
+}
+
+struct ConversionCase {
+  std::string utf8;
+  std::string shiftJis;
+};
+
+// The tool's UTF-8 texts become the bytes the build gives their CP932 twins.
+TEST(TextEncoding, Utf8AsShiftJis) {
+  const ConversionCase cases[] = {
+      {std::string(texts::kRangeToUtf8), std::string(texts::kRangeTo)},  // ～
+      {std::string(texts::kLlnPossibleMixedUtf8), std::string(texts::kLlnPossibleMixed)},
+      {std::string(texts::kReportRedLegendUtf8), std::string(texts::kReportRedLegend)},
+      {Utf8(u8"a\u00e9\U0001F600"), "a??"},  // none in code page 932
+      {"x\xff", "x?"},                       // no UTF-8
+  };
+  for (const ConversionCase& c : cases) {
+    EXPECT_EQ(Utf8AsText(c.utf8, kS), c.shiftJis) << c.utf8;
+    EXPECT_EQ(Utf8AsText(c.utf8, kU), c.utf8);
   }
 }
 

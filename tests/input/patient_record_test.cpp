@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
 
 #include "input/limits.h"
@@ -68,6 +69,14 @@ struct NumberCase {
   double number;
 };
 
+void ExpectNumbers(std::span<const NumberCase> cases, TextEncoding encoding) {
+  for (const NumberCase& c : cases) {
+    double number = -1;
+    EXPECT_EQ(ReadNumberText(c.value, c.text, encoding, number), c.error) << c.text;
+    EXPECT_EQ(c.error == InputError::kNone ? number : 0, c.number) << c.text;
+  }
+}
+
 // One table for the number rule: form, full width, and each value's limits
 // at their boundaries.
 TEST(PatientRecord, NumbersByTheOneRule) {
@@ -82,15 +91,11 @@ TEST(PatientRecord, NumbersByTheOneRule) {
       {V::kVc, "", E::kNone, 0},  // not measured
       {V::kVc, "0", E::kNone, 0},
       {V::kVc, "2.35", E::kNone, 2.3499999999999996},  // read as the window reads its fields
-      {V::kAge, Utf8(u8"４５"), E::kNone, 45},         // full-width digits, as an IME types them
-      {V::kFev1, Utf8(u8"１．８"), E::kNone, 1.8},
-      {V::kFev1, Utf8(u8"\u3000１．８\u3000"), E::kNone, 1.8},  // ideographic spaces around
-      {V::kAge, "", E::kEmpty, 0},                              // age and height are required
-      {V::kAge, "0", E::kNotAboveZero, 0},                      // and above 0
+      {V::kAge, "", E::kEmpty, 0},                     // age and height are required
+      {V::kAge, "0", E::kNotAboveZero, 0},             // and above 0
       {V::kAge, "-45", E::kNotAboveZero, 0},
       {V::kVc, "-1", E::kNegative, 0},
       {V::kVc, "3,1", E::kDecimalComma, 0},  // the window would read 31; refused everywhere else
-      {V::kVc, Utf8(u8"３，１"), E::kDecimalComma, 0},
       {V::kVc, "1,2,3", E::kNotANumber, 0},
       {V::kVc, "3.2.1", E::kNotANumber, 0},
       {V::kAge, "1e21", E::kNotANumber, 0},
@@ -107,18 +112,40 @@ TEST(PatientRecord, NumbersByTheOneRule) {
       {V::kFvc, "15.01", E::kAboveLimit, 0},
       {V::kFev1, "3100", E::kAboveLimit, 0},  // millilitres
   };
-  for (const NumberCase& c : cases) {
-    double number = -1;
-    EXPECT_EQ(ReadNumberText(c.value, c.text, TextEncoding::kUtf8, number), c.error) << c.text;
-    if (c.error == E::kNone) {
-      EXPECT_EQ(number, c.number) << c.text;
-    }
-  }
-  // Shift-JIS full-width digits, in a Shift-JIS text.
-  double number = 0;
-  EXPECT_EQ(ReadNumberText(V::kHeight, "\x82\x50\x82\x56\x82\x4F", TextEncoding::kShiftJis, number),
-            E::kNone);
-  EXPECT_EQ(number, 170);
+  ExpectNumbers(cases, TextEncoding::kUtf8);
+}
+
+// Full-width digits, point and comma, as an IME types them, read as ASCII.
+TEST(PatientRecord, FullWidthDigits) {
+  using V = PatientValue;
+  using E = InputError;
+  ExpectNumbers({{{V::kAge, Utf8(u8"４５"), E::kNone, 45},
+                  {V::kFev1, Utf8(u8"\u3000１．２５\u3000"), E::kNone, 1.25},  // ideographic spaces around
+                  {V::kVc, Utf8(u8"３，１"), E::kDecimalComma, 0}}},
+                TextEncoding::kUtf8);
+  ExpectNumbers({{{V::kHeight, "\x82\x50\x82\x56\x82\x4F\x81\x44\x82\x54", E::kNone, 170.5}}},  // １７０．５
+                TextEncoding::kShiftJis);
+}
+
+// A number may end in its own value's unit; a volume in mL is refused as such.
+TEST(PatientRecord, NumbersWithTheirUnit) {
+  using V = PatientValue;
+  using E = InputError;
+  ExpectNumbers({{{V::kHeight, "170cm", E::kNone, 170},
+                  {V::kHeight, Utf8(u8" １７０．５\u3000ＣＭ "), E::kNone, 170.5},
+                  {V::kHeight, Utf8(u8"170㎝"), E::kNone, 170},
+                  {V::kVc, "2.5 l", E::kNone, 2.5},
+                  {V::kFev1, Utf8(u8"2.5ℓ"), E::kNone, 2.5},
+                  {V::kAge, Utf8(u8"45歳"), E::kNone, 45},
+                  {V::kFvc, Utf8(u8"２４５０ｍｌ"), E::kMillilitres, 0},
+                  {V::kVc, "3,1 L", E::kDecimalComma, 0},
+                  {V::kHeight, "2450 mL", E::kNotANumber, 0},  // another value's unit
+                  {V::kVc, "L", E::kNotANumber, 0},            // a unit is no volume
+                  {V::kHeight, "300 cm", E::kAboveLimit, 0}}},
+                TextEncoding::kUtf8);
+  ExpectNumbers({{{V::kAge, "45\x8D\xCE", E::kNone, 45},                   // 歳
+                  {V::kVc, "2450\x82\x8D\x82\x6B", E::kMillilitres, 0}}},  // ｍＬ
+                TextEncoding::kShiftJis);
 }
 
 struct MessageCase {
@@ -141,6 +168,8 @@ TEST(PatientRecord, MessagesInEnglishAndJapanese) {
        Utf8(u8"数値で入力してください（例 45、160.5）")},
       {V::kVc, E::kDecimalComma, "3,1", "vc '3,1' is not a number (the decimal mark is '.', not ',')",
        Utf8(u8"小数点は「.」で入力してください（例 3.1）")},
+      {V::kFvc, E::kMillilitres, "2450 mL", "fvc '2450 mL' is in millilitres: give volumes in litres (L)",
+       Utf8(u8"リットル（L）で入力してください（例 2.45）")},
       {V::kHeight, E::kNotAboveZero, "0", "height '0' is not above 0",
        Utf8(u8"0 より大きい値を入力してください")},
       {V::kFvc, E::kNegative, "-1", "fvc '-1' is negative",
@@ -161,14 +190,15 @@ TEST(PatientRecord, MessagesInEnglishAndJapanese) {
 TEST(PatientRecord, ReadsTheFirstRefusedValueAndKeepsTexts) {
   PatientRecord record;
   InputProblem problem;
-  ASSERT_TRUE(ReadPatientRecord({" F ", Utf8(u8"４５"), "160", "3.1", "3.0", ""}, TextEncoding::kUtf8, record,
-                                problem));
+  ASSERT_TRUE(ReadPatientRecord({" F ", Utf8(u8"４５"), "160 cm", "3.1", "3.0", ""}, TextEncoding::kUtf8,
+                                record, problem));
   EXPECT_EQ(record.inputs.sexCode, kSexFemale);
   EXPECT_EQ(record.inputs.age, 45);
   EXPECT_EQ(record.inputs.fev1, 0);
   EXPECT_EQ(record.TextOf(PatientValue::kSex), "F");
-  EXPECT_EQ(record.TextOf(PatientValue::kAge), "45");   // as read, in ASCII
-  EXPECT_EQ(record.TextOf(PatientValue::kFvc), "3.0");  // not reformatted
+  EXPECT_EQ(record.TextOf(PatientValue::kAge), "45");      // as read, in ASCII
+  EXPECT_EQ(record.TextOf(PatientValue::kHeight), "160");  // without its unit
+  EXPECT_EQ(record.TextOf(PatientValue::kFvc), "3.0");     // not reformatted
   EXPECT_EQ(record.TextOf(PatientValue::kFev1), "");
 
   EXPECT_FALSE(ReadPatientRecord({"F", "45", " 1 70 ", "x", "", ""}, TextEncoding::kUtf8, record, problem));

@@ -19,7 +19,6 @@ JSON. Run by tests/surfaces/run.sh after the native, web and Python builds:
 
 import csv
 import json
-import math
 import os
 import random
 import subprocess
@@ -48,9 +47,9 @@ VOLUMES = [0.5, 0.99, 1, 1.16, 2.05, 2.31, 2.6, 2.89, 3.04, 3.39, 4.2, 15]
 # Texts the rule refuses or reads specially: one value each, in a valid patient.
 ODD_TEXTS = {
     "sex": ["", "X", "male", "MF", " F "],
-    "age": ["", "0", "-45", "150.01", "1e21", "45 /VC=9", "４５", "forty", "+45"],
-    "height": ["", "273", "1,70", "１７０．５", " 170 "],
-    "vc": ["3,1", "-1", "15.01", "3100", "３．１", ".5", "abc"],
+    "age": ["", "0", "-45", "150.01", "1e21", "45 /VC=9", "４５", "forty", "+45", "45歳"],
+    "height": ["", "273", "1,70", "１７０．５", " 170 ", "170cm", "170 ｃｍ", "170L"],
+    "vc": ["3,1", "-1", "15.01", "3100", "３．１", ".5", "abc", "3.1 L", "3100 mL"],
     "fvc": ["-0", "3.", "2.9.1"],
     "fev1": ["１．８", "2,4", "16"],
 }
@@ -131,17 +130,20 @@ def as_batch_texts(arrays, i):
 
 
 def assert_same_as_batch(arrays, rows, where):
-    for name, kind in [("error", "text")] + list(kestrova.RESULT_COLUMNS):
+    """A cell the batch leaves empty is missing (NaN, None or pd.NA); "error" is "" then."""
+    for name, kind in [("error", "error")] + list(kestrova.RESULT_COLUMNS):
         column = 0 if name == "error" else 1 + [n for n, _ in kestrova.RESULT_COLUMNS].index(name)
         want = [row[column] for row in rows]
         have = arrays[name]
         for i, text in enumerate(want):
-            if kind == "number":
-                ok = math.isnan(have[i]) if text == "" else have[i] == float(text)
-            elif kind == "flag":
-                ok = bool(have[i]) == (text == "1")
-            else:
+            if kind == "error":
                 ok = have[i] == text
+            elif text == "":
+                ok = pd.isna(have[i])
+            elif kind == "text":
+                ok = have[i] == text
+            else:  # a number, or a flag's 1 or 0
+                ok = have[i] == float(text)
             assert ok, (where, name, TEXTS[i] if len(rows) == len(TEXTS) else NUMERIC[i], text, have[i])
 
 
