@@ -23,6 +23,7 @@
 #include "input/patient_record.h"
 #include "io/output_file.h"
 #include "io/paths.h"
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/chart_text.h"
@@ -102,10 +103,11 @@ int WritePatient(const Options& options, const PatientInputs& inputs, GivenInput
                  const std::array<std::string, kPatientValueCount>& texts, std::FILE* out, std::FILE* err,
                  Terminal terminal) {
   const FullResult result = ComputeFullResult(inputs);
+  const auto json = [&] { return FormatJson(inputs, result, ComputeGliResults(inputs, options.gli)); };
   if (!result.computed) {
     // Every format says so; JSON still gives its object, "computed": false.
-    const std::string json = options.format == Format::kJson ? FormatJson(inputs, result) : std::string();
-    if (WriteStandardOutput(json, out, err) != kExitOk) return kExitIoError;
+    const std::string text = options.format == Format::kJson ? json() : std::string();
+    if (WriteStandardOutput(text, out, err) != kExitOk) return kExitIoError;
     std::fputs("kestrova-cli: the panel stays empty: give /Age= and /Setake= (above 0)\n", err);
     return kExitBadInput;
   }
@@ -114,7 +116,7 @@ int WritePatient(const Options& options, const PatientInputs& inputs, GivenInput
   }
   std::string text;
   if (options.format == Format::kJson) {
-    text = FormatJson(inputs, result);
+    text = json();
   } else if (options.format == Format::kCsv) {
     text = FormatCsv(result);
   } else if (options.format == Format::kHtml || options.format == Format::kChart) {
@@ -230,6 +232,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   BatchStreams streams{input, out, err, options.batchInput, terminal.stderrIsTerminal, 0};
   if (!outputIsStdout) streams.file = &file;
   streams.encoding = options.encoding;
+  streams.language = options.language;
   streams.jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "input/command_line.h"
+#include "io/paths.h"
 #include "version/version.h"
 
 namespace kestrova::cli {
@@ -14,8 +15,10 @@ namespace kestrova::cli {
 const std::string_view kUsage =
     "usage: kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]\n"
     "                    [--id ID] [--name NAME] [--date DATE] [--window-rules]\n"
+    "                    [--gli global|2012|global,2012 [--gli-group GROUP]]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
     "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR] [--jobs N]\n"
+    "                    [--lang en|ja]\n"
     "       kestrova-cli --help | --version\n";
 
 // UTF-8 on every system (a Windows console is switched to UTF-8 before it is
@@ -33,6 +36,10 @@ constexpr std::u8string_view kHelpText =
     "  --window-rules  read the words exactly as kestrova.exe reads its command\n"
     "                  line (/Sex= by its first letter, M male, else female; no\n"
     "                  checks): what the window will show for them\n"
+    "  --gli SETS      with --format json: GLI results too, global (GLI Global\n"
+    "                  2022), 2012 (GLI-2012) or both (global,2012), ages 3-95\n"
+    "  --gli-group G   GLI-2012's group: caucasian, african-american, ne-asian\n"
+    "                  (the default), se-asian or other\n"
     "Many patients, one CSV row of results for each CSV row of patients:\n"
     "  --batch FILE    the patients' CSV file (- : standard input)\n"
     "  -o FILE         the results (- or none: standard output); the file is\n"
@@ -42,6 +49,9 @@ constexpr std::u8string_view kHelpText =
     "  --html-dir DIR  also an HTML report per row, and index.html, in DIR\n"
     "  --jobs N        compute on N threads (default: one per core); the output\n"
     "                  is the same for any N\n"
+    "  --lang L        en (the default) or ja: the added columns' names, the\n"
+    "                  reading, the warnings and the row errors in Japanese\n"
+    "                  (the header's own errors stay English)\n"
     "  Columns: sex (M/F, 1/2), age and height (cm); vc, fvc and fev1 (L) if\n"
     "  measured; or their Japanese names (see README). All pass through. The\n"
     "  reports show the id, name and date columns (or 患者ID, 氏名, 検査日, ...).\n"
@@ -71,6 +81,9 @@ enum OptionId : int {
   kDateOption,
   kJobsOption,
   kWindowRulesOption,
+  kLangOption,
+  kGliOption,
+  kGliGroupOption,
 };
 
 constexpr option kLongOptions[] = {
@@ -86,6 +99,9 @@ constexpr option kLongOptions[] = {
     {"date", required_argument, nullptr, kDateOption},
     {"jobs", required_argument, nullptr, kJobsOption},
     {"window-rules", no_argument, nullptr, kWindowRulesOption},
+    {"lang", required_argument, nullptr, kLangOption},
+    {"gli", required_argument, nullptr, kGliOption},
+    {"gli-group", required_argument, nullptr, kGliGroupOption},
     {nullptr, 0, nullptr, 0},
 };
 // '-': every argument in order (keys come back as 1), whatever POSIXLY_CORRECT
@@ -157,10 +173,36 @@ std::string RefusedWord(const char* word) {
   return text;
 }
 
+// "global", "2012", "global,2012" or "2012,global": each set once.
+bool ParseGliSets(std::string_view text, GliRequest& request) {
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    const std::optional<GliSet> set = ParseGliSet(text.substr(0, comma));
+    if (!set) return false;
+    bool& asked = *set == GliSet::kGlobal2022 ? request.global : request.gli2012;
+    if (asked) return false;
+    asked = true;
+    if (comma == text.npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 bool ParseJobs(std::string_view text, unsigned& jobs) {
   if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != text.npos) return false;
   jobs = static_cast<unsigned>(std::stoul(std::string(text)));
   return jobs >= 1 && jobs <= kMaxJobs;
+}
+
+// Why `path`, given as `option`, names a device on Windows rather than a file
+// ("-o aux.csv" would write to a serial port and end with status 0); empty when
+// it does not. A bare NUL stays allowed for -o: it is how Windows discards.
+std::string DeviceNameRefusal(std::string_view option, const std::string& path, bool bareNulAllowed) {
+  if (!io::IsWindowsDeviceName(path)) return "";
+  if (bareNulAllowed && path.size() == 3 && (path[0] == 'N' || path[0] == 'n')) return "";  // NUL, nul, …
+  return std::string(option) + " '" + RefusedWord(path.c_str()) +
+         "': a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with any "
+         "extension); "
+         "choose another name";
 }
 
 }  // namespace
@@ -270,6 +312,28 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
       case kWindowRulesOption:
         options.windowRules = true;
         break;
+      case kLangOption:
+        if (value != "en" && value != "ja") {
+          error = "unknown language '" + std::string(value) + "' (en or ja)";
+          return false;
+        }
+        options.language = value == "ja" ? report::Language::kJapanese : report::Language::kEnglish;
+        break;
+      case kGliOption:
+        if (!ParseGliSets(value, options.gli)) {
+          error = "unknown GLI sets '" + std::string(value) + "' (global, 2012 or global,2012)";
+          return false;
+        }
+        break;
+      case kGliGroupOption:
+        if (const std::optional<GliGroup> group = ParseGliGroup(value)) {
+          options.gli.group = *group;
+        } else {
+          error = "unknown GLI-2012 group '" + std::string(value) +
+                  "' (caucasian, african-american, ne-asian, se-asian or other)";
+          return false;
+        }
+        break;
       case kJobsOption:
         if (!ParseJobs(value, options.jobs)) {
           error = "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
@@ -302,6 +366,11 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
               " does not go with --batch (its output is CSV)";
     } else if (given[kWindowRulesOption] > 0) {
       error = "--window-rules does not go with --batch (a batch row is read by the batch's rules)";
+    } else if (given[kGliOption] > 0 || given[kGliGroupOption] > 0) {
+      error = OptionName(given[kGliOption] > 0 ? kGliOption : kGliGroupOption) +
+              " does not go with --batch yet (the batch has no GLI columns)";
+    } else if (error = DeviceNameRefusal("-o", options.batchOutput, true); error.empty()) {
+      error = DeviceNameRefusal("--html-dir", options.htmlDir, false);
     }
   } else if (given[kOutputOption] > 0 || given[kEncodingOption] > 0 || given[kHtmlDirOption] > 0) {
     const int option = given[kOutputOption] > 0     ? kOutputOption
@@ -311,6 +380,12 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     error += option == kHtmlDirOption ? "; --format html writes one report)" : ")";
   } else if (given[kJobsOption] > 0) {
     error = "--jobs goes with --batch only (one patient is one computation)";
+  } else if (given[kLangOption] > 0) {
+    error = "--lang goes with --batch only";
+  } else if (given[kGliGroupOption] > 0 && !options.gli.gli2012) {
+    error = "--gli-group goes with --gli 2012 only (GLI Global has no groups)";
+  } else if (given[kGliOption] > 0 && options.format != Format::kJson) {
+    error = "--gli goes with --format json only (the other formats show no GLI results yet)";
   } else if (!hasKeys) {
     error = "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE";
   } else if (!options.windowRules) {

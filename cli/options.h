@@ -2,9 +2,10 @@
 //
 //   kestrova-cli [--format report|lines|tsv|json|csv|html|chart] [--no-color]
 //                [--id ID] [--name NAME] [--date DATE] [--window-rules]
+//                [--gli global|2012|global,2012 [--gli-group GROUP]]
 //                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
 //   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
-//                [--html-dir DIR] [--jobs N]
+//                [--html-dir DIR] [--jobs N] [--lang en|ja]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
@@ -17,9 +18,11 @@
 //
 // Anything else is refused with a one-line reason: an unknown option or value,
 // a missing value, an option given twice, an option that does not go with the
-// others (-o, --encoding, --html-dir or --jobs without --batch, --format,
+// others (-o, --encoding, --html-dir, --jobs or --lang without --batch, --format,
 // --window-rules or /Key= words with it), a word that is not a /Key=value, a
-// key given twice, or no patient at all.
+// key given twice, or no patient at all. --gli (GLI results in the JSON) goes
+// with --format json only and not yet with --batch; --gli-group needs 2012 in
+// --gli.
 #ifndef KESTROVA_CLI_OPTIONS_H_
 #define KESTROVA_CLI_OPTIONS_H_
 
@@ -31,6 +34,8 @@
 
 #include "input/limits.h"
 #include "io/text_encoding.h"
+#include "kestrova/gli_results.h"
+#include "report/result_columns.h"
 
 namespace kestrova::cli {
 
@@ -58,6 +63,10 @@ struct Options {
   std::string patientName;
   std::string examDate;
   unsigned jobs = 0;  // --jobs: threads for the batch; 0 = one per core
+  // --lang: the batch's added header and texts in English (ASCII) or Japanese.
+  report::Language language = report::Language::kEnglish;
+  // --gli, --gli-group: the GLI sets in the JSON and GLI-2012's group.
+  GliRequest gli;
 };
 
 inline constexpr unsigned kMaxJobs = 256;

@@ -11,6 +11,9 @@
 #     rule; input, the input model over io, is below kestrova, report and
 #     batch: every surface reads a patient through it)
 #   report, io (the safe output file), display, input -> app
+#   gli -> kestrova   (the GLI equations and their tables embedded from
+#     gli/data: a leaf that links nothing; kestrova/ puts its results beside
+#     the JRS ones and reads ERS/ATS 2022 on them)
 # report/ (the formats of a result) and batch/ (CSV files, header names, the
 # per-row pages) never see cli/; app/ never links cli/.
 #

@@ -23,7 +23,7 @@ const StandingView& Standing(const PanelResult& r, Jrs2014Quantity q) {
 }
 
 // The equations whose ages the items keep to.
-enum class ItemBasis : std::uint8_t { kJrs2001, kBaldwin, kJrs2014Male, kJrs2014Female };
+enum class ItemBasis : std::uint8_t { kJrs2001, kBaldwin, kJrs2014Male, kJrs2014Female, kGliGlobal };
 
 struct ItemAges {
   std::string_view equation;
@@ -37,6 +37,9 @@ constexpr ItemAges kItemAges[] = {
     {"Baldwin", kBaldwinReadingAges},
     {"JRS2014", Jrs2014Limits(kSexMale, Jrs2014Quantity::kRatio).age},
     {"JRS2014", Jrs2014Limits(kSexFemale, Jrs2014Quantity::kRatio).age},
+    // For the label only ("3～95歳"): GLI's own limits (GliSetResults::
+    // ageOutOfRange) decide, 95 included and 95.5 not.
+    {kGliGlobalEquation, {kGliMinAge, true, kGliMaxAge + 1}},
 };
 
 // "対象外（JRS2001は18～95歳）" and "not applicable (JRS2001: 18 to 95 years)",
@@ -172,9 +175,19 @@ ReadingLabel SeverityLabel(Severity severity) {
 // Below the lower limit of normal by the z-score itself, unrounded: the LLN
 // is the value at z = -1.645. (The red cell compares with the LLN rounded to
 // 2 decimals, which can move the limit across the measured value.)
-bool BelowLln(const StandingView& s) { return s.z < -kLlnZ; }
+bool BelowLln(double z) { return z < -kLlnZ; }
 
-void ReadLln(const PanelResult& r, LlnReading& out) {
+// What the ERS/ATS 2022 rule reads: the three z-scores, and FEV1's as printed.
+struct LlnScores {
+  double fev1Fvc;
+  double fvc;
+  double fev1;
+  std::string_view fev1ZText;
+  const ShownNumber& fev1ZShown;
+};
+
+// Every member that depends on the patient, as not read.
+void ResetLln(LlnReading& out) {
   out.computed = false;
   out.fev1FvcBelowLln = out.fvcBelowLln = out.fev1BelowLln = false;
   out.pattern = LlnPattern::kNormal;
@@ -184,19 +197,17 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
   out.severity = Severity::kNone;
   out.severityLabel = {};
   out.note = {};
-  out.outOfRange = OutOfRangeOf(r, Jrs2014Basis(r));
-  // A z needs the quantity's JRS2014 parameters and its measured value; the
-  // ratio's is the measured FEV1/FVC as shown.
-  const StandingView& ratio = Standing(r, Jrs2014Quantity::kRatio);
-  const StandingView& fvc = Standing(r, Jrs2014Quantity::kFvc);
-  const StandingView& fev1 = Standing(r, Jrs2014Quantity::kFev1);
-  if (!out.outOfRange.key.empty() || !HasMeasuredRatio(r) || !ratio.hasZ || !fvc.hasZ || !fev1.hasZ) return;
+  out.outOfRange = {};
+}
+
+// The one rule of the reading by z-scores, whichever equations gave them.
+void ClassifyLln(const LlnScores& z, LlnReading& out) {
   out.computed = true;
-  out.fev1FvcBelowLln = BelowLln(ratio);
-  out.fvcBelowLln = BelowLln(fvc);
-  out.fev1BelowLln = BelowLln(fev1);
-  out.fev1Z = fev1.zText;
-  out.fev1ZNumber = fev1.zShown;
+  out.fev1FvcBelowLln = BelowLln(z.fev1Fvc);
+  out.fvcBelowLln = BelowLln(z.fvc);
+  out.fev1BelowLln = BelowLln(z.fev1);
+  out.fev1Z = z.fev1ZText;
+  out.fev1ZNumber = z.fev1ZShown;
   if (out.fev1FvcBelowLln) {
     out.pattern = out.fvcBelowLln ? LlnPattern::kPossibleMixed : LlnPattern::kObstruction;
   } else if (out.fev1BelowLln) {
@@ -217,6 +228,18 @@ void ReadLln(const PanelResult& r, LlnReading& out) {
     out.severityLabel = {"fev1NotBelowLln", texts::kSeverityFev1NotBelowLlnUtf8,
                          "FEV1 not below its LLN (no severity grade)"};
   }
+}
+
+void ReadLln(const PanelResult& r, LlnReading& out) {
+  ResetLln(out);
+  out.outOfRange = OutOfRangeOf(r, Jrs2014Basis(r));
+  // A z needs the quantity's JRS2014 parameters and its measured value; the
+  // ratio's is the measured FEV1/FVC as shown.
+  const StandingView& ratio = Standing(r, Jrs2014Quantity::kRatio);
+  const StandingView& fvc = Standing(r, Jrs2014Quantity::kFvc);
+  const StandingView& fev1 = Standing(r, Jrs2014Quantity::kFev1);
+  if (!out.outOfRange.key.empty() || !HasMeasuredRatio(r) || !ratio.hasZ || !fvc.hasZ || !fev1.hasZ) return;
+  ClassifyLln({ratio.z, fvc.z, fev1.z, fev1.zText, fev1.zShown}, out);
 }
 
 ReadingLabel CopdLabel(CopdStage stage) {
@@ -421,6 +444,22 @@ void ReadResult(const PanelResult& result, Reading& out) {
   ReadCopd(result, out.copd);
   ReadLungAge(result, out.lungAge);
   ReadDisability(result, out.disability);
+}
+
+void ReadErsAtsGli(const GliResults& gli, LlnReading& out) {
+  ResetLln(out);
+  out.equation = kGliGlobalEquation;
+  const GliSetResults& set = gli.global;
+  if (set.ageOutOfRange) out.outOfRange = OutOfRangeLabel(ItemBasis::kGliGlobal);
+  const auto& [fev1, fvc, ratio] = set.quantities;
+  if (!set.computed || !fev1.measured || !fvc.measured || !ratio.measured) return;
+  ClassifyLln({ratio.score.z, fvc.score.z, fev1.score.z, fev1.zText, fev1.zShown}, out);
+}
+
+LlnReading ReadErsAtsGli(const GliResults& gli) {
+  LlnReading out;
+  ReadErsAtsGli(gli, out);
+  return out;
 }
 
 Reading ReadResult(const PanelResult& result) {

@@ -1,7 +1,7 @@
 // The clinical reading of a result: the ventilatory pattern (twice, with %VC by
 // JRS2001 and by Baldwin), the reading by lower limits of normal and z-scores
-// on JRS2014 (ERS/ATS 2022), the COPD stage, the lung age and the respiratory
-// disability index.
+// on JRS2014 (ERS/ATS 2022; also on GLI Global, below), the COPD stage, the
+// lung age and the respiratory disability index.
 //
 // Every reading but one threshold is decided on the numbers as the program
 // shows them, each text read back with ParseNumber, never on raw doubles:
@@ -66,6 +66,7 @@
 #include <string_view>
 
 #include "equations/equation_limits.h"
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 
 namespace kestrova {
@@ -189,6 +190,19 @@ Reading ReadResult(const PanelResult&& result) = delete;
 // keeps its strings' storage.
 void ReadResult(const PanelResult& result, Reading& out);
 void ReadResult(const PanelResult&& result, Reading& out) = delete;
+
+// ERS/ATS 2022 read by the same rule on GLI Global's z-scores instead of
+// JRS2014's: FEV1, FVC and the measured FEV1/FVC unrounded (fev1 / fvc), the
+// severity by FEV1's z as printed. GLI reaches down to 3 years, so children
+// get this reading where JRS2014's is out of range. Its equation is "GLI
+// Global"; out of range (GLI Global: 3 to 95 years) by the age alone; not
+// read when GLI Global was not asked for or FVC or FEV1 is not measured.
+// fev1Z views `gli`'s text, which must outlive the reading.
+inline constexpr std::string_view kGliGlobalEquation = "GLI Global";
+LlnReading ReadErsAtsGli(const GliResults& gli);
+LlnReading ReadErsAtsGli(const GliResults&& gli) = delete;
+void ReadErsAtsGli(const GliResults& gli, LlnReading& out);
+void ReadErsAtsGli(const GliResults&& gli, LlnReading& out) = delete;
 
 }  // namespace kestrova
 

@@ -1,6 +1,8 @@
 #include "report/json_writer.h"
 
 #include <cassert>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace kestrova::report {
@@ -109,6 +111,16 @@ JsonWriter& JsonWriter::Number(std::string_view text) {
   if (!IsJsonNumber(text)) return Null();
   BeginEntry();
   out_ += text;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(double value) {
+  if (!std::isfinite(value)) return Null();
+  char digits[32];  // the longest shortest form: "-2.2250738585072014e-308", 24 characters
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  assert(end.ec == std::errc());
+  BeginEntry();
+  out_.append(digits, end.ptr);
   return *this;
 }
 

@@ -11,7 +11,10 @@
 // Strings are written as they are (UTF-8 included) but for '"' and '\', which
 // take a backslash, and the control characters, written \u00XX. Numbers are
 // the program's own number texts written as they stand ("4.48", "-2.88"); a
-// text that is not a JSON number (empty, "*.**") is written null.
+// text that is not a JSON number (empty, "*.**") is written null. A double
+// handed over as such is written in full: the shortest text that reads back
+// as the same double (3.8354622467203445, 0.1, 1e-05); NaN and the
+// infinities, which JSON has no number for, are written null.
 //
 //   std::string out;
 //   JsonWriter json(out);
@@ -44,6 +47,7 @@ class JsonWriter {
   JsonWriter& String(std::string_view text);
   JsonWriter& StringOrNull(std::string_view text);  // null when empty
   JsonWriter& Number(std::string_view text);        // null when not a JSON number
+  JsonWriter& Number(double value);                 // shortest round trip; null when not finite
   JsonWriter& Bool(bool value);
   JsonWriter& Null();
 

@@ -104,42 +104,75 @@ void AppendReadingReport(const Reading& r, std::string& out) {
   }
 }
 
-// The reading as one object, an item a line: null when not read, else its
+// An item's value in the reading's object: null when not read, else its
 // values' members on one line; for an item out of range, its equation,
 // "outOfRange": true and the reason.
-void WriteReadingJson(const Reading& r, JsonWriter& json) {
+void WriteReadingItemJson(const ReadingItem& item, JsonWriter& json) {
+  if (item.outOfRange) {
+    json.BeginObject().Key("equation").String(item.equation).Key("outOfRange").Bool(true);
+    json.Key("label").String(item.label.ja).Key("labelEn").String(item.label.en).EndObject();
+    return;
+  }
+  if (!item.computed) {
+    json.Null();
+    return;
+  }
+  json.BeginObject();
+  for (const ReadingValue& value : item.values) {
+    if (value.member.empty()) continue;
+    const std::string_view text = value.column.value;
+    json.Key(value.member);
+    switch (value.json) {
+      case ReadingValue::Json::kText:
+        json.String(text);
+        break;
+      case ReadingValue::Json::kTextOrNull:
+        json.StringOrNull(text);
+        break;
+      case ReadingValue::Json::kNumber:
+        json.Number(text);
+        break;
+      case ReadingValue::Json::kBool:
+        json.Bool(text == "1");
+        break;
+    }
+  }
+  json.EndObject();
+}
+
+// The reading as one object, an item a line; with `gli`, its ERS/ATS 2022
+// item (described as the JRS2014 one is) follows that one as "ersAts2022Gli".
+void WriteReadingJson(const Reading& r, const LlnReading* gli, JsonWriter& json) {
   json.BeginObject(JsonWriter::Layout::kLines);
   for (const ReadingItem& item : ReadingItems(r)) {
     json.Key(item.key);
-    if (item.outOfRange) {
-      json.BeginObject().Key("equation").String(item.equation).Key("outOfRange").Bool(true);
-      json.Key("label").String(item.label.ja).Key("labelEn").String(item.label.en).EndObject();
-      continue;
-    }
-    if (!item.computed) {
-      json.Null();
-      continue;
-    }
-    json.BeginObject();
-    for (const ReadingValue& value : item.values) {
-      if (value.member.empty()) continue;
-      const std::string_view text = value.column.value;
-      json.Key(value.member);
-      switch (value.json) {
-        case ReadingValue::Json::kText:
-          json.String(text);
-          break;
-        case ReadingValue::Json::kTextOrNull:
-          json.StringOrNull(text);
-          break;
-        case ReadingValue::Json::kNumber:
-          json.Number(text);
-          break;
-        case ReadingValue::Json::kBool:
-          json.Bool(text == "1");
-          break;
-      }
-    }
+    WriteReadingItemJson(item, json);
+    if (gli == nullptr || item.key != "ersAts2022") continue;
+    Reading gliReading;
+    gliReading.ersAts2022 = *gli;
+    json.Key("ersAts2022Gli");
+    WriteReadingItemJson(ReadingItems(gliReading)[kErsAts2022Item], json);
+  }
+  json.EndObject();
+}
+
+// A GLI set's object, or null when it is not computed.
+void WriteGliSetJson(const GliSetResults& set, bool withGroup, JsonWriter& json) {
+  if (!set.computed) {
+    json.Null();
+    return;
+  }
+  json.BeginObject(JsonWriter::Layout::kLines);
+  if (withGroup) json.Key("group").String(GliGroupName(set.group));
+  for (std::size_t q = 0; q < set.quantities.size(); ++q) {
+    const GliQuantityResult& r = set.quantities[q];
+    json.Key(kGliQuantityNames[q]).BeginObject();
+    json.Key("predicted").Number(r.prediction.predicted).Key("lln").Number(r.prediction.lln);
+    json.Key("uln").Number(r.prediction.uln).Key("z").Number(r.score.z);
+    json.Key("percentile")
+        .Number(r.score.percentile)
+        .Key("percentPredicted")
+        .Number(r.score.percentPredicted);
     json.EndObject();
   }
   json.EndObject();
@@ -171,7 +204,7 @@ std::string FormatReport(const GivenInputs& given, const FullResult& result, boo
   return out;
 }
 
-std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
+std::string FormatJson(const PatientInputs& inputs, const FullResult& result, const GliResults& gli) {
   using Layout = JsonWriter::Layout;
   std::string out;
   JsonWriter json(out);
@@ -214,7 +247,14 @@ std::string FormatJson(const PatientInputs& inputs, const FullResult& result) {
     json.Key("text").String(RelationWarningText(warning, result.inputs, TextEncoding::kUtf8)).EndObject();
   }
   json.EndArray().Key("reading");
-  WriteReadingJson(ReadResult(result), json);
+  const LlnReading gliReading = ReadErsAtsGli(gli);
+  WriteReadingJson(ReadResult(result), gli.global.requested ? &gliReading : nullptr, json);
+  if (gli.global.requested || gli.gli2012.requested) {
+    json.Key("gli").BeginObject(Layout::kLines);
+    if (gli.global.requested) WriteGliSetJson(gli.global, false, json.Key(GliSetName(GliSet::kGlobal2022)));
+    if (gli.gli2012.requested) WriteGliSetJson(gli.gli2012, true, json.Key(GliSetName(GliSet::k2012)));
+    json.EndObject();
+  }
   json.EndObject();
   out += '\n';
   return out;

@@ -17,18 +17,28 @@
 //
 // JSON and CSV carry the same results with the JRS2014 ULN, z-scores and
 // percentiles (report/result_columns.h names the CSV columns).
+//
+// JSON with GLI results asked for (kestrova/gli_results.h) adds, after its
+// other members, "gli": {"global": …, "2012": …}, each set asked for (in that
+// order) an object of "fev1", "fvc" and "fev1Fvc" ("2012" first its "group"),
+// each {"predicted", "lln", "uln", "z", "percentile", "percentPredicted"} in
+// full double precision, the last three null when not measured; a set is null
+// when not computed (an age outside 3 to 95). With GLI Global, the reading
+// gets "ersAts2022Gli" after "ersAts2022": the same item read on GLI Global's
+// z-scores, its equation "GLI Global". Without GLI nothing changes.
 #ifndef KESTROVA_REPORT_TEXT_REPORT_H_
 #define KESTROVA_REPORT_TEXT_REPORT_H_
 
 #include <string>
 
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 #include "report/given_inputs.h"
 
 namespace kestrova::report {
 
 std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour);
-std::string FormatJson(const PatientInputs& inputs, const FullResult& result);
+std::string FormatJson(const PatientInputs& inputs, const FullResult& result, const GliResults& gli = {});
 
 }  // namespace kestrova::report
 

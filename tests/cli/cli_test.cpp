@@ -77,6 +77,8 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"--batch", "-", "--jobs", "0"}, "--jobs takes a whole number from 1 to 256, not '0'"},
       {{"--batch", "-", "--jobs", "257"}, "--jobs takes a whole number from 1 to 256, not '257'"},
       {{"--batch", "-", "--jobs", "2x"}, "--jobs takes a whole number from 1 to 256, not '2x'"},
+      {{"--lang", "ja", keys}, "--lang goes with --batch only"},
+      {{"--batch", "-", "--lang", "jp"}, "unknown language 'jp' (en or ja)"},
       {{"--format", "json", "--format", "json", keys}, "--format is given twice"},
       {{"--no-color", "--no-color", keys}, "--no-color is given twice"},
       {{"--batch", "a.csv", "--batch", "b.csv"}, "--batch is given twice"},
@@ -94,6 +96,28 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
       {{"/Age=40", keys, "/Age=41"}, "/Age= is given twice"},
       {{"--batch", "-", "--window-rules"},
        "--window-rules does not go with --batch (a batch row is read by the batch's rules)"},
+      {{"--format", "json", "--gli", "global,global", keys},
+       "unknown GLI sets 'global,global' (global, 2012 or global,2012)"},
+      {{"--format", "json", "--gli", "2012,", keys},
+       "unknown GLI sets '2012,' (global, 2012 or global,2012)"},
+      {{"--format", "json", "--gli", "2012", "--gli-group", "nea", keys},
+       "unknown GLI-2012 group 'nea' (caucasian, african-american, ne-asian, se-asian or other)"},
+      {{"--format", "json", "--gli", "global", "--gli-group", "other", keys},
+       "--gli-group goes with --gli 2012 only (GLI Global has no groups)"},
+      {{"--gli", "2012", keys},
+       "--gli goes with --format json only (the other formats show no GLI results yet)"},
+      {{"--batch", "-", "--gli", "global"},
+       "--gli does not go with --batch yet (the batch has no GLI columns)"},
+      // Windows would write these to a device and report success.
+      {{"--batch", "-", "-o", "aux.csv"},
+       "-o 'aux.csv': a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with any "
+       "extension); choose another name"},
+      {{"--batch", "-", "-o", "out/Nul.csv"},
+       "-o 'out/Nul.csv': a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with "
+       "any extension); choose another name"},
+      {{"--batch", "-", "--html-dir", "nul"},
+       "--html-dir 'nul': a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with "
+       "any extension); choose another name"},
   };
   for (const UsageCase& c : cases) {
     const CliRun run = RunTool(c.args);
@@ -225,6 +249,36 @@ TEST(Arguments, FormatsAndColour) {
 using OutputFileTest = testing::TempFolderTest;
 
 const std::string kPatients = "id,sex,age,height,vc\nA-1,M,40,170,3.2\n";
+
+// --lang ja: the added header, the reading, the warnings and the row errors in
+// Japanese, in the input's encoding; the error stream in UTF-8 as always.
+TEST_F(OutputFileTest, JapaneseBatchIsInTheInputsEncoding) {
+  const std::pair<TextEncoding, std::string> cases[] = {
+      {TextEncoding::kUtf8, Utf8(u8"氏名,性別,年齢,身長,VC,FVC,FEV1\n山田,男性,40,170,3.2,3.9,2.6\n"
+                                 u8"佐藤,女性,forty,160,,,\n")},
+      // A plain literal is Shift-JIS: the build's exec charset is CP932.
+      {TextEncoding::kShiftJis,
+       "氏名,性別,年齢,身長,VC,FVC,FEV1\n山田,男性,40,170,3.2,3.9,2.6\n佐藤,女性,forty,160,,,\n"},
+  };
+  const std::string input = (dir_ / "in.csv").string();
+  for (const auto& [encoding, patients] : cases) {
+    const auto in = [encoding](std::u8string_view text) { return Utf8AsText(Utf8(text), encoding); };
+    WriteFile(input, patients);
+    const CliRun run = RunTool({"--batch", input, "--lang", "ja", "--jobs", "2"});
+    EXPECT_EQ(run.status, kExitBadInput);
+    EXPECT_TRUE(run.out.starts_with(in(u8"氏名,性別,年齢,身長,VC,FVC,FEV1,エラー,JRS2014 VC 予測値,")));
+    EXPECT_NE(
+        run.out.find(in(u8",混合性換気障害,71.6,閉塞性換気障害,81.2,閉塞性換気障害,軽度,1,0,1,-2.48,"
+                        u8"II期（中等度の気流閉塞）,68.1,83.6,84歳,0,58.2,非該当,入力：3.2 < FVC：3.9\n")),
+        std::string::npos);
+    EXPECT_NE(run.out.find(
+                  in(u8"\n佐藤,女性,forty,160,,,,年齢「forty」：数値で入力してください（例 45、160.5）,,")),
+              std::string::npos);
+    EXPECT_EQ(run.err, "kestrova-cli: " + input +
+                           Utf8(u8":3: 年齢「forty」：数値で入力してください（例 45、160.5）\n"
+                                u8"kestrova-cli: 2 行のうち 1 行を読めませんでした\n"));
+  }
+}
 
 struct SpellingCase {
   std::string name;
