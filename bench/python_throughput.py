@@ -35,7 +35,7 @@ def timed(texts, threads):
 # The best of three runs, wall and CPU time each on its own; the CPU time per
 # patient shows what a busy machine hides (other processes' share of the
 # cores). The system part is mostly the kernel clearing the result arrays'
-# fresh pages (about 400 bytes per patient): it varies with the machine's
+# fresh pages (about 500 bytes per patient): it varies with the machine's
 # memory (in a virtual machine, with what the host has taken back).
 goals = {(False, 2): " (goal 1,000,000)"}
 for texts, threads in [(False, 1), (False, 2), (True, 2)]:

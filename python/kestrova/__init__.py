@@ -8,7 +8,8 @@ one ``kestrova-cli`` writes for the same patient:
 
 * :func:`compute` -- one patient, as ``kestrova-cli --format json``;
 * :func:`compute_many` -- NumPy arrays, one per column of ``kestrova-cli --batch``;
-* :func:`compute_frame` -- a pandas DataFrame in, the batch's columns added.
+* :func:`compute_frame` -- a pandas DataFrame in, the batch's columns added;
+* :data:`COLUMNS` -- what each output column holds, and the source to cite.
 
 Every value is read as the batch reads the texts of a CSV file, by the one
 input rule of the program: sex is M/F (any case), 1/2, 男/女, 男性/女性 or
@@ -25,20 +26,35 @@ ValueError (naming the argument, raised from the cause) and nothing else.
 
 import json
 import os
+import types
 import warnings
+from collections.abc import Mapping
 
 import numpy as np
 
-from . import _kestrova
+from . import _column_docs, _kestrova
 
 __version__ = _kestrova.__version__
-__all__ = ["compute", "compute_many", "compute_frame", "INPUT_COLUMNS", "RESULT_COLUMNS", "__version__"]
+__all__ = [
+    "compute", "compute_many", "compute_frame", "INPUT_COLUMNS", "RESULT_COLUMNS", "COLUMNS", "CITATIONS",
+    "__version__",
+]  # fmt: skip
 
 #: The input arguments, in order: sex, age, height, vc, fvc, fev1.
 INPUT_COLUMNS = tuple(_kestrova._input_columns)
 #: The result columns of ``kestrova-cli --batch``, in order, as (name, kind):
-#: kind "number" (float64, NaN when empty), "flag" (bool) or "text" (str).
+#: kind "number", "flag" or "text" (see compute_many for their dtypes).
 RESULT_COLUMNS = tuple(_kestrova._result_columns)
+# The columns compute_many and compute_frame can return after "error": sexCode, then RESULT_COLUMNS.
+_OUTPUT_COLUMNS = (("sexCode", "code"),) + RESULT_COLUMNS
+_OUTPUT_KINDS = dict(_OUTPUT_COLUMNS)
+Column = _column_docs.Column
+#: Every output column ("error", sexCode and RESULT_COLUMNS, in order) by name,
+#: each a Column(name, kind, meaning, unit, equation, source, citation).
+_ENTRIES = _column_docs.entries()
+COLUMNS = types.MappingProxyType({name: _ENTRIES[name] for name in ["error", *_OUTPUT_KINDS] if name in _ENTRIES})
+#: The sources the columns cite (Column.source), each written once.
+CITATIONS = types.MappingProxyType(_column_docs.CITATIONS)
 
 
 def compute(sex, age, height, vc=0, fvc=0, fev1=0):
@@ -155,40 +171,27 @@ def _input_column(name, values):
     raise TypeError(f"{name}: cannot read values of dtype {array.dtype} (numbers, str or None)")
 
 
-def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, texts=True, threads=None):
-    """Computes many patients; returns a dict of NumPy arrays, one per output column.
+def _chosen_columns(columns, texts):
+    """The output columns asked for, in order: all of them (text columns only
+    with `texts`), or those `columns` names."""
+    if columns is None:
+        return [name for name, kind in _OUTPUT_COLUMNS if texts or kind != "text"]
+    if isinstance(columns, (str, Mapping)) or not hasattr(columns, "__iter__"):
+        raise TypeError(f"columns must be a list of result column names, not {type(columns).__name__}")
+    chosen = list(columns)
+    for name in chosen:
+        if name not in _OUTPUT_KINDS:
+            raise ValueError(f"columns: no result column {name!r} (see kestrova.COLUMNS)")
+        if not texts and _OUTPUT_KINDS[name] == "text":
+            raise ValueError(f"columns: {name!r} is a text column, and texts is false")
+    named_twice = sorted({name for name in chosen if chosen.count(name) > 1})
+    if named_twice:
+        raise ValueError(f"columns: {named_twice[0]!r} is named twice")
+    return chosen
 
-    Each argument is a sequence (list, NumPy array or masked array, pandas
-    Series, Categorical or nullable array) of one value per patient, all of the
-    same length; vc, fvc and fev1 may be None (none measured). Each value is
-    read as :func:`compute` reads it: str as the batch reads its texts, numbers
-    as the shortest decimal of their own type (float32 and float16 arrays,
-    Float32 columns and float32 categories included; pandas 1 itself widens
-    float32 categories to float64, and they are read as such); NaN, None,
-    pd.NA, a missing category and masked elements are missing.
 
-    The keys are "error" and then the result columns of ``kestrova-cli --batch``
-    in its order (RESULT_COLUMNS):
-
-    * "error": the batch's error text of a row it cannot compute, else "";
-    * numbers: float64, the double the CSV's text reads back as (NaN when empty);
-    * flags (the ...Red columns): bool;
-    * texts (the reading's keys, lungAgeYears and "warnings", the volumes'
-      contradictions as "vcBelowFvc;fev1AboveFvc" or ""): object arrays of
-      str, only when ``texts`` is true.
-
-    A row in error has NaN numbers, False flags and "" texts. The loop runs in
-    C++ without the GIL, split over ``threads`` threads (default: every core
-    this process may use; fewer when no more can be started). Ctrl+C
-    (KeyboardInterrupt) stops it within a fraction of a second.
-
-    Raises ValueError when the lengths differ or an array is not
-    one-dimensional, TypeError for a dtype that cannot be read, TypeError or
-    ValueError naming the argument (raised from the cause) for a value that
-    cannot be read as a text or number; in all cases before anything is
-    computed.
-    """
-    threads = _threads(threads)
+def _input_arrays(sex, age, height, vc, fvc, fev1):
+    """The six arguments as the compiled core takes them, and their length."""
     arguments = dict(zip(INPUT_COLUMNS, (sex, age, height, vc, fvc, fev1)))
     columns = []
     rows = None
@@ -204,41 +207,109 @@ def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, texts=True, 
         elif len(column) != rows:
             raise ValueError(f"{name} has {len(column)} values but sex has {rows}")
         columns.append(column)
-    return _kestrova._compute_columns(columns, rows, bool(texts), threads)
+    return columns, rows
 
 
-def compute_frame(df, columns=None, *, threads=None):
+def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, columns=None, texts=True, threads=None):
+    """Computes many patients; returns a dict of NumPy arrays, one per output column.
+
+    Each argument is a sequence (list, NumPy array or masked array, pandas
+    Series, Categorical or nullable array) of one value per patient, all of the
+    same length; vc, fvc and fev1 may be None (none measured). Each value is
+    read as :func:`compute` reads it: str as the batch reads its texts, numbers
+    as the shortest decimal of their own type (float32 and float16 arrays,
+    Float32 columns and float32 categories included; pandas 1 itself widens
+    float32 categories to float64, and they are read as such); NaN, None,
+    pd.NA, a missing category and masked elements are missing.
+
+    The keys are "error", "sexCode" and then the result columns of
+    ``kestrova-cli --batch`` in its order (RESULT_COLUMNS); COLUMNS documents
+    each. A cell is missing exactly where the batch's CSV leaves it empty (a
+    row in error, a result not computed, a reading not read):
+
+    * "error": the batch's error text of a row it cannot compute, else "";
+    * numbers: float64, the double the CSV's text reads back as, NaN when missing;
+    * flags (the ...Red columns, ersAts...BelowLln, lungAgeCorrected): float64
+      1.0 or 0.0, NaN when missing (so np.nanmean gives a proportion, and a
+      missing flag never reads as 0);
+    * "sexCode": float64 1.0 (male) or 2.0 (female), NaN for a row in error;
+    * texts (the reading's keys, lungAgeYears and "warnings", the volumes'
+      contradictions as "vcBelowFvc;fev1AboveFvc"): object arrays of str,
+      None when missing; left out when ``texts`` is false.
+
+    ``columns`` (a list of names of COLUMNS but "error") computes and returns
+    only those, in that order, after "error"; an unknown name raises
+    ValueError naming it.
+
+    The loop runs in C++ without the GIL, split over ``threads`` threads
+    (default: every core this process may use; fewer when no more can be
+    started). Ctrl+C (KeyboardInterrupt) stops it within a fraction of a
+    second.
+
+    Raises ValueError when the lengths differ or an array is not
+    one-dimensional, TypeError for a dtype that cannot be read, TypeError or
+    ValueError naming the argument (raised from the cause) for a value that
+    cannot be read as a text or number; in all cases before anything is
+    computed.
+    """
+    threads = _threads(threads)
+    names = _chosen_columns(columns, bool(texts))
+    arrays, rows = _input_arrays(sex, age, height, vc, fvc, fev1)
+    return _kestrova._compute_columns(arrays, rows, names, False, None, threads)
+
+
+def _frame_column(values, kind):
+    """One column of the core's arrays as pandas' nullable array, without copying it."""
+    import pandas as pd
+
+    if kind == "flag":
+        return pd.arrays.BooleanArray(*values, copy=False)
+    if kind == "code":
+        return pd.arrays.IntegerArray(*values, copy=False)
+    if kind in ("text", "error"):
+        return pd.arrays.StringArray(values)  # checks the cells, copies none
+    return values
+
+
+def compute_frame(df, inputs=None, *, columns=None, threads=None):
     """Computes every row of a pandas DataFrame; returns a new DataFrame.
 
     The input columns are found by the names ``kestrova-cli --batch`` takes, in
     any case, in English or Japanese: sex 性別, age 年齢, height 身長 (also
     身長(cm), height[cm], height_cm), vc 肺活量, fvc 努力肺活量, fev1 1秒量 /
     一秒量 / FEV1.0 (also with a unit: 肺活量(L), VC[L], FVC_L, FEV1 (L)).
-    ``columns`` maps any of "sex", "age", "height", "vc", "fvc", "fev1" to a
-    column label instead (other columns of that name are then passed through). sex, age and height are required; a
-    missing volume column means not measured, and when none of the three is
-    found a UserWarning names the columns seen.
+    ``inputs`` maps any of "sex", "age", "height", "vc", "fvc", "fev1" to a
+    column label instead (other columns of that name are then passed
+    through). sex, age and height are required; a missing volume column means
+    not measured, and when none of the three is found a UserWarning names the
+    columns seen.
 
     Each column is read as :func:`compute_many` reads it, by its own dtype:
     numbers, str, nullable (pd.NA missing) and categorical columns alike.
 
-    The result has the DataFrame's columns and index as they are, then "error"
-    and the result columns (see :func:`compute_many`, texts included). Columns
-    of str (as read from a CSV with a bad value) are read as the batch reads
-    its texts, so an error row gets the batch's text exactly.
+    The result has the DataFrame's columns and index as they are (the same
+    arrays, not copies), then "error", "sexCode" and the result columns (or
+    those ``columns`` names, as in :func:`compute_many`). Missing cells are
+    pd.NA or NaN, where the batch's CSV leaves a cell empty: numbers float64
+    (NaN), flags pandas "boolean", sexCode "Int8" (1 male, 2 female), texts
+    and "error" pandas "string" ("error" is "" for a row computed). The result
+    arrays are built once, in place: none is copied on the way.
 
     Raises ValueError when a column is named twice or a required one is
-    missing (the batch's header messages), or when the DataFrame already has a
-    column the result would add.
+    missing (the batch's header messages), when the DataFrame already has a
+    column the result would add, or for an unknown name in ``columns``.
     """
     import pandas as pd
 
-    given = dict(columns or {})
+    if isinstance(columns, Mapping):
+        raise TypeError("columns names the result columns to compute (a list); name input columns with inputs=")
+    names = _chosen_columns(columns, True)
+    given = dict(inputs or {})
     for role, label in given.items():
         if role not in INPUT_COLUMNS:
-            raise ValueError(f"columns: '{role}' is none of {', '.join(INPUT_COLUMNS)}")
+            raise ValueError(f"inputs: '{role}' is none of {', '.join(INPUT_COLUMNS)}")
         if label not in df.columns:
-            raise ValueError(f"columns: the DataFrame has no column {label!r} for {role}")
+            raise ValueError(f"inputs: the DataFrame has no column {label!r} for {role}")
     labels = {}
     roles = []
     for label in df.columns:
@@ -251,8 +322,7 @@ def compute_frame(df, columns=None, *, threads=None):
     error = _kestrova._header_error(roles + list(given))
     if error:
         raise ValueError(error)
-    names = ["error"] + [name for name, _ in RESULT_COLUMNS]
-    taken = [name for name in names if name in df.columns]
+    taken = [name for name in ["error", *names] if name in df.columns]
     if taken:
         raise ValueError(f"the DataFrame already has the result column '{taken[0]}'")
 
@@ -262,6 +332,17 @@ def compute_frame(df, columns=None, *, threads=None):
             UserWarning,
             stacklevel=2,
         )
-    inputs = [df[labels[role]] if role in labels else None for role in INPUT_COLUMNS]
-    results = compute_many(*inputs, texts=True, threads=threads)
-    return pd.concat([df, pd.DataFrame(results, index=df.index, columns=names)], axis=1)
+    arrays, rows = _input_arrays(*[df[labels[role]] if role in labels else None for role in INPUT_COLUMNS])
+    results = _kestrova._compute_columns(arrays, rows, names, True, pd.NA, _threads(threads))
+    kinds = {"error": "error", **_OUTPUT_KINDS}
+    # One frame of the input's columns (each the DataFrame's own array, by
+    # position, so that repeated labels stay) and the results, each kept as
+    # it is: copy=False keeps a dict's arrays unconsolidated, where pandas
+    # would otherwise copy them into 2-D blocks (as concat does, copy=False
+    # or not, in pandas 1).
+    arrays = {i: df.iloc[:, i] for i in range(df.shape[1])}
+    for name, values in results.items():
+        arrays[len(arrays)] = _frame_column(values, kinds[name])
+    frame = pd.DataFrame(arrays, index=df.index, copy=False)
+    frame.columns = df.columns.append(pd.Index(list(results)))
+    return frame

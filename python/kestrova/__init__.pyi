@@ -1,4 +1,4 @@
-from typing import Any, Mapping, Optional, Sequence, Union
+from typing import Any, Mapping, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -7,9 +7,20 @@ import pandas
 _Value = Union[str, int, float, np.floating[Any], np.integer[Any], None]
 _Column = Union[Sequence[_Value], npt.ArrayLike, np.ma.MaskedArray[Any, Any], pandas.Series, pandas.Categorical]
 
+class Column(NamedTuple):
+    name: str
+    kind: str
+    meaning: str
+    unit: str
+    equation: str
+    source: Optional[str]
+    citation: str
+
 __version__: str
 INPUT_COLUMNS: tuple[str, ...]
 RESULT_COLUMNS: tuple[tuple[str, str], ...]
+COLUMNS: Mapping[str, Column]
+CITATIONS: Mapping[str, str]
 
 def compute(
     sex: Union[str, int], age: _Value, height: _Value,
@@ -18,8 +29,9 @@ def compute(
 def compute_many(
     sex: _Column, age: _Column, height: _Column,
     vc: Optional[_Column] = None, fvc: Optional[_Column] = None, fev1: Optional[_Column] = None,
-    *, texts: bool = True, threads: Optional[int] = None,
+    *, columns: Optional[Sequence[str]] = None, texts: bool = True, threads: Optional[int] = None,
 ) -> dict[str, np.ndarray]: ...
 def compute_frame(
-    df: pandas.DataFrame, columns: Optional[Mapping[str, Any]] = None, *, threads: Optional[int] = None,
+    df: pandas.DataFrame, inputs: Optional[Mapping[str, Any]] = None, *,
+    columns: Optional[Sequence[str]] = None, threads: Optional[int] = None,
 ) -> pandas.DataFrame: ...

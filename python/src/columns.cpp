@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <exception>
 #include <limits>
@@ -52,96 +53,98 @@ class TextTable {
   std::uint32_t last_ = 0;
 };
 
-// Stores the results of one block of rows, as ReadResultColumns gives them
-// with their numbers, each in its column's staging slots (kBlock values of 8
-// bytes): a number column's number, a flag column's flag, a kept text
-// column's code.
+// Stores the cells of one block of rows, each in its column's staging slots
+// (kBlock values of 8 bytes; a byte-masked column's values in the first
+// kBlock bytes and its mask bytes in the next), by the column's layout.
 class CellStore {
  public:
   static constexpr std::size_t kBlock = 256;
 
-  CellStore(const std::vector<OutputColumn>& kinds, const OutputArrays& out)
-      : staging_(kinds.size() * kBlock), tables_(kinds.size()) {
-    for (std::size_t k = 0; k < kinds.size(); ++k) {
-      actions_.push_back(kinds[k].kind == ColumnKind::kNumber ? Action::kNumber
-                         : kinds[k].kind == ColumnKind::kFlag ? Action::kFlag
-                         : out.columns[k] != nullptr          ? Action::kText
-                                                              : Action::kSkip);
-    }
+  explicit CellStore(const OutputArrays& out)
+      : staging_(out.columns.size() * kBlock), tables_(out.columns.size()) {
+    for (const OutputArray& column : out.columns) layouts_.push_back(column.layout);
   }
 
-  // One row's columns into `slot`.
-  void StoreRow(std::size_t slot, const report::ResultColumnTexts& row) {
-    for (std::size_t k = 0; k < actions_.size(); ++k) {
+  // One computed row into `slot`: its sex code and its result columns, as
+  // ReadResultColumns gives them with their numbers.
+  void StoreRow(std::size_t slot, double sexCode, const report::ResultColumnTexts& row) {
+    for (std::size_t k = 0; k < layouts_.size(); ++k) {
+      const double number = k == kSexCodeColumn ? sexCode : row.numbers[k - kFirstResultColumn];
       double* const cells = &staging_[k * kBlock];
-      switch (actions_[k]) {
-        case Action::kNumber:
-          cells[slot] = row.numbers[k];
+      switch (layouts_[k]) {
+        case Layout::kDouble:
+          cells[slot] = number;
           break;
-        case Action::kFlag:
-          reinterpret_cast<std::uint8_t*>(cells)[slot] = row.numbers[k] == 1 ? 1 : 0;
+        case Layout::kByteMasked: {
+          const bool missing = std::isnan(number);
+          auto* const bytes = reinterpret_cast<std::uint8_t*>(cells);
+          bytes[slot] = missing ? 0 : static_cast<std::uint8_t>(number);
+          bytes[kBlock + slot] = missing ? 1 : 0;
           break;
-        case Action::kText:
-          reinterpret_cast<std::uint32_t*>(cells)[slot] = tables_[k].CodeOf(row.texts[k]);
+        }
+        case Layout::kTextCode:
+          reinterpret_cast<std::uint32_t*>(cells)[slot] =
+              tables_[k].CodeOf(row.texts[k - kFirstResultColumn]);
           break;
-        case Action::kSkip:
+        case Layout::kNone:
           break;
       }
     }
   }
-  // A refused row: NaN numbers, false flags, empty texts.
+  // A refused row: every cell empty.
   void StoreEmpty(std::size_t slot) {
-    for (std::size_t k = 0; k < actions_.size(); ++k) {
+    for (std::size_t k = 0; k < layouts_.size(); ++k) {
       double* const cells = &staging_[k * kBlock];
-      switch (actions_[k]) {
-        case Action::kNumber:
+      switch (layouts_[k]) {
+        case Layout::kDouble:
           cells[slot] = kNaN;
           break;
-        case Action::kFlag:
+        case Layout::kByteMasked:
           reinterpret_cast<std::uint8_t*>(cells)[slot] = 0;
+          reinterpret_cast<std::uint8_t*>(cells)[kBlock + slot] = 1;
           break;
-        case Action::kText:
+        case Layout::kTextCode:
           reinterpret_cast<std::uint32_t*>(cells)[slot] = 0;
           break;
-        case Action::kSkip:
+        case Layout::kNone:
           break;
       }
     }
   }
-  // Copies the first `count` slots of every kept column to rows [from, from + count).
+  // Copies the first `count` slots of every column kept to rows [from, from + count).
   void CopyOut(const OutputArrays& out, std::size_t from, std::size_t count) const {
-    for (std::size_t k = 0; k < actions_.size(); ++k) {
+    for (std::size_t k = 0; k < layouts_.size(); ++k) {
       const double* const cells = &staging_[k * kBlock];
-      switch (actions_[k]) {
-        case Action::kNumber:
-          std::copy_n(cells, count, static_cast<double*>(out.columns[k]) + from);
+      const auto* const bytes = reinterpret_cast<const std::uint8_t*>(cells);
+      const OutputArray& column = out.columns[k];
+      switch (layouts_[k]) {
+        case Layout::kDouble:
+          std::copy_n(cells, count, static_cast<double*>(column.cells) + from);
           break;
-        case Action::kFlag:
-          std::copy_n(reinterpret_cast<const std::uint8_t*>(cells), count,
-                      static_cast<std::uint8_t*>(out.columns[k]) + from);
+        case Layout::kByteMasked:
+          std::copy_n(bytes, count, static_cast<std::uint8_t*>(column.cells) + from);
+          std::copy_n(bytes + kBlock, count, column.missing + from);
           break;
-        case Action::kText:
+        case Layout::kTextCode:
           std::copy_n(reinterpret_cast<const std::uint32_t*>(cells), count,
-                      static_cast<std::uint32_t*>(out.columns[k]) + from);
+                      static_cast<std::uint32_t*>(column.cells) + from);
           break;
-        case Action::kSkip:
+        case Layout::kNone:
           break;
       }
     }
   }
   // The texts the codes stand for, per column (empty for the others).
   std::vector<std::vector<std::string>> ReleaseTexts() {
-    std::vector<std::vector<std::string>> texts(actions_.size());
-    for (std::size_t k = 0; k < actions_.size(); ++k) {
-      if (actions_[k] == Action::kText) texts[k] = tables_[k].Release();
+    std::vector<std::vector<std::string>> texts(layouts_.size());
+    for (std::size_t k = 0; k < layouts_.size(); ++k) {
+      if (layouts_[k] == Layout::kTextCode) texts[k] = tables_[k].Release();
     }
     return texts;
   }
 
  private:
-  enum class Action : std::uint8_t { kNumber, kFlag, kText, kSkip };  // kSkip: a text column not kept
-
-  std::vector<Action> actions_;
+  std::vector<Layout> layouts_;
   std::vector<double> staging_;  // kBlock slots per column, column after column
   std::vector<TextTable> tables_;
 };
@@ -152,8 +155,7 @@ class CellStore {
 // the sixty output arrays.
 class RowComputer {
  public:
-  RowComputer(const InputColumns& in, const OutputArrays& out)
-      : in_(in), out_(out), store_(OutputColumns(), out) {
+  RowComputer(const InputColumns& in, const OutputArrays& out) : in_(in), out_(out), store_(out) {
     columns_.withNumbers = true;
   }
 
@@ -199,7 +201,7 @@ class RowComputer {
       return;
     }
     report::ReadResultColumns(result_, columns_);
-    store_.StoreRow(slot, columns_);
+    store_.StoreRow(slot, result_.inputs.sexCode, columns_);
   }
 
   const InputColumns& in_;
@@ -233,7 +235,7 @@ std::size_t ChunkRows(std::size_t rows, unsigned threads) {
 
 const std::vector<OutputColumn>& OutputColumns() {
   static const std::vector<OutputColumn> columns = [] {
-    std::vector<OutputColumn> c;
+    std::vector<OutputColumn> c{{"sexCode", ColumnKind::kNumber}};
     for (const report::ResultColumn& column : report::ResultColumns())
       c.push_back({column.name, column.kind});
     return c;

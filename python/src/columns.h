@@ -1,15 +1,19 @@
 // The batch's computation over columns of values, for the Python module: each
 // row is turned into the texts a batch file would hold for it, read by the
 // input model (input/patient_record.h) with the batch's own row checks,
-// computed, and its result columns stored as the batch writes them, each by
-// its kind (report/result_columns.h), from the number kept beside its text:
-//   number  the double nearest to the number shown ("4.48" -> 4.48; none ->
-//           NaN), as Python's float() and pandas read the batch's CSV;
-//   flag    true for a red cell, false otherwise;
-//   text    the text itself ("obstruction", "<18", "vcBelowFvc", or ""), as a
-//           code into the distinct texts of its column (a column holds few).
-// A row that fails the checks gets the batch's error text, NaN numbers, false
-// flags and empty texts.
+// computed, and the columns asked for stored from the number kept beside each
+// text (report/result_columns.h), in the layout the caller chose per column:
+//   double     the double nearest to the number shown ("4.48" -> 4.48); a
+//              flag 1 or 0; sexCode 1 or 2; NaN where the batch's cell is
+//              empty (as Python's float() and pandas read the batch's CSV);
+//   byte+mask  a flag's 1/0 or sexCode's 1/2 as a byte, and a mask byte that
+//              is 1 where the batch's cell is empty (the value byte then 0),
+//              as pandas' nullable arrays hold them;
+//   text code  the text itself ("obstruction", "<18", "vcBelowFvc"), as a
+//              code into the distinct texts of its column (a column holds
+//              few); code 0 is the empty text, a cell the batch leaves empty.
+// A row that fails the checks gets the batch's error text and every cell
+// empty (NaN, masked, code 0).
 //
 // A float64 or float32 value becomes its text by NumberValueText: the
 // shortest decimal that reads back as the same value of its own type, without
@@ -38,7 +42,11 @@ struct OutputColumn {
   ColumnKind kind;
 };
 
-// The batch's result columns (report/result_columns.h), in order, with their kinds.
+// The columns that can be filled: sexCode (the sex code the input model read,
+// 1 male or 2 female; kind kNumber), then the batch's result columns
+// (report/result_columns.h), in order, with their kinds.
+inline constexpr std::size_t kSexCodeColumn = 0;
+inline constexpr std::size_t kFirstResultColumn = 1;
 const std::vector<OutputColumn>& OutputColumns();
 
 // One input column: absent (every row empty), float64 or float32 numbers, or
@@ -53,11 +61,20 @@ struct InputColumn {
 };
 using InputColumns = std::array<InputColumn, batch::kColumnCount>;
 
-// Where the results go: for each of OutputColumns(), an array of `rows` values
-// (double, std::uint8_t 0/1, or std::uint32_t text codes; null for a text
-// column not kept).
+// How a column's cells are stored (see the top of this file): not at all,
+// double, a value byte with a mask byte, or a std::uint32_t text code. A text
+// column is kTextCode or kNone; the others any but kTextCode.
+enum class Layout : std::uint8_t { kNone, kDouble, kByteMasked, kTextCode };
+
+struct OutputArray {
+  Layout layout = Layout::kNone;
+  void* cells = nullptr;            // `rows` cells of the layout's type
+  std::uint8_t* missing = nullptr;  // kByteMasked: `rows` mask bytes
+};
+
+// Where the results go: one OutputArray per column of OutputColumns().
 struct OutputArrays {
-  std::vector<void*> columns;
+  std::vector<OutputArray> columns;
   // Arrays of `rows` null pointers filled later by the caller (NumPy object
   // arrays, whose fresh memory the kernel zeroes at the first write to each
   // page): the thread of each row range writes its pages first, so that this

@@ -1,10 +1,12 @@
 // kestrova._kestrova: the bindings behind the kestrova package (its Python
 // files check the arguments and build the public calls on these):
 //   _compute_json(values)            one patient's JSON text, as kestrova-cli --format json
-//   _compute_columns(columns, rows, texts, threads)   a dict of result arrays
+//   _compute_columns(columns, rows, names, masked, missing_text, threads)
+//                                    a dict of the named columns' arrays
 //   _column_of_header_name(name)     "sex", "age", … or None
 //   _header_error(roles)             the batch's header message, or ""
-//   _result_columns                  [(name, "number" | "flag" | "text"), …]
+//   _result_columns                  [(name, "number" | "flag" | "text"), …]: the batch's
+//                                    columns (_compute_columns also fills "sexCode")
 // Every value becomes the text a batch file would hold for it and is read by
 // the input model (input/patient_record.h):
 //   None, pd.NA, np.ma.masked, NaN   "" (missing)
@@ -22,6 +24,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -299,17 +302,18 @@ void CodeTexts(const py::handle values, std::size_t rows, InputColumn& column, s
 }
 
 // A new object array of str (all null, as NumPy makes one): the text of
-// codes[row] in the `texts` of the thread that computed the row; equal texts
-// share one str.
+// codes[row] in the `texts` of the thread that computed the row, `missing`
+// for code 0 (the empty text); equal texts share one str.
 void FillObjectArray(py::array& out, const std::vector<ThreadResult>& threads, std::size_t column,
-                     const std::uint32_t* codes) {
+                     const std::uint32_t* codes, const py::handle missing) {
   auto** cells = static_cast<PyObject**>(out.mutable_data());
   std::unordered_map<std::string_view, py::str> made;
   std::vector<PyObject*> objects;
   for (const ThreadResult& thread : threads) {
     if (thread.ranges.empty()) continue;  // a thread that computed nothing
-    objects.clear();
-    for (const std::string& text : thread.texts[column]) {
+    objects.assign(1, missing.ptr());
+    for (std::size_t code = 1; code < thread.texts[column].size(); ++code) {
+      const std::string& text = thread.texts[column][code];
       auto found = made.find(text);
       if (found == made.end()) found = made.emplace(text, py::str(text.data(), text.size())).first;
       objects.push_back(found->second.ptr());
@@ -388,8 +392,13 @@ class SignalCheck {
 
 // columns: six items (sex … fev1), each None (absent), a C-contiguous float64
 // or float32 array, an array of objects or str, or a list of values; all of
-// `rows` values.
-py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTexts, unsigned threads) {
+// `rows` values. names: the output columns to fill (OutputColumns() names),
+// in the order the dict returns them after "error". With `masked`, a flag
+// column is (bool values, bool missing) and sexCode (int8 values, bool
+// missing), else both are float64 with NaN; a text column is an object array
+// with `missingText` where the batch's cell is empty.
+py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, const std::vector<std::string>& names,
+                          bool masked, const py::object& missingText, unsigned threads) {
   InputColumns in;
   std::vector<py::array> numberInputs;  // kept alive while the loop reads them
   for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
@@ -419,31 +428,42 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
     }
   }
   const std::vector<OutputColumn>& kinds = OutputColumns();
-  std::vector<py::array> arrays;
-  // Every code is written by the loop: no need to zero them first.
+  std::vector<std::size_t> chosen;  // indices into `kinds`, in the order of `names`
+  for (const std::string& name : names) {
+    const auto found =
+        std::find_if(kinds.begin(), kinds.end(), [&](const OutputColumn& c) { return c.name == name; });
+    if (found == kinds.end()) throw py::value_error("columns: no result column '" + name + "'");
+    chosen.push_back(static_cast<std::size_t>(found - kinds.begin()));
+  }
+  // Every cell is written by the loop: no array needs zeroing first.
+  std::vector<py::object> arrays(kinds.size());
   std::vector<std::unique_ptr<std::uint32_t[]>> codes(kinds.size());
   OutputArrays out;
+  out.columns.resize(kinds.size());
   const auto objectArray = [&] {
     py::array cells(py::dtype("O"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(rows)});
     out.nullCells.push_back(static_cast<void**>(cells.mutable_data()));
     return cells;
   };
   py::array errors = objectArray();
-  for (std::size_t k = 0; k < kinds.size(); ++k) {
-    switch (kinds[k].kind) {
-      case ColumnKind::kNumber:
-        arrays.push_back(py::array_t<double>(rows));
-        out.columns.push_back(arrays.back().mutable_data());
-        break;
-      case ColumnKind::kFlag:
-        arrays.push_back(py::array_t<bool>(rows));
-        out.columns.push_back(arrays.back().mutable_data());
-        break;
-      case ColumnKind::kText:
-        arrays.push_back(keepTexts ? objectArray() : py::array());
-        if (keepTexts) codes[k].reset(new std::uint32_t[rows]);
-        out.columns.push_back(codes[k].get());
-        break;
+  for (const std::size_t k : chosen) {
+    OutputArray& column = out.columns[k];
+    if (column.layout != Layout::kNone) continue;  // named twice: filled once
+    if (kinds[k].kind == ColumnKind::kText) {
+      arrays[k] = objectArray();
+      codes[k].reset(new std::uint32_t[rows]);
+      column = {Layout::kTextCode, codes[k].get(), nullptr};
+    } else if (masked && (kinds[k].kind == ColumnKind::kFlag || k == kSexCodeColumn)) {
+      py::array values =
+          k == kSexCodeColumn ? py::array(py::array_t<std::int8_t>(rows)) : py::array_t<bool>(rows);
+      py::array_t<bool> missing(rows);
+      column = {Layout::kByteMasked, values.mutable_data(),
+                reinterpret_cast<std::uint8_t*>(missing.mutable_data())};
+      arrays[k] = py::make_tuple(values, missing);
+    } else {
+      py::array_t<double> values(rows);
+      column = {Layout::kDouble, values.mutable_data(), nullptr};
+      arrays[k] = values;
     }
   }
   SignalCheck signals;
@@ -458,10 +478,11 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, bool keepTe
   py::dict result;
   FillErrorArray(errors, computed);
   result["error"] = errors;
-  for (std::size_t k = 0; k < kinds.size(); ++k) {
-    if (kinds[k].kind == ColumnKind::kText) {
-      if (!keepTexts) continue;
-      FillObjectArray(arrays[k], computed, k, codes[k].get());
+  for (const std::size_t k : chosen) {
+    if (codes[k]) {
+      auto cells = py::reinterpret_borrow<py::array>(arrays[k]);
+      FillObjectArray(cells, computed, k, codes[k].get(), missingText);
+      codes[k].reset();  // filled once, and its memory given back at once
     }
     result[py::str(kinds[k].name)] = arrays[k];
   }
@@ -496,7 +517,8 @@ PYBIND11_MODULE(_kestrova, m) {
   mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
   m.attr("__version__") = KESTROVA_VERSION;
   py::list columns;
-  for (const OutputColumn& c : OutputColumns()) {
+  for (std::size_t k = kFirstResultColumn; k < OutputColumns().size(); ++k) {
+    const OutputColumn& c = OutputColumns()[k];
     columns.append(py::make_tuple(c.name, c.kind == ColumnKind::kNumber ? "number"
                                           : c.kind == ColumnKind::kFlag ? "flag"
                                                                         : "text"));

@@ -70,7 +70,17 @@ BAD_CALLS = [
     (lambda: kestrova.compute_frame(pd.DataFrame({"sex": ["M"], "age": [40], "height": [170], "error": [""]})),
      ValueError, "the DataFrame already has the result column 'error'"),
     (lambda: kestrova.compute_frame(pd.DataFrame({"s": ["M"], "age": [40], "height": [170]}), {"sex": "t"}),
-     ValueError, "columns: the DataFrame has no column 't' for sex"),
+     ValueError, "inputs: the DataFrame has no column 't' for sex"),
+    (lambda: kestrova.compute_many(["M"], [40], [170], columns=["fev1Z", "fev1Zscore"]), ValueError,
+     "columns: no result column 'fev1Zscore'"),
+    (lambda: kestrova.compute_many(["M"], [40], [170], columns=["fev1Z", "fev1Z"]), ValueError,
+     "columns: 'fev1Z' is named twice"),
+    (lambda: kestrova.compute_many(["M"], [40], [170], columns=["copdStage"], texts=False), ValueError,
+     "columns: 'copdStage' is a text column, and texts is false"),
+    (lambda: kestrova.compute_frame(pd.DataFrame({"sex": ["M"], "age": [40], "height": [170]}), columns=["error"]),
+     ValueError, "columns: no result column 'error'"),
+    (lambda: kestrova.compute_frame(pd.DataFrame({"sex": ["M"], "age": [40], "height": [170]}), columns={"vc": "x"}),
+     TypeError, "name input columns with inputs="),
 ]
 
 
@@ -85,7 +95,7 @@ def test_error_rows_and_missing_values_in_arrays():
     r = kestrova.compute_many(["M", "M", "M"], age, [170, 170, 170], vc=[3.2, np.nan, 3.2])
     assert list(r["error"]) == ["", "", "age is empty"]
     assert r["vcJrs2014Pct"][0] == 71.4 and np.isnan(r["vcJrs2014Pct"][1:]).all()
-    assert list(r["vcJrs2014Red"]) == [True, False, False]
+    np.testing.assert_array_equal(r["vcJrs2014Red"], [1, 0, np.nan])  # a blank cell is not red
 
 
 def test_columns_named_in_the_call_win():
