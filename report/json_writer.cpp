@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace kestrova::report {
 namespace {
@@ -114,6 +116,52 @@ JsonWriter& JsonWriter::Number(std::string_view text) {
   return *this;
 }
 
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
+namespace {
+
+// This libc++ (emscripten's, for the page) has no floating-point std::to_chars.
+// The same text from printf, which rounds correctly: the fewest significant
+// digits that read back, written in fixed or scientific form, whichever is
+// shorter (fixed on a tie; a whole number with every digit of its value), as
+// std::to_chars writes a double.
+//   0.5 -> "0.5"   1e-05 -> "1e-05"   1234567.0 -> "1234567"   1e+22 -> "1e+22"
+std::string ShortestText(double value) {
+  char scientific[40];
+  for (int precision = 0; precision <= 17; ++precision) {
+    std::snprintf(scientific, sizeof scientific, "%.*e", precision, value);
+    if (std::strtod(scientific, nullptr) == value) break;
+  }
+  const std::string_view text(scientific);
+  const std::size_t e = text.find('e');
+  const bool negative = text.front() == '-';
+  std::string digits;
+  for (const char c : text.substr(negative ? 1 : 0, e - (negative ? 1 : 0))) {
+    if (c != '.') digits += c;
+  }
+  const int exponent = std::atoi(scientific + e + 1);
+  std::string fixed = negative ? "-" : "";
+  if (exponent < 0) {
+    fixed += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+  } else if (static_cast<std::size_t>(exponent) + 1 >= digits.size()) {
+    char whole[400];  // a whole number is written with all its digits, as std::to_chars does
+    std::snprintf(whole, sizeof whole, "%.0f", std::fabs(value));
+    fixed += whole;
+  } else {
+    fixed += digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+             digits.substr(static_cast<std::size_t>(exponent) + 1);
+  }
+  return fixed.size() <= text.size() ? fixed : std::string(text);
+}
+
+}  // namespace
+
+JsonWriter& JsonWriter::Number(double value) {
+  if (!std::isfinite(value)) return Null();
+  BeginEntry();
+  out_ += ShortestText(value);
+  return *this;
+}
+#else
 JsonWriter& JsonWriter::Number(double value) {
   if (!std::isfinite(value)) return Null();
   char digits[32];  // the longest shortest form: "-2.2250738585072014e-308", 24 characters
@@ -123,6 +171,7 @@ JsonWriter& JsonWriter::Number(double value) {
   out_.append(digits, end.ptr);
   return *this;
 }
+#endif
 
 JsonWriter& JsonWriter::Bool(bool value) {
   BeginEntry();
