@@ -38,7 +38,10 @@ void ComputeSet(GliSet set, GliGroup group, const PatientInputs& in, GliSetResul
     result.score = GliScoreOf(*lms, measured);
     result.measured = measured > 0 && std::isfinite(result.score.z);
     result.zShown = ShownNumber{.decimals = 2};
-    if (result.measured) RoundThroughText(result.score.z, 2, result.zText, {}, result.zShown);
+    if (result.measured) {
+      result.value = measured;
+      RoundThroughText(result.score.z, 2, result.zText, {}, result.zShown);
+    }
   }
   out.computed = true;
 }

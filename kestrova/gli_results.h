@@ -42,6 +42,7 @@ inline constexpr std::array<std::string_view, 3> kGliQuantityNames = {"fev1", "f
 struct GliQuantityResult {
   GliPrediction prediction{};  // predicted (M), LLN, ULN
   bool measured = false;
+  double value = 0;  // the measured value scored (FEV1/FVC: fev1 / fvc); 0 when not measured
   GliScore score{};  // z, percentile, % predicted; NaN each when not measured
   // z as the reading prints it and grades it, 2 decimals; empty when not measured.
   std::string zText;

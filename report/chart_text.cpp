@@ -1,11 +1,13 @@
 #include "report/chart_text.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "equations/prediction_set.h"
 #include "numtext/utf8.h"
+#include "report/gli_section.h"
 #include "report/html_report.h"
 #include "report/reading_items.h"
 #include "report/result_groups.h"
@@ -116,21 +118,63 @@ std::string JoinFields(const std::vector<HtmlField>& fields, std::string_view se
   return out;
 }
 
-// The reading, one item a line (with its note, if any, on the next), as the
-// text report writes it.
+// "<name>: <label> <severity> (<context>)" (with its note, if any, on the
+// next line), or the name and why the item is not read.
+void AppendReadingItem(const ReadingItem& item, std::string_view name, std::string_view context,
+                       std::vector<std::string>& lines) {
+  std::string line = std::string(name) + ": ";
+  if (!item.computed) {
+    lines.push_back(line.append(item.outOfRange ? item.label.ja : texts::kNotReadUtf8));
+    return;
+  }
+  (line += item.label.ja) += item.condition.ja;
+  if (!item.severity.ja.empty()) (line += ' ') += item.severity.ja;
+  if (!context.empty()) ((line += " (") += context) += ')';
+  lines.push_back(std::move(line));
+  if (!item.note.ja.empty()) lines.push_back(std::string(2, ' ').append(item.note.ja));
+}
+
+// The reading, one item a line, as the text report writes it.
 void AppendReading(const Reading& r, std::vector<std::string>& lines) {
   lines.emplace_back(texts::kReadingTitleUtf8);
   for (const ReadingItem& item : ReadingItems(r)) {
-    std::string line = item.name + ": ";
-    if (!item.computed) {
-      lines.push_back(line.append(item.outOfRange ? item.label.ja : texts::kNotReadUtf8));
+    AppendReadingItem(item, item.name, EquationAndDetails(item), lines);
+  }
+}
+
+// The GLI section after the reading, in the results' layout: a table a set
+// under Japanese headings (the numbers right-aligned), or why the set is not
+// computed; then (GLI Global) its reading and the set's citation.
+void AppendGli(const GliSection& section, std::vector<std::string>& lines) {
+  if (section.tables.empty()) return;
+  const std::array<std::string_view, kGliColumnCount> heads = {texts::kReportPredictedUtf8,
+                                                               "LLN",
+                                                               "ULN",
+                                                               texts::kReportMeasuredUtf8,
+                                                               texts::kColumnZUtf8,
+                                                               texts::kColumnPercentileUtf8,
+                                                               texts::kReportPercentUtf8};
+  static constexpr std::array<std::size_t, kGliColumnCount> kWidths = {8, 7, 7, 7, 9, 15, 7};
+  lines.push_back("GLI " + std::string(texts::kReportPredictedUtf8));
+  for (const GliTable& table : section.tables) {
+    if (!table.computed) {
+      lines.push_back(table.title + ": " + std::string(table.notComputed.ja));
       continue;
     }
-    (line += item.label.ja) += item.condition.ja;
-    if (!item.severity.ja.empty()) (line += ' ') += item.severity.ja;
-    ((line += " (") += EquationAndDetails(item)) += ')';
-    lines.push_back(std::move(line));
-    if (!item.note.ja.empty()) lines.push_back(std::string(2, ' ').append(item.note.ja));
+    lines.push_back(table.title);
+    std::string head(12, ' ');
+    for (std::size_t c = 0; c < kGliColumnCount; ++c) head += PadLeft(heads[c], kWidths[c]);
+    lines.push_back(std::move(head));
+    for (const GliRowTexts& row : table.rows) {
+      std::string line = "  " + Pad(row.quantity, 10);
+      for (std::size_t c = 0; c < kGliColumnCount; ++c) line += PadLeft(row.cells[c], kWidths[c]);
+      lines.push_back(std::move(line));
+    }
+    if (table.set == GliSet::kGlobal2022 && section.hasReading) {
+      const ReadingItem item = GliReadingItem(section);
+      AppendReadingItem(item, kGliReadingName, item.details, lines);
+    }
+    lines.emplace_back(table.citation);
   }
 }
 
@@ -146,7 +190,8 @@ std::size_t DisplayColumns(std::string_view text) {
   return columns;
 }
 
-std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result, const Reading& reading) {
+std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result, const Reading& reading,
+                            const GliResults& gli) {
   const HtmlHeader given = HeaderOf(inputs, result);  // the inputs as the page lists them
   std::vector<std::string> lines;
   const std::string patient = JoinFields({{"ID", given.id},
@@ -177,8 +222,13 @@ std::string FormatChartText(const GivenInputs& inputs, const PanelResult& result
   });
   lines.emplace_back(texts::kReportRedLegendUtf8);
   AppendReading(reading, lines);
-  lines.push_back(std::string(texts::kReportEquationUtf8) + ": JRS2014, JRS2001, Baldwin, Berglund  " +
-                  "Kestrova ver." KESTROVA_VERSION);
+  const GliSection section = GliSectionOf(gli);
+  AppendGli(section, lines);
+  std::string equations = std::string(texts::kReportEquationUtf8) + ": JRS2014, JRS2001, Baldwin, Berglund";
+  for (const GliTable& table : section.tables) {
+    equations += table.set == GliSet::kGlobal2022 ? ", GLI Global" : ", GLI-2012";
+  }
+  lines.push_back(equations + "  Kestrova ver." KESTROVA_VERSION);
   std::string out;
   for (const std::string& line : lines) AppendWrapped(Clean(line), out);
   return out;

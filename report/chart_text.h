@@ -17,6 +17,17 @@
 //   …
 //   予測式: JRS2014, JRS2001, Baldwin, Berglund  Kestrova ver.26
 //
+// With GLI results asked for, the GLI section (report/gli_section.h) comes
+// before the last line, which then names the GLI sets too:
+//   GLI 予測値
+//   GLI Global (2022)
+//                 予測値    LLN    ULN   実測  zスコア パーセンタイル   ％値
+//     FEV1         3.033  2.251  3.771  1.600    -2.92            0.2   52.8
+//   …
+//   ERS/ATS 2022 (GLI Global): 閉塞性換気障害 中等度 (FEV1 z -2.92)
+//   Bowerman C et al. Am J Respir Crit Care Med 2023;207:768–774
+//   GLI-2012 (North East Asian): 対象外（GLIは3～95歳）   (outside its ages)
+//
 // Numbers, placeholders and percentages are the panel's texts; a result the
 // window paints red carries "＊" (the text has no colour). A JRS2014 or
 // JRS2001 prediction that the age or the height leaves empty says why after
@@ -35,6 +46,7 @@
 #include <string>
 #include <string_view>
 
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/given_inputs.h"
@@ -47,7 +59,9 @@ inline constexpr std::size_t kChartColumns = 80;
 std::size_t DisplayColumns(std::string_view text);
 
 // The text for a computed result, every line ended by LF.
-std::string FormatChartText(const GivenInputs& given, const PanelResult& result, const Reading& reading);
+// With GLI results asked for, their section follows the reading.
+std::string FormatChartText(const GivenInputs& given, const PanelResult& result, const Reading& reading,
+                            const GliResults& gli = {});
 
 }  // namespace kestrova::report
 

@@ -1,5 +1,6 @@
 #include "report/html_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
 #include "numtext/utf8.h"
+#include "report/gli_section.h"
 #include "report/reading_items.h"
 #include "report/result_groups.h"
 #include "texts/japanese_texts.h"
@@ -71,12 +73,30 @@ constexpr std::string_view kStyle =
     ".index .error{color:#c00000}\n"
     "@media print{.page{padding:0}.columns,.chart,table{break-inside:avoid}}\n";
 
+// Added to the style sheet of a page that shows GLI results, so that a page
+// without them stays as it was. The set tables are set small and tight: they
+// share the column beside the results with the reading, and a long reading
+// (PRISm with its notes, on JRS2014 and on GLI Global) must still leave the
+// page one A4 page.
+constexpr std::string_view kGliStyle =
+    ".side{flex:1 1 auto;min-width:0}\n"
+    ".gli-set{margin-top:1.5mm;line-height:1.2}\n"
+    ".gli caption,.gli .title{text-align:left;font-weight:bold;font-size:8.5pt;margin:0;padding:0}\n"
+    ".gli td,.gli thead th{border-bottom:0.2mm solid #bbb;font-size:7.5pt;padding:0 0.6mm}\n"
+    ".gli .range,.gli .cite{font-size:7pt;color:#333;margin:0}\n"
+    "svg .legend{font-size:10px}\n";
+
 // Chart geometry (SVG user units).
 constexpr double kChartWidth = 720;
 constexpr double kAxisLeft = 150;
 constexpr double kAxisRight = 690;
 constexpr double kTracksTop = 32;
 constexpr double kTrackHeight = 40;
+constexpr double kGliMarkerSize = 3.2;  // half the width of a GLI marker
+// A GLI set's row of markers below the track's line (set k of those asked
+// for): clear of the dot above and of the next track's z text below.
+constexpr double kGliMarkerRow = 9.5;
+constexpr double kGliMarkerRowStep = 6.5;
 constexpr double kDotRadius = 5.5;
 constexpr double kArrowLength = 10;
 
@@ -201,10 +221,76 @@ void AppendReadingRow(const ReadingItem& item, std::string& out) {
   out += "</td></tr>\n";
 }
 
-void AppendReading(const Reading& r, std::string& out) {
+// ---- GLI ----
+
+// Each set's marker on the chart: GLI Global a blue diamond, GLI-2012 a green
+// triangle, so that they differ from the JRS2014 dot and from each other in
+// shape as well as colour (a black-and-white print keeps them apart).
+std::string GliMarker(GliSet set, double x, double y) {
+  const double r = kGliMarkerSize;
+  if (set == GliSet::kGlobal2022) {
+    return "points=\"" + Coordinate(x) + "," + Coordinate(y - r) + " " + Coordinate(x + r) + "," +
+           Coordinate(y) + " " + Coordinate(x) + "," + Coordinate(y + r) + " " + Coordinate(x - r) + "," +
+           Coordinate(y) + "\" fill=\"#1f5fbf\"";
+  }
+  return "points=\"" + Coordinate(x) + "," + Coordinate(y - r) + " " + Coordinate(x + r) + "," +
+         Coordinate(y + r) + " " + Coordinate(x - r) + "," + Coordinate(y + r) + "\" fill=\"#2e8b57\"";
+}
+
+// Whether the chart shows GLI markers (and their legend): a set asked for is
+// computed.
+bool HasGliMarkers(const GliSection& gli) {
+  return std::any_of(gli.tables.begin(), gli.tables.end(), [](const GliTable& t) { return t.computed; });
+}
+
+std::string_view GliMarkerClass(GliSet set) {
+  return set == GliSet::kGlobal2022 ? "gli-marker gli-global" : "gli-marker gli-2012";
+}
+
+// A set's table (its title the caption), or why it has none; its citation.
+void AppendGliTable(const GliTable& table, std::string& out) {
+  out += "<div class=\"gli-set\">\n";
+  if (!table.computed) {
+    Append(out, {"<p class=\"title\">", table.title, "</p>\n<p class=\"range\">"});
+    AppendEscaped(out, table.notComputed.ja);
+    out += " <span class=\"en\" lang=\"en\">";
+    AppendEscaped(out, table.notComputed.en);
+    out += "</span></p>\n";
+  } else {
+    Append(out, {"<table>\n<caption>", table.title, "</caption>\n<thead><tr><th></th><th class=\"num\">",
+                 texts::kReportPredictedUtf8, "</th><th class=\"num\">LLN</th><th class=\"num\">ULN</th>",
+                 "<th class=\"num\">", texts::kReportMeasuredUtf8, "</th><th class=\"num\">z</th>",
+                 "<th class=\"num\">", texts::kColumnPercentileUtf8, "</th><th class=\"num\">",
+                 texts::kReportPercentUtf8, "</th></tr></thead>\n<tbody>\n"});
+    for (const GliRowTexts& row : table.rows) {
+      Append(out, {"<tr><td>", row.quantity, "</td>"});
+      for (const std::string& cell : row.cells) Append(out, {"<td class=\"num\">", cell, "</td>"});
+      out += "</tr>\n";
+    }
+    out += "</tbody>\n</table>\n";
+  }
+  Append(out, {"<p class=\"cite\" lang=\"en\">", table.citation, "</p>\n</div>\n"});
+}
+
+// The tables one under the other below the reading, in the column beside the
+// results, which is the shorter one (the more so for a child, whose results
+// carry notes), their captions their only heading; the reading on GLI Global
+// stands in the reading's table. So the page stays one A4 page.
+void AppendGli(const GliSection& section, std::string& out) {
+  out += "<section class=\"gli\">\n";
+  for (const GliTable& table : section.tables) AppendGliTable(table, out);
+  out += "</section>\n";
+}
+
+// The reading's table; with GLI Global, its ERS/ATS 2022 row follows the one
+// on JRS2014, headed "ERS/ATS 2022 (GLI Global)".
+void AppendReading(const Reading& r, const GliSection& gli, std::string& out) {
   Append(out, {"<section class=\"reading\">\n<h2>", texts::kReadingTitleUtf8,
                " <span class=\"en\" lang=\"en\">Reading</span></h2>\n<table>\n"});
-  for (const ReadingItem& item : ReadingItems(r)) AppendReadingRow(item, out);
+  for (const ReadingItem& item : ReadingItems(r)) {
+    AppendReadingRow(item, out);
+    if (item.key == "ersAts2022" && gli.hasReading) AppendReadingRow(GliReadingItem(gli), out);
+  }
   out += "</table>\n</section>\n";
 }
 
@@ -218,7 +304,27 @@ void AppendText(std::string& out, std::string_view cls, double x, double y, std:
   out += "</text>\n";
 }
 
-void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
+// Below the track's line, a row per GLI set asked for: its marker at the z
+// as its table shows it, at the axis's edge when beyond it (class "beyond").
+// VC has no GLI equation.
+void AppendGliMarkers(const GliSection& gli, std::size_t q, double cy, std::string& out) {
+  static constexpr std::size_t kGliRowOfTrack[] = {kGliQuantities.size(), 1, 0, 2};  // FVC, FEV1, FEV1/FVC
+  const std::size_t row = kGliRowOfTrack[q];
+  if (row >= kGliQuantities.size()) return;
+  for (std::size_t k = 0; k < gli.tables.size(); ++k) {
+    const GliTable& table = gli.tables[k];
+    if (!table.computed || !table.rows[row].measured) continue;
+    const double z = table.rows[row].z;
+    const bool beyond = z < kChartZMin || z > kChartZMax;
+    const double x = ChartX(std::clamp(z, kChartZMin, kChartZMax));
+    const double y = cy + kGliMarkerRow + kGliMarkerRowStep * static_cast<double>(k);
+    Append(out, {"<polygon class=\"", GliMarkerClass(table.set), beyond ? " beyond" : "", "\" data-z=\"",
+                 table.rows[row].cells[kGliZ], "\" ", GliMarker(table.set, x, y), "><title>", table.title,
+                 " z ", table.rows[row].cells[kGliZ], "</title></polygon>\n"});
+  }
+}
+
+void AppendTrack(const PanelResult& result, const GliSection& gli, std::size_t q, std::string& out) {
   static constexpr std::string_view kNames[] = {"VC", "FVC", "FEV1", "FEV1/FVC"};
   const StandingView& s = result.jrs2014[q];
   const double cy = kTracksTop + kTrackHeight * (static_cast<double>(q) + 0.5);
@@ -229,6 +335,7 @@ void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
   if (q < 3 && measured[q] > 0) measuredText = FormatFixed(measured[q], 2) + " L";
   if (q == 3 && result.panel.measuredRatio.shown) measuredText = result.panel.measuredRatio.text;
   if (!measuredText.empty()) AppendText(out, "measured", 8, cy + 11, "start", measuredText);
+  AppendGliMarkers(gli, q, cy, out);
   const bool drawn = s.computed && s.hasZ && !s.zText.empty();
   Append(out, {"<line class=\"track-line\" x1=\"", Coordinate(kAxisLeft), "\" y1=\"", Coordinate(cy),
                "\" x2=\"", Coordinate(kAxisRight), "\" y2=\"", Coordinate(cy),
@@ -263,7 +370,25 @@ void AppendTrack(const PanelResult& result, std::size_t q, std::string& out) {
   out += "</g>\n";
 }
 
-void AppendChart(const PanelResult& result, std::string& out) {
+// Under the tick labels, left of the axis's "z", which mark is which: the
+// JRS2014 dot and each GLI set's marker.
+void AppendGliLegend(const GliSection& gli, double y, std::string& out) {
+  double x = 12;
+  Append(out, {"<g class=\"legend\">\n<circle cx=\"", Coordinate(x), "\" cy=\"", Coordinate(y - 4), "\" r=\"",
+               Coordinate(kGliMarkerSize), "\" fill=\"#000\"/>\n"});
+  AppendText(out, "legend", x + 8, y, "start", "JRS2014");
+  x += 80;
+  for (const GliTable& table : gli.tables) {
+    if (!table.computed) continue;
+    Append(out,
+           {"<polygon class=\"", GliMarkerClass(table.set), "\" ", GliMarker(table.set, x, y - 4), "/>\n"});
+    AppendText(out, "legend", x + 8, y, "start", table.title);
+    x += 40 + 6.5 * static_cast<double>(table.title.size());
+  }
+  out += "</g>\n";
+}
+
+void AppendChart(const PanelResult& result, const GliSection& gli, std::string& out) {
   const double tracksBottom = kTracksTop + kTrackHeight * 4;
   const double height = tracksBottom + 34;
   Append(out, {"<section class=\"chart\">\n<h2>", texts::kReportChartUtf8,
@@ -296,7 +421,8 @@ void AppendChart(const PanelResult& result, std::string& out) {
                "\" stroke=\"#000\" stroke-width=\"1.5\" "
                "stroke-dasharray=\"5 3\"/>\n"});
   AppendText(out, "axis-label", lln, kTracksTop - 20, "middle", "LLN (z = -1.645)");
-  for (std::size_t q = 0; q < 4; ++q) AppendTrack(result, q, out);
+  for (std::size_t q = 0; q < 4; ++q) AppendTrack(result, gli, q, out);
+  if (HasGliMarkers(gli)) AppendGliLegend(gli, tracksBottom + 30, out);
   out += "</svg>\n</section>\n";
 }
 
@@ -316,11 +442,12 @@ void AppendPatient(const HtmlHeader& header, std::string& out) {
   out += "</dl>\n";
 }
 
-void AppendPageStart(std::string_view title, std::string& out) {
+void AppendPageStart(std::string_view title, std::string_view extraStyle, std::string& out) {
   Append(out, {"<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\"/>\n"
                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>"});
   AppendEscaped(out, title);
-  Append(out, {"</title>\n<style>\n", kStyle, "</style>\n</head>\n<body>\n<main class=\"page\">\n"});
+  Append(out,
+         {"</title>\n<style>\n", kStyle, extraStyle, "</style>\n</head>\n<body>\n<main class=\"page\">\n"});
 }
 
 }  // namespace
@@ -367,12 +494,13 @@ std::string HtmlEscape(std::string_view text) {
   return out;
 }
 
-std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
+std::string FormatHtml(const HtmlHeader& header, const PanelResult& result, const GliResults& gliResults) {
+  const GliSection gli = GliSectionOf(gliResults);
   std::string out;
   out.reserve(24 * 1024);
   std::string title(texts::kReportTitleUtf8);
   if (!header.name.empty()) title = header.name + " - " + title;
-  AppendPageStart(title, out);
+  AppendPageStart(title, gli.tables.empty() ? std::string_view() : kGliStyle, out);
   out += "<header>\n<h1>";
   if (!header.name.empty()) {
     AppendEscaped(out, header.name);
@@ -390,9 +518,16 @@ std::string FormatHtml(const HtmlHeader& header, const PanelResult& result) {
   }
   out += "</dl>\n</header>\n<div class=\"columns\">\n";
   AppendResults(result, out);
-  AppendReading(ReadResult(result), out);
+  if (gli.tables.empty()) {
+    AppendReading(ReadResult(result), gli, out);
+  } else {
+    out += "<div class=\"side\">\n";
+    AppendReading(ReadResult(result), gli, out);
+    AppendGli(gli, out);
+    out += "</div>\n";
+  }
   out += "</div>\n";
-  AppendChart(result, out);
+  AppendChart(result, gli, out);
   Append(out, {"<footer>Kestrova ver." KESTROVA_VERSION " \xE2\x80\x94 ", texts::kReportFooterUtf8,
                "</footer>\n</main>\n</body>\n</html>\n"});
   return out;
@@ -420,8 +555,8 @@ HtmlHeader HeaderOf(const GivenInputs& given, const PanelResult& result) {
   return header;
 }
 
-std::string FormatHtml(const GivenInputs& given, const PanelResult& result) {
-  return FormatHtml(HeaderOf(given, result), result);
+std::string FormatHtml(const GivenInputs& given, const PanelResult& result, const GliResults& gli) {
+  return FormatHtml(HeaderOf(given, result), result, gli);
 }
 
 }  // namespace kestrova::report

@@ -21,6 +21,16 @@
 //              prints; a z beyond the axis is drawn at the edge with an arrow
 //              pointing out; a track without a measured value (or without a
 //              prediction) stays empty and says so.
+// With GLI results asked for (report/gli_section.h): a table for each set
+// (class "gli-set", its title the caption, or why it has none) with its
+// citation, below the reading in the column beside the results; the reading
+// on GLI Global as a row of the reading ("ERS/ATS 2022 (GLI Global)") after
+// the one on JRS2014; on the chart, below each FVC, FEV1 and FEV1/FVC dot, a
+// marker per set (class "gli-marker" and "gli-global", a blue diamond, or
+// "gli-2012", a green triangle, data-z the z text of its table; at the axis's
+// edge with class "beyond" when outside) and a legend under the axis. The
+// style they need is added only then, so a page without GLI stays byte for
+// byte as it was.
 // A print style sheet sets A4 and keeps the report on one page.
 //
 // The markup is also well-formed XML (every element closed, void elements
@@ -34,6 +44,7 @@
 #include <vector>
 
 #include "equations/z_scores.h"
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 #include "report/given_inputs.h"
 
@@ -65,14 +76,15 @@ inline constexpr double kChartLlnZ = -kLlnZ;
 std::string HtmlEscape(std::string_view text);
 void AppendHtmlEscaped(std::string_view text, std::string& out);
 
-// The page for a computed result (result.computed).
-std::string FormatHtml(const HtmlHeader& header, const PanelResult& result);
+// The page for a computed result (result.computed), with the GLI results
+// asked for, if any.
+std::string FormatHtml(const HtmlHeader& header, const PanelResult& result, const GliResults& gli = {});
 
 // The header for one patient: the inputs given with their texts, and the
 // patient block.
 HtmlHeader HeaderOf(const GivenInputs& given, const PanelResult& result);
 // The page for one patient (with HeaderOf's header).
-std::string FormatHtml(const GivenInputs& given, const PanelResult& result);
+std::string FormatHtml(const GivenInputs& given, const PanelResult& result, const GliResults& gli = {});
 
 // The style sheet every page of kestrova-cli shares (the report and the index).
 std::string_view HtmlStyleSheet();

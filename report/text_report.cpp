@@ -6,6 +6,7 @@
 #include "input/limits.h"
 #include "kestrova/reading.h"
 #include "numtext/number_text.h"
+#include "report/gli_section.h"
 #include "report/json_writer.h"
 #include "report/reading_items.h"
 #include "report/result_groups.h"
@@ -69,38 +70,89 @@ void AppendLabelLine(const ReadingLabel& label, std::string& out) {
   out += '\n';
 }
 
-// One line an item: "<name> / <English> (<equation and details>): <ja> / <en>",
-// or the name and the reason it is not read ("対象外（…） / not applicable (…)"
-// or "判定なし / not read"); its severity and note on lines below.
+// One line an item: "<name> (<context>): <ja> / <en>", or the name and the
+// reason it is not read ("対象外（…） / not applicable (…)" or "判定なし / not
+// read"); its severity and note on lines below.
+void AppendReadingItem(const ReadingItem& item, std::string_view name, std::string_view context,
+                       std::string& out) {
+  out += name;
+  if (item.outOfRange) {
+    (((out += ": ") += item.label.ja) += " / ") += item.label.en;
+    out += '\n';
+    return;
+  }
+  if (!item.computed) {
+    out += ": ";
+    out += texts::kNotReadUtf8;
+    out += " / not read\n";
+    return;
+  }
+  if (!context.empty()) ((out += " (") += context) += ')';
+  out += ": ";
+  out += item.label.ja;
+  out += item.condition.ja;
+  out += " / ";
+  out += item.label.en;
+  out += item.condition.en;
+  out += '\n';
+  AppendLabelLine(item.severity, out);
+  AppendLabelLine(item.note, out);
+}
+
+// An item a line, its name "<name> / <English>" and its context the equation
+// and the details.
 void AppendReadingReport(const Reading& r, std::string& out) {
   out += "Reading / ";
   out += texts::kReadingTitleUtf8;
   out += '\n';
   for (const ReadingItem& item : ReadingItems(r)) {
-    out += item.name;
-    if (!item.nameEn.empty()) (out += " / ") += item.nameEn;
-    if (item.outOfRange) {
-      (((out += ": ") += item.label.ja) += " / ") += item.label.en;
+    std::string name = item.name;
+    if (!item.nameEn.empty()) (name += " / ") += item.nameEn;
+    AppendReadingItem(item, name, EquationAndDetails(item), out);
+  }
+}
+
+// The GLI section after the reading: a table a set, the columns right-aligned
+// under English headings, a set outside its ages saying so in place of its
+// rows, then (GLI Global) its reading, then the set's citation:
+//   GLI Global (2022)
+//                 predicted     LLN     ULN measured      z percentile %predicted
+//     FEV1            3.835   2.939   4.686    3.500  -0.63       26.5       91.3
+void AppendGliReport(const GliSection& section, std::string& out) {
+  if (section.tables.empty()) return;
+  static constexpr std::array<std::string_view, kGliColumnCount> kHeads = {
+      "predicted", "LLN", "ULN", "measured", "z", "percentile", "%predicted"};
+  static constexpr std::array<std::size_t, kGliColumnCount> kWidths = {11, 8, 8, 9, 7, 11, 11};
+  const auto cell = [&out](std::string_view text, std::size_t width) {
+    if (text.size() < width) out.append(width - text.size(), ' ');
+    out += text;
+  };
+  out += "GLI reference values / GLI ";
+  out += texts::kReportPredictedUtf8;
+  out += '\n';
+  for (const GliTable& table : section.tables) {
+    out += table.title;
+    if (!table.computed) {
+      (((out += ": ") += table.notComputed.ja) += " / ") += table.notComputed.en;
       out += '\n';
       continue;
     }
-    if (!item.computed) {
-      out += ": ";
-      out += texts::kNotReadUtf8;
-      out += " / not read\n";
-      continue;
-    }
-    out += " (";
-    out += EquationAndDetails(item);
-    out += "): ";
-    out += item.label.ja;
-    out += item.condition.ja;
-    out += " / ";
-    out += item.label.en;
-    out += item.condition.en;
+    out += "\n            ";
+    for (std::size_t c = 0; c < kGliColumnCount; ++c) cell(kHeads[c], kWidths[c]);
     out += '\n';
-    AppendLabelLine(item.severity, out);
-    AppendLabelLine(item.note, out);
+    for (const GliRowTexts& row : table.rows) {
+      out += "  ";
+      out += row.quantity;
+      out.append(10 - row.quantity.size(), ' ');
+      for (std::size_t c = 0; c < kGliColumnCount; ++c) cell(row.cells[c], kWidths[c]);
+      out += '\n';
+    }
+    if (table.set == GliSet::kGlobal2022 && section.hasReading) {
+      const ReadingItem item = GliReadingItem(section);
+      AppendReadingItem(item, kGliReadingName, item.details, out);
+    }
+    out += table.citation;
+    out += '\n';
   }
 }
 
@@ -180,7 +232,8 @@ void WriteGliSetJson(const GliSetResults& set, bool withGroup, JsonWriter& json)
 
 }  // namespace
 
-std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour) {
+std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour,
+                         const GliResults& gli) {
   std::string out;
   AppendInputs(given, out);
   ForEachGroupedRow(
@@ -201,6 +254,7 @@ std::string FormatReport(const GivenInputs& given, const FullResult& result, boo
         AppendOutOfRangeNote(result, i, out);
       });
   AppendReadingReport(ReadResult(result), out);
+  AppendGliReport(GliSectionOf(gli), out);
   return out;
 }
 

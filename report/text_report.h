@@ -15,6 +15,13 @@
 // it is not read ("対象外（JRS2001は18～95歳） / not applicable (…)" or
 // "判定なし / not read").
 //
+// With GLI results asked for (kestrova/gli_results.h), the GLI section
+// follows (report/gli_section.h): "GLI reference values / GLI 予測値", then
+// for each set its title, a table with English column headings, with GLI
+// Global its reading ("ERS/ATS 2022 (GLI Global) (FEV1 z -0.63): 正常 /
+// normal"), and its citation; outside 3 to 95 years the title and
+// "対象外（GLIは3～95歳） / not applicable (GLI: 3 to 95 years)".
+//
 // JSON and CSV carry the same results with the JRS2014 ULN, z-scores and
 // percentiles (report/result_columns.h names the CSV columns).
 //
@@ -37,7 +44,8 @@
 
 namespace kestrova::report {
 
-std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour);
+std::string FormatReport(const GivenInputs& given, const FullResult& result, bool colour,
+                         const GliResults& gli = {});
 std::string FormatJson(const PatientInputs& inputs, const FullResult& result, const GliResults& gli = {});
 
 }  // namespace kestrova::report
