@@ -34,6 +34,7 @@ struct Layout {
   // takes the bytes as they come).
   bool utf8Rows = false;
   report::Language language = report::Language::kEnglish;  // of the texts the rows add
+  GliRequest gli;                                          // the GLI columns written
 };
 
 bool Japanese(const Layout& layout) { return layout.language == report::Language::kJapanese; }
@@ -255,12 +256,13 @@ bool WriteRow(const CsvRecord& record, const Layout& layout, TextEncoding encodi
   if (ok) {
     writer.PlainField({});  // no error
     scratch.texts.language = layout.language;
+    scratch.texts.gli = layout.gli;
     report::ReadResultColumns(scratch.result, scratch.texts);
     if (Japanese(layout) && encoding == TextEncoding::kShiftJis) TextsInShiftJis(scratch);
     writer.PlainFields(scratch.texts.texts);
   } else {
     writer.Field(scratch.error);
-    writer.EmptyFields(report::ResultColumnNames().size());
+    writer.EmptyFields(report::ResultColumns(layout.gli).size());
   }
   writer.EndRow();
   return ok;
@@ -388,6 +390,7 @@ int RunBatch(const BatchStreams& streams) {
   }
   layout.utf8Rows = !streams.encoding && encoding.encoding == TextEncoding::kUtf8;
   layout.language = streams.language;
+  layout.gli = streams.gli;
   if (encoding.byteOrderMark && encoding.encoding == TextEncoding::kUtf8) writer.Bytes(io::kByteOrderMark);
   if (streams.observer != nullptr) streams.observer->Header(record, encoding.encoding);
   // The output's rows end as the input's header does (Excel writes CR LF).
@@ -395,11 +398,12 @@ int RunBatch(const BatchStreams& streams) {
   for (std::size_t i = 0; i < layout.fieldCount; ++i) writer.Field(record[i]);
   if (Japanese(layout)) {
     writer.Field(io::Utf8AsText(report::ErrorColumn().nameJa, encoding.encoding));
-    for (const std::string& column : report::ResultColumnNamesJa())
+    for (const std::string& column : report::ResultColumnNames(layout.language, layout.gli))
       writer.Field(io::Utf8AsText(column, encoding.encoding));
   } else {
     writer.Field(report::ErrorColumn().name);
-    for (const std::string& column : report::ResultColumnNames()) writer.Field(column);
+    for (const std::string& column : report::ResultColumnNames(layout.language, layout.gli))
+      writer.Field(column);
   }
   writer.EndRow();
 

@@ -35,6 +35,7 @@
 #include "batch/header_names.h"
 #include "input/patient_record.h"
 #include "io/text_encoding.h"
+#include "kestrova/gli_results.h"
 #include "records/patient_inputs.h"
 #include "report/result_columns.h"
 
@@ -94,6 +95,10 @@ struct BatchStreams {
   // the file's encoding, on the error stream too; the header's own errors stay
   // English.
   report::Language language = report::Language::kEnglish;
+  // --gli, --gli-group: the GLI columns after the others (report/result_columns.h),
+  // computed from each row's inputs; none by default. The --html-dir pages stay
+  // as they are.
+  GliRequest gli{};
 };
 
 // Reads every row, writes every row; returns kExitOk, kExitBadInput when any row

@@ -103,7 +103,8 @@ int WritePatient(const Options& options, const PatientInputs& inputs, GivenInput
                  const std::array<std::string, kPatientValueCount>& texts, std::FILE* out, std::FILE* err,
                  Terminal terminal) {
   const FullResult result = ComputeFullResult(inputs);
-  const auto json = [&] { return FormatJson(inputs, result, ComputeGliResults(inputs, options.gli)); };
+  const GliResults gli = ComputeGliResults(inputs, options.gli);
+  const auto json = [&] { return FormatJson(inputs, result, gli); };
   if (!result.computed) {
     // Every format says so; JSON still gives its object, "computed": false.
     const std::string text = options.format == Format::kJson ? json() : std::string();
@@ -123,10 +124,10 @@ int WritePatient(const Options& options, const PatientInputs& inputs, GivenInput
     given.id = options.patientId;
     given.name = options.patientName;
     given.date = options.examDate;
-    text = options.format == Format::kHtml ? FormatHtml(given, result)
-                                           : FormatChartText(given, result, ReadResult(result));
+    text = options.format == Format::kHtml ? FormatHtml(given, result, gli)
+                                           : FormatChartText(given, result, ReadResult(result), gli);
   } else {
-    text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal);
+    text = FormatReport(given, result, options.colour && terminal.stdoutIsTerminal, gli);
   }
   return WriteStandardOutput(text, out, err);
 }
@@ -233,6 +234,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
   if (!outputIsStdout) streams.file = &file;
   streams.encoding = options.encoding;
   streams.language = options.language;
+  streams.gli = options.gli;
   streams.jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode))

@@ -18,7 +18,7 @@ const std::string_view kUsage =
     "                    [--gli global|2012|global,2012 [--gli-group GROUP]]\n"
     "                    /Sex=M|F /Age=YEARS /Setake=CM [/VC=L] [/FVC=L] [/FEV1=L]\n"
     "       kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis] [--html-dir DIR] [--jobs N]\n"
-    "                    [--lang en|ja]\n"
+    "                    [--lang en|ja] [--gli global|2012|global,2012 [--gli-group GROUP]]\n"
     "       kestrova-cli --help | --version\n";
 
 // UTF-8 on every system (a Windows console is switched to UTF-8 before it is
@@ -36,8 +36,10 @@ constexpr std::u8string_view kHelpText =
     "  --window-rules  read the words exactly as kestrova.exe reads its command\n"
     "                  line (/Sex= by its first letter, M male, else female; no\n"
     "                  checks): what the window will show for them\n"
-    "  --gli SETS      with --format json: GLI results too, global (GLI Global\n"
-    "                  2022), 2012 (GLI-2012) or both (global,2012), ages 3-95\n"
+    "  --gli SETS      with --format report, json, html or chart, or --batch: GLI\n"
+    "                  results too, global (GLI Global 2022), 2012 (GLI-2012) or\n"
+    "                  both (global,2012), ages 3-95; in the batch, columns after\n"
+    "                  the others\n"
     "  --gli-group G   GLI-2012's group: caucasian, african-american, ne-asian\n"
     "                  (the default), se-asian or other\n"
     "Many patients, one CSV row of results for each CSV row of patients:\n"
@@ -366,9 +368,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
               " does not go with --batch (its output is CSV)";
     } else if (given[kWindowRulesOption] > 0) {
       error = "--window-rules does not go with --batch (a batch row is read by the batch's rules)";
-    } else if (given[kGliOption] > 0 || given[kGliGroupOption] > 0) {
-      error = OptionName(given[kGliOption] > 0 ? kGliOption : kGliGroupOption) +
-              " does not go with --batch yet (the batch has no GLI columns)";
+    } else if (given[kGliGroupOption] > 0 && !options.gli.gli2012) {
+      error = "--gli-group goes with --gli 2012 only (GLI Global has no groups)";
     } else if (error = DeviceNameRefusal("-o", options.batchOutput, true); error.empty()) {
       error = DeviceNameRefusal("--html-dir", options.htmlDir, false);
     }
@@ -384,8 +385,9 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options, s
     error = "--lang goes with --batch only";
   } else if (given[kGliGroupOption] > 0 && !options.gli.gli2012) {
     error = "--gli-group goes with --gli 2012 only (GLI Global has no groups)";
-  } else if (given[kGliOption] > 0 && options.format != Format::kJson) {
-    error = "--gli goes with --format json only (the other formats show no GLI results yet)";
+  } else if (given[kGliOption] > 0 && (options.format == Format::kLines || options.format == Format::kTsv ||
+                                       options.format == Format::kCsv)) {
+    error = "--gli goes with --format report, json, html or chart (lines, tsv and csv show no GLI results)";
   } else if (!hasKeys) {
     error = "no patient given: /Sex=, /Age=, /Setake=, ... or --batch FILE";
   } else if (!options.windowRules) {

@@ -6,6 +6,7 @@
 //                /Sex=M|F /Age=… /Setake=… [/VC=…] [/FVC=…] [/FEV1=…]
 //   kestrova-cli --batch FILE|- [-o FILE|-] [--encoding utf-8|sjis]
 //                [--html-dir DIR] [--jobs N] [--lang en|ja]
+//                [--gli global|2012|global,2012 [--gli-group GROUP]]
 //   kestrova-cli --help | --version
 //
 // Options may stand anywhere among the /Key=value words, which are the only
@@ -20,9 +21,9 @@
 // a missing value, an option given twice, an option that does not go with the
 // others (-o, --encoding, --html-dir, --jobs or --lang without --batch, --format,
 // --window-rules or /Key= words with it), a word that is not a /Key=value, a
-// key given twice, or no patient at all. --gli (GLI results in the JSON) goes
-// with --format json only and not yet with --batch; --gli-group needs 2012 in
-// --gli.
+// key given twice, or no patient at all. --gli (GLI results) goes with
+// --format report, json, html or chart, or --batch (its GLI columns), not with
+// lines, tsv or csv; --gli-group needs 2012 in --gli.
 #ifndef KESTROVA_CLI_OPTIONS_H_
 #define KESTROVA_CLI_OPTIONS_H_
 
@@ -65,7 +66,7 @@ struct Options {
   unsigned jobs = 0;  // --jobs: threads for the batch; 0 = one per core
   // --lang: the batch's added header and texts in English (ASCII) or Japanese.
   report::Language language = report::Language::kEnglish;
-  // --gli, --gli-group: the GLI sets in the JSON and GLI-2012's group.
+  // --gli, --gli-group: the GLI sets in the JSON or the batch, GLI-2012's group.
   GliRequest gli;
 };
 

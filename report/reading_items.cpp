@@ -72,30 +72,42 @@ void VentilatoryValues(const VentilatoryReading& v, bool reference, Take&& take)
        Member("label", Json::kText, v.label.ja), Member("labelEn", Json::kText, v.label.en));
 }
 
+// The column names of an ERS/ATS 2022 item read on JRS2014, and of one read
+// on GLI Global (ErsAtsGliItem): one description, two sets of names.
+struct LlnColumnNames {
+  std::string_view pattern, severity, fev1FvcBelowLln, fvcBelowLln, fev1BelowLln, fev1Z;
+};
+constexpr LlnColumnNames kJrs2014LlnColumns{"ersAtsPattern",         "ersAtsSeverity",
+                                            "ersAtsFev1FvcBelowLln", "ersAtsFvcBelowLln",
+                                            "ersAtsFev1BelowLln",    "ersAtsFev1Z"};
+constexpr LlnColumnNames kGliLlnColumns{"ersAtsGliPattern",         "ersAtsGliSeverity",
+                                        "ersAtsGliFev1FvcBelowLln", "ersAtsGliFvcBelowLln",
+                                        "ersAtsGliFev1BelowLln",    "ersAtsGliFev1Z"};
+
 // The severity's key is null in JSON but for a grade; its column also gives
 // why there is none (fev1NotBelowLln).
 template <class Take>
-void LlnValues(const LlnReading& lln, Take&& take) {
+void LlnValues(const LlnReading& lln, const LlnColumnNames& names, Take&& take) {
   const bool graded = lln.severity != Severity::kNone;
   take(Member("equation", Json::kText, lln.equation),
        Member("fev1FvcBelowLln", Json::kBool,
-              Flag(2, "ersAtsFev1FvcBelowLln", texts::kColumnFev1FvcBelowLlnUtf8, lln.computed,
+              Flag(2, names.fev1FvcBelowLln, texts::kColumnFev1FvcBelowLlnUtf8, lln.computed,
                    lln.fev1FvcBelowLln)),
        Member("fvcBelowLln", Json::kBool,
-              Flag(3, "ersAtsFvcBelowLln", texts::kColumnFvcBelowLlnUtf8, lln.computed, lln.fvcBelowLln)),
+              Flag(3, names.fvcBelowLln, texts::kColumnFvcBelowLlnUtf8, lln.computed, lln.fvcBelowLln)),
        Member("fev1BelowLln", Json::kBool,
-              Flag(4, "ersAtsFev1BelowLln", texts::kColumnFev1BelowLlnUtf8, lln.computed, lln.fev1BelowLln)),
-       Member("pattern", Json::kText,
-              Key(0, "ersAtsPattern", {},
-                  KeyIfRead(lln.computed, {lln.label.key, lln.label.ja}, lln.outOfRange))),
+              Flag(4, names.fev1BelowLln, texts::kColumnFev1BelowLlnUtf8, lln.computed, lln.fev1BelowLln)),
+       Member(
+           "pattern", Json::kText,
+           Key(0, names.pattern, {}, KeyIfRead(lln.computed, {lln.label.key, lln.label.ja}, lln.outOfRange))),
        Member("label", Json::kText, lln.label.ja), Member("labelEn", Json::kText, lln.label.en),
        Member("severity", Json::kTextOrNull, graded ? lln.severityLabel.key : std::string_view()),
-       Column(Key(1, "ersAtsSeverity", texts::kColumnSeverityUtf8,
-                  {lln.severityLabel.key, lln.severityLabel.ja})),
+       Column(
+           Key(1, names.severity, texts::kColumnSeverityUtf8, {lln.severityLabel.key, lln.severityLabel.ja})),
        Member("severityLabel", Json::kTextOrNull, lln.severityLabel.ja),
        Member("severityLabelEn", Json::kTextOrNull, lln.severityLabel.en),
        Member("fev1Z", Json::kNumber,
-              Number(5, "ersAtsFev1Z", texts::kColumnFev1ZUtf8, lln.fev1Z, lln.fev1ZNumber)),
+              Number(5, names.fev1Z, texts::kColumnFev1ZUtf8, lln.fev1Z, lln.fev1ZNumber)),
        Member("note", Json::kTextOrNull, lln.note.ja), Member("noteEn", Json::kTextOrNull, lln.note.en));
 }
 
@@ -152,13 +164,19 @@ auto IntoColumns(Out*& at, Get get) {
   };
 }
 
+// A column's number: NaN for a text column or an empty value.
+double ColumnNumber(const ReadingColumn& column) {
+  return column.kind == ColumnKind::kText ? std::numeric_limits<double>::quiet_NaN()
+                                          : column.number.Nearest();
+}
+
 // Every item's columns in item order, as ReadingItems lists them, into `out`.
 template <class Out, class Get>
 void StoreReadingColumns(const Reading& r, std::span<Out, kReadingColumnCount> out, Get get) {
   Out* at = out.data();
   VentilatoryValues(r.ventilatory, false, IntoColumns(at, get));
   VentilatoryValues(r.ventilatoryBaldwin, true, IntoColumns(at, get));
-  LlnValues(r.ersAts2022, IntoColumns(at, get));
+  LlnValues(r.ersAts2022, kJrs2014LlnColumns, IntoColumns(at, get));
   CopdValues(r.copd, IntoColumns(at, get));
   LungAgeValues(r.lungAge, IntoColumns(at, get));
   DisabilityValues(r.disability, IntoColumns(at, get));
@@ -212,10 +230,10 @@ ReadingItem VentilatoryItem(const VentilatoryReading& v, bool reference) {
   return item;
 }
 
-ReadingItem LlnItem(const LlnReading& lln) {
+ReadingItem LlnItem(const LlnReading& lln, std::string_view key, const LlnColumnNames& names) {
   const std::string details = lln.fev1Z.empty() ? std::string() : std::string("FEV1 z ").append(lln.fev1Z);
-  ReadingItem item = NewItem(lln, "ersAts2022", "ERS/ATS 2022", {}, ", ", details, lln.label);
-  LlnValues(lln, IntoItem(item));
+  ReadingItem item = NewItem(lln, key, "ERS/ATS 2022", {}, ", ", details, lln.label);
+  LlnValues(lln, names, IntoItem(item));
   if (lln.computed) {
     item.severity = {"", lln.severityLabel.ja, lln.severityLabel.en};
     item.graded = lln.severity != Severity::kNone;
@@ -264,7 +282,7 @@ ReadingItem DisabilityItem(const DisabilityReading& d) {
 std::array<ReadingItem, kReadingItemCount> ReadingItems(const Reading& r) {
   return {VentilatoryItem(r.ventilatory, false),
           VentilatoryItem(r.ventilatoryBaldwin, true),
-          LlnItem(r.ersAts2022),
+          LlnItem(r.ersAts2022, "ersAts2022", kJrs2014LlnColumns),
           CopdItem(r.copd),
           LungAgeItem(r.lungAge),
           DisabilityItem(r.disability)};
@@ -279,10 +297,24 @@ void ReadingColumnValuesJa(const Reading& r, std::span<std::string_view, kReadin
 }
 
 void ReadingColumnNumbers(const Reading& r, std::span<double, kReadingColumnCount> out) {
-  StoreReadingColumns(r, out, [](const ReadingColumn& column) {
-    return column.kind == ColumnKind::kText ? std::numeric_limits<double>::quiet_NaN()
-                                            : column.number.Nearest();
-  });
+  StoreReadingColumns(r, out, ColumnNumber);
+}
+
+ReadingItem ErsAtsGliItem(const LlnReading& gli) { return LlnItem(gli, "ersAts2022Gli", kGliLlnColumns); }
+
+void ErsAtsGliColumnValues(const LlnReading& gli, std::span<std::string_view, kErsAtsGliColumnCount> out) {
+  std::string_view* at = out.data();
+  LlnValues(gli, kGliLlnColumns, IntoColumns(at, [](const ReadingColumn& column) { return column.value; }));
+}
+
+void ErsAtsGliColumnValuesJa(const LlnReading& gli, std::span<std::string_view, kErsAtsGliColumnCount> out) {
+  std::string_view* at = out.data();
+  LlnValues(gli, kGliLlnColumns, IntoColumns(at, [](const ReadingColumn& column) { return column.valueJa; }));
+}
+
+void ErsAtsGliColumnNumbers(const LlnReading& gli, std::span<double, kErsAtsGliColumnCount> out) {
+  double* at = out.data();
+  LlnValues(gli, kGliLlnColumns, IntoColumns(at, ColumnNumber));
 }
 
 std::string EquationAndDetails(const ReadingItem& item) {

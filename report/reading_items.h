@@ -140,6 +140,24 @@ void ReadingColumnValuesJa(const Reading&& reading,
 // an empty value), for outputs that hand numbers on.
 void ReadingColumnNumbers(const Reading& reading, std::span<double, kReadingColumnCount> out);
 
+// ERS/ATS 2022 read on GLI Global (kestrova/reading.h ReadErsAtsGli) as an
+// item described as the JRS2014 one is: its JSON key "ersAts2022Gli", its
+// equation "GLI Global", its columns ersAtsGliPattern, ersAtsGliSeverity,
+// ersAtsGliFev1FvcBelowLln, ersAtsGliFvcBelowLln, ersAtsGliFev1BelowLln and
+// ersAtsGliFev1Z, holding what the ersAts… columns hold. It views `gli` (and
+// the GLI results it views), as ReadingItems views its reading.
+ReadingItem ErsAtsGliItem(const LlnReading& gli);
+ReadingItem ErsAtsGliItem(const LlnReading&& gli) = delete;
+// Its columns' values, Japanese values and numbers, as those of every item above.
+inline constexpr std::size_t kErsAtsGliColumnCount = 6;
+void ErsAtsGliColumnValues(const LlnReading& gli, std::span<std::string_view, kErsAtsGliColumnCount> out);
+void ErsAtsGliColumnValues(const LlnReading&& gli,
+                           std::span<std::string_view, kErsAtsGliColumnCount> out) = delete;
+void ErsAtsGliColumnValuesJa(const LlnReading& gli, std::span<std::string_view, kErsAtsGliColumnCount> out);
+void ErsAtsGliColumnValuesJa(const LlnReading&& gli,
+                             std::span<std::string_view, kErsAtsGliColumnCount> out) = delete;
+void ErsAtsGliColumnNumbers(const LlnReading& gli, std::span<double, kErsAtsGliColumnCount> out);
+
 // "JRS2001 %VC 74.8, FEV1/FVC 0.552": the equation and the details as one
 // line of text shows them.
 std::string EquationAndDetails(const ReadingItem& item);

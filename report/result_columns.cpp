@@ -1,6 +1,7 @@
 #include "report/result_columns.h"
 
 #include <cassert>
+#include <cmath>
 #include <iterator>
 #include <limits>
 #include <utility>
@@ -120,6 +121,134 @@ void WarningTextsJa(const PanelResult& result, std::string& out) {
   }
 }
 
+// A GLI set's part of its columns' names, in English and in Japanese.
+struct GliSetColumns {
+  bool GliRequest::*asked;
+  const GliSetResults GliResults::*results;
+  std::string_view name;    // "gliGlobal"
+  std::string_view nameJa;  // "GLI Global"
+};
+constexpr std::array<GliSetColumns, 2> kGliSetColumns = {{
+    {&GliRequest::global, &GliResults::global, "gliGlobal", kGliGlobalEquation},
+    {&GliRequest::gli2012, &GliResults::gli2012, "gli2012", "GLI-2012"},
+}};
+
+// GLI's quantities (kGliQuantities) in its columns' names; FEV1/FVC in
+// Japanese as the JRS columns name the ratio.
+struct GliQuantityColumn {
+  std::string_view name;
+  std::string_view nameJa;
+};
+const std::array<GliQuantityColumn, kGliQuantities.size()>& GliQuantityColumns() {
+  static const std::array<GliQuantityColumn, kGliQuantities.size()> columns = {{
+      {"Fev1", "FEV1"},
+      {"Fvc", "FVC"},
+      {"Fev1Fvc", texts::kColumnRatioUtf8},
+  }};
+  return columns;
+}
+
+// A GLI quantity's columns, in order. Z stands fourth, its text the GLI
+// results' own (GliQuantityResult::zText); the others are written here.
+struct GliValueColumn {
+  std::string_view suffix;
+  std::string_view nameJa;
+};
+const std::array<GliValueColumn, 6>& GliValueColumns() {
+  static const std::array<GliValueColumn, 6> columns = {{
+      {"Pred", texts::kReportPredictedUtf8},
+      {"Lln", "LLN"},
+      {"Uln", "ULN"},
+      {"Z", texts::kColumnZUtf8},
+      {"Pctl", texts::kColumnPercentileUtf8},
+      {"Pct", texts::kColumnPercentPredictedUtf8},
+  }};
+  return columns;
+}
+constexpr std::size_t kGliZColumn = 3;
+
+// `value` rounded half up through its text to N decimals, into `text` and,
+// when asked for, `shown`; empty and not shown when there is no value (NaN)
+// or the set is not computed. Without `shown` nothing reads the text back.
+template <int N>
+std::string_view GliNumber(bool computed, double value, std::string& text, ShownNumber* shown) {
+  text.clear();
+  if (shown != nullptr) *shown = {};
+  if (!computed || !std::isfinite(value)) return text;
+  if (shown != nullptr) {
+    RoundThroughText<N>(value, text, {}, *shown);
+  } else {
+    FormatFixedTo<N>(value, text);
+  }
+  return text;
+}
+
+std::size_t GliIndex(const GliRequest& gli) { return (gli.global ? 1 : 0) + (gli.gli2012 ? 2 : 0); }
+
+// The GLI columns of the sets `gli` asks for, appended to `c`.
+void AppendGliColumns(const GliRequest& gli, std::vector<ResultColumn>& c) {
+  for (const GliSetColumns& set : kGliSetColumns) {
+    if (!(gli.*set.asked)) continue;
+    for (const GliQuantityColumn& quantity : GliQuantityColumns()) {
+      for (const GliValueColumn& column : GliValueColumns()) {
+        c.push_back({std::string(set.name).append(quantity.name).append(column.suffix),
+                     Joined(JaName{{set.nameJa, quantity.nameJa, column.nameJa}}), ColumnKind::kNumber});
+      }
+    }
+    if (set.asked != &GliRequest::global) continue;
+    const LlnReading none;
+    const ReadingItem item = ErsAtsGliItem(none);
+    for (const ReadingColumn& column : item.columns) {
+      c.push_back(
+          {std::string(column.name), Joined(JaName{{item.name, set.nameJa, column.nameJa}}), column.kind});
+    }
+  }
+}
+
+// The GLI columns' texts (and numbers) from `next` (and `number`) on; returns
+// the place after them.
+std::string_view* ReadGliColumns(const PanelResult& result, ResultColumnTexts& out, std::string_view* next,
+                                 double* number) {
+  out.gliResults = ComputeGliResults(result.inputs, out.gli);
+  std::string* text = out.gliTexts.data();
+  ShownNumber shown[6];
+  const auto keep = [&](std::size_t column) { return number != nullptr ? &shown[column] : nullptr; };
+  for (const GliSetColumns& set : kGliSetColumns) {
+    if (!(out.gli.*set.asked)) continue;
+    const GliSetResults& results = out.gliResults.*set.results;
+    for (const GliQuantityResult& r : results.quantities) {
+      const bool measured = results.computed && r.measured;
+      next[0] = GliNumber<3>(results.computed, r.prediction.predicted, text[0], keep(0));
+      next[1] = GliNumber<3>(results.computed, r.prediction.lln, text[1], keep(1));
+      next[2] = GliNumber<3>(results.computed, r.prediction.uln, text[2], keep(2));
+      next[kGliZColumn] = measured ? std::string_view(r.zText) : std::string_view();
+      shown[kGliZColumn] = measured ? r.zShown : ShownNumber{};
+      next[4] = GliNumber<1>(measured, r.score.percentile, text[3], keep(4));
+      next[5] = GliNumber<1>(measured, r.score.percentPredicted, text[4], keep(5));
+      if (number != nullptr) {
+        for (std::size_t i = 0; i < std::size(shown); ++i) *number++ = shown[i].Nearest();
+      }
+      next += std::size(shown);
+      text += 5;
+    }
+    if (set.asked != &GliRequest::global) continue;
+    ReadErsAtsGli(out.gliResults, out.gliReading);
+    const std::span<std::string_view, kErsAtsGliColumnCount> reading(next, kErsAtsGliColumnCount);
+    if (out.language == Language::kJapanese) {
+      ErsAtsGliColumnValuesJa(out.gliReading, reading);
+    } else {
+      ErsAtsGliColumnValues(out.gliReading, reading);
+    }
+    if (number != nullptr) {
+      ErsAtsGliColumnNumbers(out.gliReading,
+                             std::span<double, kErsAtsGliColumnCount>(number, kErsAtsGliColumnCount));
+      number += kErsAtsGliColumnCount;
+    }
+    next += kErsAtsGliColumnCount;
+  }
+  return next;
+}
+
 }  // namespace
 
 const std::vector<ResultColumn>& ResultColumns() {
@@ -163,6 +292,31 @@ const std::vector<std::string>& ResultColumnNames(Language language) {
   return language == Language::kJapanese ? ResultColumnNamesJa() : ResultColumnNames();
 }
 
+const std::vector<ResultColumn>& ResultColumns(const GliRequest& gli) {
+  static const std::array<std::vector<ResultColumn>, 4> columns = [] {
+    std::array<std::vector<ResultColumn>, 4> all;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      all[i] = ResultColumns();
+      AppendGliColumns({.global = (i & 1) != 0, .gli2012 = (i & 2) != 0}, all[i]);
+    }
+    return all;
+  }();
+  return columns[GliIndex(gli)];
+}
+
+const std::vector<std::string>& ResultColumnNames(Language language, const GliRequest& gli) {
+  static const std::array<std::vector<std::string>, 8> names = [] {
+    std::array<std::vector<std::string>, 8> all;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const bool japanese = i >= 4;
+      for (const ResultColumn& column : ResultColumns({.global = (i & 1) != 0, .gli2012 = (i & 2) != 0}))
+        all[i].push_back(japanese ? column.nameJa : column.name);
+    }
+    return all;
+  }();
+  return names[(language == Language::kJapanese ? 4 : 0) + GliIndex(gli)];
+}
+
 const SheetColumn& ErrorColumn() {
   static const SheetColumn column{"error", texts::kIndexErrorUtf8};
   return column;
@@ -184,7 +338,7 @@ const std::array<SheetColumn, kInputColumnCount>& InputColumns() {
 }
 
 void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
-  const std::size_t count = ResultColumnNames().size();
+  const std::size_t count = ResultColumns(out.gli).size();
   out.texts.resize(count);
   std::string_view* next = out.texts.data();
   if (out.withNumbers) {
@@ -211,7 +365,8 @@ void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
   if (out.withNumbers) {
     ReadingColumnNumbers(out.reading, std::span<double, kReadingColumnCount>(
                                           out.numbers.data() + readingFirst, kReadingColumnCount));
-    out.numbers.back() = std::numeric_limits<double>::quiet_NaN();  // warnings: a text
+    out.numbers[readingFirst + kReadingColumnCount] =
+        std::numeric_limits<double>::quiet_NaN();  // warnings: a text
   }
   next += kReadingColumnCount;
   if (out.language == Language::kJapanese) {
@@ -219,6 +374,10 @@ void ReadResultColumns(const PanelResult& result, ResultColumnTexts& out) {
     *next++ = out.warningsJa;
   } else {
     *next++ = WarningKeys(result.warnings);
+  }
+  if (out.gli.global || out.gli.gli2012) {
+    const std::size_t gliFirst = static_cast<std::size_t>(next - out.texts.data());
+    next = ReadGliColumns(result, out, next, out.withNumbers ? out.numbers.data() + gliFirst : nullptr);
   }
   assert(next == out.texts.data() + out.texts.size());
 }

@@ -159,6 +159,7 @@ KESTROVA_TEXT(kColumnRatio, "1秒率");
 KESTROVA_TEXT(kColumnRed, "赤");
 KESTROVA_TEXT(kColumnZ, "zスコア");
 KESTROVA_TEXT(kColumnPercentile, "パーセンタイル");
+KESTROVA_TEXT(kColumnPercentPredicted, "％予測");  // GLI: 100·measured/predicted
 KESTROVA_TEXT(kColumnSeverity, "重症度");
 KESTROVA_TEXT(kColumnFev1FvcBelowLln, "1秒率 LLN未満");
 KESTROVA_TEXT(kColumnFvcBelowLln, "FVC LLN未満");

@@ -104,10 +104,10 @@ TEST(Arguments, WrongInvocationsGiveTheReasonAndUsage) {
        "unknown GLI-2012 group 'nea' (caucasian, african-american, ne-asian, se-asian or other)"},
       {{"--format", "json", "--gli", "global", "--gli-group", "other", keys},
        "--gli-group goes with --gli 2012 only (GLI Global has no groups)"},
-      {{"--gli", "2012", keys},
-       "--gli goes with --format json only (the other formats show no GLI results yet)"},
-      {{"--batch", "-", "--gli", "global"},
-       "--gli does not go with --batch yet (the batch has no GLI columns)"},
+      {{"--format", "csv", "--gli", "2012", keys},
+       "--gli goes with --format report, json, html or chart (lines, tsv and csv show no GLI results)"},
+      {{"--batch", "-", "--gli", "global", "--gli-group", "other"},
+       "--gli-group goes with --gli 2012 only (GLI Global has no groups)"},
       // Windows would write these to a device and report success.
       {{"--batch", "-", "-o", "aux.csv"},
        "-o 'aux.csv': a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with any "
