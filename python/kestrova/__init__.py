@@ -3,8 +3,9 @@
 Predicted values by JRS2014 (with its lower limit of normal, z-scores and
 percentiles), JRS2001 with its ratios (T) and (G), Baldwin (VC) and Berglund
 (FEV1); each measured value as a percentage of its prediction, the red flags of
-the calculator's window, and the clinical reading. Every number and text is the
-one ``kestrova-cli`` writes for the same patient:
+the calculator's window, and the clinical reading; on request (``gli=``) FEV1,
+FVC and FEV1/FVC by GLI Global (2022) and GLI-2012. Every number and text is
+the one ``kestrova-cli`` writes for the same patient:
 
 * :func:`compute` -- one patient, as ``kestrova-cli --format json``;
 * :func:`compute_many` -- NumPy arrays, one per column of ``kestrova-cli --batch``;
@@ -36,8 +37,8 @@ from . import _column_docs, _kestrova
 
 __version__ = _kestrova.__version__
 __all__ = [
-    "compute", "compute_many", "compute_frame", "INPUT_COLUMNS", "RESULT_COLUMNS", "COLUMNS", "CITATIONS",
-    "__version__",
+    "compute", "compute_many", "compute_frame", "INPUT_COLUMNS", "RESULT_COLUMNS", "GLI_COLUMNS", "COLUMNS",
+    "CITATIONS", "__version__",
 ]  # fmt: skip
 
 #: The input arguments, in order: sex, age, height, vc, fvc, fev1.
@@ -45,19 +46,41 @@ INPUT_COLUMNS = tuple(_kestrova._input_columns)
 #: The result columns of ``kestrova-cli --batch``, in order, as (name, kind):
 #: kind "number", "flag" or "text" (see compute_many for their dtypes).
 RESULT_COLUMNS = tuple(_kestrova._result_columns)
+# The GLI columns of each set, by its name for gli=.
+_GLI_SET_COLUMNS = {name: tuple(_kestrova._gli_columns([name], "ne-asian")) for name in _kestrova._gli_sets}
+#: The GLI columns of ``kestrova-cli --batch --gli global,2012`` (after
+#: RESULT_COLUMNS), as (name, kind): compute_many and compute_frame add those
+#: of the sets their gli= asks for, in this order.
+GLI_COLUMNS = tuple(_kestrova._gli_columns(list(_GLI_SET_COLUMNS), "ne-asian"))
+_GLI_SET_OF = {name: gli_set for gli_set, columns in _GLI_SET_COLUMNS.items() for name, _ in columns}
 # The columns compute_many and compute_frame can return after "error": sexCode, then RESULT_COLUMNS.
 _OUTPUT_COLUMNS = (("sexCode", "code"),) + RESULT_COLUMNS
-_OUTPUT_KINDS = dict(_OUTPUT_COLUMNS)
+_OUTPUT_KINDS = dict(_OUTPUT_COLUMNS + GLI_COLUMNS)
 Column = _column_docs.Column
-#: Every output column ("error", sexCode and RESULT_COLUMNS, in order) by name,
-#: each a Column(name, kind, meaning, unit, equation, source, citation).
+#: Every output column ("error", sexCode, RESULT_COLUMNS and GLI_COLUMNS, in
+#: order) by name, each a Column(name, kind, meaning, unit, equation, source, citation).
 _ENTRIES = _column_docs.entries()
 COLUMNS = types.MappingProxyType({name: _ENTRIES[name] for name in ["error", *_OUTPUT_KINDS] if name in _ENTRIES})
 #: The sources the columns cite (Column.source), each written once.
 CITATIONS = types.MappingProxyType(_column_docs.CITATIONS)
 
 
-def compute(sex, age, height, vc=0, fvc=0, fev1=0):
+def _gli_sets(gli):
+    """gli= as a list of set names: None none, a str split at its commas, any
+    other iterable as it is (the compiled core checks each name)."""
+    if gli is None:
+        return []
+    if isinstance(gli, str):
+        return gli.split(",")
+    try:
+        return list(gli)
+    except TypeError:
+        raise ValueError(
+            f"gli: {gli!r} is no GLI set ({', '.join(_GLI_SET_COLUMNS)}, or several: \"global,2012\")"
+        ) from None
+
+
+def compute(sex, age, height, vc=0, fvc=0, fev1=0, *, gli=None, gli_group="ne-asian"):
     """Computes one patient; returns the object ``kestrova-cli --format json`` prints.
 
     >>> r = compute("M", 40, 170, vc=3.2, fvc=3.9, fev1=2.6)
@@ -69,13 +92,20 @@ def compute(sex, age, height, vc=0, fvc=0, fev1=0):
     np.float32(2.31) as "2.31"; None for a volume: not measured). The result
     has "warnings": the volumes that contradict each other (VC below FVC, …).
 
+    ``gli`` adds the GLI results, as ``kestrova-cli --format json --gli SETS
+    --gli-group GROUP`` does ("gli" and the reading's "ersAts2022Gli"): "global"
+    (GLI Global 2022), "2012" (GLI-2012), both as ("global", "2012") or
+    "global,2012"; ``gli_group`` is GLI-2012's group: "caucasian",
+    "african-american", "ne-asian", "se-asian" or "other" (GLI Global has none).
+    Another name raises ValueError naming the argument and the names it takes.
+
     Raises ValueError with the batch's error text when a value is refused
     ("age '200' is above 150", "vc '3,1' uses a decimal comma…"); TypeError or
     ValueError naming the argument, raised from the cause, for a value that
     cannot be read as a text or number (a list, a str with a lone surrogate, an
     object whose float() raises).
     """
-    return json.loads(_kestrova._compute_json([sex, age, height, vc, fvc, fev1]))
+    return json.loads(_kestrova._compute_json([sex, age, height, vc, fvc, fev1], _gli_sets(gli), gli_group))
 
 
 def _default_threads():
@@ -171,17 +201,20 @@ def _input_column(name, values):
     raise TypeError(f"{name}: cannot read values of dtype {array.dtype} (numbers, str or None)")
 
 
-def _chosen_columns(columns, texts):
-    """The output columns asked for, in order: all of them (text columns only
-    with `texts`), or those `columns` names."""
+def _chosen_columns(columns, texts, gli_columns):
+    """The output columns asked for, in order: all of them with the GLI ones
+    of the sets asked for, `gli_columns` (text columns only with `texts`), or
+    those `columns` names."""
     if columns is None:
-        return [name for name, kind in _OUTPUT_COLUMNS if texts or kind != "text"]
+        return [name for name, kind in _OUTPUT_COLUMNS + gli_columns if texts or kind != "text"]
     if isinstance(columns, (str, Mapping)) or not hasattr(columns, "__iter__"):
         raise TypeError(f"columns must be a list of result column names, not {type(columns).__name__}")
     chosen = list(columns)
     for name in chosen:
         if name not in _OUTPUT_KINDS:
             raise ValueError(f"columns: no result column {name!r} (see kestrova.COLUMNS)")
+        if name in _GLI_SET_OF and (name, _OUTPUT_KINDS[name]) not in gli_columns:
+            raise ValueError(f"columns: {name!r} is a GLI column of gli={_GLI_SET_OF[name]!r}, not asked for")
         if not texts and _OUTPUT_KINDS[name] == "text":
             raise ValueError(f"columns: {name!r} is a text column, and texts is false")
     named_twice = sorted({name for name in chosen if chosen.count(name) > 1})
@@ -210,7 +243,17 @@ def _input_arrays(sex, age, height, vc, fvc, fev1):
     return columns, rows
 
 
-def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, columns=None, texts=True, threads=None):
+def _gli_arguments(gli, gli_group):
+    """gli= and gli_group= as the compiled core takes them, and the GLI
+    columns they add (ValueError for a name it does not know)."""
+    sets = _gli_sets(gli)
+    return sets, gli_group, tuple(_kestrova._gli_columns(sets, gli_group))
+
+
+def compute_many(
+    sex, age, height, vc=None, fvc=None, fev1=None, *, columns=None, texts=True, threads=None, gli=None,
+    gli_group="ne-asian",
+):  # fmt: skip
     """Computes many patients; returns a dict of NumPy arrays, one per output column.
 
     Each argument is a sequence (list, NumPy array or masked array, pandas
@@ -237,9 +280,13 @@ def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, columns=None
       contradictions as "vcBelowFvc;fev1AboveFvc"): object arrays of str,
       None when missing; left out when ``texts`` is false.
 
+    ``gli`` and ``gli_group`` (as :func:`compute` takes them) add the GLI
+    columns of ``kestrova-cli --batch --gli`` after the others (GLI_COLUMNS,
+    those of the sets asked for): numbers, flags and texts as above.
+
     ``columns`` (a list of names of COLUMNS but "error") computes and returns
-    only those, in that order, after "error"; an unknown name raises
-    ValueError naming it.
+    only those, in that order, after "error"; an unknown name, or a GLI column
+    of a set ``gli`` does not ask for, raises ValueError naming it.
 
     The loop runs in C++ without the GIL, split over ``threads`` threads
     (default: every core this process may use; fewer when no more can be
@@ -253,9 +300,10 @@ def compute_many(sex, age, height, vc=None, fvc=None, fev1=None, *, columns=None
     computed.
     """
     threads = _threads(threads)
-    names = _chosen_columns(columns, bool(texts))
+    sets, group, gli_columns = _gli_arguments(gli, gli_group)
+    names = _chosen_columns(columns, bool(texts), gli_columns)
     arrays, rows = _input_arrays(sex, age, height, vc, fvc, fev1)
-    return _kestrova._compute_columns(arrays, rows, names, False, None, threads)
+    return _kestrova._compute_columns(arrays, rows, names, False, None, threads, sets, group)
 
 
 def _frame_column(values, kind):
@@ -271,7 +319,7 @@ def _frame_column(values, kind):
     return values
 
 
-def compute_frame(df, inputs=None, *, columns=None, threads=None):
+def compute_frame(df, inputs=None, *, columns=None, threads=None, gli=None, gli_group="ne-asian"):
     """Computes every row of a pandas DataFrame; returns a new DataFrame.
 
     The input columns are found by the names ``kestrova-cli --batch`` takes, in
@@ -289,7 +337,8 @@ def compute_frame(df, inputs=None, *, columns=None, threads=None):
 
     The result has the DataFrame's columns and index as they are (the same
     arrays, not copies), then "error", "sexCode" and the result columns (or
-    those ``columns`` names, as in :func:`compute_many`). Missing cells are
+    those ``columns`` names, as in :func:`compute_many`), then the GLI columns
+    ``gli`` asks for (as in :func:`compute_many`). Missing cells are
     pd.NA or NaN, where the batch's CSV leaves a cell empty: numbers float64
     (NaN), flags pandas "boolean", sexCode "Int8" (1 male, 2 female), texts
     and "error" pandas "string" ("error" is "" for a row computed). The result
@@ -303,7 +352,8 @@ def compute_frame(df, inputs=None, *, columns=None, threads=None):
 
     if isinstance(columns, Mapping):
         raise TypeError("columns names the result columns to compute (a list); name input columns with inputs=")
-    names = _chosen_columns(columns, True)
+    sets, group, gli_columns = _gli_arguments(gli, gli_group)
+    names = _chosen_columns(columns, True, gli_columns)
     given = dict(inputs or {})
     for role, label in given.items():
         if role not in INPUT_COLUMNS:
@@ -333,7 +383,7 @@ def compute_frame(df, inputs=None, *, columns=None, threads=None):
             stacklevel=2,
         )
     arrays, rows = _input_arrays(*[df[labels[role]] if role in labels else None for role in INPUT_COLUMNS])
-    results = _kestrova._compute_columns(arrays, rows, names, True, pd.NA, _threads(threads))
+    results = _kestrova._compute_columns(arrays, rows, names, True, pd.NA, _threads(threads), sets, group)
     kinds = {"error": "error", **_OUTPUT_KINDS}
     # One frame of the input's columns (each the DataFrame's own array, by
     # position, so that repeated labels stay) and the results, each kept as

@@ -6,9 +6,9 @@ them in step with the compiled core's column list)."""
 
 from collections import namedtuple
 
-#: The sources, each written once. The four equation sets are named as the
-#: program names them; their full bibliographic references are not part of
-#: the program.
+#: The sources, each written once. The four JRS-era equation sets are named
+#: as the program names them; their full bibliographic references are not
+#: part of the program. The GLI sets cite their papers.
 CITATIONS = {
     "JRS2014": "The Japanese Respiratory Society's reference values for spirometry of 2014 (JRS2014; "
     "LMS method: predicted median, lower limit of normal at the 5th percentile, z-scores).",
@@ -28,6 +28,12 @@ CITATIONS = {
     "female (0.022 x height - 0.005 - FEV1) / 0.022.",
     "Disability": "The certification criteria of Japan's Act on Welfare of Physically Disabled Persons "
     "(respiratory function: FEV1 x 100 / predicted VC; grades 1, 3 and 4).",
+    "GLI Global": "Bowerman C, Bhakta NR, Brazzale D, et al. A race-neutral approach to the interpretation "
+    "of lung function measurements. Am J Respir Crit Care Med 2023;207:768–774. "
+    "doi:10.1164/rccm.202205-0963OC",
+    "GLI-2012": "Quanjer PH, Stanojevic S, Cole TJ, et al. Multi-ethnic reference values for spirometry for "
+    "the 3–95-yr age range: the global lung function 2012 equations. Eur Respir J 2012;40:1324–1343. "
+    "doi:10.1183/09031936.00080312",
 }
 
 #: One column: name, kind ("number", "flag", "text", "code" or "error"),
@@ -118,6 +124,22 @@ _OTHERS = {
                  "joined by ';'; missing when none", "", "input", None),
 }
 
+# The GLI columns (with gli=): set in the name -> (equation, source); quantity
+# in the name -> (quantity, unit); suffix -> (what, unit or None for the
+# quantity's, decimals).
+_GLI_SETS = {"gliGlobal": ("GLI Global (2022)", "GLI Global"), "gli2012": ("GLI-2012", "GLI-2012")}
+_GLI_QUANTITIES = {"Fev1": ("FEV1", "L"), "Fvc": ("FVC", "L"), "Fev1Fvc": ("FEV1/FVC", "fraction")}
+_GLI_VALUES = {
+    "Pred": ("predicted {q} (median M)", None, 3),
+    "Lln": ("lower limit of normal of {q} (z = -1.645)", None, 3),
+    "Uln": ("upper limit of normal of {q} (z = +1.645)", None, 3),
+    "Z": ("z-score of the measured {q}", "z", 2),
+    "Pctl": ("percentile of the measured {q}", "percentile", 1),
+    "Pct": ("measured {q} as a percentage of the predicted (% predicted)", "%", 1),
+}
+# ERS/ATS 2022 read on the GLI Global z-scores: as the ersAts... columns.
+_ERS_ATS_GLI = ["Pattern", "Severity", "Fev1FvcBelowLln", "FvcBelowLln", "Fev1BelowLln", "Fev1Z"]
+
 
 def entries():
     """Every entry, by column name: "error", the results' columns, the rest."""
@@ -143,4 +165,15 @@ def entries():
             "JRS2014", "JRS2014")
     for name, entry in _OTHERS.items():
         add(name, *entry)
+    for prefix, (equation, source) in _GLI_SETS.items():
+        for quantity, (q, unit) in _GLI_QUANTITIES.items():
+            for suffix, (what, own_unit, decimals) in _GLI_VALUES.items():
+                places = f"{decimals} decimal{'s' if decimals > 1 else ''}"
+                meaning = f"{what.format(q=q)} ({places}; missing outside ages 3 to 95)"
+                add(f"{prefix}{quantity}{suffix}", "number", meaning, own_unit or unit, equation, source)
+        if prefix == "gliGlobal":
+            for part in _ERS_ATS_GLI:
+                jrs = columns[f"ersAts{part}"]
+                meaning = jrs.meaning.replace("JRS2014", "GLI Global").replace("unrounded", "unrounded GLI Global")
+                add(f"ersAtsGli{part}", jrs.kind, meaning, jrs.unit, f"reading: {equation}", "ERS/ATS 2022")
     return columns

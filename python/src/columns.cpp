@@ -155,8 +155,10 @@ class CellStore {
 // the sixty output arrays.
 class RowComputer {
  public:
-  RowComputer(const InputColumns& in, const OutputArrays& out) : in_(in), out_(out), store_(out) {
+  RowComputer(const InputColumns& in, const OutputArrays& out, const GliRequest& gli)
+      : in_(in), out_(out), store_(out) {
     columns_.withNumbers = true;
+    columns_.gli = gli;
   }
 
   // Computes rows [begin, end) unless `stop` is set before a block; returns
@@ -233,18 +235,24 @@ std::size_t ChunkRows(std::size_t rows, unsigned threads) {
 
 }  // namespace
 
-const std::vector<OutputColumn>& OutputColumns() {
-  static const std::vector<OutputColumn> columns = [] {
-    std::vector<OutputColumn> c{{"sexCode", ColumnKind::kNumber}};
-    for (const report::ResultColumn& column : report::ResultColumns())
-      c.push_back({column.name, column.kind});
-    return c;
+const std::vector<OutputColumn>& OutputColumns(const GliRequest& gli) {
+  // One list per combination of sets, all built at the first call.
+  static const std::array<std::vector<OutputColumn>, 4> columns = [] {
+    std::array<std::vector<OutputColumn>, 4> all;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      all[i].push_back({"sexCode", ColumnKind::kNumber});
+      for (const report::ResultColumn& column :
+           report::ResultColumns(GliRequest{.global = (i & 1) != 0, .gli2012 = (i & 2) != 0}))
+        all[i].push_back({column.name, column.kind});
+    }
+    return all;
   }();
-  return columns;
+  return columns[(gli.global ? 1 : 0) + (gli.gli2012 ? 2 : 0)];
 }
 
 std::vector<ThreadResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
-                                         unsigned threads, const StopRequest& stopRequested) {
+                                         unsigned threads, const StopRequest& stopRequested,
+                                         const GliRequest& gli) {
   OutputColumns();  // built once, before any thread reads it
   const std::size_t chunkRows = ChunkRows(rows, std::max(1u, threads));
   const std::size_t chunks = (rows + chunkRows - 1) / chunkRows;
@@ -280,7 +288,7 @@ std::vector<ThreadResult> ComputeColumns(const InputColumns& in, std::size_t row
   // others take its chunks. Memory held back while the threads start is then
   // given up, so that the threads set up can still compute and report when
   // the last one took what was left.
-  RowComputer callingComputer(in, out);
+  RowComputer callingComputer(in, out, gli);
   struct GiveUp {
     void operator()(void* memory) const { ::operator delete(memory); }
   };
@@ -294,7 +302,7 @@ std::vector<ThreadResult> ComputeColumns(const InputColumns& in, std::size_t row
     std::optional<RowComputer> computer;
     try {
       static_cast<void>(std::uncaught_exceptions());  // makes the thread's exception state
-      computer.emplace(in, out);
+      computer.emplace(in, out, gli);
     } catch (...) {
       // withdraws: `computer` stays empty
     }

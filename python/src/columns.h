@@ -44,10 +44,12 @@ struct OutputColumn {
 
 // The columns that can be filled: sexCode (the sex code the input model read,
 // 1 male or 2 female; kind kNumber), then the batch's result columns
-// (report/result_columns.h), in order, with their kinds.
+// (report/result_columns.h), in order, with their kinds, and after them the
+// GLI columns of the sets `gli` asks for, as kestrova-cli --batch --gli
+// writes them (GLI-2012's group names none).
 inline constexpr std::size_t kSexCodeColumn = 0;
 inline constexpr std::size_t kFirstResultColumn = 1;
-const std::vector<OutputColumn>& OutputColumns();
+const std::vector<OutputColumn>& OutputColumns(const GliRequest& gli = {});
 
 // One input column: absent (every row empty), float64 or float32 numbers, or
 // texts given as a code per row into the column's distinct texts (a sex
@@ -72,7 +74,8 @@ struct OutputArray {
   std::uint8_t* missing = nullptr;  // kByteMasked: `rows` mask bytes
 };
 
-// Where the results go: one OutputArray per column of OutputColumns().
+// Where the results go: one OutputArray per column of OutputColumns(gli), the
+// GLI request the rows are computed with.
 struct OutputArrays {
   std::vector<OutputArray> columns;
   // Arrays of `rows` null pointers filled later by the caller (NumPy object
@@ -97,13 +100,15 @@ struct ThreadResult {
 // of rows, and ComputeColumns returns with rows left uncomputed.
 using StopRequest = std::function<bool()>;
 
-// Computes rows [0, rows) on up to `threads` threads, the calling thread one
-// of them: each takes the next chunk of rows until none is left, so a thread
-// that cannot be started leaves its share to the others. One ThreadResult per
-// thread that ran. An exception of any thread is rethrown once all have
+// Computes rows [0, rows), with the GLI results `gli` asks for (`out` holds
+// the columns of OutputColumns(gli)), on up to `threads` threads, the calling
+// thread one of them: each takes the next chunk of rows until none is left,
+// so a thread that cannot be started leaves its share to the others. One
+// ThreadResult per thread that ran. An exception of any thread is rethrown once all have
 // stopped.
 std::vector<ThreadResult> ComputeColumns(const InputColumns& in, std::size_t rows, const OutputArrays& out,
-                                         unsigned threads, const StopRequest& stopRequested);
+                                         unsigned threads, const StopRequest& stopRequested,
+                                         const GliRequest& gli);
 
 }  // namespace kestrova::python
 

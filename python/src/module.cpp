@@ -1,12 +1,20 @@
 // kestrova._kestrova: the bindings behind the kestrova package (its Python
 // files check the arguments and build the public calls on these):
-//   _compute_json(values)            one patient's JSON text, as kestrova-cli --format json
-//   _compute_columns(columns, rows, names, masked, missing_text, threads)
+//   _compute_json(values, gli, gli_group)
+//                                    one patient's JSON text, as kestrova-cli --format json
+//                                    --gli … --gli-group …
+//   _compute_columns(columns, rows, names, masked, missing_text, threads, gli, gli_group)
 //                                    a dict of the named columns' arrays
 //   _column_of_header_name(name)     "sex", "age", … or None
 //   _header_error(roles)             the batch's header message, or ""
 //   _result_columns                  [(name, "number" | "flag" | "text"), …]: the batch's
 //                                    columns (_compute_columns also fills "sexCode")
+//   _gli_columns(gli, gli_group)     the same for the GLI columns of those sets
+//   _gli_sets                        the sets' names, in the order of their columns
+// `gli` is a list of GLI sets' names (the package splits "global,2012"),
+// each at most once, and `gli_group` GLI-2012's group, read by the names of
+// kestrova-cli --gli and --gli-group (gli/gli.h); another value raises
+// ValueError naming the argument and the names it takes.
 // Every value becomes the text a batch file would hold for it and is read by
 // the input model (input/patient_record.h):
 //   None, pd.NA, np.ma.masked, NaN   "" (missing)
@@ -37,7 +45,9 @@
 
 #include "batch/batch.h"
 #include "batch/header_names.h"
+#include "gli/gli.h"
 #include "input/patient_record.h"
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 #include "python/src/columns.h"
 #include "report/text_report.h"
@@ -190,7 +200,43 @@ std::string ValueText(py::handle handle, std::string_view argument) {
   RaiseTypeError(value, argument);
 }
 
-py::str JsonOfPatient(const py::list& values) {
+// "global, 2012" or "caucasian, …, other": every name `name` knows, in enum order.
+template <typename Enum, std::size_t N>
+std::string NamesOf(const std::array<Enum, N>& values, std::string_view (*name)(Enum) noexcept) {
+  std::string names;
+  for (const Enum value : values) (names += names.empty() ? "" : ", ") += name(value);
+  return names;
+}
+constexpr std::array<GliSet, 2> kGliSets = {GliSet::kGlobal2022, GliSet::k2012};
+constexpr std::array<GliGroup, 5> kGliGroups = {GliGroup::kCaucasian, GliGroup::kAfricanAmerican,
+                                                GliGroup::kNeAsian, GliGroup::kSeAsian, GliGroup::kOther};
+
+// gli and gli_group (see the top of this file) as the request the CLI makes of them.
+GliRequest GliRequestOf(const py::list& sets, const py::handle group) {
+  GliRequest request;
+  for (const py::handle name : sets) {
+    const std::optional<GliSet> set =
+        PyUnicode_Check(name.ptr()) ? ParseGliSet(Utf8Of(name.ptr(), "gli")) : std::nullopt;
+    if (!set) {
+      throw py::value_error("gli: " + ReprOf(name.ptr()) + " is no GLI set (" +
+                            NamesOf(kGliSets, &GliSetName) + ", or several: \"global,2012\")");
+    }
+    bool& asked = *set == GliSet::kGlobal2022 ? request.global : request.gli2012;
+    if (asked) throw py::value_error("gli: '" + std::string(GliSetName(*set)) + "' is named twice");
+    asked = true;
+  }
+  const std::optional<GliGroup> parsed =
+      PyUnicode_Check(group.ptr()) ? ParseGliGroup(Utf8Of(group.ptr(), "gli_group")) : std::nullopt;
+  if (!parsed) {
+    throw py::value_error("gli_group: " + ReprOf(group.ptr()) + " is no GLI-2012 group (" +
+                          NamesOf(kGliGroups, &GliGroupName) + ")");
+  }
+  request.group = *parsed;
+  return request;
+}
+
+py::str JsonOfPatient(const py::list& values, const py::list& gliSets, const py::handle gliGroup) {
+  const GliRequest gli = GliRequestOf(gliSets, gliGroup);
   std::array<std::string, batch::kColumnCount> owned;
   batch::RowTexts texts;
   for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
@@ -201,7 +247,7 @@ py::str JsonOfPatient(const py::list& values) {
   std::string error;
   if (!batch::ComputeRow(texts, TextEncoding::kUtf8, result, error)) throw py::value_error(error);
   ComputeFullResult(result.inputs, result);
-  return py::str(report::FormatJson(result.inputs, result));
+  return py::str(report::FormatJson(result.inputs, result, ComputeGliResults(result.inputs, gli)));
 }
 
 // Texts -> codes for one input column of values (str, numbers, None, …):
@@ -398,7 +444,9 @@ class SignalCheck {
 // missing), else both are float64 with NaN; a text column is an object array
 // with `missingText` where the batch's cell is empty.
 py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, const std::vector<std::string>& names,
-                          bool masked, const py::object& missingText, unsigned threads) {
+                          bool masked, const py::object& missingText, unsigned threads,
+                          const py::list& gliSets, const py::handle gliGroup) {
+  const GliRequest gli = GliRequestOf(gliSets, gliGroup);
   InputColumns in;
   std::vector<py::array> numberInputs;  // kept alive while the loop reads them
   for (std::size_t c = 0; c < batch::kColumnCount; ++c) {
@@ -427,7 +475,7 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, const std::
       CodeTexts(column, rows, in[c], argument);
     }
   }
-  const std::vector<OutputColumn>& kinds = OutputColumns();
+  const std::vector<OutputColumn>& kinds = OutputColumns(gli);
   std::vector<std::size_t> chosen;  // indices into `kinds`, in the order of `names`
   for (const std::string& name : names) {
     const auto found =
@@ -472,7 +520,7 @@ py::dict ComputeColumnsOf(const py::list& columns, std::size_t rows, const std::
   std::vector<ThreadResult> computed;
   {
     py::gil_scoped_release release;
-    computed = ComputeColumns(in, rows, out, threads, stopRequested);
+    computed = ComputeColumns(in, rows, out, threads, stopRequested, gli);
   }
   signals.RaiseIfStopped();
   py::dict result;
@@ -507,6 +555,19 @@ std::string HeaderErrorOfRoles(const std::vector<std::optional<std::string>>& ro
   return batch::HeaderError(named);
 }
 
+// The (name, kind) of the columns of OutputColumns(gli) from `first` on.
+py::list ColumnsAfter(std::size_t first, const GliRequest& gli) {
+  py::list columns;
+  const std::vector<OutputColumn>& all = OutputColumns(gli);
+  for (std::size_t k = first; k < all.size(); ++k) {
+    const ColumnKind kind = all[k].kind;
+    columns.append(py::make_tuple(all[k].name, kind == ColumnKind::kNumber ? "number"
+                                               : kind == ColumnKind::kFlag ? "flag"
+                                                                           : "text"));
+  }
+  return columns;
+}
+
 }  // namespace
 }  // namespace kestrova::python
 
@@ -516,16 +577,15 @@ PYBIND11_MODULE(_kestrova, m) {
   FindNumpyObjects();
   mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
   m.attr("__version__") = KESTROVA_VERSION;
-  py::list columns;
-  for (std::size_t k = kFirstResultColumn; k < OutputColumns().size(); ++k) {
-    const OutputColumn& c = OutputColumns()[k];
-    columns.append(py::make_tuple(c.name, c.kind == ColumnKind::kNumber ? "number"
-                                          : c.kind == ColumnKind::kFlag ? "flag"
-                                                                        : "text"));
-  }
-  m.attr("_result_columns") = columns;
+  m.attr("_result_columns") = ColumnsAfter(kFirstResultColumn, {});
   m.attr("_input_columns") = py::cast(
       std::vector<std::string>(kestrova::batch::kColumnNames.begin(), kestrova::batch::kColumnNames.end()));
+  m.def("_gli_columns", [](const py::list& sets, const py::handle group) {
+    return ColumnsAfter(OutputColumns().size(), GliRequestOf(sets, group));
+  });
+  py::list setNames;
+  for (const kestrova::GliSet set : kGliSets) setNames.append(std::string(kestrova::GliSetName(set)));
+  m.attr("_gli_sets") = setNames;
   m.def("_compute_json", &JsonOfPatient);
   m.def("_compute_columns", &ComputeColumnsOf);
   m.def("_column_of_header_name", &ColumnOfName);

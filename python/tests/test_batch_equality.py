@@ -1,11 +1,14 @@
-"""compute_many's threads, and compute_frame on a clinic's Shift-JIS file.
-(Every cell of every input kind against kestrova-cli --batch: tests/surfaces.)"""
+"""compute_many's threads, its GLI columns against kestrova-cli --batch --gli,
+and compute_frame on a clinic's Shift-JIS file. (Every cell of every input kind
+against kestrova-cli --batch: tests/surfaces.)"""
+
+import io
 
 import numpy as np
 import pandas as pd
 
 import kestrova
-from conftest import ENGLISH, JAPANESE, patients, write_csv
+from conftest import ENGLISH, JAPANESE, patients, run_cli, write_csv
 
 
 def test_threads_give_identical_arrays(batch_files):
@@ -30,3 +33,21 @@ def test_japanese_headers_in_shift_jis(tmp_path):
     results = ["error", "sexCode"] + [name for name, _ in kestrova.RESULT_COLUMNS]
     pd.testing.assert_frame_equal(english[results], japanese[results])
     assert list(japanese.columns[:7]) == JAPANESE  # the input columns pass through
+
+
+def test_gli_columns_equal_the_batch(batch_files):
+    source = batch_files[0]
+    done = run_cli("--batch", str(source), "--gli", "global,2012")
+    assert done.returncode == 2, done.stderr
+    cli = pd.read_csv(io.BytesIO(done.stdout), dtype=str, keep_default_na=False)
+    inputs = pd.read_csv(source, dtype=str, keep_default_na=False)
+    r = kestrova.compute_many(*[inputs[c].to_numpy() for c in ENGLISH[1:]], gli=("global", "2012"))
+    names = [name for name, _ in kestrova.GLI_COLUMNS]
+    assert list(r)[-len(names):] == names == list(cli.columns[-len(names):])
+    for name, kind in kestrova.GLI_COLUMNS:
+        texts = cli[name]
+        if kind == "text":
+            expected = np.array([t if t else None for t in texts], dtype=object)
+        else:
+            expected = np.array([float(t) if t else np.nan for t in texts])
+        np.testing.assert_array_equal(r[name], expected, err_msg=name)

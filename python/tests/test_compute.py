@@ -47,6 +47,23 @@ def test_compute_equals_the_json_output(arguments, command_line):
     assert kestrova.compute(*arguments) == json.loads(done.stdout)
 
 
+# (compute's arguments, its GLI keywords, the same on kestrova-cli's command line)
+GLI_PATIENTS = [
+    (("M", 40, 175, 4.6, 4.5, 3.5), dict(gli=("global", "2012")), "/Sex=M /Age=40 /Setake=175 /VC=4.6 "
+     "/FVC=4.5 /FEV1=3.5 --gli global,2012"),
+    (("F", 5, 110, 0, 1.2, 1.1), dict(gli="2012,global", gli_group="caucasian"), "/Sex=F /Age=5 /Setake=110 "
+     "/FVC=1.2 /FEV1=1.1 --gli 2012,global --gli-group caucasian"),
+    (("M", 2, 88, 0, 0.8, 0.7), dict(gli=["global"]), "/Sex=M /Age=2 /Setake=88 /FVC=0.8 /FEV1=0.7 --gli global"),
+]  # fmt: skip
+
+
+@pytest.mark.parametrize("arguments,keywords,command_line", GLI_PATIENTS)
+def test_compute_with_gli_equals_the_json_output(arguments, keywords, command_line):
+    done = run_cli("--format", "json", *command_line.split())
+    assert done.returncode == 0, done.stderr
+    assert kestrova.compute(*arguments, **keywords) == json.loads(done.stdout)
+
+
 # (call, exception, message)
 BAD_CALLS = [
     (lambda: kestrova.compute("X", 40, 170), ValueError, "sex 'X' is neither M/F, 1/2 nor 男性/女性"),
@@ -81,6 +98,17 @@ BAD_CALLS = [
      ValueError, "columns: no result column 'error'"),
     (lambda: kestrova.compute_frame(pd.DataFrame({"sex": ["M"], "age": [40], "height": [170]}), columns={"vc": "x"}),
      TypeError, "name input columns with inputs="),
+    (lambda: kestrova.compute("M", 40, 170, gli="2022"), ValueError, "gli: '2022' is no GLI set (global, 2012"),
+    (lambda: kestrova.compute("M", 40, 170, gli=2012), ValueError, "gli: 2012 is no GLI set (global, 2012"),
+    (lambda: kestrova.compute_many(["M"], [40], [170], gli="global,global"), ValueError,
+     "gli: 'global' is named twice"),
+    (lambda: kestrova.compute_many(["M"], [40], [170], gli="2012", gli_group="asian"), ValueError,
+     "gli_group: 'asian' is no GLI-2012 group (caucasian, african-american, ne-asian, se-asian, other)"),
+    (lambda: kestrova.compute_many(["M"], [40], [170], gli="global", columns=["gli2012Fev1Z"]), ValueError,
+     "columns: 'gli2012Fev1Z' is a GLI column of gli='2012', not asked for"),
+    (lambda: kestrova.compute_frame(pd.DataFrame({"sex": ["M"], "age": [40], "height": [170]}),
+                                    columns=["ersAtsGliPattern"]), ValueError,
+     "columns: 'ersAtsGliPattern' is a GLI column of gli='global'"),
 ]
 
 

@@ -20,7 +20,7 @@ THREE = dict(sex=["M", "M", "X"], age=[40, 40, 40], height=[170, 170, 170], vc=[
 
 @pytest.fixture(scope="module")
 def three():
-    return kestrova.compute_many(**THREE), kestrova.compute_frame(pd.DataFrame(THREE))
+    return kestrova.compute_many(**THREE, gli="global"), kestrova.compute_frame(pd.DataFrame(THREE), gli="global")
 
 
 class MissingCase(NamedTuple):
@@ -35,6 +35,8 @@ MISSING_CASES = [
     MissingCase("ersAtsFev1FvcBelowLln", [1.0, np.nan, np.nan], "boolean"),  # not read without volumes
     MissingCase("ventilatoryClass", ["mixed", None, None], "string"),
     MissingCase("warnings", ["vcBelowFvc", None, None], "string"),
+    MissingCase("ersAtsGliFev1FvcBelowLln", [1.0, np.nan, np.nan], "boolean"),
+    MissingCase("gliGlobalFev1Z", [-1.9, np.nan, np.nan], "float64"),
     MissingCase("error", ["", "", "sex 'X' is neither M/F, 1/2 nor 男性/女性"], "string"),
 ]
 
@@ -55,9 +57,9 @@ def test_sex_code_is_read_from_every_spelling(three):
 
 
 def test_every_column_is_documented_with_its_source():
-    names = ["error", "sexCode"] + [name for name, _ in kestrova.RESULT_COLUMNS]
+    names = ["error", "sexCode"] + [name for name, _ in kestrova.RESULT_COLUMNS + kestrova.GLI_COLUMNS]
     assert list(kestrova.COLUMNS) == names and set(_column_docs.entries()) == set(names)
-    kinds = {"error": "error", "sexCode": "code", **dict(kestrova.RESULT_COLUMNS)}
+    kinds = {"error": "error", "sexCode": "code", **dict(kestrova.RESULT_COLUMNS + kestrova.GLI_COLUMNS)}
     assert {name: column.kind for name, column in kestrova.COLUMNS.items()} == kinds
     for column in kestrova.COLUMNS.values():
         assert column.meaning and column.equation, column
