@@ -24,9 +24,22 @@
 // an Error (unknownKey, sexAndSexCode) or a TypeError (notTextOrNumber) that
 // names the key, never a value taken as not measured.
 //
+// A patient may also ask for GLI results, as kestrova-cli --gli and
+// --gli-group do: gli, an array of GLI sets ("global" GLI Global 2022,
+// "2012" GLI-2012, each at most once), and gliGroup, GLI-2012's group
+// ("caucasian", "african-american", "ne-asian" the default, "se-asian",
+// "other"; only with "2012"). compute then has the JSON's "gli" and
+// reading.ersAts2022Gli, and report, chart and html their GLI section:
+//   kestrova.compute({ sex: "M", age: 8, height: 128, fvc: 1.6, fev1: 1.4,
+//                      gli: ["global", "2012"], gliGroup: "caucasian" });
+// A name that is not one of these is an Error naming it (unknownGliSet,
+// gliSetTwice, unknownGliGroup, gliGroupWithout2012), a gli that is not an
+// array a TypeError (notAnArray).
+//
 // createKestrova returns a promise of the API object, whose functions are
 // synchronous:
-//   compute(patient)  the object kestrova-cli --format json prints
+//   compute(patient)  the object kestrova-cli --format json prints (with --gli
+//                     and --gli-group for the patient's gli and gliGroup)
 //   report(patient)   kestrova-cli's text report, plain ("*" marks red cells)
 //   chart(patient)    kestrova-cli --format chart
 //   html(patient)     kestrova-cli --format html
@@ -38,6 +51,7 @@
 const createKestrova = (() => {
   // In PatientValue order, as the module numbers the values.
   const NAMES = ["sex", "age", "height", "vc", "fvc", "fev1"];
+  const KEYS = NAMES.concat(["sexCode", "gli", "gliGroup"]);
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
 
@@ -65,6 +79,12 @@ const createKestrova = (() => {
     return error;
   }
 
+  // A value named in a message: a text quoted, anything else by its type.
+  function quoted(value) {
+    if (typeof value === "string") return `'${value}'`;
+    return typeof value === "number" ? String(value) : describe(value);
+  }
+
   function describe(value) {
     if (value === null) return "null";
     if (Array.isArray(value)) return "an array";
@@ -90,9 +110,9 @@ const createKestrova = (() => {
       }
       const keys = Object.keys(patient);
       for (const key of keys) {
-        if (key !== "sexCode" && !NAMES.includes(key)) {
-          throw mistake(Error, `unknown key '${key}' (the keys are sex or sexCode, age, height, vc, fvc, fev1)`,
-                        key, "unknownKey");
+        if (!KEYS.includes(key)) {
+          throw mistake(Error, `unknown key '${key}' (the keys are sex or sexCode, age, height, vc, fvc, fev1, ` +
+                        "gli, gliGroup)", key, "unknownKey");
         }
       }
       if (keys.includes("sex") && keys.includes("sexCode")) {
@@ -113,6 +133,44 @@ const createKestrova = (() => {
           throw mistake(TypeError, `${key} is a string or a number, not ${describe(value)}`, key, "notTextOrNumber");
         }
       });
+      handGli(patient.gli, patient.gliGroup);
+    }
+
+    // Hands `name` to the module for kestrova_gli_set or kestrova_gli_group:
+    // their answer, 1 (no such name) for a value that is not a string.
+    function askGli(name, ask) {
+      if (typeof name !== "string") return 1;
+      const data = encoder.encode(name);
+      new Uint8Array(wasm.memory.buffer, wasm.kestrova_name(data.length), data.length).set(data);
+      return ask();
+    }
+
+    // The GLI sets and GLI-2012's group, read by the module by kestrova-cli's names.
+    function handGli(sets, group) {
+      if (sets !== undefined && sets !== null) {
+        if (!Array.isArray(sets)) {
+          throw mistake(TypeError, `gli is an array of GLI sets such as ["global", "2012"], not ${describe(sets)}`,
+                        "gli", "notAnArray");
+        }
+        for (const set of sets) {
+          const answer = askGli(set, wasm.kestrova_gli_set);
+          if (answer === 1) {
+            throw mistake(Error, `gli: ${quoted(set)} is no GLI set (${output(wasm.kestrova_gli_names(0))})`,
+                          "gli", "unknownGliSet");
+          }
+          if (answer === 2) throw mistake(Error, `gli: '${set}' is named twice`, "gli", "gliSetTwice");
+        }
+      }
+      if (group === undefined || group === null) return;
+      const answer = askGli(group, wasm.kestrova_gli_group);
+      if (answer === 1) {
+        throw mistake(Error, `gliGroup: ${quoted(group)} is no GLI-2012 group ` +
+                      `(${output(wasm.kestrova_gli_names(1))})`, "gliGroup", "unknownGliGroup");
+      }
+      if (answer === 2) {
+        throw mistake(Error, `gliGroup goes with gli "2012" only (GLI Global has no groups)`, "gliGroup",
+                      "gliGroupWithout2012");
+      }
     }
 
     function problem(index) {

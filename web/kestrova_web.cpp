@@ -8,6 +8,9 @@
 //   kestrova_clear();                        // every value missing
 //   char* at = kestrova_text(1, n);          // JavaScript writes n bytes there
 //   kestrova_number(2, 160.0);               // a number, read as its text
+//   char* name = kestrova_name(n);           // GLI results too: a set's name
+//   int asked = kestrova_gli_set();          // there, 0 when asked for (and
+//                                            // GLI-2012's group: kestrova_gli_group)
 //   int refused = kestrova_read();           // -1, or the first refused value
 //   const char* out = kestrova_json();       // kestrova_output_size() bytes
 // A text returned stays valid until the next call that returns one.
@@ -16,10 +19,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "gli/gli.h"
 #include "input/limits.h"
 #include "input/patient_record.h"
+#include "kestrova/gli_results.h"
 #include "kestrova/kestrova.h"
 #include "kestrova/reading.h"
 #include "report/chart_text.h"
@@ -35,13 +42,16 @@ using kestrova::kPatientValueCount;
 
 std::array<std::string, kPatientValueCount> texts;  // the values handed in; empty: missing
 std::array<kestrova::InputProblem, kPatientValueCount> problems;
-std::string output;  // the last text returned
+std::string output;        // the last text returned
+std::string name;          // a GLI set's or group's name handed in
+kestrova::GliRequest gli;  // the GLI sets asked for with the values
 
 // The patient of the last kestrova_read that accepted every value.
 struct Patient {
   kestrova::PatientRecord record;
   kestrova::report::GivenInputs given;
   kestrova::FullResult result;
+  kestrova::GliResults gli;
 };
 Patient patient;
 bool accepted = false;
@@ -57,6 +67,16 @@ kestrova::PatientTexts Views() {
   kestrova::PatientTexts views;
   for (std::size_t v = 0; v < kPatientValueCount; ++v) views[v] = texts[v];
   return views;
+}
+
+// "global, 2012": every name of an enum of gli/gli.h, whose name of a value
+// past its last is empty.
+template <typename Enum>
+std::string NamesOf(std::string_view (*name)(Enum) noexcept) {
+  std::string names;
+  for (int i = 0; !name(static_cast<Enum>(i)).empty(); ++i)
+    (names += i == 0 ? "" : ", ") += name(static_cast<Enum>(i));
+  return names;
 }
 
 // A report of the accepted patient; empty when none was accepted or the
@@ -79,10 +99,46 @@ EMSCRIPTEN_KEEPALIVE const char* kestrova_relation_caption() {
   return Output(std::string(kestrova::texts::kRelationCaptionUtf8));
 }
 
-// Every value missing, nothing read.
+// Every value missing, no GLI set asked for, nothing read.
 EMSCRIPTEN_KEEPALIVE void kestrova_clear() {
   for (std::string& text : texts) text.clear();
+  gli = {};
   accepted = false;
+}
+
+// Where JavaScript writes the `size` bytes of the name kestrova_gli_set or
+// kestrova_gli_group reads (UTF-8).
+EMSCRIPTEN_KEEPALIVE char* kestrova_name(std::size_t size) {
+  name.assign(size, '\0');
+  return name.data();
+}
+
+// Asks for the GLI set named, by kestrova-cli --gli's names ("global",
+// "2012"): 0 asked, 1 no such set, 2 asked already.
+EMSCRIPTEN_KEEPALIVE int kestrova_gli_set() {
+  const std::optional<kestrova::GliSet> set = kestrova::ParseGliSet(name);
+  if (!set) return 1;
+  bool& asked = *set == kestrova::GliSet::kGlobal2022 ? gli.global : gli.gli2012;
+  if (asked) return 2;
+  asked = true;
+  return 0;
+}
+
+// GLI-2012's group named, by kestrova-cli --gli-group's names ("ne-asian",
+// …): 0 taken, 1 no such group, 2 GLI-2012 not asked for (as kestrova-cli,
+// which refuses a group that nothing would use).
+EMSCRIPTEN_KEEPALIVE int kestrova_gli_group() {
+  const std::optional<kestrova::GliGroup> group = kestrova::ParseGliGroup(name);
+  if (!group) return 1;
+  if (!gli.gli2012) return 2;
+  gli.group = *group;
+  return 0;
+}
+
+// The names kestrova_gli_set (`what` 0: "global, 2012") or kestrova_gli_group
+// (1: "caucasian, african-american, …") takes, for a message.
+EMSCRIPTEN_KEEPALIVE const char* kestrova_gli_names(int what) {
+  return Output(what == 0 ? NamesOf(&kestrova::GliSetName) : NamesOf(&kestrova::GliGroupName));
 }
 
 // Where JavaScript writes the `size` bytes of value `value`'s text (UTF-8);
@@ -102,8 +158,9 @@ EMSCRIPTEN_KEEPALIVE void kestrova_number(int value, double number) {
 }
 
 // Reads the values handed in by the input model: -1 when every one is
-// accepted (the reports below are then of this patient), else the first
-// refused value, whose problem kestrova_problem gives.
+// accepted (the reports below are then of this patient, with the GLI sets
+// asked for), else the first refused value, whose problem kestrova_problem
+// gives.
 EMSCRIPTEN_KEEPALIVE int kestrova_read() {
   kestrova::InputProblem problem;
   problems = {};
@@ -115,6 +172,7 @@ EMSCRIPTEN_KEEPALIVE int kestrova_read() {
   }
   patient.given = kestrova::report::GivenFromRecord(patient.record);
   kestrova::ComputeFullResult(patient.record.inputs, patient.result);
+  patient.gli = kestrova::ComputeGliResults(patient.record.inputs, gli);
   return -1;
 }
 
@@ -158,25 +216,26 @@ EMSCRIPTEN_KEEPALIVE const char* kestrova_problem(int value, int what) {
 // kestrova-cli --format json of the patient read.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_json() {
   if (!accepted) return Output(std::string());
-  return Output(kestrova::report::FormatJson(patient.record.inputs, patient.result));
+  return Output(kestrova::report::FormatJson(patient.record.inputs, patient.result, patient.gli));
 }
 
 // kestrova-cli's text report, plain (no colours, "*" marks red cells).
 EMSCRIPTEN_KEEPALIVE const char* kestrova_report() {
-  return Report([] { return kestrova::report::FormatReport(patient.given, patient.result, false); });
+  return Report(
+      [] { return kestrova::report::FormatReport(patient.given, patient.result, false, patient.gli); });
 }
 
 // kestrova-cli --format chart (the chart text).
 EMSCRIPTEN_KEEPALIVE const char* kestrova_chart() {
   return Report([] {
     return kestrova::report::FormatChartText(patient.given, patient.result,
-                                             kestrova::ReadResult(patient.result));
+                                             kestrova::ReadResult(patient.result), patient.gli);
   });
 }
 
 // kestrova-cli --format html.
 EMSCRIPTEN_KEEPALIVE const char* kestrova_html() {
-  return Report([] { return kestrova::report::FormatHtml(patient.given, patient.result); });
+  return Report([] { return kestrova::report::FormatHtml(patient.given, patient.result, patient.gli); });
 }
 
 }  // extern "C"

@@ -69,6 +69,17 @@
     return Object.values(problems).some(Boolean) ? null : patient;
   }
 
+  // The GLI sets chosen, as the API's gli and gliGroup; nothing when none is,
+  // so that the page then asks for what it always did. The group only
+  // applies to GLI-2012, and is only offered with it.
+  function gliChoice() {
+    const with2012 = $("gli-2012").checked;
+    $("gli-group").disabled = !with2012;
+    const sets = ["gli-global", "gli-2012"].filter((id) => $(id).checked).map((id) => $(id).value);
+    if (sets.length === 0) return {};
+    return with2012 ? { gli: sets, gliGroup: $("gli-group").value } : { gli: sets };
+  }
+
   // The relation warnings of the result ("確認 !! 入力：3.39 > FVC：2.89"),
   // rewritten only when they change so that the live region says each once.
   function showWarnings(warnings) {
@@ -97,7 +108,8 @@
     "@media screen{:host{font-size:15px}.page{width:auto;max-width:186mm;margin:0;padding:0}" +
     ".page>header{display:none}" +
     ".columns{flex-wrap:wrap}.results{flex:1 1 20rem;min-width:0}.reading{flex:1 1 20rem;min-width:0}" +
-    "table{font-size:max(10pt,0.9rem)}}";
+    "table{font-size:max(10pt,0.9rem)}" +
+    ".side{flex:1 1 20rem;min-width:0}.gli-set{overflow-x:auto}}";
 
   function showReport(html) {
     const host = $("result");
@@ -119,7 +131,9 @@
   }
 
   function update() {
-    const patient = readForm();
+    const gli = gliChoice();
+    const form = readForm();
+    const patient = form && Object.assign(form, gli);
     const status = $("status");
     const html = patient ? kestrova.html(patient) : "";
     current = html ? patient : null;

@@ -6,8 +6,8 @@
 //
 // KESTROVA_WEB.wasm is the web build's module (build/web/web/kestrova_web.wasm).
 // PATIENTS.json is an array of patients, objects whose values are strings,
-// numbers or null (a missing key is missing), handed to kestrova.compute as
-// they are. OUT.json gets one entry per patient, in order:
+// numbers or null (a missing key is missing), with gli and gliGroup when they
+// ask for GLI results, handed to kestrova.compute as they are. OUT.json gets one entry per patient, in order:
 //   {"ok": true, "json": <kestrova.compute's object>}
 //   {"ok": false, "error": <message>, "field": <field>, "code": <code>}
 import { readFileSync, writeFileSync } from "node:fs";

@@ -3,13 +3,15 @@
 //               "Ｍ", full-width digits, refused values) through the page's
 //               kestrova.compute equal the Node runner's (api_node.mjs on the
 //               module beside the page) and, when accepted, kestrova-cli's JSON;
-//               a wrong key or type is an Error naming it;
+//               a wrong key or type is an Error naming it; generated children
+//               and adults with both GLI sets equal kestrova-cli --gli;
 //   typing      a patient typed field by field with Tab shows the report's
 //               texts and red flags, at 360 px wide without sideways scrolling;
 //               FEV1 above FVC shows the warning under 確認 !!;
 //   refusing    a refused value shows the module's message and no result;
 //               full-width digits are accepted, a decimal comma is refused;
 //   printing    the PDF is one A4 page;
+//   GLI         ticking GLI shows the report's GLI tables, at 360 px;
 //   network     no request leaves the page (offline, without WebAssembly's
 //               streaming calls);
 //   axe         axe-core finds no violation.
@@ -57,6 +59,17 @@ const TYPED = [
   { sex: "M", age: 45, height: 170, fev1: -1e-7 },
 ];
 
+// Children 3 to 17 and adults, some at and past GLI's ages (3 to 95), with
+// both GLI sets and each GLI-2012 group in turn.
+const GROUPS = ["ne-asian", "caucasian", "african-american", "se-asian", "other"];
+const GLI_PATIENTS = Array.from({ length: 40 }, (_, i) => {
+  const age = [3, 95, 2.5, 96][i] ?? Math.round((i % 2 ? 18 + (i * 3.7) % 77 : 3 + (i * 0.7) % 15) * 10) / 10;
+  const height = Math.round(i % 2 ? 150 + (i * 13) % 40 : 95 + Math.min(age, 17) * 5 + i % 9);
+  const fvc = Math.round((i % 2 ? 2.5 + (i * 0.37) % 3 : 0.8 + age * 0.2) * 100) / 100;
+  const fev1 = i % 7 === 3 ? null : Math.round(fvc * (0.55 + (i * 0.13) % 0.4) * 100) / 100;
+  return { sex: i % 3 ? "M" : "F", age, height, fvc, fev1, gli: ["global", "2012"], gliGroup: GROUPS[i % 5] };
+});
+
 // What the page's and the Node runner's entries hold for a patient.
 function outcome(compute, patient) {
   try {
@@ -78,24 +91,31 @@ function nodeRunner(list) {
   }
 }
 
-// kestrova-cli's JSON for the values a result was computed from.
-function cliJson(inputs) {
+// kestrova-cli's JSON for the values a result was computed from, with the
+// GLI sets the patient asks for.
+function cliJson(inputs, { gli, gliGroup } = {}) {
   const args = ["--format", "json", `/Sex=${inputs.sexCode === 1 ? "M" : "F"}`, `/Age=${inputs.age}`,
                 `/Setake=${inputs.height}`];
+  if (gli) args.push("--gli", gli.join(","), ...(gliGroup ? ["--gli-group", gliGroup] : []));
   for (const [name, key] of [["vc", "/VC="], ["fvc", "/FVC="], ["fev1", "/FEV1="]]) {
     if (inputs[name] !== 0) args.push(key + inputs[name]);
   }
   return JSON.parse(execFileSync(cliPath, args, { encoding: "utf8" }));
 }
 
-// The first path at which two JSON values differ.
+// The first path at which two JSON values differ. Against kestrova-cli, the
+// unrounded GLI numbers may differ in their last bits: the module's C library
+// (emscripten's musl) and glibc give exp, log and erfc a few units in the last
+// place apart.
 function firstDifference(a, b, path = "") {
   if (isDeepStrictEqual(a, b)) return null;
+  if (path.startsWith(".gli.") && typeof a === "number" && Math.abs(a - b) <= 1e-13 * Math.abs(b)) return null;
   if (a && b && typeof a === "object" && typeof b === "object") {
     for (const key of new Set([...Object.keys(a), ...Object.keys(b)])) {
       const d = firstDifference(a[key], b[key], `${path}.${key}`);
       if (d) return d;
     }
+    return null;
   }
   return `${path}: page ${JSON.stringify(a)}, other ${JSON.stringify(b)}`;
 }
@@ -153,18 +173,23 @@ try {
       } catch (e) {
         return { ok: false, error: e.message, field: e.field, code: e.code };
       }
-    }), TYPED);
-    const byNode = nodeRunner(TYPED);
-    const accepted = computed.filter((r) => r.ok).length;
-    let differ = 0;
-    for (let i = 0; i < TYPED.length; i++) {
-      const d = firstDifference(computed[i], byNode[i]) ||
-                (computed[i].ok ? firstDifference(computed[i].json, cliJson(computed[i].json.inputs)) : null);
-      if (d && differ++ < 5) console.log(`  patient ${JSON.stringify(TYPED[i])}\n    ${d}`);
-    }
-    check(differ === 0 && accepted === 6,
+    }), TYPED.concat(GLI_PATIENTS));
+    const byNode = nodeRunner(TYPED.concat(GLI_PATIENTS));
+    const differ = [0, 0];
+    computed.forEach((c, i) => {
+      const patient = i < TYPED.length ? TYPED[i] : GLI_PATIENTS[i - TYPED.length];
+      const d = firstDifference(c, byNode[i]) ||
+                (c.ok ? firstDifference(c.json, cliJson(c.json.inputs, patient)) : null);
+      if (d && differ[Number(i >= TYPED.length)]++ < 5) console.log(`  patient ${JSON.stringify(patient)}\n    ${d}`);
+    });
+    const accepted = computed.slice(0, TYPED.length).filter((r) => r.ok).length;
+    check(differ[0] === 0 && accepted === 6,
           `${TYPED.length} typed patients (${accepted} accepted): kestrova.compute equals api_node.mjs and ` +
-          `kestrova-cli --format json (${differ} differ)`);
+          `kestrova-cli --format json (${differ[0]} differ)`);
+    const withGli = computed.slice(TYPED.length).filter((r) => r.ok && r.json.gli.global?.fev1).length;
+    check(differ[1] === 0 && withGli === GLI_PATIENTS.length - 2,
+          `${GLI_PATIENTS.length} patients with gli ["global", "2012"] and a gliGroup (${withGli} within GLI's ` +
+          `ages): equal kestrova-cli --gli global,2012 --gli-group (${differ[1]} differ)`);
     const sexCodes = computed.slice(0, 6).map((r) => r.ok && r.json.inputs.sexCode);
     check(isDeepStrictEqual(sexCodes, [2, 1, 1, 1, 2, 1]), `F, 1, "1", "男性", sexCode 2, "Ｍ": ${sexCodes}`);
     check(isDeepStrictEqual(computed[4].json.warnings, [{ key: "fev1AboveFvc", text: "入力：3.2 > FVC：3" }]),
@@ -189,7 +214,8 @@ try {
     const mistakes = await page.evaluate(() =>
       [{ sex: "M", age: true, height: 170 }, { sex: "M", age: 45, height: 170, fev: 2 },
        { sex: "M", sexCode: 1, age: 45, height: 170 }, { sex: "M", age: 45, height: [170] },
-       { sex: "M", age: 45n, height: 170 }].map((p) => {
+       { sex: "M", age: 45n, height: 170 }, { sex: "M", age: 45, height: 170, gli: ["2022"] },
+       { sex: "M", age: 45, height: 170, gli: ["2012"], gliGroup: "asian" }].map((p) => {
         try {
           kestrova.compute(p);
           return "accepted";
@@ -197,7 +223,8 @@ try {
           return `${e.constructor.name} ${e.field}: ${e.message}`;
         }
       }));
-    const named = ["TypeError age", "Error fev", "Error sexCode", "TypeError height", "TypeError age"];
+    const named = ["TypeError age", "Error fev", "Error sexCode", "TypeError height", "TypeError age", "Error gli",
+                   "Error gliGroup"];
     check(mistakes.every((m, i) => m.startsWith(named[i] + ":")), `wrong keys and types: ${mistakes.join(" | ")}`);
     // The copy button's text is the CLI's chart text.
     const chart = await page.evaluate((p) => kestrova.chart(p), TYPED[0]);
@@ -291,6 +318,28 @@ try {
     const size = /Page size:\s+([\d.]+) x ([\d.]+)/.exec(info);
     check(pages === "1" && Math.round(size[1]) === 595 && Math.round(size[2]) === 842,
           `printing: ${pages} page(s) of ${size[1]} x ${size[2]} pt (A4 is 595 x 842)`);
+    await page.context().close();
+  }
+
+  // GLI: ticking both sets shows kestrova-cli --gli's tables and reading, at 360 px.
+  {
+    const page = await openPage("?sex=M&age=8&height=128&fvc=1.6&fev1=1.4", { width: 360, height: 740 });
+    const side = (html) => page.evaluate((h) => {
+      const doc = h ? new DOMParser().parseFromString(h, "text/html") : document.getElementById("result").shadowRoot;
+      return Array.from(doc.querySelectorAll(".reading tr, .gli-set"), (e) => e.textContent);
+    }, html);
+    const before = await side();
+    await page.check("#gli-global");
+    await page.check("#gli-2012");
+    await page.selectOption("#gli-group", "caucasian");
+    const shown = await side();
+    const cli = await side(execFileSync(cliPath, ["--format", "html", "--gli", "global,2012", "--gli-group",
+                                                  "caucasian", "/Sex=M", "/Age=8", "/Setake=128", "/FVC=1.6",
+                                                  "/FEV1=1.4"], { encoding: "utf8" }));
+    const width = await page.evaluate(() => document.documentElement.scrollWidth);
+    check(isDeepStrictEqual(shown, cli) && shown.length === before.length + 3 && width <= 360,
+          `GLI ticked: the reading and tables of kestrova-cli --gli global,2012 (${shown.length - before.length} ` +
+          `more, ${width} px wide)`);
     await page.context().close();
   }
 
