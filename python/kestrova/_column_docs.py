@@ -6,16 +6,18 @@ them in step with the compiled core's column list)."""
 
 from collections import namedtuple
 
-#: The sources, each written once. The four JRS-era equation sets are named
-#: as the program names them; their full bibliographic references are not
-#: part of the program. The GLI sets cite their papers.
+#: The sources, each written once.
 CITATIONS = {
-    "JRS2014": "The Japanese Respiratory Society's reference values for spirometry of 2014 (JRS2014; "
-    "LMS method: predicted median, lower limit of normal at the 5th percentile, z-scores).",
-    "JRS2001": "The Japanese Respiratory Society's reference equations for spirometry of 2001 (JRS2001; "
-    "linear in age and height; FEV1/FVC by two equations, (T) and (G)).",
-    "Baldwin": "Baldwin's reference equation for VC (linear in age and height), for reference.",
-    "Berglund": "Berglund's reference equation for FEV1 (linear in age and height).",
+    "JRS2014": "Kubota M, Kobayashi H, Quanjer PH, et al. Reference values for spirometry, including vital "
+    "capacity, in Japanese adults calculated with the LMS method and compared with previous values. "
+    "Respir Investig 2014;52:242–250. doi:10.1016/j.resinv.2014.03.003",
+    "JRS2001": "The Japanese Respiratory Society (日本呼吸器学会肺生理専門委員会). 日本人のスパイログラムと"
+    "動脈血液ガス分圧基準値. 2001 (linear in age and height; FEV1/FVC by two equations, (T) and (G)).",
+    "Baldwin": "Baldwin ED, Cournand A, Richards DW Jr. Pulmonary insufficiency I. Physiological "
+    "classification, clinical methods of analysis, standard values in normal subjects. Medicine "
+    "(Baltimore) 1948;27:243–278.",
+    "Berglund": "Berglund E, Birath G, Bjure J, et al. Spirometric studies in normal subjects. I. Forced "
+    "expirograms in subjects between 7 and 70 years of age. Acta Med Scand 1963;173:185–192.",
     "JRS ventilatory": "The Japanese Respiratory Society's classification of ventilatory impairment: "
     "restrictive when %VC < 80.0, obstructive when FEV1/FVC < 0.700, mixed when both.",
     "ERS/ATS 2022": "Stanojevic et al., ERS/ATS technical standard on interpretive strategies for routine "
