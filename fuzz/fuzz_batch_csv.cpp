@@ -79,6 +79,13 @@ Counted CountRecords(std::string_view text) {
   CsvRecord record;
   while (reader.Next(record)) {
     if (record.blankLine) continue;
+    // A row of empty or blank fields (Excel's ",,,,,") is no record either;
+    // one cut at a bound or by an open quote is.
+    bool emptyRow = record.overLimit == CsvLimit::kNone && !record.unterminatedQuote && record.count > 0;
+    for (std::size_t i = 0; emptyRow && i < record.count; ++i) {
+      emptyRow = record[i].find_first_not_of(" \t") == std::string_view::npos;
+    }
+    if (emptyRow) continue;
     if (counted.records == 0) counted.firstWidth = record.count;
     counted.sameWidth = counted.sameWidth && record.count == counted.firstWidth;
     counted.fields.emplace_back(record.fields.begin(), record.fields.begin() + record.count);

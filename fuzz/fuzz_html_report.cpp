@@ -73,6 +73,10 @@ void RequireChartText(const std::string& text) {
 }
 
 bool SafeName(const std::string& name) {
+  // A row without a usable ID: "row." and its number, a name no ID can take.
+  if (name.starts_with("row.") && name.size() > 4 &&
+      name.find_first_not_of("0123456789", 4) == std::string::npos)
+    return true;
   if (name.empty() || name.front() == '-' || name.size() > 64 + 24) return false;
   for (char c : name) {
     const bool ok =
