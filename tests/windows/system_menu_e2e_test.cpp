@@ -523,6 +523,7 @@ TEST(SystemMenu, SaveReportWritesTheCliPageAndAsksBeforeReplacing) {
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->text, kestrova::texts::kSaveDeviceName);
   EXPECT_TRUE(PressOk(*refused));
+  ASSERT_TRUE(Sync(app.window()));  // the item's handler has returned: the window has the focus again
 
   // Over an existing file: asked first; "No" keeps it, "Yes" replaces it.
   { std::ofstream(path, std::ios::binary) << "earlier"; }
