@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "gli/gli_tables.h"
+#include "gli/portable_math.h"
 
 namespace kestrova {
 namespace {
@@ -17,41 +18,53 @@ constexpr std::array<std::string_view, 5> kGroupNames = {"caucasian", "african-a
 
 // The value at `z` of the distribution: M·(1 + z·L·S)^(1/L).
 double ValueAtZ(const GliLms& lms, double z) {
-  if (lms.l == 0) return lms.m * std::exp(z * lms.s);
-  return lms.m * std::exp(std::log1p(z * lms.l * lms.s) / lms.l);
+  if (lms.l == 0) return lms.m * portable_math::Exp(z * lms.s);
+  return lms.m * portable_math::Exp(portable_math::Log1p(z * lms.l * lms.s) / lms.l);
 }
 
 }  // namespace
 
-std::optional<GliLms> GliLmsOf(GliSet set, GliGroup group, GliQuantity quantity, int sexCode, double ageYears,
-                               double heightCm) noexcept {
+std::optional<GliPoint> GliPointOf(int sexCode, double ageYears, double heightCm) noexcept {
+  if (!(ageYears >= kGliMinAge && ageYears <= kGliMaxAge) || !(heightCm > 0 && std::isfinite(heightCm)) ||
+      (sexCode != 1 && sexCode != 2)) {
+    return std::nullopt;
+  }
+  // Quarter years from 3: exact at the tabulated ages, so those take their row
+  // with a fraction of 0.
+  const double position = (ageYears - kGliMinAge) * 4;
+  const int row = static_cast<int>(position);
+  return GliPoint{sexCode, portable_math::Log(ageYears), portable_math::Log(heightCm), row, position - row};
+}
+
+std::optional<GliLms> GliLmsAt(const GliPoint& point, GliSet set, GliGroup group,
+                               GliQuantity quantity) noexcept {
   const auto setIndex = static_cast<unsigned>(set);
   const auto groupIndex = static_cast<unsigned>(group);
   const auto quantityIndex = static_cast<unsigned>(quantity);
-  if (!(ageYears >= kGliMinAge && ageYears <= kGliMaxAge) || !(heightCm > 0 && std::isfinite(heightCm)) ||
-      (sexCode != 1 && sexCode != 2) || setIndex > 1 || groupIndex > 4 || quantityIndex > 2) {
-    return std::nullopt;
-  }
-  const GliQuantityTable& table = kGliTables[setIndex][sexCode - 1][quantityIndex];
+  if (setIndex > 1 || groupIndex > 4 || quantityIndex > 2) return std::nullopt;
+  const GliQuantityTable& table = kGliTables[setIndex][point.sexCode - 1][quantityIndex];
   const GliCoefficients& c = table.coefficients;
 
-  // Quarter years from 3: exact at the tabulated ages, so those take their row
-  // with a fraction of 0. At 95 the row above is the row itself.
-  const double position = (ageYears - kGliMinAge) * 4;
-  const int row = static_cast<int>(position);
-  const double fraction = position - row;
-  const GliSplineRow& below = table.rows[row];
-  const GliSplineRow& above = table.rows[row + (row < kGliSplineRows - 1 ? 1 : 0)];
-  const double mSpline = below.m + fraction * (above.m - below.m);
-  const double sSpline = below.s + fraction * (above.s - below.s);
-  const double lSpline = below.l + fraction * (above.l - below.l);
-
-  const double logAge = std::log(ageYears);
+  // At 95 the row above is the row itself.
+  const GliSplineRow& below = table.rows[point.row];
+  const GliSplineRow& above = table.rows[point.row + (point.row < kGliSplineRows - 1 ? 1 : 0)];
+  const double f = point.fraction;
+  const double mSpline = below.m + f * (above.m - below.m);
+  const double sSpline = below.s + f * (above.s - below.s);
+  const double lSpline = below.l + f * (above.l - below.l);
   return GliLms{
-      std::exp(c.a0 + c.a1 * std::log(heightCm) + c.a2 * logAge + c.aGroup[groupIndex] + mSpline),
-      std::exp(c.p0 + c.p1 * logAge + c.pGroup[groupIndex] + sSpline),
-      c.q0 + c.q1 * logAge + lSpline,
+      portable_math::Exp(c.a0 + c.a1 * point.logHeight + c.a2 * point.logAge + c.aGroup[groupIndex] +
+                         mSpline),
+      portable_math::Exp(c.p0 + c.p1 * point.logAge + c.pGroup[groupIndex] + sSpline),
+      c.q0 + c.q1 * point.logAge + lSpline,
   };
+}
+
+std::optional<GliLms> GliLmsOf(GliSet set, GliGroup group, GliQuantity quantity, int sexCode, double ageYears,
+                               double heightCm) noexcept {
+  const std::optional<GliPoint> point = GliPointOf(sexCode, ageYears, heightCm);
+  if (!point) return std::nullopt;
+  return GliLmsAt(*point, set, group, quantity);
 }
 
 GliPrediction GliPredict(const GliLms& lms) noexcept {
@@ -60,9 +73,9 @@ GliPrediction GliPredict(const GliLms& lms) noexcept {
 
 GliScore GliScoreOf(const GliLms& lms, double measured) noexcept {
   if (!(measured > 0)) return {kNaN, kNaN, kNaN};
-  const double logRatio = std::log(measured / lms.m);
-  const double z = lms.l == 0 ? logRatio / lms.s : std::expm1(lms.l * logRatio) / (lms.l * lms.s);
-  return {z, 50 * std::erfc(-z / std::sqrt(2.0)), 100 * measured / lms.m};
+  const double logRatio = portable_math::Log(measured / lms.m);
+  const double z = lms.l == 0 ? logRatio / lms.s : portable_math::Expm1(lms.l * logRatio) / (lms.l * lms.s);
+  return {z, 50 * portable_math::Erfc(-z / std::sqrt(2.0)), 100 * measured / lms.m};
 }
 
 std::string_view GliSetName(GliSet set) noexcept {

@@ -23,6 +23,8 @@
 // keep their digits for L near 0; at L = 0 exactly, the limits:
 //   LLN = M·exp(−z₀·S)    ULN = M·exp(z₀·S)    z = ln(measured/M)/S.
 // FEV1/FVC is a fraction (0.84), never a percent. Nothing here rounds.
+// exp, log, log1p, expm1 and erfc are gli/portable_math.h's, so that every
+// build (Linux, Windows, the browser) gives the same bits.
 //
 // Each call reads the tables by index arithmetic: no allocation, no text, no
 // state; safe from any number of threads.
@@ -77,6 +79,24 @@ struct GliScore {
 // 2 (female), or an enum holds no value of its type.
 std::optional<GliLms> GliLmsOf(GliSet set, GliGroup group, GliQuantity quantity, int sexCode, double ageYears,
                                double heightCm) noexcept;
+
+// What every quantity and set of one patient shares: the sex, the logarithms
+// of age and height, and the age's place among the spline rows. GliLmsAt of
+// GliPointOf gives the same bits as GliLmsOf, with the logarithms taken once
+// for all six sets and quantities of a batch row.
+struct GliPoint {
+  int sexCode;
+  double logAge;
+  double logHeight;
+  int row;          // the spline row at or below the age
+  double fraction;  // of the way to the next row, 0 at a tabulated age
+};
+
+// std::nullopt where GliLmsOf gives it for every set and quantity.
+std::optional<GliPoint> GliPointOf(int sexCode, double ageYears, double heightCm) noexcept;
+// std::nullopt when an enum holds no value of its type.
+std::optional<GliLms> GliLmsAt(const GliPoint& point, GliSet set, GliGroup group,
+                               GliQuantity quantity) noexcept;
 
 // NaN in a limit whose 1 ± 1.645·L·S is below 0.
 GliPrediction GliPredict(const GliLms& lms) noexcept;

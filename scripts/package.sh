@@ -75,12 +75,14 @@ with open(f"{root}/LICENSE.txt", encoding="utf-8") as f:
     licence = f.read()
 
 
-def add_notice(heading, path):
-    """Appends a third-party notice: its heading, then the text of `path`."""
+def add_notice(heading, path=None, text=""):
+    """Appends a third-party notice: its heading, then the text of `path` (or `text`)."""
     global licence
     rule = "-" * 70 + "\n"
-    with open(path, encoding="utf-8") as f:
-        licence += "\n\n" + rule + heading + rule + "\n" + f.read()
+    if path is not None:
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+    licence += "\n\n" + rule + heading + rule + "\n" + text
 
 
 add_notice("Third-party notices: the exes contain parts of the MinGW-w64 runtime\n"
@@ -93,6 +95,16 @@ add_notice("Third-party notices: kestrova.html contains parts of Emscripten's\n"
            "copyright follows) and libc++/libc++abi (Apache-2.0 WITH\n"
            "LLVM-exception).\n",
            "/usr/share/emscripten/system/lib/libc/musl/COPYRIGHT")
+add_notice("Third-party notices: kestrova-cli.exe and kestrova.html contain the\n"
+           "GLI-2012 and GLI Global (2022) tables, copied from these public\n"
+           "repositories under the MIT licence (provenance: gli/data/README.md).\n",
+           f"{root}/gli/data/LICENSES.txt")
+add_notice("Third-party notices: their exp, log, log1p, expm1 and erfc for the\n"
+           "GLI equations follow fdlibm's methods and coefficients.\n",
+           text="Copyright (C) 1993 by Sun Microsystems, Inc. All rights reserved.\n"
+                "Developed at SunPro, a Sun Microsystems, Inc. business. Permission to use,\n"
+                "copy, modify, and distribute this software is freely granted, provided that\n"
+                "this notice is preserved.\n")
 with open(f"{stage}/LICENSE.txt", "w", encoding="utf-8-sig", newline="\r\n") as f:
     f.write(licence)
 PY

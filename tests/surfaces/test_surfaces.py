@@ -129,10 +129,10 @@ def as_batch_texts(arrays, i):
     return [arrays["error"][i]] + [arrays[name][i] for name, _ in kestrova.RESULT_COLUMNS]
 
 
-def assert_same_as_batch(arrays, rows, where):
+def assert_same_as_batch(arrays, rows, where, result_columns=kestrova.RESULT_COLUMNS):
     """A cell the batch leaves empty is missing (NaN, None or pd.NA); "error" is "" then."""
-    for name, kind in [("error", "error")] + list(kestrova.RESULT_COLUMNS):
-        column = 0 if name == "error" else 1 + [n for n, _ in kestrova.RESULT_COLUMNS].index(name)
+    for name, kind in [("error", "error")] + list(result_columns):
+        column = 0 if name == "error" else 1 + [n for n, _ in result_columns].index(name)
         want = [row[column] for row in rows]
         have = arrays[name]
         for i, text in enumerate(want):
@@ -216,3 +216,42 @@ def test_json_and_errors_are_the_same_everywhere(batch, tmp_path):
         want = json.loads(done.stdout)
         assert kestrova.compute(*args) == want, texts
         assert from_js[i] == {"ok": True, "json": want}, texts
+
+
+GLI_GROUPS = ["ne-asian", "caucasian", "african-american", "se-asian", "other"]
+
+
+def test_gli_is_the_same_everywhere(tmp_path):
+    """Both GLI sets: the batch's GLI columns from compute_many, and one
+    patient's JSON from kestrova-cli, compute() and the page's API, to the
+    last bit of every unrounded number (children and the oldest included)."""
+    source = tmp_path / "patients.csv"
+    with open(source, "w", encoding="utf-8", newline="") as f:
+        csv.writer(f, lineterminator="\n").writerows([VALUES] + TEXTS)
+    sets = ["global", "2012"]
+    done = run_cli("--batch", str(source), "--gli", ",".join(sets), "--gli-group", "se-asian")
+    assert done.returncode == 2, done.stderr.decode()
+    rows = [row[6:] for row in csv.reader(done.stdout.decode("utf-8").splitlines())]
+    gli_columns = list(kestrova.GLI_COLUMNS)
+    error_and_gli = [[row[0]] + row[1 + len(kestrova.RESULT_COLUMNS):] for row in rows[1:]]
+    assert rows[0][1 + len(kestrova.RESULT_COLUMNS):] == [name for name, _ in gli_columns]
+    arrays = kestrova.compute_many(*[list(c) for c in zip(*TEXTS)], gli=sets, gli_group="se-asian")
+    assert_same_as_batch(arrays, error_and_gli, "compute_many gli", gli_columns)
+
+    plain = [(i, texts) for i, (texts, ok) in enumerate(PATIENTS) if ok and not error_and_gli[i][0]]
+    patients = [dict(typed(texts, True, i), gli=sets, gliGroup=GLI_GROUPS[i % 5]) for i, texts in plain]
+    (tmp_path / "patients.json").write_text(json.dumps(patients, ensure_ascii=False), encoding="utf-8")
+    from_js = None
+    if WASM:
+        out = tmp_path / "js.json"
+        subprocess.run(["node", str(NODE_RUNNER), WASM, str(tmp_path / "patients.json"), str(out)], check=True)
+        from_js = json.loads(out.read_text(encoding="utf-8"))
+    for k, (i, texts) in enumerate(plain):
+        group = GLI_GROUPS[i % 5]
+        done = run_cli("--format", "json", "--gli", ",".join(sets), "--gli-group", group, *cli_words(texts))
+        assert done.returncode == 0, (texts, done.stderr)
+        want = json.loads(done.stdout)
+        args = [patients[k].get(name) for name in VALUES]
+        assert kestrova.compute(*args, gli=sets, gli_group=group) == want, texts
+        if from_js is not None:
+            assert from_js[k] == {"ok": True, "json": want}, texts
