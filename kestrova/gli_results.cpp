@@ -25,33 +25,52 @@ bool UsablePatient(const PatientInputs& in) {
   return IsKnownSexCode(in.sexCode) && std::isfinite(in.height) && in.height > 0;
 }
 
-void ComputeSet(GliSet set, GliGroup group, const PatientInputs& in, GliSetResults& out) {
+// Every field of `out` is set; its texts are rewritten in place.
+void ComputeSet(GliSet set, GliGroup group, const PatientInputs& in, const std::optional<GliPoint>& point,
+                GliSetResults& out) {
   out.requested = true;
+  out.computed = false;
   out.group = group;
   out.ageOutOfRange = UsablePatient(in) && !(in.age >= kGliMinAge && in.age <= kGliMaxAge);
   for (std::size_t q = 0; q < kGliQuantities.size(); ++q) {
-    const std::optional<GliLms> lms = GliLmsOf(set, group, kGliQuantities[q], in.sexCode, in.age, in.height);
-    if (!lms) return;  // the same limits hold for every quantity
     GliQuantityResult& result = out.quantities[q];
-    result.prediction = GliPredict(*lms);
-    const double measured = MeasuredOf(kGliQuantities[q], in);
-    result.score = GliScoreOf(*lms, measured);
-    result.measured = measured > 0 && std::isfinite(result.score.z);
+    const std::optional<GliLms> lms = point ? GliLmsAt(*point, set, group, kGliQuantities[q]) : std::nullopt;
+    const double measured = lms ? MeasuredOf(kGliQuantities[q], in) : 0;
+    result.prediction = lms ? GliPredict(*lms) : GliPrediction{};
+    result.score = lms ? GliScoreOf(*lms, measured) : GliScore{};
+    result.measured = lms && measured > 0 && std::isfinite(result.score.z);
+    result.value = result.measured ? measured : 0;
     result.zShown = ShownNumber{.decimals = 2};
     if (result.measured) {
-      result.value = measured;
       RoundThroughText(result.score.z, 2, result.zText, {}, result.zShown);
+    } else {
+      result.zText.clear();
     }
   }
-  out.computed = true;
+  out.computed = point.has_value();
 }
 
 }  // namespace
 
+void ComputeGliResults(const PatientInputs& inputs, const GliRequest& request, GliResults& out) {
+  const std::optional<GliPoint> point = request.global || request.gli2012
+                                            ? GliPointOf(inputs.sexCode, inputs.age, inputs.height)
+                                            : std::nullopt;
+  if (request.global) {
+    ComputeSet(GliSet::kGlobal2022, GliGroup::kOther, inputs, point, out.global);
+  } else {
+    out.global = {};
+  }
+  if (request.gli2012) {
+    ComputeSet(GliSet::k2012, request.group, inputs, point, out.gli2012);
+  } else {
+    out.gli2012 = {};
+  }
+}
+
 GliResults ComputeGliResults(const PatientInputs& inputs, const GliRequest& request) {
   GliResults out;
-  if (request.global) ComputeSet(GliSet::kGlobal2022, GliGroup::kOther, inputs, out.global);
-  if (request.gli2012) ComputeSet(GliSet::k2012, request.group, inputs, out.gli2012);
+  ComputeGliResults(inputs, request, out);
   return out;
 }
 

@@ -63,6 +63,9 @@ struct GliResults {
 };
 
 GliResults ComputeGliResults(const PatientInputs& inputs, const GliRequest& request);
+// The same into `out`, every field of it set: for a batch that computes row
+// after row into one record, whose texts keep their room.
+void ComputeGliResults(const PatientInputs& inputs, const GliRequest& request, GliResults& out);
 
 }  // namespace kestrova
 

@@ -172,9 +172,13 @@ constexpr std::size_t kGliZColumn = 3;
 // or the set is not computed. Without `shown` nothing reads the text back.
 template <int N>
 std::string_view GliNumber(bool computed, double value, std::string& text, ShownNumber* shown) {
-  text.clear();
   if (shown != nullptr) *shown = {};
-  if (!computed || !std::isfinite(value)) return text;
+  if (!computed || !std::isfinite(value)) {
+    text.clear();
+    return text;
+  }
+  // Written over the last row's text, not after clearing it: a text of the
+  // same length is then rewritten in place, without resizing the string.
   if (shown != nullptr) {
     RoundThroughText<N>(value, text, {}, *shown);
   } else {
@@ -209,7 +213,7 @@ void AppendGliColumns(const GliRequest& gli, std::vector<ResultColumn>& c) {
 // the place after them.
 std::string_view* ReadGliColumns(const PanelResult& result, ResultColumnTexts& out, std::string_view* next,
                                  double* number) {
-  out.gliResults = ComputeGliResults(result.inputs, out.gli);
+  ComputeGliResults(result.inputs, out.gli, out.gliResults);
   std::string* text = out.gliTexts.data();
   ShownNumber shown[6];
   const auto keep = [&](std::size_t column) { return number != nullptr ? &shown[column] : nullptr; };
