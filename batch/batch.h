@@ -96,8 +96,8 @@ struct BatchStreams {
   // English.
   report::Language language = report::Language::kEnglish;
   // --gli, --gli-group: the GLI columns after the others (report/result_columns.h),
-  // computed from each row's inputs; none by default. The --html-dir pages stay
-  // as they are.
+  // computed from each row's inputs; none by default (the --html-dir pages
+  // take theirs from HtmlBatchWriter::ShowGli).
   GliRequest gli{};
 };
 

@@ -297,7 +297,9 @@ void HtmlBatchWriter::Row(std::uint64_t row, const CsvRecord& record, const Pane
     for (std::size_t i = 0; i < columns_.size() && i < record.count; ++i) {
       header.fields.push_back({columns_[i], io::TextAsUtf8(record[i], encoding_)});
     }
-    WriteFile(entry.file, report::FormatHtml(header, *result));
+    const GliResults gli =
+        gli_.global || gli_.gli2012 ? ComputeGliResults(result->inputs, gli_) : GliResults{};
+    WriteFile(entry.file, report::FormatHtml(header, *result, gli));
   }
   if (indexOpen_ && indexError_.empty()) {
     std::string line;

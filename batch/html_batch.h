@@ -100,6 +100,9 @@ class HtmlBatchWriter : public BatchRowObserver {
   // Makes the directory when it is missing; false (after a message) when it
   // cannot be made.
   bool Open();
+  // The GLI sets each page shows beside the JRS results (none by default:
+  // the pages as they were).
+  void ShowGli(const GliRequest& gli) { gli_ = gli; }
   void Header(const CsvRecord& header, TextEncoding encoding) override;
   void Row(std::uint64_t row, const CsvRecord& record, const PanelResult* result,
            std::string_view error) override;
@@ -128,6 +131,7 @@ class HtmlBatchWriter : public BatchRowObserver {
   std::size_t dateColumn_;
   ReportNames names_;
   std::uint64_t unwritten_ = 0;
+  GliRequest gli_{};
   std::string indexError_;  // why the index could not be written; empty while it can
 };
 

@@ -216,6 +216,7 @@ int RunBatchMode(const Options& options, std::FILE* in, std::FILE* out, std::FIL
     }
   }
   HtmlBatchWriter html(options.htmlDir, options.batchInput, err);
+  html.ShowGli(options.gli);
   if (!options.htmlDir.empty() && !html.Open()) {
     closeInput();
     return kExitIoError;

@@ -82,12 +82,13 @@ class HtmlDirTest : public testing::TempFolderTest {
   // order (the CSV goes to memory): the exit status, the error stream in `err`
   // and the CSV in `csv`.
   static int Run(const std::string& input, const std::string& folder, std::string& err,
-                 std::string* csv = nullptr) {
+                 std::string* csv = nullptr, const GliRequest& gli = {}) {
     testing::CapturedStream out;
     testing::CapturedStream errors;
     int status = kExitIoError;
     {
       HtmlBatchWriter html(folder, input, errors.file());
+      html.ShowGli(gli);
       if (html.Open()) {
         std::FILE* in = std::fopen(input.c_str(), "rb");
         BatchStreams streams{in, out.file(), errors.file(), input};
@@ -164,6 +165,19 @@ TEST_F(HtmlDirTest, ShiftJisPatientColumns) {
   EXPECT_NE(report.find("<dd>" + name + "</dd>"), std::string::npos) << report;
   EXPECT_NE(report.find("<dd>2026-12-07</dd>"), std::string::npos);
   EXPECT_NE(ReadFile("d/index.html").find("<td>" + name + "</td>"), std::string::npos);
+}
+
+// Pages show the GLI sets asked for (a child of 8, whom JRS2014 does not
+// cover), and none without.
+TEST_F(HtmlDirTest, GliSectionsWhenAsked) {
+  WriteFile("in.csv", "id,sex,age,height,fvc,fev1\nc,F,8,128,1.6,1.4\n");
+  std::string err;
+  ASSERT_EQ(Run("in.csv", "plain", err), kExitOk) << err;
+  EXPECT_EQ(ReadFile("plain/c.html").find("GLI"), std::string::npos);
+  ASSERT_EQ(Run("in.csv", "gli", err, nullptr, {.global = true, .gli2012 = true}), kExitOk) << err;
+  const std::string page = ReadFile("gli/c.html");
+  EXPECT_NE(page.find("ERS/ATS 2022 (GLI Global)"), std::string::npos) << page;
+  EXPECT_NE(page.find("GLI-2012"), std::string::npos);
 }
 
 // A clinic's sheet saved by Excel as CSV: Shift-JIS (plain literals are code
