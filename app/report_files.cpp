@@ -17,8 +17,6 @@ constexpr int kMaxPagesPerSecond = 1000;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsLetterOrDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // Digits from `at` on: how many.
 std::size_t DigitsAt(std::string_view text, std::size_t at) {
   std::size_t n = 0;
@@ -52,26 +50,7 @@ std::string ReportFolder() {
   return folder;
 }
 
-std::string IdNamePart(std::string_view id) {
-  std::string part;
-  bool hasLetterOrDigit = false;
-  for (const char c : id) {
-    if (part.size() >= kMaxIdBytes) break;
-    const bool kept =
-        c > ' ' && c < 0x7F && std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos;
-    if (kept) {
-      part += c;
-      hasLetterOrDigit = hasLetterOrDigit || IsLetterOrDigit(c);
-    } else if (part.empty() || part.back() != '_') {
-      part += '_';
-    }
-  }
-  if (!hasLetterOrDigit) return {};
-  // The page name never begins with the ID; kept from being a device name all
-  // the same, so that no order of the parts can ever make one.
-  if (io::IsWindowsDeviceName(part)) part += '_';
-  return part;
-}
+std::string IdNamePart(std::string_view id) { return io::FileNamePartOf(id, kMaxIdBytes); }
 
 bool IsReportPageName(std::string_view name) {
   constexpr std::string_view kExtension = ".html";

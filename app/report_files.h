@@ -23,10 +23,9 @@ std::string ReportFolder();
 // `id` (UTF-8, may be empty) ends the name as IdNamePart gives it.
 std::string WriteNewReportPage(const std::string& folder, std::string_view id, std::string_view bytes);
 
-// `id` as a part of a file name: printable ASCII other than \ / : * ? " < > |
-// kept, each run of other bytes (controls, blanks, non-ASCII) one '_', at most
-// 32 bytes; a device name (CON, LPT1.x …) gets a trailing '_'. Empty when no
-// letter or digit is left: "A-1" -> "A-1", "x/y:z" -> "x_y_z", "nul" -> "nul_".
+// `id` as a part of a file name by the rule of the batch's page names
+// (io::FileNamePartOf), at most 32 bytes: "A-1" -> "A-1", "x/y:z" -> "x_y_z",
+// "nul" -> "nul_"; empty when no letter or digit is left.
 std::string IdNamePart(std::string_view id);
 
 // True for the names WriteNewReportPage gives: 8 digits, '-', 6 digits, '-',

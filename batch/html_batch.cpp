@@ -19,12 +19,6 @@ namespace {
 
 constexpr std::size_t kMaxNameBytes = 64;
 
-bool IsSafe(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-}
-
-bool IsAlnum(char c) { return IsSafe(c) && c != '-' && c != '_'; }
-
 std::string PathIn(std::string_view directory, std::string_view name) {
   std::string path(directory);
   if (!path.empty() && path.back() != '/') path += '/';
@@ -99,22 +93,10 @@ std::string HtmlDirConflict(const std::string& directory, const BatchFiles& file
 }
 
 std::string SafeReportName(std::string_view id, std::uint64_t row) {
-  std::string name;
-  bool hasAlnum = false;
-  for (char c : TrimBlanks(id)) {
-    if (name.size() >= kMaxNameBytes) break;
-    if (IsSafe(c)) {
-      name += name.empty() && c == '-' ? '_' : c;
-      hasAlnum = hasAlnum || IsAlnum(c);
-    } else if (name.empty() || name.back() != '_') {
-      name += '_';
-    }
-  }
   // The '.' keeps the row's name apart from every id's: an id keeps no '.',
   // nor does the "-2" that makes a repeated one unique.
-  if (!hasAlnum) return "row." + std::to_string(row);
-  if (io::IsWindowsDeviceName(name)) name += '_';
-  return name;
+  std::string name = io::FileNamePartOf(id, kMaxNameBytes);
+  return name.empty() ? "row." + std::to_string(row) : name;
 }
 
 ReportNames::ReportNames() { used_.insert("index"); }

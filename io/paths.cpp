@@ -35,6 +35,29 @@ bool IsWindowsDeviceName(std::string_view path) {
   return is("COM") || is("LPT");
 }
 
+std::string FileNamePartOf(std::string_view id, std::size_t maxBytes) {
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!id.empty() && isBlank(id.front())) id.remove_prefix(1);
+  while (!id.empty() && isBlank(id.back())) id.remove_suffix(1);
+  const auto isLetterOrDigit = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  std::string part;
+  bool hasLetterOrDigit = false;
+  for (const char c : id) {
+    if (part.size() >= maxBytes) break;
+    if (isLetterOrDigit(c) || c == '_' || (c == '-' && !part.empty())) {
+      part += c;
+      hasLetterOrDigit = hasLetterOrDigit || isLetterOrDigit(c);
+    } else if (part.empty() || part.back() != '_') {
+      part += '_';
+    }
+  }
+  if (!hasLetterOrDigit) return {};
+  if (IsWindowsDeviceName(part)) part += '_';
+  return part;
+}
+
 #ifdef _WIN32
 
 namespace {

@@ -34,6 +34,15 @@ bool MakeDirectory(const std::string& path, std::string& error);
 //   "aux1.csv" "com0" "con-1.csv" "my.aux"      -> false
 bool IsWindowsDeviceName(std::string_view path);
 
+// An ID (a patient's, a row's) as a part of a file name, the same on every
+// system: ASCII letters, digits, '-' and '_' kept, each run of other bytes
+// (blanks, punctuation, non-ASCII) one '_', blanks and tabs at the ends
+// dropped, a leading '-' made '_' (no option), at most `maxBytes`; a device name
+// gets a trailing '_'. Empty when no letter or digit is left, so that the
+// caller chooses the name:
+//   "A-1" -> "A-1"   "x/y:z.1" -> "x_y_z_1"   "-5" -> "_5"   "nul" -> "nul_"   "--" -> ""
+std::string FileNamePartOf(std::string_view id, std::size_t maxBytes);
+
 enum class FileKind {
   kMissing,    // nothing by that name (or a dangling link)
   kRegular,    // a file on disk
