@@ -5,7 +5,6 @@
 
 #include "batch/csv.h"
 #include "batch/header_names.h"
-#include "input/patient_record.h"
 #include "io/paths.h"
 #include "io/text_encoding.h"
 #include "kestrova/kestrova.h"
