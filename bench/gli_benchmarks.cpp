@@ -15,9 +15,10 @@ void BM_GliPatientBothSets(benchmark::State& state) {
   int sexCode = 1;
   double age = 3;
   for (auto _ : state) {
+    const std::optional<GliPoint> point = GliPointOf(sexCode, age, 170);  // once a patient, as the batch does
     for (GliSet set : {GliSet::kGlobal2022, GliSet::k2012}) {
       for (int q = 0; q < 3; ++q) {
-        const std::optional<GliLms> lms = GliLmsOf(set, GliGroup::kNeAsian, quantities[q], sexCode, age, 170);
+        const std::optional<GliLms> lms = GliLmsAt(*point, set, GliGroup::kNeAsian, quantities[q]);
         const GliPrediction prediction = GliPredict(*lms);
         const GliScore score = GliScoreOf(*lms, measured[q]);
         benchmark::DoNotOptimize(prediction);

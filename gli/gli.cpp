@@ -16,11 +16,8 @@ constexpr std::array<std::string_view, 2> kSetNames = {"global", "2012"};
 constexpr std::array<std::string_view, 5> kGroupNames = {"caucasian", "african-american", "ne-asian",
                                                          "se-asian", "other"};
 
-// The value at `z` of the distribution: M·(1 + z·L·S)^(1/L).
-double ValueAtZ(const GliLms& lms, double z) {
-  if (lms.l == 0) return lms.m * portable_math::Exp(z * lms.s);
-  return lms.m * portable_math::Exp(portable_math::Log1p(z * lms.l * lms.s) / lms.l);
-}
+// 1/√2, the double nearest to it: Φ(z) = erfc(−z/√2)/2.
+constexpr double kInverseSqrt2 = 0.70710678118654752440;
 
 }  // namespace
 
@@ -67,15 +64,25 @@ std::optional<GliLms> GliLmsOf(GliSet set, GliGroup group, GliQuantity quantity,
   return GliLmsAt(*point, set, group, quantity);
 }
 
+// The values at z = ∓1.645, M·(1 ± 1.645·L·S)^(1/L), multiply by 1/L (one
+// division where there were two: a batch computes six pairs a row).
 GliPrediction GliPredict(const GliLms& lms) noexcept {
-  return {lms.m, ValueAtZ(lms, -kGliLimitZ), ValueAtZ(lms, kGliLimitZ)};
+  const double x = kGliLimitZ * lms.l * lms.s;
+  if (lms.l == 0) {
+    return {lms.m, lms.m * portable_math::Exp(-kGliLimitZ * lms.s),
+            lms.m * portable_math::Exp(kGliLimitZ * lms.s)};
+  }
+  const double inverseL = 1 / lms.l;
+  return {lms.m, lms.m * portable_math::Exp(portable_math::Log1p(-x) * inverseL),
+          lms.m * portable_math::Exp(portable_math::Log1p(x) * inverseL)};
 }
 
 GliScore GliScoreOf(const GliLms& lms, double measured) noexcept {
   if (!(measured > 0)) return {kNaN, kNaN, kNaN};
-  const double logRatio = portable_math::Log(measured / lms.m);
+  const double ratio = measured / lms.m;
+  const double logRatio = portable_math::Log(ratio);
   const double z = lms.l == 0 ? logRatio / lms.s : portable_math::Expm1(lms.l * logRatio) / (lms.l * lms.s);
-  return {z, 50 * portable_math::Erfc(-z / std::sqrt(2.0)), 100 * measured / lms.m};
+  return {z, 50 * portable_math::Erfc(-z * kInverseSqrt2), 100 * ratio};
 }
 
 std::string_view GliSetName(GliSet set) noexcept {
