@@ -1,7 +1,7 @@
-// The methods, polynomial coefficients and thresholds below are fdlibm's
-// (e_exp.c, e_log.c, s_log1p.c, s_expm1.c and erfc of s_erf.c), rewritten here;
-// log1p takes the corrected bound of FreeBSD's msun for its k = 0 case. fdlibm
-// carries this notice:
+// Except for Exp's (see there), the methods, polynomial coefficients and
+// thresholds below are fdlibm's (e_log.c, s_log1p.c, s_expm1.c and erfc of
+// s_erf.c), rewritten here; log1p takes the corrected bound of FreeBSD's msun
+// for its k = 0 case. fdlibm carries this notice:
 //
 //   Copyright (C) 1993 by Sun Microsystems, Inc. All rights reserved.
 //   Developed at SunPro, a Sun Microsystems, Inc. business. Permission to use,
@@ -11,11 +11,13 @@
 // Every step is one rounded IEEE-754 double operation in a fixed order or an
 // exact bit operation on the high (sign, exponent, 20 fraction bits) and low
 // (32 fraction bits) words of a double, so the result depends on the argument
-// alone. Comparisons of a high word against a hexadecimal constant stand for
-// comparisons of the value against the double with that high word.
+// alone (Exp works on the whole 64 bits instead). Comparisons of a high word
+// against a hexadecimal constant stand for comparisons of the value against the
+// double with that high word.
 #include "gli/portable_math.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -91,40 +93,80 @@ constexpr double kLg7 = 1.479819860511658591e-01;  // 0x3fc2f112 df3e5244
 
 }  // namespace
 
-// x = k·ln2 + r, |r| ≤ 0.5·ln2, and e^r = 1 + r + r·c/(2 − c) where
-// c = r − r²·P(r²) and 2 + r²·P(r²) approximates r·(e^r + 1)/(e^r − 1) within
-// 2^−59 on [0, 0.34658]; then e^x = 2^k·e^r, scaled in two steps when 2^k is
-// subnormal (and in two at k = 1024, where 2^k itself overflows).
+// Exp is the table-driven method of Arm's optimized-routines (MIT licence; also
+// glibc's since 2.28 and musl's), rewritten here; its table and reduction
+// constants come from gli/make_exp_table.py and its polynomial is
+// optimized-routines' own. x = k·ln2/N + r with |r| ≤ ln2/(2N) (slightly more
+// from rounding), N = 128, and e^x = 2^(k/N)·e^r where 2^(k/N) = s·(1 + tail),
+// s built from the table's bits and k's, so e^x ≈ s + s·(tail + (e^r − 1)).
+// Error under 0.52 ulp where the result is normal.
+namespace {
+
+#include "gli/exp_table.inc"
+
+// z + kExpShift, for |z| < 2^51, is z rounded to the nearest integer k (ties to
+// even), held two's complement in the low bits of the double's fraction.
+constexpr double kExpShift = 0x1.8p52;
+// e^r − 1 ≈ r + C2·r² + C3·r³ + C4·r⁴ + C5·r⁵ within 1.56·2^−66 for |r| ≤ ln2/256
+// (optimized-routines' minimax fit).
+constexpr double kExpC2 = 0x1.ffffffffffdbdp-2;
+constexpr double kExpC3 = 0x1.555555555543cp-3;
+constexpr double kExpC4 = 0x1.55555cf172b91p-5;
+constexpr double kExpC5 = 0x1.1111167a4d017p-7;
+// Exponent fields (biased) of 2^−54 and 512.
+constexpr std::uint32_t kExpTinyField = 0x3c9;
+constexpr std::uint32_t kExpLargeField = 0x408;
+
+// s + s·p for 512 ≤ |x|, where the exponent field of scaleBits may have
+// wrapped: s = 2^(k/N) lies beyond the normal doubles for x near the ends of
+// the finite range. The scale is moved by 2^∓1009 or 2^±1022 into range and
+// the product moved back by an exact power of two.
+double ExpOfLargeMagnitude(double p, std::uint64_t scaleBits, bool negative) {
+  if (!negative) {  // 2^(k/N) < 2^1025, so s·2^−1009 is normal
+    const double scale = BitCast<double>(scaleBits - (1009ull << 52));
+    return (scale + scale * p) * 0x1p1009;
+  }
+  // 2^(k/N) > 2^−1076, so s·2^1022 is normal.
+  const double scale = BitCast<double>(scaleBits + (1022ull << 52));
+  const double y = scale + scale * p;
+  if (y >= 1.0) return y * 0x1p-1022;
+  // A subnormal result: rounding y first and then again as it is scaled down
+  // could miss the nearest subnormal by more than half its spacing. 1 + y has
+  // the subnormal spacing (2^−52 before the scaling), so round the near-exact
+  // 1 + s + s·p once there; the −1 and the scaling are exact.
+  const double yError = (scale - y) + scale * p;
+  const double onePlusY = 1.0 + y;
+  const double onePlusYError = ((1.0 - onePlusY) + y) + yError;
+  return ((onePlusY + onePlusYError) - 1.0) * 0x1p-1022;
+}
+
+}  // namespace
+
 double Exp(double x) noexcept {
-  constexpr double kP1 = 1.66666666666666019037e-01;   // 0x3fc55555 5555553e
-  constexpr double kP2 = -2.77777777770155933842e-03;  // 0xbf66c16c 16bebd93
-  constexpr double kP3 = 6.61375632143793436117e-05;   // 0x3f11566a af25de2c
-  constexpr double kP4 = -1.65339022054652515390e-06;  // 0xbebbbd41 c5d26bf1
-  constexpr double kP5 = 4.13813679705723846039e-08;   // 0x3e663769 72bea4d0
-
-  const std::uint32_t highAbs = HighWord(x) & 0x7fffffff;
-  const bool negative = (HighWord(x) >> 31) != 0;
-  if (highAbs >= 0x40862e42) {  // |x| ≥ 709.78, inf and NaN included
+  const auto field = static_cast<std::uint32_t>(BitCast<std::uint64_t>(x) >> 52) & 0x7ff;
+  // Unsigned: fields below 2^−54's wrap round to above the range too.
+  if (field - kExpTinyField >= kExpLargeField - kExpTinyField) {  // |x| < 2^−54 or |x| ≥ 512
+    if (field < kExpTinyField) return 1.0 + x;                    // the terms past x vanish
     if (IsNaN(x)) return x;
-    if (highAbs >= 0x7ff00000) return negative ? 0.0 : x;
-    if (x > kExpOverflow) return kInfinity;
-    if (x < kExpUnderflow) return 0.0;
+    if (x > kExpOverflow) return kInfinity;  // +inf included
+    if (x < kExpUnderflow) return 0.0;       // −inf included
   }
-  Reduced reduced{0, 0, 0};
-  double r = x;
-  if (highAbs > 0x3fd62e42) {  // |x| > 0.5·ln2
-    reduced = ReduceByLn2(x, negative);
-    r = reduced.hi - reduced.lo;
-  } else if (highAbs < 0x3e300000) {  // |x| < 2^−28: the terms past x vanish
-    return 1.0 + x;
-  }
-
-  const double t = r * r;
-  const double c = r - t * (kP1 + t * (kP2 + t * (kP3 + t * (kP4 + t * kP5))));
-  if (reduced.k == 0) return 1.0 - ((r * c) / (c - 2.0) - r);
-  const double y = 1.0 - ((reduced.lo - (r * c) / (2.0 - c)) - reduced.hi);
-  if (reduced.k >= -1021) return reduced.k == 1024 ? y * 2.0 * 0x1p1023 : y * TwoToThe(reduced.k);
-  return y * TwoToThe(reduced.k + 1000) * 0x1p-1000;
+  const double shifted = kExpInvLn2N * x + kExpShift;
+  const std::uint64_t kBits = BitCast<std::uint64_t>(shifted);
+  const double k = shifted - kExpShift;
+  // |k| ≤ 137,600 and kExpLn2HiN has 36 significant bits, their product fewer
+  // than 53: k·kExpLn2HiN is exact, and so is x − k·kExpLn2HiN, x being that close.
+  const double r = x - k * kExpLn2HiN - k * kExpLn2LoN;
+  const std::size_t i = 2 * static_cast<std::size_t>(kBits % (1u << kExpTableBits));
+  const double tail = BitCast<double>(kExpTable[i]);
+  // kBits << (52 − kExpTableBits) is k·2^(52 − kExpTableBits) modulo 2^64; with
+  // the entry's bits that adds ⌊k/N⌋ to the exponent field, which wraps for |x| ≥ 708.4.
+  const std::uint64_t scaleBits = kExpTable[i + 1] + (kBits << (52 - kExpTableBits));
+  const double r2 = r * r;
+  const double p = tail + r + r2 * (kExpC2 + r * kExpC3) + r2 * r2 * (kExpC4 + r * kExpC5);
+  if (field >= kExpLargeField) return ExpOfLargeMagnitude(p, scaleBits, x < 0);
+  const double scale = BitCast<double>(scaleBits);
+  return scale + scale * p;
 }
 
 // x = 2^k·(1 + f) with 1 + f ∈ [√2/2, √2), then log x = k·ln2 + log(1 + f),
