@@ -2,11 +2,13 @@
 # cli_shell_e2e.sh PREFIX kestrova-cli.exe WORK: kestrova-cli.exe under Wine as
 # a Unix shell starts it, in a Japanese locale: Japanese file and folder names
 # (relative, and absolute under デスクトップ), and standard streams that are
-# the input file (Wine cannot give these handles' full identity: error 6).
+# the input file (Wine cannot give these handles' full identity: error 6);
+# and GLI's unrounded numbers, the same bits as the Linux build's.
 set -uo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 unset DISPLAY
 cli=$2 work=$3
+gli_json=$(cd "$(dirname "$0")/../cli" && pwd)/girl_8_gli.json  # what the Linux build writes
 rm -rf "$work" && mkdir -p "$work/デスクトップ" && cd "$work" || exit 1
 failed=0
 patients=$'id,sex,age,height\r\nA-1,M,40,170\r\n'
@@ -29,6 +31,7 @@ absolute path under デスクトップ|--batch "$desktop\\健診.csv" -o "$deskt
 -o is the input given as standard input|--batch - -o in.csv <in.csv|64|cmp -s in.csv 健診.csv && grep -q 'in.csv is the input file' err.txt
 standard output appends to the input|--batch in.csv >>in.csv|64|cmp -s in.csv 健診.csv
 control: another -o from standard input|--batch - -o other.csv <in.csv|0|head -c 9 other.csv | grep -q id,sex,ag
+GLI to the last bit, as on Linux|--format json --gli global,2012 --gli-group caucasian /Sex=F /Age=8.3 /Setake=128.4 /FVC=1.61 /FEV1=1.42 >gli.json|0|tr -d '\r' <gli.json | cmp -s - "$gli_json" && rm gli.json
 EOF
 [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err.txt in.csv other.csv デスクトップ 健診.csv 報告書 結果.csv " ] ||
   { echo "FAIL: the folder holds $(ls -A)"; failed=1; }
