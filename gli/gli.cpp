@@ -64,8 +64,8 @@ std::optional<GliLms> GliLmsOf(GliSet set, GliGroup group, GliQuantity quantity,
   return GliLmsAt(*point, set, group, quantity);
 }
 
-// The values at z = ∓1.645, M·(1 ± 1.645·L·S)^(1/L), multiply by 1/L (one
-// division where there were two: a batch computes six pairs a row).
+// The values at z = ∓1.645, M·(1 ∓ 1.645·L·S)^(1/L); both logarithms are
+// multiplied by 1/L, one division for the pair (a batch row computes six).
 GliPrediction GliPredict(const GliLms& lms) noexcept {
   const double x = kGliLimitZ * lms.l * lms.s;
   if (lms.l == 0) {

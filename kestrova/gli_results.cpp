@@ -29,12 +29,13 @@ bool UsablePatient(const PatientInputs& in) {
 void ComputeSet(GliSet set, GliGroup group, const PatientInputs& in, const std::optional<GliPoint>& point,
                 GliSetResults& out) {
   out.requested = true;
-  out.computed = false;
   out.group = group;
   out.ageOutOfRange = UsablePatient(in) && !(in.age >= kGliMinAge && in.age <= kGliMaxAge);
+  bool computed = point.has_value();
   for (std::size_t q = 0; q < kGliQuantities.size(); ++q) {
     GliQuantityResult& result = out.quantities[q];
     const std::optional<GliLms> lms = point ? GliLmsAt(*point, set, group, kGliQuantities[q]) : std::nullopt;
+    computed = computed && lms.has_value();
     const double measured = lms ? MeasuredOf(kGliQuantities[q], in) : 0;
     result.prediction = lms ? GliPredict(*lms) : GliPrediction{};
     result.score = lms ? GliScoreOf(*lms, measured) : GliScore{};
@@ -47,7 +48,7 @@ void ComputeSet(GliSet set, GliGroup group, const PatientInputs& in, const std::
       result.zText.clear();
     }
   }
-  out.computed = point.has_value();
+  out.computed = computed;
 }
 
 }  // namespace

@@ -52,6 +52,8 @@ struct GliRowCase {
 TEST(BatchGliColumns, CellsAreGliValuesRounded) {
   const GliRowCase cases[] = {
       {"adult", "M,40,175,4.5,3.5", 1, 40, 175, 4.5, 3.5, true, "normal"},
+      // After a measured row: no z, percentile or % of the row before.
+      {"FEV1 not measured", "M,41,175,4.5,", 1, 41, 175, 4.5, 0, true, ""},
       {"child of 5", "F,5,110,1.2,1.05", 2, 5, 110, 1.2, 1.05, true, "normal"},
       {"age 2, below GLI", "M,2,90,1.0,0.9", 1, 2, 90, 1.0, 0.9, true, "outOfRange"},
       {"row error", "F,forty,160,3,2.4", 2, NAN, 160, 3, 2.4, false, ""},
